@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+
+#include <memory>
+#include <vector>
+
+// One quadrilateral found in an image. Corners are in a y-up pixel system: x grows to the
+// right, y grows upwards from the bottom edge of the image, and (0, 0) is the bottom-left
+// corner of the bottom-left pixel (continuous coordinates, pixel centres at +0.5).
+// "Top" and "bottom" are named in that y-up system.
+struct RectangleFeature
+{
+    QPointF topLeft;
+    QPointF topRight;
+    QPointF bottomRight;
+    QPointF bottomLeft;
+    double score = 0.0; // higher is more card-like
+};
+
+// Finds bank-card-like quadrilaterals in a photo. Stand-in for a platform rectangle detector:
+// it takes the aspect ratio of the wanted rectangle (long edge over short edge) and a focal
+// length (0 means unknown) and reports its findings best first.
+class CardDetector
+{
+public:
+    struct Options
+    {
+        double aspectRatio = 1.588235294117647;
+        double focalLength = 0.0;
+    };
+
+    CardDetector();
+    explicit CardDetector(const Options &options);
+    ~CardDetector();
+    CardDetector(const CardDetector &) = delete;
+    CardDetector &operator=(const CardDetector &) = delete;
+
+    // Searches the whole frame. Accepts any QImage format; 32-bit BGRA frames
+    // (Format_ARGB32, Format_RGB32, Format_ARGB32_Premultiplied) and Format_Grayscale8 take
+    // the fast path. Returns an empty list when no card-like quadrilateral is there.
+    // Not thread-safe: buffers are reused from frame to frame.
+    [[nodiscard]] std::vector<RectangleFeature> features(const QImage &image,
+                                                         const Options &options);
+    [[nodiscard]] std::vector<RectangleFeature> features(const QImage &image)
+    {
+        return features(image, m_options);
+    }
+
+    [[nodiscard]] const Options &options() const { return m_options; }
+
+private:
+    struct Buffers;
+    Options m_options;
+    std::unique_ptr<Buffers> m_buffers;
+};
