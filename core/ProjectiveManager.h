@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/Calculator.h"
+
+#include <optional>
+
+class TargetModel;
+
+// Turns the reference card's corners in the photo into the homography from image pixels to
+// millimetres on the card's plane.
+class ProjectiveManager
+{
+public:
+    // The card's outline in millimetres, corner 0 at the origin, corner 0 -> 1 a long edge.
+    static constexpr double cardWidth = 85.725;
+    static constexpr double cardHeight = 53.975;
+    static constexpr double cardAspectRatio = 0.6296296296296297; // short edge over long edge
+    static constexpr Calculator::Quadrilateral cardOutline{QPointF(0, 0), QPointF(cardWidth, 0),
+                                                           QPointF(cardWidth, cardHeight),
+                                                           QPointF(0, cardHeight)};
+
+    static ProjectiveManager &shared();
+
+    // Image -> card plane for the target's first four points, unscaled; none when the
+    // calculator cannot build it. A target with fewer than four points is a programming error.
+    [[nodiscard]] std::optional<Calculator::Matrix3x3>
+    projectiveMatrix(const TargetModel &target) const;
+
+    // The same for four image corners given directly.
+    [[nodiscard]] std::optional<Calculator::Matrix3x3>
+    projectiveMatrix(const Calculator::Quadrilateral &corners) const;
+
+    [[nodiscard]] const Calculator &calculator() const { return m_calculator; }
+
+private:
+    ProjectiveManager() = default;
+    Calculator m_calculator;
+};
