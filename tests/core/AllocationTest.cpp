@@ -1,0 +1,59 @@
+// Counts heap allocations around the projection: it runs on every step of a corner drag and
+// must not allocate on success.
+#include "core/Calculator.h"
+#include "core/ProjectiveManager.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> g_allocations{0};
+}
+
+void *operator new(std::size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void *operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void operator delete(void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+TEST(CalculatorAllocation, projection_allocates_nothing_on_success)
+{
+    const Calculator calculator;
+    Calculator::Quadrilateral card{QPointF(100, 200), QPointF(400, 210), QPointF(420, 400),
+                                   QPointF(90, 380)};
+    double sink = 0;
+    const long before = g_allocations.load();
+    for (int i = 0; i < 1000; ++i) {
+        card[2].rx() += 0.01;
+        const auto m = calculator.projectionMatrix(card, ProjectiveManager::cardOutline);
+        sink += m ? m->m11 : 0;
+    }
+    const long after = g_allocations.load();
+    EXPECT_EQ(after - before, 0);
+    EXPECT_NE(sink, 0);
+}

@@ -1,0 +1,183 @@
+#include "core/Calculator.h"
+#include "core/Diagnostics.h"
+#include "core/Distance.h"
+#include "core/ProjectiveManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Matrix = Calculator::Matrix3x3;
+using Quad = Calculator::Quadrilateral;
+
+std::vector<std::string> g_lines;
+void captureLine(const char *line)
+{
+    g_lines.emplace_back(line);
+}
+
+struct CapturedDiagnostics
+{
+    CapturedDiagnostics() { g_lines.clear(), m_previous = Diagnostics::setSink(&captureLine); }
+    ~CapturedDiagnostics() { Diagnostics::setSink(m_previous); }
+    Diagnostics::Sink m_previous;
+};
+
+QPointF project(const Matrix &m, QPointF p)
+{
+    const double w = m.m31 * p.x() + m.m32 * p.y() + m.m33;
+    return {(m.m11 * p.x() + m.m12 * p.y() + m.m13) / w,
+            (m.m21 * p.x() + m.m22 * p.y() + m.m23) / w};
+}
+
+double measure(const Matrix &m, QPointF a, QPointF b)
+{
+    Distance d{a, b, 0};
+    d.recalculate(m);
+    return d.distance;
+}
+
+const Quad workedCard{QPointF(100, 200), QPointF(400, 210), QPointF(420, 400), QPointF(90, 380)};
+
+} // namespace
+
+TEST(Calculator, unit_square_onto_card_outline_is_exactly_a_scaling)
+{
+    const Quad square{QPointF(0, 0), QPointF(1, 0), QPointF(1, 1), QPointF(0, 1)};
+    const auto m = Calculator().projectionMatrix(square, ProjectiveManager::cardOutline);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(*m, (Matrix{85.725, 0, 0, 0, 53.975, 0, 0, 0, 1}));
+}
+
+TEST(Calculator, quadrilateral_onto_itself_is_a_multiple_of_the_identity)
+{
+    const auto m = Calculator().projectionMatrix(workedCard, workedCard);
+    ASSERT_TRUE(m);
+    const double scale = m->m33;
+    ASSERT_GT(std::fabs(scale), 1e-12);
+    const Matrix n = m->divided(scale);
+    const double entries[] = {n.m11 - 1, n.m12, n.m13, n.m21, n.m22 - 1, n.m23, n.m31, n.m32};
+    for (double e : entries)
+        EXPECT_NEAR(e, 0.0, 1e-12);
+}
+
+TEST(Calculator, random_convex_quadrilaterals_round_trip)
+{
+    std::mt19937_64 random(20261206);
+    std::uniform_real_distribution<double> radius(0.6, 1.0), jitter(-0.3, 0.3), centre(500, 3500),
+        size(100, 1500);
+    for (int trial = 0; trial < 2000; ++trial) {
+        // Corners on an ellipse at increasing angles are always convex.
+        Quad p;
+        const double cx = centre(random), cy = centre(random), rx = size(random), ry = size(random);
+        for (int i = 0; i < 4; ++i) {
+            const double angle = (i + 0.5 * jitter(random)) * M_PI / 2;
+            const double r = radius(random);
+            p[i] = QPointF(cx + r * rx * std::cos(angle), cy + r * ry * std::sin(angle));
+        }
+        const auto m = Calculator().projectionMatrix(p, ProjectiveManager::cardOutline);
+        ASSERT_TRUE(m) << "trial " << trial;
+        for (int i = 0; i < 4; ++i) {
+            const QPointF q = project(*m, p[i]);
+            EXPECT_NEAR(q.x(), ProjectiveManager::cardOutline[i].x(), 1e-9) << "trial " << trial;
+            EXPECT_NEAR(q.y(), ProjectiveManager::cardOutline[i].y(), 1e-9) << "trial " << trial;
+        }
+    }
+}
+
+TEST(Calculator, inverse_threshold_is_absolute_and_exactly_at_1e_minus_7)
+{
+    const Matrix atThreshold{1e-7, 0, 0, 0, 1, 0, 0, 0, 1};
+    ASSERT_EQ(atThreshold.determinant(), 1e-7);
+    const auto inverse = atThreshold.inverse();
+    ASSERT_TRUE(inverse);
+    EXPECT_DOUBLE_EQ(inverse->m11, 1e7);
+
+    const Matrix below{std::nextafter(1e-7, 0.0), 0, 0, 0, 1, 0, 0, 0, 1};
+    EXPECT_FALSE(below.inverse());
+    const Matrix negativeBelow{-std::nextafter(1e-7, 0.0), 0, 0, 0, 1, 0, 0, 0, 1};
+    EXPECT_FALSE(negativeBelow.inverse());
+
+    // Well conditioned but tiny: still singular, because the threshold does not scale.
+    const Matrix tiny{1e-3, 0, 0, 0, 1e-3, 0, 0, 0, 1e-3};
+    EXPECT_FALSE(tiny.inverse());
+
+    // NaN is not "small": the inverse exists and carries the NaN on.
+    const Matrix withNaN{std::nan(""), 0, 0, 0, 1, 0, 0, 0, 1};
+    const auto nanInverse = withNaN.inverse();
+    ASSERT_TRUE(nanInverse);
+    EXPECT_TRUE(std::isnan(nanInverse->m22));
+}
+
+TEST(Calculator, inverse_and_product_agree)
+{
+    const Matrix m{2, 1, 3, 0.5, -1, 4, 0.001, 0.002, 1};
+    const auto inverse = m.inverse();
+    ASSERT_TRUE(inverse);
+    const Matrix product = m.multiplied(*inverse);
+    EXPECT_NEAR(product.m11, 1, 1e-12);
+    EXPECT_NEAR(product.m22, 1, 1e-12);
+    EXPECT_NEAR(product.m33, 1, 1e-12);
+    EXPECT_NEAR(product.m12, 0, 1e-12);
+    EXPECT_NEAR(product.m31, 0, 1e-12);
+    EXPECT_EQ(m.appliedAffine(QPointF(1, 2)), QPointF(2 + 2 + 3, 0.5 - 2 + 4));
+}
+
+TEST(Calculator, degenerate_quadrilaterals_fail_with_exactly_one_message)
+{
+    const Quad collinear{QPointF(0, 0), QPointF(10, 10), QPointF(5, 20), QPointF(20, 20)};
+    const Quad coincident{QPointF(3, 3), QPointF(3, 3), QPointF(8, 9), QPointF(1, 7)};
+    {
+        CapturedDiagnostics captured;
+        // q is broken too, but the p check comes first and stops the work.
+        EXPECT_FALSE(Calculator().projectionMatrix(collinear, collinear));
+        EXPECT_EQ(g_lines,
+                  std::vector<std::string>{"Could not get affine transform for quadrilateral p"});
+    }
+    {
+        CapturedDiagnostics captured;
+        EXPECT_FALSE(Calculator().projectionMatrix(workedCard, coincident));
+        EXPECT_EQ(g_lines,
+                  std::vector<std::string>{"Could not get affine transform for quadrilateral q"});
+    }
+    {
+        CapturedDiagnostics captured;
+        EXPECT_TRUE(Calculator().projectionMatrix(workedCard, ProjectiveManager::cardOutline));
+        EXPECT_TRUE(g_lines.empty());
+    }
+}
+
+TEST(Distance, lengths_through_the_card_matrix)
+{
+    const auto m = ProjectiveManager::shared().projectiveMatrix(workedCard);
+    ASSERT_TRUE(m);
+    EXPECT_NEAR(measure(*m, workedCard[0], workedCard[1]), 85.725, 1e-9);
+    EXPECT_NEAR(measure(*m, workedCard[1], workedCard[2]), 53.975, 1e-9);
+    EXPECT_NEAR(measure(*m, workedCard[2], workedCard[3]), 85.725, 1e-9);
+    EXPECT_NEAR(measure(*m, workedCard[3], workedCard[0]), 53.975, 1e-9);
+    // The diagonal of the card.
+    EXPECT_NEAR(measure(*m, workedCard[0], workedCard[2]), std::hypot(85.725, 53.975), 1e-9);
+
+    // Any non-zero scaling of the matrix and either direction of the segment measure the same.
+    const QPointF a(150, 260), b(380, 330);
+    const double reference = measure(*m, a, b);
+    for (double factor : {1e-6, -3.0, 42.0, 1e9})
+        EXPECT_NEAR(measure(m->divided(factor), a, b), reference, 1e-9 * reference);
+    EXPECT_DOUBLE_EQ(measure(*m, b, a), reference);
+
+    // The identity measures pixels.
+    EXPECT_DOUBLE_EQ(measure(Matrix::identity(), QPointF(0, 0), QPointF(3, 4)), 5.0);
+}
+
+TEST(Distance, point_on_the_line_at_infinity_is_stored_as_computed)
+{
+    // W = 0 at x = 1: no guard, the length is infinite or NaN, never a crash.
+    const Matrix m{1, 0, 0, 0, 1, 0, -1, 0, 1};
+    const double length = measure(m, QPointF(1, 0), QPointF(0, 0));
+    EXPECT_FALSE(std::isfinite(length));
+}

@@ -1,0 +1,179 @@
+#include "core/Session.h"
+#include "core/Storage.h"
+#include "core/UserDefaults.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Units = Storage::UnitSystem;
+
+struct LocaleScope
+{
+    explicit LocaleScope(const QLocale &locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
+};
+
+const QLocale german(QLocale::German, QLocale::Germany);
+const QLocale american(QLocale::English, QLocale::UnitedStates);
+const QLocale british(QLocale::English, QLocale::UnitedKingdom);
+
+} // namespace
+
+TEST(Storage, settings_survive_a_restart)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Mirrel.conf");
+    {
+        UserDefaults defaults(file);
+        Storage storage(defaults);
+        EXPECT_FALSE(storage.isTutorialSeen());
+        QSignalSpy spy(&storage, &Storage::unitSystemChanged);
+        storage.setIsTutorialSeen(true);
+        storage.setUnitSystem(Units::imperial);
+        EXPECT_EQ(spy.count(), 1);
+    }
+    UserDefaults defaults(file);
+    Storage restarted(defaults);
+    EXPECT_TRUE(restarted.isTutorialSeen());
+    EXPECT_EQ(restarted.unitSystem(), Units::imperial);
+    EXPECT_FALSE(restarted.showSettings());
+}
+
+TEST(Storage, locale_decides_only_while_nothing_is_stored)
+{
+    QTemporaryDir dir;
+    UserDefaults defaults(dir.filePath("Mirrel.conf"));
+    {
+        LocaleScope scope(german);
+        Storage storage(defaults);
+        EXPECT_EQ(storage.unitSystem(), Units::metric);
+        // Reading wrote nothing: the next launch asks the locale again.
+        EXPECT_FALSE(QFile::exists(dir.filePath("Mirrel.conf")));
+    }
+    {
+        LocaleScope scope(american);
+        EXPECT_EQ(Storage(defaults).unitSystem(), Units::imperial);
+    }
+    {
+        LocaleScope scope(british);
+        EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::imperial);
+    }
+    {
+        // Picking the unit the locale would give still stores it; the stored value then wins.
+        LocaleScope scope(german);
+        Storage storage(defaults);
+        storage.setUnitSystem(Units::metric);
+        EXPECT_TRUE(QFile::exists(dir.filePath("Mirrel.conf")));
+    }
+    {
+        LocaleScope scope(american);
+        EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::metric);
+    }
+    {
+        LocaleScope scope(german);
+        defaults.setBool(Storage::metricUnitKey, false);
+        EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::imperial);
+    }
+}
+
+TEST(Storage, show_settings_is_never_persisted)
+{
+    QTemporaryDir dir;
+    UserDefaults defaults(dir.filePath("Mirrel.conf"));
+    Storage storage(defaults);
+    QSignalSpy spy(&storage, &Storage::showSettingsChanged);
+    storage.setShowSettings(true);
+    storage.setShowSettings(true);
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_FALSE(QFile::exists(dir.filePath("Mirrel.conf")));
+}
+
+TEST(Storage, unwritable_settings_keep_the_choice_for_the_run)
+{
+    QTemporaryDir dir;
+    QString file = dir.filePath("Mirrel.conf");
+    {
+        QSettings seed(file, QSettings::IniFormat);
+        seed.setValue(Storage::metricUnitKey, true);
+    }
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    bool seeded = true;
+    if (QFile(file).open(QIODevice::WriteOnly | QIODevice::Append)) {
+        // Root writes read-only files; a settings path below a plain file cannot be written
+        // by anyone.
+        QFile blocker(dir.filePath("blocker"));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        file = dir.filePath("blocker/Mirrel.conf");
+        seeded = false;
+    }
+
+    UserDefaults defaults(file);
+    Storage storage(defaults);
+    storage.setUnitSystem(Units::imperial); // must neither crash nor throw
+    EXPECT_EQ(storage.unitSystem(), Units::imperial);
+    EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::imperial);
+    EXPECT_FALSE(defaults.setBool(Storage::tutorialSeenKey, true));
+    if (seeded) // the file itself is untouched
+        EXPECT_TRUE(QSettings(file, QSettings::IniFormat).value(Storage::metricUnitKey).toBool());
+}
+
+TEST(UserDefaults, launch_argument_pairs_override_for_the_run_only)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Mirrel.conf");
+    UserDefaults(file).setBool(Storage::metricUnitKey, true);
+    UserDefaults overridden(file, {"mirrel", "-IS_METRIC_UNIT", "NO", "photo.jpg"});
+    EXPECT_EQ(Storage::storedUnitSystem(overridden), Units::imperial);
+    EXPECT_TRUE(UserDefaults(file).boolValue(Storage::metricUnitKey));
+
+    UserDefaults yes(file, {"mirrel", "-Storage_isTutorialSeen", "YES"});
+    EXPECT_TRUE(Storage(yes).isTutorialSeen());
+    // A dangling key without a value is not a pair.
+    EXPECT_FALSE(UserDefaults(file, {"mirrel", "-Storage_isTutorialSeen"})
+                     .object(Storage::tutorialSeenKey)
+                     .isValid());
+}
+
+TEST(Session, ui_test_and_simulator_facts)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Mirrel.conf");
+    const UserDefaults empty(file);
+
+    EXPECT_TRUE(Session({"/usr/bin/mirrel", "isUITest"}, empty).isUITest());
+    for (const QString variant : {"isuitest", "ISUITEST", "isUITest2", "-isUITest", " isUITest"})
+        EXPECT_FALSE(Session({"/usr/bin/mirrel", variant}, empty).isUITest())
+            << variant.toStdString();
+
+    const QStringList pair{"/usr/bin/mirrel", "-isUITest", "whatever"};
+    const UserDefaults withPair(file, pair);
+    EXPECT_TRUE(Session(pair, withPair).isUITest());
+
+    EXPECT_TRUE(
+        Session({"/Library/Developer/CoreSimulator/Devices/x/Mirrel"}, empty).isSimulator());
+    EXPECT_FALSE(Session({"/usr/bin/mirrel", "CoreSimulator"}, empty).isSimulator());
+    EXPECT_FALSE(Session({"/opt/coresimulator/mirrel"}, empty).isSimulator());
+    EXPECT_FALSE(Session({}, empty).isSimulator());
+    EXPECT_FALSE(Session({}, empty).isUITest());
+
+    QSettings(file, QSettings::IniFormat).setValue("isUITest", "1");
+    const UserDefaults stored(file);
+    EXPECT_TRUE(Session({"/usr/bin/mirrel"}, stored).isUITest());
+}
+
+TEST(Session, facts_are_computed_once)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Mirrel.conf");
+    const UserDefaults defaults(file);
+    Session session({"/usr/bin/mirrel"}, defaults);
+    EXPECT_FALSE(session.isUITest());
+    QSettings(file, QSettings::IniFormat).setValue("isUITest", "yes");
+    EXPECT_FALSE(session.isUITest());
+}
