@@ -1,3 +1,5 @@
 target_sources(mirrel_capture PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ImageLoader.h
-  ${CMAKE_CURRENT_LIST_DIR}/ImageLoader.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/ImageLoader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ImageProcessor.h
+  ${CMAKE_CURRENT_LIST_DIR}/ImageProcessor.cpp)
