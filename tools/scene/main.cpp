@@ -1,0 +1,132 @@
+// mirrel-scene: renders labelled photo-like scenes for tuning and testing the card detector.
+#include "tools/scenegen/SceneFiles.h"
+#include "tools/scenegen/SceneGenerator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+const char *usage =
+    "usage: mirrel-scene render OUT.(png|jpg) [--category NAME] [--seed N] [--size WxH]\n"
+    "                          [--quality Q]\n"
+    "       mirrel-scene set OUTDIR [--format png|jpg] [--quality Q]\n"
+    "       mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]\n"
+    "Each picture gets its ground truth beside it (same name, .json).\n"
+    "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
+    "            perspective rotation small distractors noCard\n";
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "mirrel-scene: %s\n", qPrintable(message));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.size() < 2 || args.contains(QStringLiteral("--help"))) {
+        std::fputs(usage, args.contains(QStringLiteral("--help")) ? stdout : stderr);
+        return args.contains(QStringLiteral("--help")) ? 0 : 2;
+    }
+    const QString command = args.takeFirst();
+    const QString out = args.takeFirst();
+    SceneSpec spec;
+    int quality = 92;
+    qint64 maxBytes = 0;
+    QString format = QStringLiteral("png");
+    while (!args.isEmpty()) {
+        const QString key = args.takeFirst();
+        if (args.isEmpty())
+            return fail(QStringLiteral("%1 needs a value").arg(key));
+        const QString value = args.takeFirst();
+        bool ok = true;
+        if (key == QLatin1String("--category")) {
+            const auto c = sceneCategoryFromName(value);
+            if (!c)
+                return fail(QStringLiteral("unknown category '%1'").arg(value));
+            spec.category = *c;
+        } else if (key == QLatin1String("--seed")) {
+            spec.seed = value.toULongLong(&ok);
+        } else if (key == QLatin1String("--size")) {
+            const QStringList wh = value.split(QLatin1Char('x'));
+            bool okW = false, okH = false;
+            if (wh.size() == 2) {
+                spec.width = wh[0].toInt(&okW);
+                spec.height = wh[1].toInt(&okH);
+            }
+            ok = okW && okH && spec.width >= 64 && spec.height >= 64 && spec.width <= 12000 &&
+                 spec.height <= 12000;
+        } else if (key == QLatin1String("--quality")) {
+            quality = value.toInt(&ok);
+            ok = ok && quality >= 1 && quality <= 100;
+        } else if (key == QLatin1String("--max-bytes")) {
+            maxBytes = value.toLongLong(&ok);
+        } else if (key == QLatin1String("--format")) {
+            format = value;
+            ok = format == QLatin1String("png") || format == QLatin1String("jpg");
+        } else {
+            return fail(QStringLiteral("unknown option %1").arg(key));
+        }
+        if (!ok)
+            return fail(QStringLiteral("bad value '%1' for %2").arg(value, key));
+    }
+
+    if (command == QLatin1String("render")) {
+        const QString error = writeScene(renderScene(spec), out, quality);
+        return error.isEmpty() ? 0 : fail(error);
+    }
+    if (command == QLatin1String("bundled")) {
+        const Scene scene = renderScene(bundledTestSceneSpec());
+        // Highest quality that keeps the file under the limit.
+        for (;; quality -= 2) {
+            const QString error = writeScene(scene, out, quality, true);
+            if (!error.isEmpty())
+                return fail(error);
+            if (maxBytes <= 0 || QFileInfo(out).size() <= maxBytes || quality <= 40)
+                break;
+        }
+        std::printf("%s: %lld bytes at quality %d, object %.4f mm\n", qPrintable(out),
+                    QFileInfo(out).size(), quality, scene.objectLengthMm);
+        return 0;
+    }
+    if (command == QLatin1String("set")) {
+        if (!QDir().mkpath(out))
+            return fail(QStringLiteral("cannot create %1").arg(out));
+        QJsonArray index;
+        QElapsedTimer timer;
+        timer.start();
+        for (const SceneSpec &s : standardSet()) {
+            const Scene scene = renderScene(s);
+            const QString name = QStringLiteral("%1-%2.%3")
+                                     .arg(sceneCategoryName(s.category))
+                                     .arg(s.seed)
+                                     .arg(format);
+            const QString error = writeScene(scene, QDir(out).filePath(name), quality);
+            if (!error.isEmpty())
+                return fail(error);
+            index.append(name);
+        }
+        QSaveFile file(QDir(out).filePath(QStringLiteral("index.json")));
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(QJsonDocument(QJsonObject{{QStringLiteral("scenes"), index}}).toJson()) <
+                0 ||
+            !file.commit())
+            return fail(QStringLiteral("cannot write the index in %1").arg(out));
+        std::printf("%lld scenes in %s (%.1f s)\n", qlonglong(index.size()), qPrintable(out),
+                    timer.elapsed() / 1000.0);
+        return 0;
+    }
+    return fail(QStringLiteral("unknown command '%1'").arg(command));
+}

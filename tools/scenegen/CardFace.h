@@ -1,0 +1,16 @@
+#pragma once
+
+#include "tools/scenegen/SceneGenerator.h"
+#include "tools/scenegen/SceneRng.h"
+
+#include <opencv2/core.hpp>
+
+using CardStyle = SceneCardStyle;
+
+// Printed faces drawn in the object's own plane at pxPerMm pixels per millimetre. Texture pixel
+// (0, 0) starts marginMm outside the object's outline so edge pixels sample the face's colour.
+// CV_32FC3, BGR, 0..1.
+[[nodiscard]] cv::Mat cardFaceTexture(CardStyle style, double pxPerMm, double marginMm,
+                                      SceneRng &rng);
+[[nodiscard]] cv::Mat rulerTexture(double lengthMm, double widthMm, double pxPerMm, double marginMm,
+                                   SceneRng &rng);

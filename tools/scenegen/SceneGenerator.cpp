@@ -1,0 +1,1304 @@
+#include "tools/scenegen/SceneGenerator.h"
+
+#include "tools/scenegen/CardFace.h"
+#include "tools/scenegen/PlaneRaster.h"
+#include "tools/scenegen/SceneRng.h"
+#include "tools/scenegen/Textures.h"
+
+#include <QBuffer>
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <functional>
+#include <numbers>
+
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+double radians(double degrees)
+{
+    return degrees * pi / 180.0;
+}
+
+cv::Point2d toCv(QPointF p)
+{
+    return {p.x(), p.y()};
+}
+QPointF toQt(cv::Point2d p)
+{
+    return {p.x, p.y};
+}
+
+const std::array<cv::Point2d, 4> cardOutline = {cv::Point2d(0, 0), cv::Point2d(cardWidthMm, 0),
+                                                cv::Point2d(cardWidthMm, cardHeightMm),
+                                                cv::Point2d(0, cardHeightMm)};
+
+// Everything about a scene that is drawn from the seed before any pixel is rendered.
+struct Look
+{
+    bool hasCard = true;
+    Surface surface = Surface::Wood;
+    CardStyle cardStyle = CardStyle::Bank;
+    double widthFraction = 0.3;
+    double tiltDeg = 15;
+    double rollDeg = 0;
+    double yawDeg = 0;
+    double focalPx = 1500;
+    cv::Point2d cardCentre;
+    bool freeObjectAngle = false;
+    SceneObjectKind objectKind = SceneObjectKind::Pen;
+    int distractors = 0;
+    bool glare = false;
+    bool finger = false;
+    double lensSigma = 0.6;
+    double defocusRadius = 0.0;
+    double motionLength = 0.0;
+    double motionAngle = 0.0;
+    double noiseSigma = 0.005;
+    double chromaNoise = 0.0;
+    int jpegQuality = 92;
+    double sharpen = 0.0;
+    double shadowStrength = 0.25;
+    cv::Point2d lightDir{1, 1}; // shadows fall this way on the table (plane direction)
+};
+
+bool isLight(CardStyle s)
+{
+    return s == CardStyle::PlainWhite || s == CardStyle::Loyalty || s == CardStyle::Back;
+}
+
+CardStyle anyCardStyle(SceneRng &rng)
+{
+    const double u = rng.uniform();
+    if (u < 0.45)
+        return CardStyle::Bank;
+    if (u < 0.60)
+        return CardStyle::Loyalty;
+    if (u < 0.70)
+        return CardStyle::DarkBank;
+    if (u < 0.80)
+        return CardStyle::PlainWhite;
+    if (u < 0.88)
+        return CardStyle::PlainGrey;
+    return CardStyle::Back;
+}
+
+Surface anySurface(SceneRng &rng)
+{
+    static const Surface all[] = {Surface::Wood,  Surface::Wood,   Surface::LightTable,
+                                  Surface::Paper, Surface::Fabric, Surface::DarkTable};
+    return all[rng.integer(0, 5)];
+}
+
+Look chooseLook(const SceneSpec &spec, SceneRng &rng)
+{
+    Look k;
+    const double scale = std::max(spec.width, spec.height) / 1920.0;
+    const bool big = std::max(spec.width, spec.height) >= 3000;
+    k.surface = anySurface(rng);
+    k.cardStyle = anyCardStyle(rng);
+    k.widthFraction = rng.uniform(0.2, 0.4);
+    k.tiltDeg = rng.uniform(0, 30);
+    k.rollDeg = rng.uniform(-6, 6);
+    k.yawDeg = (rng.chance(0.7) ? 0.0 : 90.0) + rng.uniform(-14, 14);
+    k.focalPx = rng.uniform(0.75, 1.05) * std::max(spec.width, spec.height);
+    k.cardCentre = {rng.uniform(0.3, 0.7) * spec.width, rng.uniform(0.3, 0.7) * spec.height};
+    const double objectDraw = rng.uniform();
+    k.objectKind = objectDraw < 0.4   ? SceneObjectKind::Pen
+                   : objectDraw < 0.7 ? SceneObjectKind::Pencil
+                                      : SceneObjectKind::Ruler;
+    k.distractors = rng.chance(0.15) ? 1 : 0;
+    k.glare = rng.chance(0.1);
+    k.lensSigma = big ? rng.uniform(0.6, 0.9) : rng.uniform(0.45, 0.75);
+    k.noiseSigma = rng.uniform(0.003, 0.008);
+    k.jpegQuality = rng.integer(85, 95);
+    k.sharpen = rng.chance(0.5) ? rng.uniform(0.2, 0.6) : 0.0;
+    k.shadowStrength = rng.uniform(0.15, 0.35);
+    const double light = rng.uniform(0, 2 * pi);
+    k.lightDir = {std::cos(light), std::sin(light)};
+
+    // Ordinary scenes keep a reasonable contrast between card and table.
+    const auto separate = [&] {
+        const bool lightSurface = k.surface == Surface::LightTable || k.surface == Surface::Paper;
+        if (isLight(k.cardStyle) && lightSurface)
+            k.surface = rng.chance(0.5) ? Surface::Wood : Surface::DarkTable;
+        if (k.cardStyle == CardStyle::DarkBank && k.surface == Surface::DarkTable)
+            k.surface = Surface::LightTable;
+    };
+
+    switch (spec.category) {
+    case SceneCategory::Plain:
+        k.distractors = 0;
+        k.glare = false;
+        separate();
+        break;
+    case SceneCategory::LowContrast: {
+        static const CardStyle light[] = {CardStyle::PlainWhite, CardStyle::PlainWhite,
+                                          CardStyle::PlainGrey, CardStyle::Loyalty,
+                                          CardStyle::Back};
+        k.cardStyle = light[rng.integer(0, 4)];
+        k.surface = rng.chance(0.6) ? Surface::LightTable : Surface::Paper;
+        k.shadowStrength = rng.uniform(0.04, 0.12);
+        break;
+    }
+    case SceneCategory::Dark:
+        k.cardStyle = CardStyle::DarkBank;
+        k.surface = Surface::DarkTable;
+        k.shadowStrength = rng.uniform(0.1, 0.3);
+        break;
+    case SceneCategory::Textured:
+        k.surface = rng.chance(0.6) ? Surface::Wood : Surface::Fabric;
+        break;
+    case SceneCategory::Glare:
+        k.glare = true;
+        k.cardStyle = rng.chance(0.7) ? CardStyle::Bank : CardStyle::DarkBank;
+        separate();
+        break;
+    case SceneCategory::Defocus:
+        k.defocusRadius = rng.uniform(3.0, 6.0) * scale;
+        separate();
+        break;
+    case SceneCategory::MotionBlur:
+        k.motionLength = rng.uniform(6.0, 14.0) * scale;
+        k.motionAngle = rng.uniform(0, 180);
+        separate();
+        break;
+    case SceneCategory::Noise:
+        k.noiseSigma = rng.uniform(0.02, 0.04);
+        k.chromaNoise = rng.uniform(0.01, 0.025);
+        k.jpegQuality = rng.integer(30, 55);
+        separate();
+        break;
+    case SceneCategory::Finger:
+        k.finger = true;
+        separate();
+        break;
+    case SceneCategory::Perspective:
+        k.tiltDeg = rng.uniform(42, 55);
+        k.widthFraction = rng.uniform(0.25, 0.4);
+        separate();
+        break;
+    case SceneCategory::Rotation:
+        k.yawDeg = rng.uniform(0, 360);
+        k.rollDeg = rng.uniform(-180, 180);
+        k.freeObjectAngle = true;
+        break;
+    case SceneCategory::Small:
+        k.widthFraction = rng.uniform(0.11, 0.14);
+        k.cardCentre = {rng.uniform(0.15, 0.85) * spec.width,
+                        rng.uniform(0.15, 0.85) * spec.height};
+        break;
+    case SceneCategory::Distractors:
+        k.distractors = rng.integer(2, 3);
+        k.widthFraction = rng.uniform(0.15, 0.25);
+        separate();
+        break;
+    case SceneCategory::NoCard:
+        k.hasCard = false;
+        k.distractors = rng.integer(1, 3);
+        k.widthFraction = rng.uniform(0.15, 0.3);
+        break;
+    }
+
+    if (spec.tiltDeg)
+        k.tiltDeg = *spec.tiltDeg;
+    if (spec.rollDeg)
+        k.rollDeg = *spec.rollDeg;
+    if (spec.yawDeg)
+        k.yawDeg = *spec.yawDeg;
+    if (spec.focalPx)
+        k.focalPx = *spec.focalPx;
+    if (spec.cardCentre)
+        k.cardCentre = toCv(*spec.cardCentre);
+    if (spec.cardWidthFraction)
+        k.widthFraction = *spec.cardWidthFraction;
+    if (spec.objectKind)
+        k.objectKind = *spec.objectKind;
+    if (spec.surface)
+        k.surface = *spec.surface;
+    if (spec.cardStyle)
+        k.cardStyle = *spec.cardStyle;
+    return k;
+}
+
+// ---- Geometry ----------------------------------------------------------------------------
+
+cv::Matx33d rotX(double a)
+{
+    return {1, 0, 0, 0, std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a)};
+}
+
+cv::Matx33d rotZ(double a)
+{
+    return {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1};
+}
+
+// A pinhole camera looking at the table; the world is the card's own plane (millimetres, z
+// pointing into the table), so the homography maps card millimetres to image pixels.
+struct Camera
+{
+    cv::Matx33d K;
+    cv::Matx33d R;
+    cv::Vec3d t;
+
+    [[nodiscard]] cv::Matx33d homography() const
+    {
+        const cv::Matx33d Rt(R(0, 0), R(0, 1), t[0], R(1, 0), R(1, 1), t[1], R(2, 0), R(2, 1),
+                             t[2]);
+        // Continuous image coordinates: the principal point is the image centre W/2, H/2.
+        return K * Rt;
+    }
+
+    // Depth along the ray through an image point to the table; negative when the ray misses.
+    [[nodiscard]] double depthAt(cv::Point2d px) const
+    {
+        const cv::Vec3d d = K.inv() * cv::Vec3d(px.x, px.y, 1.0);
+        const cv::Vec3d n = R * cv::Vec3d(0, 0, 1);
+        const double den = n.dot(d);
+        if (std::abs(den) < 1e-12)
+            return -1.0;
+        return n.dot(t) / den;
+    }
+};
+
+Camera makeCamera(const Look &k, cv::Size size, double depth)
+{
+    Camera cam;
+    cam.K = cv::Matx33d(k.focalPx, 0, size.width * 0.5, 0, k.focalPx, size.height * 0.5, 0, 0, 1);
+    cam.R = rotZ(radians(k.rollDeg)) * rotX(-radians(k.tiltDeg)) * rotZ(radians(k.yawDeg));
+    const cv::Vec3d centre(cardWidthMm * 0.5, cardHeightMm * 0.5, 0);
+    const cv::Vec3d ray = cam.K.inv() * cv::Vec3d(k.cardCentre.x, k.cardCentre.y, 1.0);
+    cam.t = depth * ray - cam.R * centre;
+    return cam;
+}
+
+double meanLongEdge(const PlaneRaster &raster)
+{
+    const auto img = [&](int i) { return raster.toImage(cardOutline[size_t(i)]); };
+    return 0.5 * (cv::norm(img(1) - img(0)) + cv::norm(img(2) - img(3)));
+}
+
+// The table must fill the frame in front of the camera, with no horizon in the picture and no
+// part of it absurdly far away.
+bool tableFillsFrame(const Camera &cam, cv::Size size, const Look &k)
+{
+    const double centreDepth = cam.depthAt(k.cardCentre);
+    if (centreDepth <= 0)
+        return false;
+    for (const cv::Point2d p :
+         {cv::Point2d(0, 0), cv::Point2d(size.width, 0), cv::Point2d(size.width, size.height),
+          cv::Point2d(0, size.height)}) {
+        const double d = cam.depthAt(p);
+        if (d <= 0 || d > 4.0 * centreDepth)
+            return false;
+    }
+    return true;
+}
+
+bool insideImage(cv::Point2d p, cv::Size size, double margin)
+{
+    return p.x >= margin && p.y >= margin && p.x <= size.width - margin &&
+           p.y <= size.height - margin;
+}
+
+// A rectangle lying on the table: origin corner, unit axes, size, corner radius.
+struct PlaneRect
+{
+    cv::Point2d origin;
+    cv::Point2d ex;
+    cv::Point2d ey;
+    double w = 0;
+    double h = 0;
+    double r = 0;
+
+    static PlaneRect centred(cv::Point2d centre, double angle, double w, double h, double r)
+    {
+        PlaneRect p;
+        p.ex = {std::cos(angle), std::sin(angle)};
+        p.ey = {-std::sin(angle), std::cos(angle)};
+        p.origin = centre - p.ex * (w * 0.5) - p.ey * (h * 0.5);
+        p.w = w;
+        p.h = h;
+        p.r = r;
+        return p;
+    }
+    [[nodiscard]] cv::Point2d local(double x, double y) const
+    {
+        const cv::Point2d d(x - origin.x, y - origin.y);
+        return {d.dot(ex), d.dot(ey)};
+    }
+    [[nodiscard]] PlaneDistance distance(double x, double y) const
+    {
+        const cv::Point2d l = local(x, y);
+        const PlaneDistance s = roundedRectDistance(l.x, l.y, w, h, r);
+        const cv::Point2d n = ex * s.nx + ey * s.ny;
+        return {s.d, n.x, n.y};
+    }
+    [[nodiscard]] std::vector<cv::Point2d> polygon(double grow = 0) const
+    {
+        const cv::Point2d o = origin - ex * grow - ey * grow;
+        const double W = w + 2 * grow, H = h + 2 * grow;
+        return {o, o + ex * W, o + ex * W + ey * H, o + ey * H};
+    }
+};
+
+bool segmentsCross(cv::Point2d a, cv::Point2d b, cv::Point2d c, cv::Point2d d)
+{
+    const auto cross = [](cv::Point2d u, cv::Point2d v) { return u.x * v.y - u.y * v.x; };
+    const double d1 = cross(b - a, c - a), d2 = cross(b - a, d - a);
+    const double d3 = cross(d - c, a - c), d4 = cross(d - c, b - c);
+    return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0));
+}
+
+bool insideConvex(cv::Point2d p, const std::vector<cv::Point2d> &poly)
+{
+    bool pos = false, neg = false;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const cv::Point2d a = poly[i], b = poly[(i + 1) % poly.size()];
+        const double c = (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+        pos |= c > 0;
+        neg |= c < 0;
+    }
+    return !(pos && neg);
+}
+
+bool overlap(const std::vector<cv::Point2d> &a, const std::vector<cv::Point2d> &b)
+{
+    for (const auto &p : a)
+        if (insideConvex(p, b))
+            return true;
+    for (const auto &p : b)
+        if (insideConvex(p, a))
+            return true;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j)
+            if (segmentsCross(a[i], a[(i + 1) % a.size()], b[j], b[(j + 1) % b.size()]))
+                return true;
+    return false;
+}
+
+std::vector<cv::Point2d> cardPolygon(double grow)
+{
+    return PlaneRect{{0, 0}, {1, 0}, {0, 1}, cardWidthMm, cardHeightMm, 0}.polygon(grow);
+}
+
+// ---- The object of known length ------------------------------------------------------------
+
+struct Stick
+{
+    SceneObjectKind kind = SceneObjectKind::Pen;
+    cv::Point2d a; // the tip, the "from" end
+    cv::Point2d b;
+    double halfWidth = 4.5;
+    cv::Vec3f colour;
+
+    [[nodiscard]] double length() const { return cv::norm(b - a); }
+    [[nodiscard]] cv::Point2d dir() const { return (b - a) / length(); }
+    [[nodiscard]] cv::Point2d perp() const { return {-dir().y, dir().x}; }
+    [[nodiscard]] std::vector<cv::Point2d> polygon(double grow) const
+    {
+        const cv::Point2d d = dir() * grow, p = perp() * (halfWidth + grow);
+        return {a - d - p, b + d - p, b + d + p, a - d + p};
+    }
+    // Radius of the round object at distance u from the tip.
+    [[nodiscard]] double radius(double u) const
+    {
+        const double L = length();
+        if (kind == SceneObjectKind::Pencil) {
+            if (u < 4.0)
+                return 0.3 + 0.5 * u / 4.0;
+            if (u < 20.0)
+                return 0.8 + (halfWidth - 0.8) * (u - 4.0) / 16.0;
+            return halfWidth;
+        }
+        if (u < 2.5)
+            return 0.35 + 0.85 * u / 2.5;
+        if (u < 14.0)
+            return 1.2 + (halfWidth - 1.2) * (u - 2.5) / 11.5;
+        if (u > L - 1.5) {
+            const double e = (u - (L - 1.5)) / 1.5;
+            return halfWidth * std::sqrt(std::max(0.0, 1.0 - 0.6 * e * e));
+        }
+        return halfWidth;
+    }
+    [[nodiscard]] PlaneDistance distance(double x, double y) const
+    {
+        const cv::Point2d d(x - a.x, y - a.y), ax = dir(), pp = perp();
+        const double u = d.dot(ax), v = d.dot(pp), L = length();
+        if (kind == SceneObjectKind::Ruler) {
+            const PlaneDistance s = roundedRectDistance(u, v + halfWidth, L, 2 * halfWidth, 0.6);
+            const cv::Point2d n = ax * s.nx + pp * s.ny;
+            return {s.d, n.x, n.y};
+        }
+        const double side = std::abs(v) - radius(std::clamp(u, 0.0, L));
+        if (side >= -u && side >= u - L) {
+            const cv::Point2d n = pp * (v < 0 ? -1.0 : 1.0);
+            return {side, n.x, n.y};
+        }
+        if (-u > u - L)
+            return {-u, -ax.x, -ax.y};
+        return {u - L, ax.x, ax.y};
+    }
+};
+
+struct Sprite
+{
+    std::function<PlaneDistance(double, double)> distance;
+    std::function<cv::Vec3f(double, double)> colour;
+    std::vector<cv::Point2d> polygon;
+    double shadowOffsetMm = 1.0;
+    double shadowSigmaMm = 1.0;
+    double shadowStrength = 0.3;
+};
+
+cv::Vec3f cylinderShade(cv::Vec3f base, double t, double gloss)
+{
+    t = std::clamp(t, -1.0, 1.0);
+    const double diffuse = 0.5 + 0.5 * std::sqrt(1.0 - t * t);
+    const double spec = gloss * std::exp(-std::pow((t + 0.35) / 0.14, 2.0));
+    return base * float(diffuse) + cv::Vec3f::all(float(spec));
+}
+
+Sprite stickSprite(const Stick &s, double ppm, SceneRng &rng)
+{
+    Sprite sp;
+    sp.distance = [s](double x, double y) { return s.distance(x, y); };
+    sp.polygon = s.polygon(1.0);
+    if (s.kind == SceneObjectKind::Ruler) {
+        const double texScale = std::clamp(ppm * 1.2, 4.0, 24.0);
+        const double margin = 1.0;
+        auto tex = std::make_shared<cv::Mat>(
+            rulerTexture(s.length(), 2 * s.halfWidth, texScale, margin, rng));
+        sp.colour = [s, tex, texScale, margin](double x, double y) {
+            const cv::Point2d d(x - s.a.x, y - s.a.y);
+            const double u = d.dot(s.dir()), v = d.dot(s.perp()) + s.halfWidth;
+            return sampleTexture(*tex, (u + margin) * texScale, (v + margin) * texScale);
+        };
+        sp.shadowOffsetMm = 0.6;
+        sp.shadowSigmaMm = 0.7;
+        sp.shadowStrength = 0.3;
+        return sp;
+    }
+    const cv::Vec3f body = s.colour;
+    const bool pencil = s.kind == SceneObjectKind::Pencil;
+    sp.colour = [s, body, pencil](double x, double y) -> cv::Vec3f {
+        const cv::Point2d d(x - s.a.x, y - s.a.y);
+        const double u = d.dot(s.dir()), v = d.dot(s.perp()), L = s.length();
+        const double r = std::max(s.radius(std::clamp(u, 0.0, L)), 1e-3);
+        const double t = v / r;
+        if (pencil) {
+            if (u < 4.0)
+                return cylinderShade({0.16f, 0.16f, 0.17f}, t, 0.25);
+            if (u < 20.0)
+                return cylinderShade({0.50f, 0.70f, 0.85f}, t, 0.05);
+            if (u > L - 7.0)
+                return cylinderShade({0.55f, 0.55f, 0.90f}, t, 0.05);
+            if (u > L - 14.0)
+                return cylinderShade({0.72f, 0.74f, 0.76f}, t, 0.5);
+            // Hexagonal body: three flat faces seen from above.
+            const float face = std::abs(t) < 0.5 ? 1.0f : t < 0 ? 0.82f : 0.64f;
+            return body * face + cv::Vec3f::all(std::abs(t + 0.1) < 0.06 ? 0.08f : 0.0f);
+        }
+        if (u < 2.5)
+            return cylinderShade({0.70f, 0.70f, 0.72f}, t, 0.6);
+        if (u < 36.0)
+            return cylinderShade(body * 0.35f, t, 0.3);
+        // The clip runs along the top of the barrel near the end.
+        if (u > L - 48.0 && u < L - 6.0 && std::abs(v) < 1.3)
+            return cylinderShade({0.78f, 0.78f, 0.80f}, v / 1.3, 0.6);
+        return cylinderShade(body, t, 0.45);
+    };
+    sp.shadowOffsetMm = s.halfWidth * 0.7;
+    sp.shadowSigmaMm = s.halfWidth * 0.45;
+    sp.shadowStrength = 0.4;
+    return sp;
+}
+
+// ---- Distractors -------------------------------------------------------------------------
+
+enum class DistractorKind
+{
+    Paper,
+    Box,
+    Phone,
+    Frame
+};
+
+Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    sp.distance = [rect](double x, double y) { return rect.distance(x, y); };
+    sp.polygon = rect.polygon(1.0);
+    switch (kind) {
+    case DistractorKind::Paper: {
+        const float g = float(rng.uniform(0.9, 0.97));
+        const quint64 salt = rng.next();
+        const bool printed = rng.chance(0.7);
+        sp.colour = [rect, g, salt, printed](double x, double y) -> cv::Vec3f {
+            const cv::Point2d l = rect.local(x, y);
+            const cv::Vec3f paper(g * 0.97f, g, g);
+            if (!printed || l.x < 20 || l.x > rect.w - 20 || l.y < 25 || l.y > rect.h - 25)
+                return paper;
+            const int row = int((l.y - 25) / 6.0);
+            const double inRow = l.y - 25 - row * 6.0;
+            if (inRow > 2.2)
+                return paper;
+            const int word = int((l.x - 20) / 9.0);
+            const quint64 hsh = (salt ^ (quint64(row) * 0x9E3779B97F4A7C15ull) ^
+                                 (quint64(word) * 0xC2B2AE3D27D4EB4Full)) *
+                                0xBF58476D1CE4E5B9ull;
+            const double gapAt = 5.0 + double(hsh >> 60) * 0.25;
+            if (std::fmod(l.x - 20, 9.0) > gapAt || (hsh & 7) == 0)
+                return paper;
+            return paper * 0.35f;
+        };
+        sp.shadowOffsetMm = 0.3;
+        sp.shadowSigmaMm = 0.6;
+        sp.shadowStrength = 0.15;
+        break;
+    }
+    case DistractorKind::Box: {
+        const cv::Vec3f cardboard(float(rng.uniform(0.32, 0.42)), float(rng.uniform(0.5, 0.6)),
+                                  float(rng.uniform(0.66, 0.76)));
+        const double tape = rng.uniform(40, 50);
+        sp.colour = [rect, cardboard, tape](double x, double y) -> cv::Vec3f {
+            const cv::Point2d l = rect.local(x, y);
+            if (std::abs(l.y - rect.h * 0.5) < tape * 0.5)
+                return cardboard * 0.85f + cv::Vec3f::all(0.06f);
+            if (l.x > 12 && l.x < 62 && l.y > 8 && l.y < 30)
+                return {0.92f, 0.92f, 0.92f};
+            return cardboard;
+        };
+        sp.shadowOffsetMm = rng.uniform(10, 20);
+        sp.shadowSigmaMm = rng.uniform(5, 9);
+        sp.shadowStrength = 0.45;
+        break;
+    }
+    case DistractorKind::Phone: {
+        const bool on = rng.chance(0.7);
+        const cv::Vec3f wallA(float(rng.uniform(0.3, 1)), float(rng.uniform(0.2, 1)),
+                              float(rng.uniform(0.2, 1)));
+        const cv::Vec3f wallB(float(rng.uniform(0, 0.6)), float(rng.uniform(0, 0.6)),
+                              float(rng.uniform(0, 0.6)));
+        sp.colour = [rect, on, wallA, wallB](double x, double y) -> cv::Vec3f {
+            const cv::Point2d l = rect.local(x, y);
+            const PlaneDistance screen =
+                roundedRectDistance(l.x - 3.5, l.y - 3.5, rect.w - 7.0, rect.h - 7.0, 6.0);
+            if (screen.d > 0)
+                return {0.05f, 0.05f, 0.06f};
+            if (!on)
+                return {0.09f, 0.09f, 0.1f};
+            const double t = l.y / rect.h;
+            cv::Vec3f c = wallA * float(1 - t) + wallB * float(t);
+            // A grid of app icons.
+            const double gx = std::fmod(l.x - 8.0, 16.0), gy = std::fmod(l.y - 20.0, 18.0);
+            if (l.x > 8 && l.x < rect.w - 8 && l.y > 20 && l.y < rect.h - 30 && gx < 11 && gy < 11)
+                c = cv::Vec3f(0.9f, 0.9f, 0.9f) - c * 0.5f;
+            return c;
+        };
+        sp.shadowOffsetMm = 3;
+        sp.shadowSigmaMm = 2;
+        sp.shadowStrength = 0.4;
+        break;
+    }
+    case DistractorKind::Frame: {
+        const double border = rng.uniform(12, 20);
+        const cv::Vec3f frame =
+            rng.chance(0.5) ? cv::Vec3f(0.08f, 0.08f, 0.08f) : cv::Vec3f(0.25f, 0.42f, 0.6f);
+        const cv::Vec3f a(float(rng.uniform(0.2, 0.9)), float(rng.uniform(0.2, 0.9)),
+                          float(rng.uniform(0.2, 0.9)));
+        const cv::Vec3f b(float(rng.uniform(0.1, 0.7)), float(rng.uniform(0.1, 0.7)),
+                          float(rng.uniform(0.1, 0.7)));
+        const double fx = rng.uniform(0.02, 0.08), fy = rng.uniform(0.02, 0.08);
+        sp.colour = [rect, border, frame, a, b, fx, fy](double x, double y) -> cv::Vec3f {
+            const cv::Point2d l = rect.local(x, y);
+            const double in = std::min({l.x, l.y, rect.w - l.x, rect.h - l.y});
+            if (in < border)
+                return frame * float(0.85 + 0.3 * in / border);
+            if (in < border + 8)
+                return {0.93f, 0.94f, 0.95f};
+            const double m = 0.5 + 0.5 * std::sin(l.x * fx + std::cos(l.y * fy) * 3.0);
+            return a * float(m) + b * float(1 - m);
+        };
+        sp.shadowOffsetMm = 4;
+        sp.shadowSigmaMm = 3;
+        sp.shadowStrength = 0.4;
+        break;
+    }
+    }
+    return sp;
+}
+
+PlaneRect distractorShape(DistractorKind kind, cv::Point2d centre, double angle, SceneRng &rng)
+{
+    switch (kind) {
+    case DistractorKind::Paper: {
+        static const double sizes[][2] = {{210, 297}, {148, 210}, {215.9, 279.4}};
+        const auto &s = sizes[rng.integer(0, 2)];
+        return PlaneRect::centred(centre, angle, s[0], s[1], 0.5);
+    }
+    case DistractorKind::Box: {
+        const double w = rng.uniform(90, 200);
+        const double aspect = rng.chance(0.6) ? rng.uniform(1.0, 1.35) : rng.uniform(1.85, 2.4);
+        return PlaneRect::centred(centre, angle, w, w / aspect, 1.5);
+    }
+    case DistractorKind::Phone:
+        return PlaneRect::centred(centre, angle, 71.5, 147.0, 9.0);
+    case DistractorKind::Frame: {
+        static const double sizes[][2] = {{130, 180}, {200, 250}, {180, 240}};
+        const auto &s = sizes[rng.integer(0, 2)];
+        return PlaneRect::centred(centre, angle, s[0], s[1], 1.0);
+    }
+    }
+    return {};
+}
+
+// ---- Image-space helpers -----------------------------------------------------------------
+
+void paintSprite(cv::Mat &canvas, const PlaneRaster &raster, const Sprite &sp, double lightX,
+                 double lightY, double strengthScale, double blurMaskPx = 0.0)
+{
+    const cv::Rect rect = raster.bounds(sp.polygon, canvas.size(), 3);
+    if (rect.empty())
+        return;
+    cv::Mat mask = raster.coverage(rect, sp.distance);
+    if (blurMaskPx > 0.3)
+        cv::GaussianBlur(mask, mask, cv::Size(), blurMaskPx);
+    // Shadow offset and softness measured at the shape's middle.
+    cv::Point2d c(0, 0);
+    for (const auto &p : sp.polygon)
+        c += p;
+    c *= 1.0 / double(sp.polygon.size());
+    const cv::Point2d off =
+        raster.toImage(c + cv::Point2d(lightX, lightY) * sp.shadowOffsetMm) - raster.toImage(c);
+    const double ppm = raster.pixelsPerMm(c);
+    castShadow(canvas, rect, mask, off, sp.shadowSigmaMm * ppm, sp.shadowStrength * strengthScale);
+    raster.composite(canvas, rect, mask, sp.colour);
+}
+
+cv::Mat motionKernel(double length, double angleDeg)
+{
+    const int half = int(std::ceil(length * 0.5)) + 1;
+    cv::Mat k = cv::Mat::zeros(2 * half + 1, 2 * half + 1, CV_32F);
+    const double a = radians(angleDeg);
+    const int steps = std::max(8, int(length * 8));
+    // Sample the segment densely with bilinear splats so the kernel stays centred.
+    for (int i = 0; i <= steps; ++i) {
+        const double s = (double(i) / steps - 0.5) * length;
+        const double x = half + s * std::cos(a), y = half + s * std::sin(a);
+        const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
+        const float fx = float(x - x0), fy = float(y - y0);
+        k.at<float>(y0, x0) += (1 - fx) * (1 - fy);
+        k.at<float>(y0, x0 + 1) += fx * (1 - fy);
+        k.at<float>(y0 + 1, x0) += (1 - fx) * fy;
+        k.at<float>(y0 + 1, x0 + 1) += fx * fy;
+    }
+    return k / cv::sum(k)[0];
+}
+
+cv::Mat diskKernel(double radius)
+{
+    const int half = int(std::ceil(radius)) + 1;
+    cv::Mat k(2 * half + 1, 2 * half + 1, CV_32F);
+    for (int y = -half; y <= half; ++y)
+        for (int x = -half; x <= half; ++x)
+            k.at<float>(y + half, x + half) =
+                float(std::clamp(radius + 0.5 - std::hypot(x, y), 0.0, 1.0));
+    return k / cv::sum(k)[0];
+}
+
+QImage toQImage(const cv::Mat &bgr8)
+{
+    QImage img(bgr8.cols, bgr8.rows, QImage::Format_RGB32);
+    for (int r = 0; r < bgr8.rows; ++r) {
+        const cv::Vec3b *in = bgr8.ptr<cv::Vec3b>(r);
+        QRgb *out = reinterpret_cast<QRgb *>(img.scanLine(r));
+        for (int c = 0; c < bgr8.cols; ++c)
+            out[c] = qRgb(in[c][2], in[c][1], in[c][0]);
+    }
+    return img;
+}
+
+QImage jpegRoundTrip(const QImage &img, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, "JPG", quality);
+    QImage decoded;
+    decoded.loadFromData(bytes, "JPG");
+    return decoded.convertToFormat(QImage::Format_RGB32);
+}
+
+std::array<QPointF, 4> screenOrder(const std::array<cv::Point2d, 4> &pts, bool &firstEdgeLong)
+{
+    cv::Point2d c(0, 0);
+    for (const auto &p : pts)
+        c += p * 0.25;
+    std::array<int, 4> idx{0, 1, 2, 3};
+    // Increasing angle in y-down coordinates runs clockwise on screen.
+    std::sort(idx.begin(), idx.end(), [&](int a, int b) {
+        return std::atan2(pts[size_t(a)].y - c.y, pts[size_t(a)].x - c.x) <
+               std::atan2(pts[size_t(b)].y - c.y, pts[size_t(b)].x - c.x);
+    });
+    int first = 0;
+    for (int i = 1; i < 4; ++i) {
+        const auto &p = pts[size_t(idx[size_t(i)])], &q = pts[size_t(idx[size_t(first)])];
+        if (p.x + p.y < q.x + q.y)
+            first = i;
+    }
+    std::array<QPointF, 4> out;
+    for (int i = 0; i < 4; ++i)
+        out[size_t(i)] = toQt(pts[size_t(idx[size_t((first + i) % 4)])]);
+    const int a = idx[size_t(first)], b = idx[size_t((first + 1) % 4)];
+    // Plane corners 0-1 and 2-3 are joined by the long edges.
+    firstEdgeLong = (std::min(a, b) == 0 && std::max(a, b) == 1) ||
+                    (std::min(a, b) == 2 && std::max(a, b) == 3);
+    return out;
+}
+
+// ---- Layout: camera, object, distractors, finger ------------------------------------------
+
+struct Layout
+{
+    cv::Matx33d H; // card millimetres -> image pixels
+    Stick stick;
+    std::vector<std::pair<DistractorKind, PlaneRect>> distractors;
+    bool finger = false;
+    cv::Point2d fingerTip;
+    cv::Point2d fingerDir;
+    double fingerRadius = 8.5;
+};
+
+std::optional<Stick> placeStick(const SceneSpec &spec, const Look &k, const PlaneRaster &raster,
+                                const Camera *cam, SceneRng &rng)
+{
+    const cv::Size size(spec.width, spec.height);
+    Stick s;
+    s.kind = k.objectKind;
+    static const cv::Vec3f penColours[] = {{0.55f, 0.2f, 0.05f}, {0.08f, 0.08f, 0.08f},
+                                           {0.1f, 0.1f, 0.7f},   {0.85f, 0.85f, 0.85f},
+                                           {0.2f, 0.5f, 0.15f},  {0.6f, 0.6f, 0.62f}};
+    s.colour = k.objectKind == SceneObjectKind::Pencil ? cv::Vec3f(0.1f, 0.72f, 0.92f)
+                                                       : penColours[rng.integer(0, 5)];
+    s.halfWidth = k.objectKind == SceneObjectKind::Pen      ? rng.uniform(4.0, 5.0)
+                  : k.objectKind == SceneObjectKind::Pencil ? 3.6
+                                                            : (rng.chance(0.5) ? 12.5 : 9.0);
+    if (spec.objectEnds) {
+        s.a = raster.toPlane(toCv((*spec.objectEnds)[0]));
+        s.b = raster.toPlane(toCv((*spec.objectEnds)[1]));
+        return s;
+    }
+    const double length = k.objectKind == SceneObjectKind::Pen      ? rng.uniform(130, 148)
+                          : k.objectKind == SceneObjectKind::Pencil ? rng.uniform(160, 190)
+                                                                    : rng.uniform(140, 200);
+    const double margin = 0.04 * std::min(size.width, size.height);
+    for (int attempt = 0; attempt < 400; ++attempt) {
+        const cv::Point2d px(rng.uniform(0.1, 0.9) * size.width,
+                             rng.uniform(0.1, 0.9) * size.height);
+        if (cam && cam->depthAt(px) <= 0)
+            continue;
+        const cv::Point2d c = raster.toPlane(px);
+        const double angle = k.freeObjectAngle
+                                 ? rng.uniform(0, 2 * pi)
+                                 : (rng.chance(0.5) ? 0.0 : pi / 2) + radians(rng.uniform(-20, 20));
+        const cv::Point2d d(std::cos(angle), std::sin(angle));
+        s.a = c - d * (length * 0.5);
+        s.b = c + d * (length * 0.5);
+        if (rng.chance(0.5))
+            std::swap(s.a, s.b);
+        if (!insideImage(raster.toImage(s.a), size, margin) ||
+            !insideImage(raster.toImage(s.b), size, margin))
+            continue;
+        if (k.hasCard && overlap(s.polygon(6.0), cardPolygon(0)))
+            continue;
+        return s;
+    }
+    return std::nullopt;
+}
+
+std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng &rng)
+{
+    const cv::Size size(spec.width, spec.height);
+    Layout layout;
+    std::optional<Camera> cam;
+    if (spec.cardCorners) {
+        std::array<cv::Point2f, 4> src, dst;
+        for (size_t i = 0; i < 4; ++i) {
+            src[i] = cv::Point2f(float(cardOutline[i].x), float(cardOutline[i].y));
+            dst[i] =
+                cv::Point2f(float((*spec.cardCorners)[i].x()), float((*spec.cardCorners)[i].y()));
+        }
+        // Solve in double precision: the float overload of getPerspectiveTransform would round.
+        cv::Mat A(8, 8, CV_64F), b(8, 1, CV_64F);
+        for (int i = 0; i < 4; ++i) {
+            const double x = cardOutline[size_t(i)].x, y = cardOutline[size_t(i)].y;
+            const double u = (*spec.cardCorners)[size_t(i)].x();
+            const double v = (*spec.cardCorners)[size_t(i)].y();
+            const double r0[] = {x, y, 1, 0, 0, 0, -u * x, -u * y};
+            const double r1[] = {0, 0, 0, x, y, 1, -v * x, -v * y};
+            for (int j = 0; j < 8; ++j) {
+                A.at<double>(2 * i, j) = r0[j];
+                A.at<double>(2 * i + 1, j) = r1[j];
+            }
+            b.at<double>(2 * i) = u;
+            b.at<double>(2 * i + 1) = v;
+        }
+        cv::Mat h;
+        cv::solve(A, b, h, cv::DECOMP_LU);
+        layout.H =
+            cv::Matx33d(h.at<double>(0), h.at<double>(1), h.at<double>(2), h.at<double>(3),
+                        h.at<double>(4), h.at<double>(5), h.at<double>(6), h.at<double>(7), 1.0);
+    } else {
+        double depth = k.focalPx * cardWidthMm / (k.widthFraction * size.width);
+        Camera c = makeCamera(k, size, depth);
+        for (int i = 0; i < 5; ++i) {
+            const double measured = meanLongEdge(PlaneRaster(c.homography()));
+            depth *= measured / (k.widthFraction * size.width);
+            c = makeCamera(k, size, depth);
+        }
+        if (!tableFillsFrame(c, size, k))
+            return std::nullopt;
+        cam = c;
+        layout.H = c.homography();
+    }
+    const PlaneRaster raster(layout.H);
+    if (k.hasCard && !spec.cardCorners) {
+        const double margin = 0.02 * std::min(size.width, size.height);
+        for (const auto &p : cardOutline)
+            if (!insideImage(raster.toImage(p), size, margin))
+                return std::nullopt;
+    }
+    const auto stick = placeStick(spec, k, raster, cam ? &*cam : nullptr, rng);
+    if (!stick)
+        return std::nullopt;
+    layout.stick = *stick;
+
+    std::vector<std::vector<cv::Point2d>> taken;
+    if (k.hasCard)
+        taken.push_back(cardPolygon(8.0));
+    taken.push_back(layout.stick.polygon(5.0));
+    const double centreDepth = cam ? cam->depthAt(k.cardCentre) : 1.0;
+    for (int i = 0; i < k.distractors; ++i) {
+        const auto kind = DistractorKind(rng.integer(0, 3));
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            const cv::Point2d px(rng.uniform(0, 1) * size.width, rng.uniform(0, 1) * size.height);
+            if (cam && cam->depthAt(px) <= 0)
+                continue;
+            SceneRng shapeRng = rng.fork();
+            const PlaneRect rect =
+                distractorShape(kind, raster.toPlane(px), rng.uniform(0, 2 * pi), shapeRng);
+            const auto poly = rect.polygon(0);
+            bool ok = true;
+            for (const auto &p : poly) {
+                // Every corner in front of the camera and not much farther than the card.
+                const cv::Vec3d q = layout.H * cv::Vec3d(p.x, p.y, 1.0);
+                const cv::Vec3d c = layout.H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
+                if (q[2] / c[2] <= 0.25)
+                    ok = false;
+            }
+            for (const auto &t : taken)
+                ok = ok && !overlap(poly, t);
+            if (!ok)
+                continue;
+            layout.distractors.emplace_back(kind, rect);
+            taken.push_back(rect.polygon(3.0));
+            break;
+        }
+    }
+    (void)centreDepth;
+
+    if (k.finger && k.hasCard) {
+        layout.finger = true;
+        const int edge = rng.integer(0, 3);
+        const cv::Point2d a = cardOutline[size_t(edge)], b = cardOutline[size_t((edge + 1) % 4)];
+        const cv::Point2d along = (b - a) / cv::norm(b - a);
+        const cv::Point2d outward(along.y, -along.x);
+        const double t = rng.uniform(0.3, 0.7);
+        layout.fingerRadius = rng.uniform(7.5, 9.5);
+        layout.fingerTip = a + (b - a) * t - outward * rng.uniform(5.0, 9.0);
+        const double turn = radians(rng.uniform(-35, 35));
+        layout.fingerDir = {outward.x * std::cos(turn) - outward.y * std::sin(turn),
+                            outward.x * std::sin(turn) + outward.y * std::cos(turn)};
+        // The hand must not hide the object.
+        const std::vector<cv::Point2d> fingerPoly = {layout.fingerTip - layout.fingerDir * 10.0,
+                                                     layout.fingerTip + layout.fingerDir * 120.0};
+        if (overlap({fingerPoly[0], fingerPoly[1], fingerPoly[1] + outward * 0.1},
+                    layout.stick.polygon(layout.fingerRadius + 3)))
+            return std::nullopt;
+    }
+    return layout;
+}
+
+// ---- Rendering ---------------------------------------------------------------------------
+
+void paintBackground(cv::Mat &canvas, const PlaneRaster &raster, const Look &k, bool clean,
+                     SceneRng &rng)
+{
+    if (clean) {
+        canvas.setTo(cv::Scalar::all(0));
+        return;
+    }
+    const cv::Size size = canvas.size();
+    std::vector<cv::Point2d> corners;
+    double ppm = 0;
+    for (const cv::Point2d p :
+         {cv::Point2d(0, 0), cv::Point2d(size.width, 0), cv::Point2d(size.width, size.height),
+          cv::Point2d(0, size.height), cv::Point2d(size.width / 2.0, size.height / 2.0)}) {
+        const cv::Point2d q = raster.toPlane(p);
+        corners.push_back(q);
+        ppm = std::max(ppm, raster.pixelsPerMm(q));
+    }
+    const double angle = rng.uniform(0, 2 * pi);
+    const cv::Matx33d rot(std::cos(angle), -std::sin(angle), 0, std::sin(angle), std::cos(angle), 0,
+                          0, 0, 1);
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const auto &p : corners) {
+        const cv::Vec3d q = rot * cv::Vec3d(p.x, p.y, 1);
+        x0 = std::min(x0, q[0]);
+        y0 = std::min(y0, q[1]);
+        x1 = std::max(x1, q[0]);
+        y1 = std::max(y1, q[1]);
+    }
+    x0 -= 10;
+    y0 -= 10;
+    x1 += 10;
+    y1 += 10;
+    // Texture resolution: the nearest part of the table at full detail, within a memory cap.
+    const double cap = std::min(8.0e6, 1.3 * size.area());
+    double s = ppm;
+    if ((x1 - x0) * (y1 - y0) * s * s > cap)
+        s = std::sqrt(cap / ((x1 - x0) * (y1 - y0)));
+    const cv::Size texSize(int(std::ceil((x1 - x0) * s)), int(std::ceil((y1 - y0) * s)));
+    const cv::Mat texture = surfaceTexture(k.surface, texSize, s, rng);
+    // Image pixel index -> continuous image point -> plane -> rotated -> texture pixel index.
+    const cv::Matx33d toContinuous(1, 0, 0.5, 0, 1, 0.5, 0, 0, 1);
+    const cv::Matx33d toTexture(s, 0, -x0 * s - 0.5, 0, s, -y0 * s - 0.5, 0, 0, 1);
+    const cv::Matx33d m = toTexture * rot * raster.imageToPlane() * toContinuous;
+    cv::warpPerspective(texture, canvas, m, size, cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                        cv::BORDER_REFLECT);
+}
+
+void paintGlare(cv::Mat &canvas, cv::Rect rect, const cv::Mat &cardMask, cv::Point2d centre,
+                double ra, double rb, double angle, double strength)
+{
+    const double ca = std::cos(angle), sa = std::sin(angle);
+    for (int r = 0; r < rect.height; ++r) {
+        const float *m = cardMask.ptr<float>(r);
+        cv::Vec3f *o = canvas.ptr<cv::Vec3f>(rect.y + r) + rect.x;
+        for (int c = 0; c < rect.width; ++c) {
+            if (m[c] <= 0)
+                continue;
+            const double dx = rect.x + c + 0.5 - centre.x, dy = rect.y + r + 0.5 - centre.y;
+            const double u = (dx * ca + dy * sa) / ra, v = (-dx * sa + dy * ca) / rb;
+            const double g = strength * std::exp(-2.0 * (u * u + v * v)) * m[c];
+            // A blown-out highlight: the core saturates, the halo brightens towards white.
+            const cv::Vec3f lifted = o[c] + (cv::Vec3f::all(1.0f) - o[c]) * float(g);
+            o[c] = lifted * float(1.0 + 0.6 * g);
+        }
+    }
+}
+
+void applyLighting(cv::Mat &canvas, SceneRng &rng)
+{
+    const double gx = rng.uniform(-0.15, 0.15), gy = rng.uniform(-0.15, 0.15);
+    const double vignette = rng.uniform(0.08, 0.3);
+    const double exposure = rng.uniform(0.92, 1.08);
+    const cv::Vec3f tint(float(1 + rng.uniform(-0.04, 0.04)), 1.0f,
+                         float(1 + rng.uniform(-0.04, 0.04)));
+    const double w = canvas.cols, h = canvas.rows;
+    for (int r = 0; r < canvas.rows; ++r) {
+        cv::Vec3f *o = canvas.ptr<cv::Vec3f>(r);
+        const double y = (r + 0.5) / h - 0.5;
+        for (int c = 0; c < canvas.cols; ++c) {
+            const double x = (c + 0.5) / w - 0.5;
+            const double f =
+                exposure * (1 + gx * x + gy * y) * (1 - vignette * 2 * (x * x + y * y));
+            o[c] = o[c].mul(tint) * float(f);
+        }
+    }
+}
+
+} // namespace
+
+QString sceneCategoryName(SceneCategory category)
+{
+    switch (category) {
+    case SceneCategory::Plain:
+        return QStringLiteral("plain");
+    case SceneCategory::LowContrast:
+        return QStringLiteral("lowContrast");
+    case SceneCategory::Dark:
+        return QStringLiteral("dark");
+    case SceneCategory::Textured:
+        return QStringLiteral("textured");
+    case SceneCategory::Glare:
+        return QStringLiteral("glare");
+    case SceneCategory::Defocus:
+        return QStringLiteral("defocus");
+    case SceneCategory::MotionBlur:
+        return QStringLiteral("motionBlur");
+    case SceneCategory::Noise:
+        return QStringLiteral("noise");
+    case SceneCategory::Finger:
+        return QStringLiteral("finger");
+    case SceneCategory::Perspective:
+        return QStringLiteral("perspective");
+    case SceneCategory::Rotation:
+        return QStringLiteral("rotation");
+    case SceneCategory::Small:
+        return QStringLiteral("small");
+    case SceneCategory::Distractors:
+        return QStringLiteral("distractors");
+    case SceneCategory::NoCard:
+        return QStringLiteral("noCard");
+    }
+    return {};
+}
+
+std::optional<SceneCategory> sceneCategoryFromName(const QString &name)
+{
+    for (SceneCategory c : allSceneCategories)
+        if (sceneCategoryName(c) == name)
+            return c;
+    return std::nullopt;
+}
+
+Scene renderScene(const SceneSpec &spec)
+{
+    SceneRng root(spec.seed * 0x2545F4914F6CDD1Dull + quint64(spec.category));
+    SceneRng lookRng = root.fork();
+    Look k = chooseLook(spec, lookRng);
+    if (spec.clean)
+        k.distractors = 0;
+
+    // Draw layouts until one fits the frame; each retry moves on in the same stream, so the
+    // result is still a function of the seed.
+    SceneRng layoutRng = root.fork();
+    std::optional<Layout> layout;
+    for (int attempt = 0; attempt < 200 && !layout; ++attempt) {
+        layout = makeLayout(spec, k, layoutRng);
+        if (!layout && !spec.cardCorners) {
+            // Loosen the pose a little before the next try.
+            if (!spec.cardCentre)
+                k.cardCentre = {layoutRng.uniform(0.3, 0.7) * spec.width,
+                                layoutRng.uniform(0.3, 0.7) * spec.height};
+            if (!spec.tiltDeg)
+                k.tiltDeg *= 0.95;
+            if (!spec.cardWidthFraction && attempt > 20)
+                k.widthFraction *= 0.97;
+        }
+    }
+    const cv::Size size(spec.width, spec.height);
+    Scene scene;
+    scene.category = sceneCategoryName(spec.category);
+    scene.seed = spec.seed;
+    if (!layout) {
+        scene.image = QImage(spec.width, spec.height, QImage::Format_RGB32);
+        scene.image.fill(Qt::gray);
+        return scene;
+    }
+    const PlaneRaster raster(layout->H);
+
+    SceneRng paintRng = root.fork();
+    cv::Mat canvas(size, CV_32FC3);
+    paintBackground(canvas, raster, k, spec.clean, paintRng);
+
+    const cv::Point2d light = k.lightDir;
+    if (!spec.clean) {
+        for (const auto &[kind, rect] : layout->distractors) {
+            SceneRng r = paintRng.fork();
+            paintSprite(canvas, raster, distractorSprite(kind, rect, r), light.x, light.y, 1.0);
+        }
+    }
+
+    cv::Rect cardRect;
+    cv::Mat cardMask;
+    if (k.hasCard) {
+        const std::vector<cv::Point2d> outline(cardOutline.begin(), cardOutline.end());
+        cardRect = raster.bounds(outline, size, 3);
+        cardMask = raster.coverage(cardRect, [](double x, double y) {
+            return roundedRectDistance(x, y, cardWidthMm, cardHeightMm, cardCornerRadiusMm);
+        });
+        double ppm = 0;
+        for (const auto &p : cardOutline)
+            ppm = std::max(ppm, raster.pixelsPerMm(p));
+        const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
+        if (!spec.clean) {
+            const cv::Point2d off = raster.toImage(mid + light * 0.45) - raster.toImage(mid);
+            castShadow(canvas, cardRect, cardMask, off, paintRng.uniform(0.4, 0.9) * ppm,
+                       k.shadowStrength);
+        }
+        const double texScale = std::clamp(ppm * 1.25, 4.0, 32.0);
+        const double margin = 1.0;
+        SceneRng faceRng = paintRng.fork();
+        const cv::Mat face = spec.clean ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
+                                                  int(std::ceil((cardWidthMm + 2) * texScale)),
+                                                  CV_32FC3, cv::Scalar::all(1.0))
+                                        : cardFaceTexture(k.cardStyle, texScale, margin, faceRng);
+        raster.composite(canvas, cardRect, cardMask, [&](double x, double y) {
+            return sampleTexture(face, (x + margin) * texScale, (y + margin) * texScale);
+        });
+        if (k.glare && !spec.clean) {
+            const cv::Point2d at = raster.toImage(
+                {paintRng.uniform(8, cardWidthMm - 8), paintRng.uniform(6, cardHeightMm - 6)});
+            const double longPx = meanLongEdge(raster);
+            const double ra = paintRng.uniform(0.12, 0.3) * longPx;
+            paintGlare(canvas, cardRect, cardMask, at, ra, ra * paintRng.uniform(0.3, 0.8),
+                       paintRng.uniform(0, pi), paintRng.uniform(0.6, 0.95));
+        }
+    }
+
+    const double stickPpm = raster.pixelsPerMm((layout->stick.a + layout->stick.b) * 0.5);
+    if (!spec.clean) {
+        SceneRng r = paintRng.fork();
+        paintSprite(canvas, raster, stickSprite(layout->stick, stickPpm, r), light.x, light.y, 1.0);
+    }
+
+    if (layout->finger && !spec.clean) {
+        Sprite finger;
+        const cv::Point2d tip = layout->fingerTip, dir = layout->fingerDir;
+        const double radius = layout->fingerRadius;
+        const cv::Point2d end = tip + dir * 150.0;
+        finger.distance = [tip, end, radius](double x, double y) -> PlaneDistance {
+            const cv::Point2d p(x, y), d = end - tip;
+            const double t = std::clamp((p - tip).dot(d) / d.dot(d), 0.0, 1.0);
+            const cv::Point2d q = p - (tip + d * t);
+            const double len = std::max(cv::norm(q), 1e-9);
+            return {len - radius, q.x / len, q.y / len};
+        };
+        const cv::Vec3f skin(float(paintRng.uniform(0.45, 0.6)), float(paintRng.uniform(0.55, 0.7)),
+                             float(paintRng.uniform(0.78, 0.92)));
+        finger.colour = [tip, dir, radius, skin](double x, double y) -> cv::Vec3f {
+            const cv::Point2d d(x - tip.x, y - tip.y);
+            const double along = d.dot(dir), across = d.x * -dir.y + d.y * dir.x;
+            cv::Vec3f c = cylinderShade(skin, across / radius, 0.08);
+            const double nu = (along - 2.0) / 6.0, nv = across / (radius * 0.6);
+            if (nu * nu + nv * nv < 1.0)
+                c = cylinderShade(skin * 0.8f + cv::Vec3f(0.2f, 0.2f, 0.2f), nv, 0.35);
+            return c;
+        };
+        finger.polygon = {tip - dir * (radius + 2) + cv::Point2d(-dir.y, dir.x) * (radius + 2),
+                          tip - dir * (radius + 2) - cv::Point2d(-dir.y, dir.x) * (radius + 2),
+                          end - cv::Point2d(-dir.y, dir.x) * (radius + 2),
+                          end + cv::Point2d(-dir.y, dir.x) * (radius + 2)};
+        finger.shadowOffsetMm = 8;
+        finger.shadowSigmaMm = 5;
+        finger.shadowStrength = 0.4;
+        // The finger is nearer the lens than the table and a little out of focus.
+        paintSprite(canvas, raster, finger, light.x, light.y, 1.0,
+                    1.2 * std::max(1.0, size.width / 1920.0));
+    }
+
+    const double scale = std::max(size.width, size.height) / 1920.0;
+    double blurVar = 0.0;
+    if (!spec.clean) {
+        SceneRng fx = root.fork();
+        applyLighting(canvas, fx);
+        cv::GaussianBlur(canvas, canvas, cv::Size(), k.lensSigma);
+        blurVar += k.lensSigma * k.lensSigma;
+        if (k.defocusRadius > 0) {
+            cv::filter2D(canvas, canvas, -1, diskKernel(k.defocusRadius));
+            blurVar += k.defocusRadius * k.defocusRadius / 4.0;
+        }
+        if (k.motionLength > 0) {
+            cv::filter2D(canvas, canvas, -1, motionKernel(k.motionLength, k.motionAngle));
+            blurVar += k.motionLength * k.motionLength / 12.0;
+        }
+        if (k.sharpen > 0) {
+            cv::Mat soft;
+            cv::GaussianBlur(canvas, soft, cv::Size(), 1.4 * std::sqrt(scale));
+            cv::addWeighted(canvas, 1.0 + k.sharpen, soft, -k.sharpen, 0.0, canvas);
+        }
+        // Shot noise grows with brightness, read noise does not.
+        cv::Mat noise(size, CV_32FC3);
+        cv::RNG noiseRng(fx.next());
+        noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
+        const float read = float(k.noiseSigma * 0.5), shot = float(k.noiseSigma);
+        for (int r = 0; r < size.height; ++r) {
+            cv::Vec3f *o = canvas.ptr<cv::Vec3f>(r);
+            const cv::Vec3f *n = noise.ptr<cv::Vec3f>(r);
+            for (int c = 0; c < size.width; ++c) {
+                const float lum = std::clamp((o[c][0] + o[c][1] + o[c][2]) / 3.0f, 0.0f, 1.0f);
+                o[c] += n[c] * std::sqrt(read * read + shot * shot * lum);
+            }
+        }
+        if (k.chromaNoise > 0) {
+            cv::Mat chroma(size.height / 2 + 1, size.width / 2 + 1, CV_32FC3);
+            noiseRng.fill(chroma, cv::RNG::NORMAL, 0.0, k.chromaNoise);
+            cv::resize(chroma, chroma, size, 0, 0, cv::INTER_LINEAR);
+            canvas += chroma;
+        }
+    }
+    cv::Mat bgr8;
+    canvas.convertTo(bgr8, CV_8UC3, 255.0);
+    scene.image = toQImage(bgr8);
+    if (!spec.clean)
+        scene.image = jpegRoundTrip(scene.image, k.jpegQuality);
+
+    scene.hasCard = k.hasCard;
+    std::array<cv::Point2d, 4> corners;
+    for (size_t i = 0; i < 4; ++i)
+        corners[i] = raster.toImage(cardOutline[i]);
+    scene.card = screenOrder(corners, scene.cardFirstEdgeLong);
+    if (spec.objectEnds) {
+        scene.objectFrom = (*spec.objectEnds)[0];
+        scene.objectTo = (*spec.objectEnds)[1];
+    } else {
+        scene.objectFrom = toQt(raster.toImage(layout->stick.a));
+        scene.objectTo = toQt(raster.toImage(layout->stick.b));
+    }
+    scene.objectLengthMm = layout->stick.length();
+    scene.blurPx = std::sqrt(blurVar);
+    return scene;
+}
+
+std::vector<SceneSpec> standardSet()
+{
+    std::vector<SceneSpec> set;
+    static const QSize sizes[] = {
+        {1920, 1080}, {1280, 960}, {1920, 1080}, {1080, 1920}, {1280, 960}};
+    quint64 seed = 1001;
+    for (SceneCategory category : allSceneCategories) {
+        const int count = category == SceneCategory::NoCard ? 10 : 5;
+        for (int i = 0; i < count; ++i) {
+            SceneSpec spec;
+            spec.seed = seed++;
+            spec.category = category;
+            QSize s = sizes[i % 5];
+            if (i == 2 &&
+                (category == SceneCategory::Plain || category == SceneCategory::Perspective ||
+                 category == SceneCategory::Glare || category == SceneCategory::Finger))
+                s = QSize(4032, 3024);
+            if (i == 3 &&
+                (category == SceneCategory::Rotation || category == SceneCategory::NoCard))
+                s = QSize(3024, 4032);
+            spec.width = s.width();
+            spec.height = s.height();
+            set.push_back(spec);
+        }
+    }
+    return set;
+}
+
+SceneSpec bundledTestSceneSpec()
+{
+    SceneSpec spec;
+    spec.seed = 20261206;
+    spec.width = 3024;
+    spec.height = 4032;
+    spec.category = SceneCategory::Plain;
+    spec.surface = SceneSurface::Wood;
+    spec.cardStyle = SceneCardStyle::Bank;
+    spec.objectKind = SceneObjectKind::Pencil;
+    spec.tiltDeg = 20.0;
+    spec.rollDeg = 1.5;
+    spec.yawDeg = -4.0;
+    spec.focalPx = 3100.0;
+    spec.cardCentre = QPointF(800.0, 2900.0);
+    spec.cardWidthFraction = 0.30;
+    spec.objectEnds = std::array<QPointF, 2>{QPointF(1984.0, 3016.0), QPointF(1957.0, 1199.0)};
+    return spec;
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+// Photo-like test scenes of a bank-card-sized card and an object of known length lying on a
+// table, with exact ground truth. Everything is derived from the seed: the same spec always
+// renders the same bytes.
+//
+// Image coordinates are continuous and y-down: (0, 0) is the top-left corner of the top-left
+// pixel, pixel centres sit at +0.5.
+
+enum class SceneCategory
+{
+    Plain,       // a card on an ordinary surface, mild conditions
+    LowContrast, // white or grey card on a light table or paper
+    Dark,        // dark card on a dark table
+    Textured,    // wood grain, fabric
+    Glare,       // glossy card with a specular highlight
+    Defocus,     // out of focus
+    MotionBlur,  // camera shake
+    Noise,       // sensor noise and heavy JPEG compression
+    Finger,      // a finger over part of one edge
+    Perspective, // strongly tilted camera
+    Rotation,    // card at any angle in the frame
+    Small,       // card about 12 % of the frame width
+    Distractors, // paper, box, phone, picture frame beside the card
+    NoCard,      // distractors and the object only
+};
+
+inline constexpr std::array allSceneCategories = {
+    SceneCategory::Plain,       SceneCategory::LowContrast, SceneCategory::Dark,
+    SceneCategory::Textured,    SceneCategory::Glare,       SceneCategory::Defocus,
+    SceneCategory::MotionBlur,  SceneCategory::Noise,       SceneCategory::Finger,
+    SceneCategory::Perspective, SceneCategory::Rotation,    SceneCategory::Small,
+    SceneCategory::Distractors, SceneCategory::NoCard};
+
+[[nodiscard]] QString sceneCategoryName(SceneCategory category);
+[[nodiscard]] std::optional<SceneCategory> sceneCategoryFromName(const QString &name);
+
+// The card outline in its own plane, millimetres: long edge along x.
+inline constexpr double cardWidthMm = 85.725;
+inline constexpr double cardHeightMm = 53.975;
+inline constexpr double cardCornerRadiusMm = 3.18;
+
+enum class SceneSurface
+{
+    Wood,
+    Fabric,
+    LightTable,
+    DarkTable,
+    Paper
+};
+
+enum class SceneCardStyle
+{
+    Bank,       // saturated gradient, chip, embossed number, network logo
+    DarkBank,   // black, navy or charcoal with silver print
+    Loyalty,    // light card with a coloured band and a barcode
+    PlainWhite, // blank white card
+    PlainGrey,  // blank grey card
+    Back        // back of a bank card: magnetic stripe and signature panel
+};
+
+enum class SceneObjectKind
+{
+    Pen,
+    Pencil,
+    Ruler
+};
+
+struct SceneSpec
+{
+    quint64 seed = 1;
+    int width = 1920;
+    int height = 1080;
+    SceneCategory category = SceneCategory::Plain;
+
+    // Optional pins; anything left unset is drawn from the seed.
+    // Image positions of the card-plane corners (0,0), (85.725,0), (85.725,53.975), (0,53.975).
+    std::optional<std::array<QPointF, 4>> cardCorners;
+    // Camera pose: tilt of the optical axis from the table normal, roll about the optical axis,
+    // yaw of the card on the table (degrees), focal length (pixels), card centre in the image.
+    std::optional<double> tiltDeg;
+    std::optional<double> rollDeg;
+    std::optional<double> yawDeg;
+    std::optional<double> focalPx;
+    std::optional<QPointF> cardCentre;
+    std::optional<double> cardWidthFraction; // mean long-edge length over image width
+    // Image positions of the object's two ends (both on the table plane).
+    std::optional<std::array<QPointF, 2>> objectEnds;
+    std::optional<SceneObjectKind> objectKind;
+    std::optional<SceneSurface> surface;
+    std::optional<SceneCardStyle> cardStyle;
+    // A test pattern for checking the geometry: black background, white card, nothing else,
+    // no blur, no noise.
+    bool clean = false;
+};
+
+struct Scene
+{
+    QImage image; // Format_RGB32
+    bool hasCard = false;
+    // Intersections of the card's straight edges, clockwise on screen starting at the corner
+    // with the smallest x + y.
+    std::array<QPointF, 4> card{};
+    bool cardFirstEdgeLong = true; // card[0] -> card[1] is one of the long edges
+    QPointF objectFrom;
+    QPointF objectTo;
+    double objectLengthMm = 0.0;
+    QString category;
+    quint64 seed = 0;
+    double blurPx = 0.0; // Gaussian-equivalent blur of the optics, pixels
+    // No defocus or motion blur beyond the lens' own softness.
+    [[nodiscard]] bool sharp() const { return blurPx <= 1.0; }
+};
+
+[[nodiscard]] Scene renderScene(const SceneSpec &spec);
+
+// The labelled set: every category, at least 60 scenes with a card and 8 without, at phone and
+// webcam sizes.
+[[nodiscard]] std::vector<SceneSpec> standardSet();
+
+// The bundled "test" photo: 3024 x 4032 portrait, the object's ends at (1984, 3016) and
+// (1957, 1199).
+[[nodiscard]] SceneSpec bundledTestSceneSpec();

@@ -1,0 +1,182 @@
+#include "tools/scenegen/Textures.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <numbers>
+
+cv::Mat smoothNoise(cv::Size size, double cellX, double cellY, SceneRng &rng)
+{
+    cellX = std::max(cellX, 1.0);
+    cellY = std::max(cellY, 1.0);
+    const int gw = int(std::ceil(size.width / cellX)) + 4;
+    const int gh = int(std::ceil(size.height / cellY)) + 4;
+    cv::Mat grid(gh, gw, CV_32F);
+    cv::RNG cvRng(rng.next());
+    cvRng.fill(grid, cv::RNG::NORMAL, 0.0, 1.0);
+    if (cellX <= 1.0 && cellY <= 1.0)
+        return grid(cv::Rect(0, 0, size.width, size.height)).clone();
+    cv::Mat big;
+    const cv::Size bigSize(int(std::ceil(gw * cellX)), int(std::ceil(gh * cellY)));
+    cv::resize(grid, big, bigSize, 0, 0, cv::INTER_CUBIC);
+    // Cubic interpolation of white noise loses about a third of its spread.
+    big *= 1.5;
+    const int ox = int(cellX * 1.5);
+    const int oy = int(cellY * 1.5);
+    return big(cv::Rect(ox, oy, size.width, size.height)).clone();
+}
+
+cv::Mat fractalNoise(cv::Size size, double cell, int octaves, SceneRng &rng)
+{
+    cv::Mat sum = cv::Mat::zeros(size, CV_32F);
+    double amplitude = 1.0;
+    double total = 0.0;
+    for (int i = 0; i < octaves && cell >= 1.0; ++i) {
+        sum += amplitude * smoothNoise(size, cell, cell, rng);
+        total += amplitude * amplitude;
+        amplitude *= 0.5;
+        cell *= 0.5;
+    }
+    return sum / std::sqrt(std::max(total, 1e-9));
+}
+
+namespace {
+
+cv::Mat colourise(const cv::Mat &t, cv::Vec3f dark, cv::Vec3f light)
+{
+    cv::Mat out(t.size(), CV_32FC3);
+    for (int r = 0; r < t.rows; ++r) {
+        const float *a = t.ptr<float>(r);
+        cv::Vec3f *o = out.ptr<cv::Vec3f>(r);
+        for (int c = 0; c < t.cols; ++c)
+            o[c] = dark + (light - dark) * a[c];
+    }
+    return out;
+}
+
+cv::Vec3f jitter(cv::Vec3f c, double amount, SceneRng &rng)
+{
+    for (int i = 0; i < 3; ++i)
+        c[i] = float(std::clamp(c[i] * (1.0 + amount * rng.uniform(-1, 1)), 0.0, 1.0));
+    return c;
+}
+
+cv::Mat wood(cv::Size size, double s, SceneRng &rng)
+{
+    const bool darkWood = rng.chance(0.35);
+    const cv::Vec3f light = jitter(
+        darkWood ? cv::Vec3f(0.25f, 0.40f, 0.58f) : cv::Vec3f(0.45f, 0.64f, 0.80f), 0.08, rng);
+    const cv::Vec3f dark = jitter(
+        darkWood ? cv::Vec3f(0.10f, 0.17f, 0.28f) : cv::Vec3f(0.25f, 0.40f, 0.58f), 0.08, rng);
+    const double period = rng.uniform(2.5, 7.0) * s;
+    const double plank = rng.uniform(80.0, 150.0) * s;
+    cv::Mat warp = smoothNoise(size, 60 * s, 25 * s, rng) * (6.0 * s) +
+                   smoothNoise(size, 25 * s, 6 * s, rng) * (1.2 * s);
+    cv::Mat streaks = smoothNoise(size, 40 * s, std::max(1.0, 0.25 * s), rng);
+    cv::Mat fine = smoothNoise(size, std::max(1.0, 0.3 * s), std::max(1.0, 0.3 * s), rng);
+    std::vector<double> plankPhase(size_t(size.height / std::max(plank, 1.0)) + 2);
+    std::vector<double> plankTint(plankPhase.size());
+    for (size_t i = 0; i < plankPhase.size(); ++i) {
+        plankPhase[i] = rng.uniform(0, 1000) * s;
+        plankTint[i] = rng.uniform(-0.12, 0.12);
+    }
+    cv::Mat t(size, CV_32F);
+    const double seamHalf = 0.35 * s;
+    for (int r = 0; r < size.height; ++r) {
+        const float *w = warp.ptr<float>(r);
+        const float *st = streaks.ptr<float>(r);
+        const float *fn = fine.ptr<float>(r);
+        float *o = t.ptr<float>(r);
+        const size_t p = size_t(r / plank);
+        const double inPlank = r - double(p) * plank;
+        const bool seam = inPlank < seamHalf || plank - inPlank < seamHalf;
+        for (int c = 0; c < size.width; ++c) {
+            const double v = r + w[c] + plankPhase[p];
+            const double ring = 0.5 + 0.5 * std::sin(2.0 * std::numbers::pi * v / period);
+            double a =
+                0.25 + 0.55 * std::pow(ring, 3.0) + 0.10 * st[c] + 0.04 * fn[c] + plankTint[p];
+            if (seam)
+                a = -0.35;
+            o[c] = float(a);
+        }
+    }
+    return colourise(t, dark, light);
+}
+
+cv::Mat fabric(cv::Size size, double s, SceneRng &rng)
+{
+    static const cv::Vec3f palette[] = {{0.45f, 0.28f, 0.15f}, {0.42f, 0.42f, 0.42f},
+                                        {0.18f, 0.20f, 0.55f}, {0.25f, 0.45f, 0.25f},
+                                        {0.55f, 0.65f, 0.72f}, {0.20f, 0.20f, 0.22f}};
+    const cv::Vec3f base = jitter(palette[rng.integer(0, 5)], 0.1, rng);
+    const double period = rng.uniform(0.7, 1.6) * s;
+    const double angle = rng.uniform(0, std::numbers::pi);
+    const double ca = std::cos(angle), sa = std::sin(angle);
+    cv::Mat folds = fractalNoise(size, 80 * s, 3, rng);
+    cv::Mat threads =
+        smoothNoise(size, std::max(1.0, period * 2.0), std::max(1.0, period * 2.0), rng);
+    cv::Mat speckle = smoothNoise(size, 1, 1, rng);
+    cv::Mat out(size, CV_32FC3);
+    for (int r = 0; r < size.height; ++r) {
+        const float *f = folds.ptr<float>(r);
+        const float *th = threads.ptr<float>(r);
+        const float *sp = speckle.ptr<float>(r);
+        cv::Vec3f *o = out.ptr<cv::Vec3f>(r);
+        for (int c = 0; c < size.width; ++c) {
+            const double u = (c * ca + r * sa) / period;
+            const double v = (-c * sa + r * ca) / period;
+            const double weave =
+                std::sin(2 * std::numbers::pi * u) * std::sin(2 * std::numbers::pi * v);
+            const double k = 1.0 + 0.18 * weave + 0.08 * th[c] + 0.10 * f[c] + 0.04 * sp[c];
+            o[c] = base * float(k);
+        }
+    }
+    return out;
+}
+
+cv::Mat flat(cv::Size size, double s, cv::Vec3f base, double mottle, double grain, double brushed,
+             SceneRng &rng)
+{
+    cv::Mat t = fractalNoise(size, 150 * s, 3, rng) * mottle +
+                smoothNoise(size, std::max(1.0, 0.4 * s), std::max(1.0, 0.4 * s), rng) * grain;
+    if (brushed > 0)
+        t += smoothNoise(size, 25 * s, std::max(1.0, 0.3 * s), rng) * brushed;
+    cv::Mat out(size, CV_32FC3);
+    for (int r = 0; r < size.height; ++r) {
+        const float *a = t.ptr<float>(r);
+        cv::Vec3f *o = out.ptr<cv::Vec3f>(r);
+        for (int c = 0; c < size.width; ++c)
+            o[c] = base * (1.0f + a[c]);
+    }
+    return out;
+}
+
+} // namespace
+
+cv::Mat surfaceTexture(Surface surface, cv::Size size, double s, SceneRng &rng)
+{
+    switch (surface) {
+    case Surface::Wood:
+        return wood(size, s, rng);
+    case Surface::Fabric:
+        return fabric(size, s, rng);
+    case Surface::LightTable: {
+        const float g = float(rng.uniform(0.78, 0.90));
+        return flat(size, s, jitter({g, g, g}, 0.04, rng), 0.03, 0.012, 0.0, rng);
+    }
+    case Surface::DarkTable: {
+        const float g = float(rng.uniform(0.06, 0.14));
+        return flat(size, s, jitter({g, g, g}, 0.15, rng), 0.08, 0.05, 0.08, rng);
+    }
+    case Surface::Paper: {
+        const float g = float(rng.uniform(0.86, 0.94));
+        return flat(size, s, cv::Vec3f(g * 0.96f, g * 0.99f, g), 0.015, 0.02, 0.0, rng);
+    }
+    }
+    return cv::Mat(size, CV_32FC3, cv::Scalar::all(0.5));
+}
+
+double meanLuminance(const cv::Mat &texture)
+{
+    const cv::Scalar m = cv::mean(texture);
+    return 0.114 * m[0] + 0.587 * m[1] + 0.299 * m[2];
+}
