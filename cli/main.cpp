@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cmath>
 #include <cstdio>
@@ -98,9 +97,27 @@ QJsonArray toJson(const QList<QPointF> &points)
     return array;
 }
 
-void print(const QJsonObject &object)
+// JSON text of one value. Objects are put together by hand below because QJsonObject sorts
+// its keys and the output should read in the documented order.
+QByteArray serialised(const QJsonValue &value)
 {
-    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+QByteArray object(std::initializer_list<std::pair<const char *, QByteArray>> members)
+{
+    QByteArray json("{");
+    for (const auto &[key, value] : members) {
+        if (json.size() > 1)
+            json += ',';
+        json += '"' + QByteArray(key) + "\":" + value;
+    }
+    return json + '}';
+}
+
+void print(const QByteArray &json)
+{
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     std::fputc('\n', stdout);
 }
@@ -203,12 +220,10 @@ int runDetect(const QStringList &args)
         fail({usageError, QStringLiteral("detect takes exactly one IMAGE (see --help)")});
     const QImage image = loadImage(args.first());
     const Detection detection = detect(image);
-    QJsonObject result{{"width", image.width()},
-                       {"height", image.height()},
-                       {"card", detection.corners ? QJsonValue(toJson(*detection.corners))
-                                                  : QJsonValue(QJsonValue::Null)},
-                       {"milliseconds", std::round(detection.milliseconds * 100) / 100}};
-    print(result);
+    print(object({{"width", serialised(image.width())},
+                  {"height", serialised(image.height())},
+                  {"card", detection.corners ? serialised(toJson(*detection.corners)) : "null"},
+                  {"milliseconds", serialised(std::round(detection.milliseconds * 100) / 100)}}));
     return ok;
 }
 
@@ -270,21 +285,24 @@ int runMeasure(const QStringList &args)
 
     const Calculator::Matrix3x3 &m = card.projectiveMatrix();
     const Storage::UnitSystem unitSystem = units.value_or(Storage::storedUnitSystem());
-    QJsonArray measured;
+    QByteArray measured("[");
     for (const QList<QPointF> &segment : segments) {
         Distance distance{segment[0], segment[1], 0};
         distance.recalculate(m);
-        measured.append(
-            QJsonObject{{"from", toJson(segment[0])},
-                        {"to", toJson(segment[1])},
-                        {"mm", distance.distance},
-                        {"text", DistanceFormatter::format(distance.distance, unitSystem)}});
+        if (measured.size() > 1)
+            measured += ',';
+        measured += object(
+            {{"from", serialised(toJson(segment[0]))},
+             {"to", serialised(toJson(segment[1]))},
+             {"mm", serialised(distance.distance)},
+             {"text", serialised(DistanceFormatter::format(distance.distance, unitSystem))}});
     }
-    print(QJsonObject{
-        {"card", QJsonObject{{"points", toJson(card.points())},
-                             {"source", givenCard ? "given" : "detected"}}},
-        {"matrix", QJsonArray{m.m11, m.m12, m.m13, m.m21, m.m22, m.m23, m.m31, m.m32, m.m33}},
-        {"segments", measured}});
+    measured += ']';
+    const QJsonArray matrix{m.m11, m.m12, m.m13, m.m21, m.m22, m.m23, m.m31, m.m32, m.m33};
+    print(object({{"card", object({{"points", serialised(toJson(card.points()))},
+                                   {"source", givenCard ? "\"given\"" : "\"detected\""}})},
+                  {"matrix", serialised(matrix)},
+                  {"segments", measured}}));
     return ok;
 }
 
