@@ -1,0 +1,276 @@
+#include "SessionRig.h"
+
+#include "core/LineTargetModel.h"
+#include "core/RectangleTargetModel.h"
+#include "core/ReferenceTargetModel.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A card lying flat in front of the camera, turned by 4 degrees.
+const QPolygonF tiltedCard{QPointF(702.52, 351.58), QPointF(1241.2, 389.25),
+                           QPointF(1217.48, 728.42), QPointF(678.8, 690.75)};
+
+QList<QPointF> cardCorners()
+{
+    return {QPointF(1000, 1500), QPointF(2000, 1520), QPointF(2010, 2150), QPointF(990, 2140)};
+}
+
+// Three placeholder lines in the session's list, as the add action leaves them.
+QList<TargetModel *> addLines(CameraViewModel &model, int count)
+{
+    QList<TargetModel *> lines;
+    for (int i = 0; i < count; ++i) {
+        auto *line = new LineTargetModel(3024, 4032, false, &model);
+        model.appendMeasurable(line);
+        lines.append(line);
+    }
+    return lines;
+}
+
+double measured(const Distance &distance, const Calculator::Matrix3x3 &matrix)
+{
+    Distance copy = distance;
+    copy.recalculate(matrix);
+    return copy.distance;
+}
+
+} // namespace
+
+TEST(CameraViewModel, capture_starts_and_stops_by_the_session_running_flag)
+{
+    DiagnosticLines diagnostics;
+    DiagnosticLines::lines().clear();
+    SessionRig rig;
+    CameraViewModel &model = rig.model;
+
+    // A new session: live preview with nothing in it.
+    EXPECT_EQ(model.cameraState(), CameraState::takePicture());
+    EXPECT_FALSE(model.frame());
+    EXPECT_EQ(model.referenceRectangle(), nullptr);
+    EXPECT_TRUE(model.measurableObjects().isEmpty());
+
+    // Stopping what never started must not ask the camera to stop.
+    model.stopCapture();
+    model.startCapture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.camera.isRunning(); }, 5000));
+    // A second start (the screen shown again while capture runs) must not restart it.
+    model.startCapture();
+    model.stopCapture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.camera.isRunning(); }, 5000));
+
+    EXPECT_EQ(DiagnosticLines::lines(),
+              QStringList({"ERROR: Session was not started", "Starting Capture",
+                           "ERROR: Session already running", "Stopping Capture"}));
+}
+
+TEST(CameraViewModel, camera_errors_reach_the_session_even_when_they_came_first)
+{
+    SessionRig rig;
+    QSignalSpy errors(&rig.model, &CameraViewModel::errorChanged);
+    rig.camera.setError(CameraManager::CameraError::deniedAuthorization);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.model.error().has_value(); }, 5000));
+    EXPECT_EQ(*rig.model.error(), CameraManager::CameraError::deniedAuthorization);
+    EXPECT_TRUE(rig.model.isPermissionError());
+    EXPECT_FALSE(rig.model.errorMessage().isEmpty());
+    EXPECT_EQ(rig.model.errorValue().value<CameraManager::CameraError>(),
+              CameraManager::CameraError::deniedAuthorization);
+
+    // A screen created after the camera failed (the settings closed, the tutorial finished)
+    // must still show the error view: the current error is handed over at subscription.
+    CameraViewModel later(rig.camera, rig.frames, rig.processor, nullptr);
+    EXPECT_FALSE(later.error());
+    turnEventLoop();
+    ASSERT_TRUE(later.error());
+    EXPECT_EQ(*later.error(), CameraManager::CameraError::deniedAuthorization);
+}
+
+TEST(CameraViewModel, live_frames_are_analysed_and_the_picture_freezes_outside_live_preview)
+{
+    SessionRig rig;
+    CameraViewModel &model = rig.model;
+
+    const QImage live = cardPicture(QSize(1920, 1080), tiltedCard);
+    ASSERT_TRUE(rig.deliverAndWait(live));
+    ASSERT_TRUE(model.frame());
+    EXPECT_EQ(model.frame()->image().size(), live.size());
+    ASSERT_TRUE(model.frame()->points()) << "the card was not searched for or not found";
+    ASSERT_EQ(model.frame()->points()->size(), 4);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(model.frame()->points()->at(k).x(), tiltedCard[k].x(), 3.0) << k;
+        EXPECT_NEAR(model.frame()->points()->at(k).y(), tiltedCard[k].y(), 3.0) << k;
+    }
+
+    // Once the picture is taken, new frames must neither replace it nor be searched.
+    model.setCameraState(CameraState::confirmCardSelection(false));
+    const QImage other =
+        cardPicture(QSize(640, 480), QPolygonF{QPointF(100, 100), QPointF(400, 100),
+                                               QPointF(400, 290), QPointF(100, 290)});
+    ASSERT_TRUE(rig.deliverAndWait(other));
+    EXPECT_EQ(model.frame()->image().cacheKey(), live.cacheKey());
+    EXPECT_FALSE(model.frame()->points());
+    model.setCameraState(CameraState::addTarget(true));
+    ASSERT_TRUE(rig.deliverAndWait(other));
+    EXPECT_EQ(model.frame()->image().cacheKey(), live.cacheKey());
+
+    // Back in live preview the camera's picture shows again.
+    model.setCameraState(CameraState::takePicture());
+    ASSERT_TRUE(rig.deliverAndWait(other));
+    EXPECT_EQ(model.frame()->image().size(), other.size());
+
+    // Straight-alpha frames are drawn premultiplied; the pixels stay the same.
+    QImage straight = other.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_TRUE(rig.deliverAndWait(straight));
+    EXPECT_EQ(model.frame()->image().format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(model.frame()->image().pixel(10, 10), straight.pixel(10, 10));
+
+    // An absent buffer keeps the last picture.
+    QSignalSpy frames(&model, &CameraViewModel::frameChanged);
+    model.processFrame(QImage());
+    EXPECT_EQ(frames.count(), 0);
+}
+
+TEST(CameraViewModel, frames_delivered_after_the_session_is_gone_are_dropped)
+{
+    SessionRig rig;
+    const QImage frame =
+        cardPicture(QSize(320, 240), QPolygonF{QPointF(40, 40), QPointF(200, 40), QPointF(200, 140),
+                                               QPointF(40, 140)});
+    ASSERT_TRUE(rig.deliverAndWait(frame));
+
+    // The frame manager already holds a frame: subscribing queues it for the next turn, and a
+    // new frame is on its way too. The session goes before either arrives.
+    ImageProcessor processor;
+    auto doomed = std::make_unique<CameraViewModel>(rig.camera, rig.frames, processor, nullptr);
+    Q_EMIT rig.frames.currentChanged(frame);
+    doomed.reset();
+    turnEventLoop();
+    EXPECT_FALSE(processor.lastImage()) << "a frame reached a destroyed session";
+}
+
+TEST(CameraViewModel, selection_moves_the_target_before_the_last_and_deselects_the_rest)
+{
+    SessionRig rig;
+    CameraViewModel &model = rig.model;
+    const QList<TargetModel *> abc = addLines(model, 3);
+    TargetModel *a = abc[0], *b = abc[1], *c = abc[2];
+    c->setIsSelected(true);
+
+    a->setIsSelected(true);
+    EXPECT_EQ(model.measurableObjects(), QList<TargetModel *>({b, a, c}));
+    EXPECT_TRUE(a->isSelected());
+    EXPECT_FALSE(b->isSelected());
+    EXPECT_FALSE(c->isSelected());
+
+    // The last one stays last.
+    c->setIsSelected(true);
+    EXPECT_EQ(model.measurableObjects(), QList<TargetModel *>({b, a, c}));
+    EXPECT_FALSE(a->isSelected());
+    EXPECT_FALSE(b->isSelected());
+    EXPECT_TRUE(c->isSelected());
+
+    // The card is not in the list: selecting it leaves the order alone and deselects all.
+    auto *card = new ReferenceTargetModel(cardCorners(), &model);
+    model.setReferenceRectangle(card);
+    card->setIsSelected(true);
+    EXPECT_EQ(model.measurableObjects(), QList<TargetModel *>({b, a, c}));
+    for (TargetModel *target : model.measurableObjects())
+        EXPECT_FALSE(target->isSelected());
+
+    // And selecting a target takes the selection from the card.
+    b->setIsSelected(true);
+    EXPECT_FALSE(card->isSelected());
+    EXPECT_EQ(model.measurableObjects(), QList<TargetModel *>({a, b, c}));
+
+    // Found by id; a target of another session is not found.
+    EXPECT_EQ(model.indexOfMeasurable(c), 2);
+    LineTargetModel stranger(3024, 4032, false, nullptr);
+    EXPECT_FALSE(model.indexOfMeasurable(&stranger));
+    EXPECT_FALSE(model.indexOfMeasurable(card));
+}
+
+TEST(CameraViewModel, moving_a_card_corner_remeasures_every_target_on_the_next_turn)
+{
+    SessionRig rig;
+    CameraViewModel &model = rig.model;
+    auto *card = new ReferenceTargetModel(cardCorners(), &model);
+    model.setReferenceRectangle(card);
+    auto *line = new LineTargetModel(3024, 4032, false, &model);
+    auto *rectangle = new RectangleTargetModel(3024, 4032, false, &model);
+    model.appendMeasurable(line);
+    model.appendMeasurable(rectangle);
+
+    // Subscribing hands over the current matrix, but only once the event loop turns.
+    model.subscribeToMatrix();
+    EXPECT_EQ(line->distances()[0].distance, 1.0);
+    turnEventLoop();
+    EXPECT_DOUBLE_EQ(line->distances()[0].distance,
+                     measured(line->distances()[0], card->projectiveMatrix()));
+    for (const Distance &edge : rectangle->distances())
+        EXPECT_DOUBLE_EQ(edge.distance, measured(edge, card->projectiveMatrix()));
+
+    const double before = line->distances()[0].distance;
+    const QSizeF image(3024, 4032);
+    card->movePoint(2, Calculator::Matrix3x3::identity(), QPointF(2100, 2250), image, image);
+    EXPECT_EQ(line->distances()[0].distance, before);
+    turnEventLoop();
+    EXPECT_NE(line->distances()[0].distance, before);
+    EXPECT_DOUBLE_EQ(line->distances()[0].distance,
+                     measured(line->distances()[0], card->projectiveMatrix()));
+    for (const Distance &edge : rectangle->distances())
+        EXPECT_DOUBLE_EQ(edge.distance, measured(edge, card->projectiveMatrix()));
+    // The card keeps its nominal lengths.
+    EXPECT_DOUBLE_EQ(card->distances()[0].distance, 85.725);
+    EXPECT_DOUBLE_EQ(card->distances()[1].distance, 53.975);
+
+    // A cancelled subscription drops even a matrix already on its way.
+    const double settled = line->distances()[0].distance;
+    card->movePoint(2, Calculator::Matrix3x3::identity(), QPointF(2200, 2300), image, image);
+    model.matrixCancellableSubsciption().cancel();
+    turnEventLoop();
+    EXPECT_EQ(line->distances()[0].distance, settled);
+}
+
+TEST(CameraViewModel, each_state_sets_the_card_selection_and_keeps_or_clears_the_rest)
+{
+    SessionRig rig;
+    CameraViewModel &model = rig.model;
+    auto *card = new ReferenceTargetModel(cardCorners(), &model);
+    model.setReferenceRectangle(card);
+    model.subscribeToMatrix();
+    card->setIsSelected(true);
+
+    model.setCameraState(CameraState::addTarget(false));
+    EXPECT_FALSE(card->isSelected());
+    const QList<TargetModel *> lines = addLines(model, 2);
+    lines[1]->setIsSelected(true);
+
+    // Exporting draws nothing as selected.
+    model.setCameraState(CameraState::exportPicture());
+    EXPECT_FALSE(card->isSelected());
+    EXPECT_EQ(model.measurableObjects().size(), 2);
+    for (TargetModel *target : model.measurableObjects())
+        EXPECT_FALSE(target->isSelected());
+
+    // Card confirmation starts over with the targets, from any state; removed targets are
+    // released rather than kept for the life of the screen.
+    QPointer<TargetModel> removed = lines[0];
+    model.setCameraState(CameraState::confirmCardSelection(false));
+    EXPECT_TRUE(card->isSelected());
+    EXPECT_TRUE(model.measurableObjects().isEmpty());
+    flushDeletions();
+    EXPECT_TRUE(removed.isNull());
+
+    // Live preview drops the card and its subscription.
+    addLines(model, 1);
+    QPointer<ReferenceTargetModel> oldCard = card;
+    model.setCameraState(CameraState::takePicture());
+    EXPECT_EQ(model.referenceRectangle(), nullptr);
+    EXPECT_TRUE(model.measurableObjects().isEmpty());
+    EXPECT_FALSE(model.matrixCancellableSubsciption().isActive());
+    flushDeletions();
+    EXPECT_TRUE(oldCard.isNull());
+}

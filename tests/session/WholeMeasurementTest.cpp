@@ -1,0 +1,199 @@
+#include "SessionRig.h"
+
+#include "core/ReferenceTargetModel.h"
+#include "core/Session.h"
+#include "session/MeasurementActions.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+// These run in a user-interface test run (the process argument "isUITest"), where the frame
+// manager publishes the bundled test scene and a new line lies on its object.
+
+namespace {
+
+struct GroundTruth
+{
+    QList<QPointF> card;
+    QPointF objectFrom;
+    QPointF objectTo;
+    double objectLengthMm = 0;
+};
+
+QPointF pointAt(const QJsonValue &value)
+{
+    const QJsonArray xy = value.toArray();
+    return {xy.at(0).toDouble(), xy.at(1).toDouble()};
+}
+
+std::optional<GroundTruth> bundledTruth()
+{
+    QFile file(QStringLiteral(":/mirrel/test.json"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    GroundTruth truth;
+    for (const QJsonValue &corner : root.value(QStringLiteral("card")).toArray())
+        truth.card.append(pointAt(corner));
+    const QJsonObject object = root.value(QStringLiteral("object")).toObject();
+    truth.objectFrom = pointAt(object.value(QStringLiteral("from")));
+    truth.objectTo = pointAt(object.value(QStringLiteral("to")));
+    truth.objectLengthMm = object.value(QStringLiteral("lengthMm")).toDouble();
+    if (truth.card.size() != 4 || truth.objectLengthMm <= 0)
+        return std::nullopt;
+    return truth;
+}
+
+// Where an image point shows in a phone-shaped view that fills itself with the picture: the
+// inverse of the mapping that movePoint applies.
+QPointF viewPoint(QPointF image, QSizeF imageSize, QSizeF viewSize)
+{
+    const double s =
+        std::min(imageSize.height() / viewSize.height(), imageSize.width() / viewSize.width());
+    return {image.x() / s - (imageSize.width() / s - viewSize.width()) * 0.5,
+            image.y() / s - (imageSize.height() / s - viewSize.height()) * 0.5};
+}
+
+void expectNear(QPointF actual, QPointF expected, double tolerance)
+{
+    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
+    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
+}
+
+// From launch to the confirmation step: the test scene arrives, its card is detected and
+// becomes the reference card.
+class BundledScene : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!Session::shared().isUITest())
+            GTEST_SKIP() << "needs the process argument isUITest";
+        truth = bundledTruth();
+        ASSERT_TRUE(truth) << "the bundled ground truth :/mirrel/test.json is missing";
+        rig = std::make_unique<SessionRig>(FrameManager::testImagePath);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return rig->model.frame().has_value(); }, 10000))
+            << "the test frame never arrived";
+    }
+
+    std::optional<GroundTruth> truth;
+    std::unique_ptr<SessionRig> rig;
+};
+
+} // namespace
+
+TEST_F(BundledScene, UITest_a_whole_measurement_of_the_bundled_object)
+{
+    CameraViewModel &model = rig->model;
+    MeasurementActions actions(&model);
+    const FrameOutput first = *model.frame();
+    const QSizeF imageSize = first.image().size();
+    ASSERT_EQ(imageSize, QSizeF(3024, 4032));
+
+    // Live preview: the card's corners are published with the picture.
+    ASSERT_TRUE(first.points()) << "the card in the bundled scene was not detected";
+    for (int k = 0; k < 4; ++k)
+        expectNear(first.points()->at(k), truth->card[k], 2.0);
+
+    // The picture is taken: the card starts from the detected corners.
+    actions.mainAction();
+    EXPECT_EQ(model.cameraState(), CameraState::confirmCardSelection(false));
+    ReferenceTargetModel *card = model.referenceRectangle();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->points(), ReferenceTargetModel::orderedCorners(*first.points()));
+
+    // More frames keep coming; the picture stays the one taken.
+    const QImage elsewhere =
+        cardPicture(QSize(1920, 1080), QPolygonF{QPointF(702.52, 351.58), QPointF(1241.2, 389.25),
+                                                 QPointF(1217.48, 728.42), QPointF(678.8, 690.75)});
+    ASSERT_TRUE(rig->deliverAndWait(elsewhere));
+    EXPECT_EQ(model.frame()->image().cacheKey(), first.image().cacheKey());
+    EXPECT_FALSE(model.frame()->points());
+
+    // Confirm the card, then open the add buttons.
+    actions.mainAction();
+    EXPECT_EQ(model.cameraState(), CameraState::addTarget(false));
+    EXPECT_TRUE(model.measurableObjects().isEmpty());
+    actions.mainAction();
+    ASSERT_EQ(model.cameraState(), CameraState::addTarget(true));
+
+    // A new line lies on the object and shows its true length at once.
+    actions.addMeasurableAction(TargetModel::Measurable::line);
+    ASSERT_EQ(model.measurableObjects().size(), 1);
+    TargetModel *line = model.measurableObjects()[0];
+    expectNear(line->points()[0], truth->objectFrom, 1e-9);
+    expectNear(line->points()[1], truth->objectTo, 1e-9);
+    EXPECT_NEAR(line->distances()[0].distance, truth->objectLengthMm,
+                truth->objectLengthMm * 0.005);
+
+    // The user drags both ends away and back onto the object on a phone-shaped view.
+    const QSizeF view(390, 844);
+    const Calculator::Matrix3x3 matrix = card->projectiveMatrix();
+    line->movePoint(0, matrix, viewPoint(QPointF(1400, 2500), imageSize, view), imageSize, view);
+    line->movePoint(1, matrix, viewPoint(QPointF(1500, 2000), imageSize, view), imageSize, view);
+    EXPECT_GT(std::abs(line->distances()[0].distance - truth->objectLengthMm), 10.0);
+    line->movePoint(0, matrix, viewPoint(truth->objectFrom, imageSize, view), imageSize, view);
+    line->movePoint(1, matrix, viewPoint(truth->objectTo, imageSize, view), imageSize, view);
+    expectNear(line->points()[0], truth->objectFrom, 1e-6);
+    expectNear(line->points()[1], truth->objectTo, 1e-6);
+    EXPECT_NEAR(line->distances()[0].distance, truth->objectLengthMm,
+                truth->objectLengthMm * 0.005);
+
+    // A rectangle too; then a card corner is dragged: both targets follow on the next turn.
+    actions.addMeasurableAction(TargetModel::Measurable::rectangle);
+    ASSERT_EQ(model.measurableObjects().size(), 2);
+    const double lineBefore = line->distances()[0].distance;
+    const QPointF corner = card->points()[2];
+    card->movePoint(2, matrix, viewPoint(corner + QPointF(25, 30), imageSize, view), imageSize,
+                    view);
+    EXPECT_EQ(line->distances()[0].distance, lineBefore);
+    turnEventLoop();
+    EXPECT_NE(line->distances()[0].distance, lineBefore);
+    for (TargetModel *target : model.measurableObjects()) {
+        for (Distance edge : target->distances()) {
+            const double shown = edge.distance;
+            edge.recalculate(card->projectiveMatrix());
+            EXPECT_DOUBLE_EQ(shown, edge.distance);
+        }
+    }
+
+    // Export: nothing selected; the second press of save starts over, live.
+    actions.saveImageAction();
+    EXPECT_EQ(model.cameraState(), CameraState::exportPicture());
+    EXPECT_FALSE(card->isSelected());
+    for (TargetModel *target : model.measurableObjects())
+        EXPECT_FALSE(target->isSelected());
+    actions.saveImageAction();
+    EXPECT_EQ(model.cameraState(), CameraState::takePicture());
+    EXPECT_EQ(model.referenceRectangle(), nullptr);
+    EXPECT_TRUE(model.measurableObjects().isEmpty());
+    ASSERT_TRUE(rig->deliverAndWait(elsewhere));
+    EXPECT_EQ(model.frame()->image().cacheKey(), elsewhere.cacheKey());
+    EXPECT_TRUE(model.frame()->points()) << "live frames are searched again";
+}
+
+TEST_F(BundledScene, UITest_the_cards_context_button_confirms_it_like_the_main_button)
+{
+    CameraViewModel &model = rig->model;
+    MeasurementActions actions(&model);
+    actions.mainAction();
+    ReferenceTargetModel *card = model.referenceRectangle();
+    ASSERT_NE(card, nullptr);
+
+    actions.contextAction(card);
+    EXPECT_EQ(model.cameraState(), CameraState::addTarget(false));
+    EXPECT_TRUE(model.measurableObjects().isEmpty());
+    EXPECT_FALSE(card->isSelected());
+
+    // The add buttons come with the next main press; the line measures the object.
+    actions.mainAction();
+    actions.addMeasurableAction(TargetModel::Measurable::line);
+    ASSERT_EQ(model.measurableObjects().size(), 1);
+    EXPECT_NEAR(model.measurableObjects()[0]->distances()[0].distance, truth->objectLengthMm,
+                truth->objectLengthMm * 0.005);
+}
