@@ -1,0 +1,241 @@
+#include "capture/SerialQueue.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Collects values from any thread.
+class Recorder
+{
+public:
+    void add(int value)
+    {
+        std::lock_guard lock(m_mutex);
+        m_values.push_back(value);
+    }
+    std::vector<int> values()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_values;
+    }
+    size_t size() { return values().size(); }
+
+private:
+    std::mutex m_mutex;
+    std::vector<int> m_values;
+};
+
+bool waitFor(const std::function<bool()> &done, int ms = 5000)
+{
+    return QTest::qWaitFor(done, ms);
+}
+
+} // namespace
+
+// Guards against items overtaking each other or running on two threads at once: the session
+// queue's configuration must finish before the session starts.
+TEST(SerialQueue, runs_items_one_at_a_time_in_order_on_one_worker_thread)
+{
+    SerialQueue queue(QStringLiteral("org.mirrel.test.fifo"));
+    EXPECT_EQ(queue.label(), QStringLiteral("org.mirrel.test.fifo"));
+    EXPECT_FALSE(queue.isCurrent());
+
+    Recorder order;
+    std::atomic<int> running{0};
+    std::atomic<bool> overlapped{false};
+    std::mutex threadsMutex;
+    std::set<QThread *> threads;
+    std::atomic<bool> onQueue{true};
+    constexpr int count = 2000;
+    for (int i = 0; i < count; ++i) {
+        queue.async([&, i] {
+            if (running.fetch_add(1) != 0)
+                overlapped = true;
+            if (!queue.isCurrent())
+                onQueue = false;
+            {
+                std::lock_guard lock(threadsMutex);
+                threads.insert(QThread::currentThread());
+            }
+            order.add(i);
+            running.fetch_sub(1);
+        });
+    }
+    ASSERT_TRUE(waitFor([&] { return order.size() == count; }));
+    const std::vector<int> values = order.values();
+    for (int i = 0; i < count; ++i)
+        ASSERT_EQ(values[size_t(i)], i);
+    EXPECT_FALSE(overlapped);
+    EXPECT_TRUE(onQueue);
+    EXPECT_EQ(threads.size(), 1u);
+    EXPECT_NE(*threads.begin(), QThread::currentThread());
+}
+
+// Guards against a suspension being undone by the first resume, and against items (queued
+// or coming due) slipping through while the access question is open.
+TEST(SerialQueue, suspension_nests_and_holds_queued_and_delayed_items)
+{
+    SerialQueue queue(QStringLiteral("org.mirrel.test.suspend"));
+    Recorder order;
+    queue.suspend();
+    queue.suspend();
+    queue.async([&] { order.add(1); });
+    queue.asyncAfter(20ms, [&] { order.add(2); });
+    queue.async([&] { order.add(3); });
+    QTest::qWait(150);
+    EXPECT_EQ(order.size(), 0u);
+
+    queue.resume();
+    QTest::qWait(100);
+    EXPECT_EQ(order.size(), 0u) << "one resume undid two suspensions";
+
+    queue.resume();
+    ASSERT_TRUE(waitFor([&] { return order.size() == 3; }));
+    // The delayed item came due while suspended, after 1 and 3 had been queued.
+    EXPECT_EQ(order.values(), (std::vector<int>{1, 3, 2}));
+
+    // An item may suspend its own queue; the next item waits for the resume.
+    queue.async([&] {
+        queue.suspend();
+        order.add(4);
+    });
+    queue.async([&] { order.add(5); });
+    ASSERT_TRUE(waitFor([&] { return order.size() == 4; }));
+    QTest::qWait(100);
+    EXPECT_EQ(order.size(), 4u);
+    std::thread([&] { queue.resume(); }).join(); // resumed from another thread
+    ASSERT_TRUE(waitFor([&] { return order.size() == 5; }));
+}
+
+// Guards against a delayed item running early or blocking the items queued after it.
+TEST(SerialQueue, delayed_items_wait_without_blocking_the_queue)
+{
+    SerialQueue queue(QStringLiteral("org.mirrel.test.delay"));
+    Recorder order;
+    QElapsedTimer clock;
+    clock.start();
+    std::atomic<qint64> delayedAt{-1};
+    queue.asyncAfter(300ms, [&] {
+        delayedAt = clock.elapsed();
+        order.add(2);
+    });
+    queue.asyncAfter(100ms, [&] { order.add(1); });
+    queue.async([&] { order.add(0); });
+    ASSERT_TRUE(waitFor([&] { return order.size() == 3; }));
+    EXPECT_EQ(order.values(), (std::vector<int>{0, 1, 2}));
+    EXPECT_GE(delayedAt.load(), 290);
+}
+
+// Guards against frames and errors being published off the GUI thread, and against a main
+// queue item touching an object that was destroyed meanwhile.
+TEST(SerialQueue, main_queue_runs_on_the_gui_thread_and_skips_dead_contexts)
+{
+    SerialQueue &main = SerialQueue::main();
+    EXPECT_EQ(&main, &SerialQueue::main());
+    EXPECT_TRUE(main.isCurrent());
+
+    SerialQueue worker(QStringLiteral("org.mirrel.test.worker"));
+    Recorder order;
+    std::atomic<bool> allOnGui{true};
+    worker.async([&] {
+        EXPECT_FALSE(main.isCurrent());
+        for (int i = 0; i < 100; ++i) {
+            main.async([&, i] {
+                if (QThread::currentThread() != qApp->thread())
+                    allOnGui = false;
+                order.add(i);
+            });
+        }
+    });
+    ASSERT_TRUE(waitFor([&] { return order.size() == 100; }));
+    const std::vector<int> values = order.values();
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(values[size_t(i)], i);
+    EXPECT_TRUE(allOnGui);
+
+    auto *context = new QObject;
+    bool ran = false;
+    main.async(context, [&] { ran = true; });
+    delete context;
+    bool after = false;
+    main.async([&] { after = true; });
+    ASSERT_TRUE(waitFor([&] { return after; }));
+    EXPECT_FALSE(ran);
+
+    bool delayed = false;
+    main.asyncAfter(50ms, [&] { delayed = QThread::currentThread() == qApp->thread(); });
+    ASSERT_TRUE(waitFor([&] { return delayed; }));
+}
+
+// Guards against a hang or a late item touching freed memory when a queue is destroyed with
+// work queued, delayed, suspended or running, or from inside its own item.
+TEST(SerialQueue, shutdown_drops_waiting_work_and_waits_for_the_running_item)
+{
+    std::atomic<int> ran{0};
+    {
+        SerialQueue queue(QStringLiteral("org.mirrel.test.shutdown"));
+        queue.async([&] {
+            QThread::msleep(100);
+            ++ran;
+        });
+        queue.async([&] { ran += 100; });
+        queue.asyncAfter(50ms, [&] { ran += 1000; });
+        QTest::qWait(20); // the first item is running
+    }
+    EXPECT_EQ(ran.load(), 1) << "the running item finished, the waiting ones were dropped";
+    QTest::qWait(100);
+    EXPECT_EQ(ran.load(), 1);
+
+    {
+        SerialQueue suspended(QStringLiteral("org.mirrel.test.suspended"));
+        suspended.suspend();
+        suspended.async([&] { ran += 10; });
+        bool last = false;
+        suspended.shutdown([&] { last = true; });
+        EXPECT_TRUE(last) << "the final work runs even while suspended";
+        suspended.async([&] { ran += 10; }); // after shutdown: nothing
+    }
+    EXPECT_EQ(ran.load(), 1);
+
+    // A queue torn down by its own item must not wait for itself.
+    auto *self = new SerialQueue(QStringLiteral("org.mirrel.test.self"));
+    std::atomic<bool> done{false};
+    self->async([&] {
+        delete self;
+        done = true;
+    });
+    ASSERT_TRUE(waitFor([&] { return done.load(); }));
+}
+
+// Guards against a lock held across an item: work that enqueues more work on its own queue,
+// or bounces between two queues, must not deadlock.
+TEST(SerialQueue, items_can_enqueue_onto_their_own_and_other_queues)
+{
+    SerialQueue a(QStringLiteral("org.mirrel.test.a"));
+    SerialQueue b(QStringLiteral("org.mirrel.test.b"));
+    std::atomic<int> hops{0};
+    std::function<void()> ping;
+    ping = [&] {
+        if (++hops == 200)
+            return;
+        SerialQueue &next = (hops % 2) ? b : a;
+        next.async(ping);
+        if (hops % 7 == 0)
+            a.async([] {});
+    };
+    a.async(ping);
+    ASSERT_TRUE(waitFor([&] { return hops.load() == 200; }));
+}

@@ -1,0 +1,4 @@
+mirrel_add_test(capture_serial_queue_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/SerialQueueTest.cpp
+  LIBS mirrel_capture
+  LABELS capture TIMEOUT 60)
