@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class CameraManager;
+class QVideoFrame;
+class SerialQueue;
+
+// The receiving end of the camera's video stream. Frames arrive on the video output queue,
+// become 32-bit BGRA pixel buffers there (QImage Format_ARGB32 or Format_RGB32, implicitly
+// shared) and are published on the main thread as `current`: one assignment per frame, in
+// delivery order, without touching the pixels on the way.
+class FrameManager : public QObject
+{
+    Q_OBJECT
+    // Null until the first frame, then the latest frame; never null again.
+    Q_PROPERTY(QImage current READ current NOTIFY currentChanged FINAL)
+
+public:
+    static inline const QString testImagePath = QStringLiteral(":/mirrel/test.jpg");
+
+    // Created on first use, after CameraManager::shared(); never destroyed.
+    [[nodiscard]] static FrameManager &shared();
+
+    // Hands itself to `cameraManager` as the receiver of the video frames (or, in test runs,
+    // of the test frame loaded from `testImage`).
+    explicit FrameManager(CameraManager &cameraManager, QString testImage = testImagePath,
+                          QObject *parent = nullptr);
+    // Stops the video output queue first: once this returns, nothing calls into the frame
+    // manager any more and frames still on their way to the main thread are dropped.
+    ~FrameManager() override;
+
+    // Main thread only.
+    [[nodiscard]] QImage current() const { return m_current; }
+
+    [[nodiscard]] const std::shared_ptr<SerialQueue> &videoOutputQueue() const
+    {
+        return m_videoOutputQueue;
+    }
+
+    // The three calls below run on the video output queue only.
+
+    // A frame from the platform; a frame without a picture is dropped without a trace.
+    void captureOutput(const QVideoFrame &sampleBuffer);
+    // Loads the bundled test picture and publishes it once. A missing or unreadable test
+    // picture is reported on standard error and publishes nothing.
+    void publishTestImage();
+    // Assigns `pixelBuffer` to `current` on the main thread; nothing is copied.
+    void publishPixelBuffer(const QImage &pixelBuffer);
+
+    // The frame's picture as a 32-bit BGRA image (null when the frame has none). BGRA frames
+    // cost one copy of the rows; other layouts one conversion.
+    [[nodiscard]] static QImage pixelBuffer(const QVideoFrame &sampleBuffer);
+
+Q_SIGNALS:
+    // Emitted on the main thread for every assignment, after `current` holds the frame.
+    void currentChanged(const QImage &current);
+
+private:
+    QImage m_current;
+    std::shared_ptr<SerialQueue> m_videoOutputQueue;
+    const QString m_testImage;
+};
