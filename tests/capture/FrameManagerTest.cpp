@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -268,4 +269,27 @@ TEST(FrameManager, ten_thousand_frames_do_not_grow_memory)
     EXPECT_LT(after - warm, 16 * 1024 * 1024) << "warm " << warm << " after " << after;
     EXPECT_EQ(rig.frames->current().size(), size);
     EXPECT_GE(checksum, 0);
+}
+
+// Guards against a use-after-free when the frame manager and camera manager are destroyed
+// while the camera is still handing over frames from its own thread.
+TEST(FrameManager, destroyed_while_frames_are_arriving)
+{
+    for (int round = 0; round < 5; ++round) {
+        auto rig = std::make_unique<Rig>();
+        std::shared_ptr<FakeCameraPlatform> platform = rig->platform;
+        std::atomic<bool> stop{false};
+        std::thread camera([&] {
+            const QVideoFrame frame =
+                frameOf(QVideoFrameFormat::Format_BGRA8888, {320, 240},
+                        [](QVideoFrame &f) { fillWords(f, [](int, int) { return 0xff00ff00u; }); });
+            while (!stop)
+                platform->deliver(frame);
+        });
+        QTest::qWait(30);
+        rig.reset();
+        QTest::qWait(10); // posts that were on their way to main find nobody there
+        stop = true;
+        camera.join();
+    }
 }
