@@ -106,9 +106,11 @@ int main(int argc, char **argv)
             return fail(QStringLiteral("cannot create %1").arg(out));
         QJsonArray index;
         QElapsedTimer timer;
-        timer.start();
+        qint64 renderMs = 0;
         for (const SceneSpec &s : standardSet()) {
+            timer.start();
             const Scene scene = renderScene(s);
+            renderMs += timer.elapsed();
             const QString name = QStringLiteral("%1-%2.%3")
                                      .arg(sceneCategoryName(s.category))
                                      .arg(s.seed)
@@ -124,8 +126,8 @@ int main(int argc, char **argv)
                 0 ||
             !file.commit())
             return fail(QStringLiteral("cannot write the index in %1").arg(out));
-        std::printf("%lld scenes in %s (%.1f s)\n", qlonglong(index.size()), qPrintable(out),
-                    timer.elapsed() / 1000.0);
+        std::printf("%lld scenes in %s (rendering took %.1f s)\n", qlonglong(index.size()),
+                    qPrintable(out), renderMs / 1000.0);
         return 0;
     }
     return fail(QStringLiteral("unknown command '%1'").arg(command));

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -224,6 +225,31 @@ Look chooseLook(const SceneSpec &spec, SceneRng &rng)
 }
 
 // ---- Geometry ----------------------------------------------------------------------------
+
+// The homography taking four points onto four others, solved in double precision (the float
+// overload of cv::getPerspectiveTransform would round the ground truth).
+std::optional<cv::Matx33d> homographyFrom(const std::array<cv::Point2d, 4> &from,
+                                          const std::array<cv::Point2d, 4> &to)
+{
+    cv::Matx<double, 8, 8> A;
+    cv::Vec<double, 8> b;
+    for (int i = 0; i < 4; ++i) {
+        const double x = from[size_t(i)].x, y = from[size_t(i)].y;
+        const double u = to[size_t(i)].x, v = to[size_t(i)].y;
+        const double r0[] = {x, y, 1, 0, 0, 0, -u * x, -u * y};
+        const double r1[] = {0, 0, 0, x, y, 1, -v * x, -v * y};
+        for (int j = 0; j < 8; ++j) {
+            A(2 * i, j) = r0[j];
+            A(2 * i + 1, j) = r1[j];
+        }
+        b[2 * i] = u;
+        b[2 * i + 1] = v;
+    }
+    cv::Vec<double, 8> h;
+    if (!cv::solve(A, b, h, cv::DECOMP_LU))
+        return std::nullopt;
+    return cv::Matx33d(h[0], h[1], h[2], h[3], h[4], h[5], h[6], h[7], 1.0);
+}
 
 cv::Matx33d rotX(double a)
 {
@@ -791,11 +817,14 @@ std::optional<Stick> placeStick(const SceneSpec &spec, const Look &k, const Plan
         s.b = raster.toPlane(toCv((*spec.objectEnds)[1]));
         return s;
     }
-    const double length = k.objectKind == SceneObjectKind::Pen      ? rng.uniform(130, 148)
-                          : k.objectKind == SceneObjectKind::Pencil ? rng.uniform(160, 190)
-                                                                    : rng.uniform(140, 200);
+    double length = k.objectKind == SceneObjectKind::Pen      ? rng.uniform(130, 148)
+                    : k.objectKind == SceneObjectKind::Pencil ? rng.uniform(160, 190)
+                                                              : rng.uniform(140, 200);
     const double margin = 0.04 * std::min(size.width, size.height);
     for (int attempt = 0; attempt < 400; ++attempt) {
+        // A cramped frame (a large card, pinned corners) gets a shorter object.
+        if (attempt % 50 == 49)
+            length *= 0.85;
         const cv::Point2d px(rng.uniform(0.1, 0.9) * size.width,
                              rng.uniform(0.1, 0.9) * size.height);
         if (cam && cam->depthAt(px) <= 0)
@@ -825,32 +854,13 @@ std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng 
     Layout layout;
     std::optional<Camera> cam;
     if (spec.cardCorners) {
-        std::array<cv::Point2f, 4> src, dst;
-        for (size_t i = 0; i < 4; ++i) {
-            src[i] = cv::Point2f(float(cardOutline[i].x), float(cardOutline[i].y));
-            dst[i] =
-                cv::Point2f(float((*spec.cardCorners)[i].x()), float((*spec.cardCorners)[i].y()));
-        }
-        // Solve in double precision: the float overload of getPerspectiveTransform would round.
-        cv::Mat A(8, 8, CV_64F), b(8, 1, CV_64F);
-        for (int i = 0; i < 4; ++i) {
-            const double x = cardOutline[size_t(i)].x, y = cardOutline[size_t(i)].y;
-            const double u = (*spec.cardCorners)[size_t(i)].x();
-            const double v = (*spec.cardCorners)[size_t(i)].y();
-            const double r0[] = {x, y, 1, 0, 0, 0, -u * x, -u * y};
-            const double r1[] = {0, 0, 0, x, y, 1, -v * x, -v * y};
-            for (int j = 0; j < 8; ++j) {
-                A.at<double>(2 * i, j) = r0[j];
-                A.at<double>(2 * i + 1, j) = r1[j];
-            }
-            b.at<double>(2 * i) = u;
-            b.at<double>(2 * i + 1) = v;
-        }
-        cv::Mat h;
-        cv::solve(A, b, h, cv::DECOMP_LU);
-        layout.H =
-            cv::Matx33d(h.at<double>(0), h.at<double>(1), h.at<double>(2), h.at<double>(3),
-                        h.at<double>(4), h.at<double>(5), h.at<double>(6), h.at<double>(7), 1.0);
+        std::array<cv::Point2d, 4> pinned;
+        for (size_t i = 0; i < 4; ++i)
+            pinned[i] = toCv((*spec.cardCorners)[i]);
+        const auto h = homographyFrom(cardOutline, pinned);
+        if (!h)
+            return std::nullopt;
+        layout.H = *h;
     } else {
         double depth = k.focalPx * cardWidthMm / (k.widthFraction * size.width);
         Camera c = makeCamera(k, size, depth);
@@ -1255,6 +1265,24 @@ Scene renderScene(const SceneSpec &spec)
     return scene;
 }
 
+double lengthThroughCard(const std::array<QPointF, 4> &card, bool firstEdgeLong, QPointF from,
+                         QPointF to)
+{
+    std::array<cv::Point2d, 4> image;
+    for (size_t i = 0; i < 4; ++i)
+        image[i] = toCv(card[i]);
+    // Only distances matter, so a mirrored outline measures the same.
+    const double a = firstEdgeLong ? cardWidthMm : cardHeightMm;
+    const double b = firstEdgeLong ? cardHeightMm : cardWidthMm;
+    const std::array<cv::Point2d, 4> plane = {cv::Point2d(0, 0), cv::Point2d(a, 0),
+                                              cv::Point2d(a, b), cv::Point2d(0, b)};
+    const auto h = homographyFrom(image, plane);
+    if (!h)
+        return std::numeric_limits<double>::quiet_NaN();
+    const PlaneRaster toPlane(*h);
+    return cv::norm(toPlane.toImage(toCv(from)) - toPlane.toImage(toCv(to)));
+}
+
 std::vector<SceneSpec> standardSet()
 {
     std::vector<SceneSpec> set;
@@ -1293,7 +1321,7 @@ SceneSpec bundledTestSceneSpec()
     spec.surface = SceneSurface::Wood;
     spec.cardStyle = SceneCardStyle::Bank;
     spec.objectKind = SceneObjectKind::Pencil;
-    spec.tiltDeg = 20.0;
+    spec.tiltDeg = 13.0;
     spec.rollDeg = 1.5;
     spec.yawDeg = -4.0;
     spec.focalPx = 3100.0;

@@ -123,6 +123,12 @@ struct Scene
 
 [[nodiscard]] Scene renderScene(const SceneSpec &spec);
 
+// Length in millimetres between two image points on the table plane, measured through the
+// card whose image corners are given in Scene::card order; firstEdgeLong says whether
+// card[0] -> card[1] is a long edge. NaN when the corners do not define a homography.
+[[nodiscard]] double lengthThroughCard(const std::array<QPointF, 4> &card, bool firstEdgeLong,
+                                       QPointF from, QPointF to);
+
 // The labelled set: every category, at least 60 scenes with a card and 8 without, at phone and
 // webcam sizes.
 [[nodiscard]] std::vector<SceneSpec> standardSet();

@@ -69,9 +69,10 @@ cv::Mat wood(cv::Size size, double s, SceneRng &rng)
         darkWood ? cv::Vec3f(0.10f, 0.17f, 0.28f) : cv::Vec3f(0.25f, 0.40f, 0.58f), 0.08, rng);
     const double period = rng.uniform(2.5, 7.0) * s;
     const double plank = rng.uniform(80.0, 150.0) * s;
-    cv::Mat warp = smoothNoise(size, 60 * s, 25 * s, rng) * (6.0 * s) +
-                   smoothNoise(size, 25 * s, 6 * s, rng) * (1.2 * s);
-    cv::Mat streaks = smoothNoise(size, 40 * s, std::max(1.0, 0.25 * s), rng);
+    cv::Mat warp = smoothNoise(size, 160 * s, 45 * s, rng) * (3.5 * s) +
+                   smoothNoise(size, 50 * s, 10 * s, rng) * (0.5 * s);
+    cv::Mat streaks = smoothNoise(size, 30 * s, std::max(1.0, 0.25 * s), rng) * 0.7 +
+                      smoothNoise(size, 8 * s, std::max(1.0, 0.12 * s), rng) * 0.5;
     cv::Mat fine = smoothNoise(size, std::max(1.0, 0.3 * s), std::max(1.0, 0.3 * s), rng);
     std::vector<double> plankPhase(size_t(size.height / std::max(plank, 1.0)) + 2);
     std::vector<double> plankTint(plankPhase.size());
@@ -91,9 +92,10 @@ cv::Mat wood(cv::Size size, double s, SceneRng &rng)
         const bool seam = inPlank < seamHalf || plank - inPlank < seamHalf;
         for (int c = 0; c < size.width; ++c) {
             const double v = r + w[c] + plankPhase[p];
-            const double ring = 0.5 + 0.5 * std::sin(2.0 * std::numbers::pi * v / period);
-            double a =
-                0.25 + 0.55 * std::pow(ring, 3.0) + 0.10 * st[c] + 0.04 * fn[c] + plankTint[p];
+            // Late wood: a thin dark band in each growth period.
+            const double phase = v / period - std::floor(v / period);
+            const double ring = std::exp(-std::pow((phase - 0.5) / 0.12, 2.0));
+            double a = 0.75 - 0.35 * ring + 0.10 * st[c] + 0.04 * fn[c] + plankTint[p];
             if (seam)
                 a = -0.35;
             o[c] = float(a);

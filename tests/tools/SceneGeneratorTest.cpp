@@ -1,0 +1,280 @@
+#include "tools/scenegen/SceneGenerator.h"
+#include "tools/scenegen/SceneFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+namespace {
+
+double luminance(const QImage &img, int x, int y)
+{
+    const QRgb p = img.pixel(x, y);
+    return 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
+}
+
+// Bilinear luminance at a continuous image point (pixel centres at +0.5).
+double sample(const QImage &img, QPointF p)
+{
+    const double fx = p.x() - 0.5, fy = p.y() - 0.5;
+    const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
+    const double ax = fx - x0, ay = fy - y0;
+    return (1 - ay) * ((1 - ax) * luminance(img, x0, y0) + ax * luminance(img, x0 + 1, y0)) +
+           ay * ((1 - ax) * luminance(img, x0, y0 + 1) + ax * luminance(img, x0 + 1, y0 + 1));
+}
+
+QPointF unit(QPointF v)
+{
+    return v / std::hypot(v.x(), v.y());
+}
+
+// Where the profile across the edge through p (along the outward normal n) crosses half
+// brightness, as a signed offset from p in pixels.
+double crossing(const QImage &img, QPointF p, QPointF n)
+{
+    double previous = sample(img, p - 4.0 * n);
+    for (double s = -4.0 + 0.02; s <= 4.0; s += 0.02) {
+        const double v = sample(img, p + s * n);
+        if (previous >= 127.5 && v < 127.5)
+            return s - 0.02 * (127.5 - v) / (previous - v);
+        previous = v;
+    }
+    return NAN;
+}
+
+struct Line
+{
+    QPointF point;
+    QPointF dir;
+};
+
+QPointF intersect(const Line &a, const Line &b)
+{
+    const double den = a.dir.x() * b.dir.y() - a.dir.y() * b.dir.x();
+    const QPointF d = b.point - a.point;
+    const double t = (d.x() * b.dir.y() - d.y() * b.dir.x()) / den;
+    return a.point + t * a.dir;
+}
+
+double distance(QPointF a, QPointF b)
+{
+    return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
+
+} // namespace
+
+// Guards against rendering that depends on anything but the seed (uninitialised memory,
+// global random state, thread timing): the tuning set would shift under the detector.
+TEST(SceneGenerator, same_seed_renders_the_same_bytes)
+{
+    SceneSpec spec;
+    spec.seed = 77;
+    spec.width = 640;
+    spec.height = 480;
+    spec.category = SceneCategory::Noise;
+    const Scene a = renderScene(spec);
+    const Scene b = renderScene(spec);
+    ASSERT_FALSE(a.image.isNull());
+    EXPECT_EQ(a.image, b.image);
+    EXPECT_EQ(sceneTruthJson(a), sceneTruthJson(b));
+    spec.seed = 78;
+    EXPECT_NE(renderScene(spec).image, a.image);
+}
+
+// Guards against a category whose layout never fits (the generator then returns a blank
+// frame) and against ground truth outside the picture or measured inconsistently.
+TEST(SceneGenerator, every_category_lays_out_a_measurable_scene)
+{
+    for (SceneCategory category : allSceneCategories) {
+        SCOPED_TRACE(sceneCategoryName(category).toStdString());
+        SceneSpec spec;
+        spec.seed = 5;
+        spec.width = 480;
+        spec.height = 360;
+        spec.category = category;
+        const Scene s = renderScene(spec);
+        EXPECT_EQ(s.hasCard, category != SceneCategory::NoCard);
+        EXPECT_GT(s.objectLengthMm, 100.0);
+        const QRectF frame(0, 0, spec.width, spec.height);
+        EXPECT_TRUE(frame.contains(s.objectFrom) && frame.contains(s.objectTo));
+        // The object measured through the true corners is the true length.
+        EXPECT_NEAR(lengthThroughCard(s.card, s.cardFirstEdgeLong, s.objectFrom, s.objectTo),
+                    s.objectLengthMm, 1e-6 * s.objectLengthMm);
+        if (!s.hasCard)
+            continue;
+        double area = 0, smallest = 1e9;
+        for (size_t i = 0; i < 4; ++i) {
+            const QPointF p = s.card[i], q = s.card[(i + 1) % 4];
+            EXPECT_TRUE(frame.contains(p));
+            area += p.x() * q.y() - q.x() * p.y();
+            smallest = std::min(smallest, p.x() + p.y());
+        }
+        EXPECT_GT(area, 0.0) << "corners must run clockwise on screen";
+        EXPECT_EQ(s.card[0].x() + s.card[0].y(), smallest);
+    }
+}
+
+// Guards the ground truth itself: corners must be where the card's straight edges meet, not
+// on the rounded corners, and the edges must lie on the lines between them to a small
+// fraction of a pixel, under perspective and rotation.
+TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
+{
+    for (quint64 seed : {1, 2, 3}) {
+        SCOPED_TRACE(seed);
+        SceneSpec spec;
+        spec.seed = seed;
+        spec.width = 1280;
+        spec.height = 960;
+        spec.category = SceneCategory::Rotation;
+        spec.tiltDeg = 35.0;
+        spec.cardWidthFraction = 0.45;
+        spec.clean = true;
+        const Scene s = renderScene(spec);
+        QPointF centre;
+        for (const QPointF &p : s.card)
+            centre += p / 4.0;
+        std::array<Line, 4> fitted;
+        for (size_t i = 0; i < 4; ++i) {
+            const QPointF a = s.card[i], b = s.card[(i + 1) % 4];
+            const QPointF along = unit(b - a);
+            QPointF normal(along.y(), -along.x());
+            if (QPointF::dotProduct(normal, (a + b) / 2 - centre) < 0)
+                normal = -normal;
+            // Fit a line through the measured edge, away from the rounded corners.
+            // Sampling between pixel centres wobbles by a few hundredths of a pixel; the fitted
+            // line averages that out.
+            double sumT = 0, sumO = 0, sumTT = 0, sumTO = 0;
+            int n = 0;
+            for (double t = 0.15; t <= 0.85; t += 0.01, ++n) {
+                const double off = crossing(s.image, a + t * (b - a), normal);
+                ASSERT_FALSE(std::isnan(off));
+                EXPECT_LT(std::abs(off), 0.1) << "edge " << i << " at t = " << t;
+                sumT += t;
+                sumO += off;
+                sumTT += t * t;
+                sumTO += t * off;
+            }
+            const double slope = (n * sumTO - sumT * sumO) / (n * sumTT - sumT * sumT);
+            const double offset = (sumO - slope * sumT) / n;
+            const QPointF p0 = a + offset * normal;
+            const QPointF p1 = b + (offset + slope) * normal;
+            fitted[i] = {p0, unit(p1 - p0)};
+        }
+        for (size_t i = 0; i < 4; ++i) {
+            const QPointF corner = intersect(fitted[(i + 3) % 4], fitted[i]);
+            EXPECT_LT(distance(corner, s.card[i]), 0.05) << "corner " << i;
+            // The true corner lies outside the rounded card: background there.
+            EXPECT_LT(sample(s.image, s.card[i]), 10.0) << "corner " << i;
+        }
+    }
+}
+
+// Guards the coordinate convention: (0, 0) is the corner of the top-left pixel and pixel
+// centres sit at +0.5. An edge on a whole number falls between two pixels; with the
+// OpenCV convention (centres on whole numbers) both would come out half grey.
+TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
+{
+    SceneSpec spec;
+    spec.width = 640;
+    spec.height = 560;
+    spec.clean = true;
+    spec.cardCorners = std::array<QPointF, 4>{QPointF(100, 200), QPointF(532, 200),
+                                              QPointF(532, 472), QPointF(100, 472)};
+    Scene s = renderScene(spec);
+    EXPECT_EQ(luminance(s.image, 99, 336), 0.0);
+    EXPECT_EQ(luminance(s.image, 100, 336), 255.0);
+    EXPECT_EQ(luminance(s.image, 531, 336), 255.0);
+    EXPECT_EQ(luminance(s.image, 532, 336), 0.0);
+    EXPECT_EQ(luminance(s.image, 300, 199), 0.0);
+    EXPECT_EQ(luminance(s.image, 300, 200), 255.0);
+    EXPECT_EQ(luminance(s.image, 300, 471), 255.0);
+    EXPECT_EQ(luminance(s.image, 300, 472), 0.0);
+    EXPECT_EQ(s.card[0], QPointF(100, 200));
+    EXPECT_EQ(s.card[2], QPointF(532, 472));
+
+    // Half a pixel further the edge runs through the pixel centres: half covered.
+    spec.cardCorners = std::array<QPointF, 4>{QPointF(100.5, 200), QPointF(532.5, 200),
+                                              QPointF(532.5, 472), QPointF(100.5, 472)};
+    s = renderScene(spec);
+    EXPECT_NEAR(luminance(s.image, 100, 336), 127.5, 1.0);
+    EXPECT_EQ(luminance(s.image, 101, 336), 255.0);
+}
+
+// Guards the ground-truth files: a lost or rounded field would silently shift every corner
+// that a later run reads back.
+TEST(SceneFiles, ground_truth_survives_a_round_trip)
+{
+    SceneSpec spec;
+    spec.seed = 9;
+    spec.width = 400;
+    spec.height = 300;
+    spec.category = SceneCategory::Rotation;
+    const Scene s = renderScene(spec);
+    QString error;
+    const auto back = parseSceneTruth(sceneTruthJson(s), &error);
+    ASSERT_TRUE(back) << error.toStdString();
+    EXPECT_EQ(back->imageSize, s.image.size());
+    EXPECT_EQ(back->scene.card, s.card);
+    EXPECT_EQ(back->scene.objectFrom, s.objectFrom);
+    EXPECT_EQ(back->scene.objectTo, s.objectTo);
+    EXPECT_EQ(back->scene.objectLengthMm, s.objectLengthMm);
+    EXPECT_EQ(back->scene.cardFirstEdgeLong, s.cardFirstEdgeLong);
+    EXPECT_EQ(back->scene.seed, s.seed);
+    EXPECT_EQ(back->scene.category, s.category);
+
+    const QJsonObject minimal = QJsonDocument::fromJson(sceneTruthJson(s, true)).object();
+    EXPECT_EQ(minimal.keys(), (QStringList{"card", "height", "object", "width"}));
+
+    EXPECT_FALSE(parseSceneTruth("{\"width\":4,\"height\":3,\"card\":[[1,2]]}", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(parseSceneTruth("not json"));
+}
+
+// Guards the labelled set the accuracy test runs on: every category, enough scenes with and
+// without a card, phone-sized and portrait frames.
+TEST(SceneGenerator, standard_set_covers_every_category)
+{
+    const auto set = standardSet();
+    int withCard = 0, without = 0, big = 0, portrait = 0;
+    std::set<SceneCategory> seen;
+    std::set<quint64> seeds;
+    for (const SceneSpec &s : set) {
+        seen.insert(s.category);
+        seeds.insert(s.seed);
+        (s.category == SceneCategory::NoCard ? without : withCard)++;
+        big += s.width * s.height >= 12'000'000;
+        portrait += s.height > s.width;
+    }
+    EXPECT_GE(withCard, 60);
+    EXPECT_GE(without, 8);
+    EXPECT_EQ(seen.size(), allSceneCategories.size());
+    EXPECT_EQ(seeds.size(), set.size());
+    EXPECT_GE(big, 1);
+    EXPECT_GE(portrait, 1);
+}
+
+// Guards the bundled photo against drifting from the generator and from the points where a
+// user-interface test run places its line.
+TEST(BundledTestScene, matches_the_generator)
+{
+    const QString dir = qEnvironmentVariable("MIRREL_SOURCE_DIR") + QStringLiteral("/resources/");
+    QFile json(dir + QStringLiteral("test.json"));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    QString error;
+    const auto truth = parseSceneTruth(json.readAll(), &error);
+    ASSERT_TRUE(truth) << error.toStdString();
+    const Scene fresh = renderScene(bundledTestSceneSpec());
+    EXPECT_EQ(truth->imageSize, QSize(3024, 4032));
+    EXPECT_EQ(truth->scene.objectFrom, QPointF(1984, 3016));
+    EXPECT_EQ(truth->scene.objectTo, QPointF(1957, 1199));
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_LT(distance(truth->scene.card[i], fresh.card[i]), 1e-9);
+    EXPECT_NEAR(truth->scene.objectLengthMm, fresh.objectLengthMm, 1e-9);
+    EXPECT_LT(QFileInfo(dir + QStringLiteral("test.jpg")).size(), 2'000'000);
+}
