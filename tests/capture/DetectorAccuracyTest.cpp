@@ -89,6 +89,7 @@ bool namingConsistent(const std::array<QPointF, 4> &c)
 struct Outcome
 {
     QString category;
+    QString name; // category-seed, as mirrel-scene names the file
     bool hasCard = false;
     bool sharp = false;
     bool reported = false; // the detector reported something
@@ -141,6 +142,11 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
 
         Outcome o;
         o.category = scene.category;
+        o.name = QStringLiteral("%1-%2 (%3x%4)")
+                     .arg(scene.category)
+                     .arg(scene.seed)
+                     .arg(spec.width)
+                     .arg(spec.height);
         o.hasCard = scene.hasCard;
         o.sharp = scene.sharp();
         o.reported = !features.empty();
@@ -164,7 +170,18 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
     std::map<QString, Row> rows;
     Row all, sharp;
     int withCard = 0, found = 0, falseAlarms = 0, without = 0, misnamed = 0;
+    QString failures;
     for (const Outcome &o : outcomes) {
+        if (o.hasCard && !o.reported)
+            failures += QStringLiteral("  missed: %1\n").arg(o.name);
+        else if (o.hasCard && !o.found)
+            failures += QStringLiteral("  another shape taken for the card: %1\n").arg(o.name);
+        else if (!o.hasCard && o.reported)
+            failures += QStringLiteral("  card reported without one: %1\n").arg(o.name);
+        else if (o.found && o.cornerError > 1.5)
+            failures += QStringLiteral("  corner off by %1 px: %2\n")
+                            .arg(o.cornerError, 0, 'f', 2)
+                            .arg(o.name);
         for (Row *r : {&rows[o.category], &all}) {
             r->scenes++;
             r->reported += o.reported;
@@ -221,6 +238,10 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
                  .arg(sharp.corners.size())
                  .arg(format(median(all.corners), 3))
                  .arg(format(median(all.lengths) * 100.0, 3));
+    if (!failures.isEmpty())
+        table += QStringLiteral("scenes to look at (mirrel-scene render --category C --seed N "
+                                "--size WxH):\n") +
+                 failures;
     table += QStringLiteral("rendering %1 s, detection %2 s over %3 scenes\n")
                  .arg(renderMs / 1000.0, 0, 'f', 1)
                  .arg(detectMs / 1000.0, 0, 'f', 1)

@@ -119,14 +119,15 @@ void contactless(MmPainter &p, double u, double v, cv::Scalar c)
         p.arc(u, v, 1.2 + 1.1 * i, -40, 40, c, 0.35);
 }
 
-void bankFace(MmPainter &p, cv::Mat &canvas, SceneRng &rng, bool dark)
+void bankFace(MmPainter &p, cv::Mat &canvas, SceneRng &rng, bool dark, double level)
 {
     const double h = rng.uniform(0, 1);
     cv::Scalar a, b;
     if (dark) {
-        const double v = rng.uniform(0.05, 0.16);
+        const double drawn = rng.uniform(0.05, 0.16);
+        const double v = level >= 0 ? level : drawn;
         a = hue(h, rng.uniform(0.0, 0.6), v);
-        b = hue(h, rng.uniform(0.0, 0.6), v * rng.uniform(0.6, 1.6));
+        b = hue(h, rng.uniform(0.0, 0.6), v * rng.uniform(0.75, 1.3));
     } else {
         a = hue(h, rng.uniform(0.5, 0.95), rng.uniform(0.45, 0.9));
         b = hue(std::fmod(h + rng.uniform(-0.12, 0.12) + 1.0, 1.0), rng.uniform(0.5, 1.0),
@@ -195,28 +196,30 @@ void backFace(MmPainter &p, cv::Mat &canvas, SceneRng &rng)
 
 } // namespace
 
-cv::Mat cardFaceTexture(CardStyle style, double s, double margin, SceneRng &rng)
+cv::Mat cardFaceTexture(CardStyle style, double s, double margin, SceneRng &rng, double level)
 {
     cv::Mat canvas(int(std::ceil((cardHeightMm + 2 * margin) * s)),
                    int(std::ceil((cardWidthMm + 2 * margin) * s)), CV_8UC3);
     MmPainter p(canvas, s, margin);
     switch (style) {
     case CardStyle::Bank:
-        bankFace(p, canvas, rng, false);
+        bankFace(p, canvas, rng, false, level);
         break;
     case CardStyle::DarkBank:
-        bankFace(p, canvas, rng, true);
+        bankFace(p, canvas, rng, true, level);
         break;
     case CardStyle::Loyalty:
         loyaltyFace(p, canvas, rng);
         break;
     case CardStyle::PlainWhite: {
-        const double g = rng.uniform(0.90, 0.97);
+        const double drawn = rng.uniform(0.90, 0.97);
+        const double g = level >= 0 ? level : drawn;
         canvas.setTo(bgr(g * rng.uniform(0.97, 1.0), g, g));
         break;
     }
     case CardStyle::PlainGrey: {
-        const double g = rng.uniform(0.55, 0.78);
+        const double drawn = rng.uniform(0.55, 0.78);
+        const double g = level >= 0 ? level : drawn;
         canvas.setTo(bgr(g, g, g * rng.uniform(0.97, 1.03)));
         break;
     }

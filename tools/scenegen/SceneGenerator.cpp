@@ -62,6 +62,8 @@ struct Look
     int jpegQuality = 92;
     double sharpen = 0.0;
     double shadowStrength = 0.25;
+    double tableLevel = -1.0;   // fixed brightness of a plain table, or drawn when negative
+    double cardLevel = -1.0;    // fixed brightness of a dark, white or grey card
     cv::Point2d lightDir{1, 1}; // shadows fall this way on the table (plane direction)
 };
 
@@ -142,12 +144,28 @@ Look chooseLook(const SceneSpec &spec, SceneRng &rng)
         k.cardStyle = light[rng.integer(0, 4)];
         k.surface = rng.chance(0.6) ? Surface::LightTable : Surface::Paper;
         k.shadowStrength = rng.uniform(0.04, 0.12);
+        // Hard but visible: the card differs from the table by a few percent of full scale.
+        k.tableLevel = rng.uniform(0.72, 0.84);
+        if (k.cardStyle == CardStyle::PlainWhite)
+            k.cardLevel = std::min(0.97, k.tableLevel + rng.uniform(0.06, 0.12));
+        else if (k.cardStyle == CardStyle::PlainGrey)
+            k.cardLevel = k.tableLevel - rng.uniform(0.07, 0.14);
+        else
+            k.tableLevel = rng.uniform(0.66, 0.74);
         break;
     }
     case SceneCategory::Dark:
         k.cardStyle = CardStyle::DarkBank;
         k.surface = Surface::DarkTable;
         k.shadowStrength = rng.uniform(0.1, 0.3);
+        // A black card on a dark grey table, or a charcoal card on a black one.
+        if (rng.chance(0.7)) {
+            k.tableLevel = rng.uniform(0.10, 0.17);
+            k.cardLevel = rng.uniform(0.025, 0.06);
+        } else {
+            k.tableLevel = rng.uniform(0.05, 0.09);
+            k.cardLevel = rng.uniform(0.18, 0.26);
+        }
         break;
     case SceneCategory::Textured:
         k.surface = rng.chance(0.6) ? Surface::Wood : Surface::Fabric;
@@ -673,7 +691,9 @@ PlaneRect distractorShape(DistractorKind kind, cv::Point2d centre, double angle,
     case DistractorKind::Phone:
         return PlaneRect::centred(centre, angle, 71.5, 147.0, 9.0);
     case DistractorKind::Frame: {
-        static const double sizes[][2] = {{130, 180}, {200, 250}, {180, 240}};
+        // Squarish frames: the opening of a 13 x 18 frame would have the card's proportions,
+        // and a scene without a card must not contain a card-shaped rectangle.
+        static const double sizes[][2] = {{150, 150}, {200, 240}, {180, 200}};
         const auto &s = sizes[rng.integer(0, 2)];
         return PlaneRect::centred(centre, angle, s[0], s[1], 1.0);
     }
@@ -982,7 +1002,7 @@ void paintBackground(cv::Mat &canvas, const PlaneRaster &raster, const Look &k, 
     if ((x1 - x0) * (y1 - y0) * s * s > cap)
         s = std::sqrt(cap / ((x1 - x0) * (y1 - y0)));
     const cv::Size texSize(int(std::ceil((x1 - x0) * s)), int(std::ceil((y1 - y0) * s)));
-    const cv::Mat texture = surfaceTexture(k.surface, texSize, s, rng);
+    const cv::Mat texture = surfaceTexture(k.surface, texSize, s, rng, k.tableLevel);
     // Image pixel index -> continuous image point -> plane -> rotated -> texture pixel index.
     const cv::Matx33d toContinuous(1, 0, 0.5, 0, 1, 0.5, 0, 0, 1);
     const cv::Matx33d toTexture(s, 0, -x0 * s - 0.5, 0, s, -y0 * s - 0.5, 0, 0, 1);
@@ -1144,12 +1164,22 @@ Scene renderScene(const SceneSpec &spec)
         const double texScale = std::clamp(ppm * 1.25, 4.0, 32.0);
         const double margin = 1.0;
         SceneRng faceRng = paintRng.fork();
-        const cv::Mat face = spec.clean ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
-                                                  int(std::ceil((cardWidthMm + 2) * texScale)),
-                                                  CV_32FC3, cv::Scalar::all(1.0))
-                                        : cardFaceTexture(k.cardStyle, texScale, margin, faceRng);
+        const cv::Mat face =
+            spec.clean ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
+                                 int(std::ceil((cardWidthMm + 2) * texScale)), CV_32FC3,
+                                 cv::Scalar::all(1.0))
+                       : cardFaceTexture(k.cardStyle, texScale, margin, faceRng, k.cardLevel);
+        // A glossy card reflects the room: a faint brightening across its face.
+        const double sheen = spec.clean ? 0.0 : paintRng.uniform(0.0, 0.08);
+        const double sheenAngle = paintRng.uniform(0, 2 * pi);
+        const double sc = std::cos(sheenAngle) / 100.0, ss = std::sin(sheenAngle) / 100.0;
         raster.composite(canvas, cardRect, cardMask, [&](double x, double y) {
-            return sampleTexture(face, (x + margin) * texScale, (y + margin) * texScale);
+            const cv::Vec3f c =
+                sampleTexture(face, (x + margin) * texScale, (y + margin) * texScale);
+            const double t =
+                sheen * std::clamp(0.5 + (x - cardWidthMm / 2) * sc + (y - cardHeightMm / 2) * ss,
+                                   0.0, 1.0);
+            return c + (cv::Vec3f::all(1.0f) - c) * float(t);
         });
         if (k.glare && !spec.clean) {
             const cv::Point2d at = raster.toImage(

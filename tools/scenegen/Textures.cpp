@@ -117,6 +117,10 @@ cv::Mat fabric(cv::Size size, double s, SceneRng &rng)
     cv::Mat threads =
         smoothNoise(size, std::max(1.0, period * 2.0), std::max(1.0, period * 2.0), rng);
     cv::Mat speckle = smoothNoise(size, 1, 1, rng);
+    // Threads finer than the pixels would alias into blotches: fade them out as a camera's
+    // optics would.
+    const double weaveAmp = 0.18 * std::clamp((period - 2.5) / 2.5, 0.0, 1.0);
+    const double threadAmp = 0.08 * std::clamp((period - 1.5) / 2.0, 0.0, 1.0);
     cv::Mat out(size, CV_32FC3);
     for (int r = 0; r < size.height; ++r) {
         const float *f = folds.ptr<float>(r);
@@ -128,7 +132,8 @@ cv::Mat fabric(cv::Size size, double s, SceneRng &rng)
             const double v = (-c * sa + r * ca) / period;
             const double weave =
                 std::sin(2 * std::numbers::pi * u) * std::sin(2 * std::numbers::pi * v);
-            const double k = 1.0 + 0.18 * weave + 0.08 * th[c] + 0.10 * f[c] + 0.04 * sp[c];
+            const double k =
+                1.0 + weaveAmp * weave + threadAmp * th[c] + 0.10 * f[c] + 0.04 * sp[c];
             o[c] = base * float(k);
         }
     }
@@ -154,31 +159,29 @@ cv::Mat flat(cv::Size size, double s, cv::Vec3f base, double mottle, double grai
 
 } // namespace
 
-cv::Mat surfaceTexture(Surface surface, cv::Size size, double s, SceneRng &rng)
+cv::Mat surfaceTexture(Surface surface, cv::Size size, double s, SceneRng &rng, double level)
 {
+    const auto pick = [&](double lo, double hi) {
+        const double drawn = rng.uniform(lo, hi);
+        return float(level >= 0 ? level : drawn);
+    };
     switch (surface) {
     case Surface::Wood:
         return wood(size, s, rng);
     case Surface::Fabric:
         return fabric(size, s, rng);
     case Surface::LightTable: {
-        const float g = float(rng.uniform(0.78, 0.90));
+        const float g = pick(0.78, 0.90);
         return flat(size, s, jitter({g, g, g}, 0.04, rng), 0.03, 0.012, 0.0, rng);
     }
     case Surface::DarkTable: {
-        const float g = float(rng.uniform(0.06, 0.14));
-        return flat(size, s, jitter({g, g, g}, 0.15, rng), 0.08, 0.05, 0.08, rng);
+        const float g = pick(0.06, 0.14);
+        return flat(size, s, jitter({g, g, g}, 0.1, rng), 0.08, 0.05, 0.08, rng);
     }
     case Surface::Paper: {
-        const float g = float(rng.uniform(0.86, 0.94));
+        const float g = pick(0.86, 0.94);
         return flat(size, s, cv::Vec3f(g * 0.96f, g * 0.99f, g), 0.015, 0.02, 0.0, rng);
     }
     }
     return cv::Mat(size, CV_32FC3, cv::Scalar::all(0.5));
-}
-
-double meanLuminance(const cv::Mat &texture)
-{
-    const cv::Scalar m = cv::mean(texture);
-    return 0.114 * m[0] + 0.587 * m[1] + 0.299 * m[2];
 }

@@ -15,7 +15,7 @@ using Surface = SceneSurface;
 // Several octaves of smoothNoise, the largest features about cell pixels.
 [[nodiscard]] cv::Mat fractalNoise(cv::Size size, double cell, int octaves, SceneRng &rng);
 
-[[nodiscard]] cv::Mat surfaceTexture(Surface surface, cv::Size size, double pxPerMm, SceneRng &rng);
-
-// Mean colour of a texture, for choosing a card that stands out (or deliberately does not).
-[[nodiscard]] double meanLuminance(const cv::Mat &texture);
+// level, when not negative, fixes the brightness of the plain surfaces (light and dark table,
+// paper) instead of drawing it.
+[[nodiscard]] cv::Mat surfaceTexture(Surface surface, cv::Size size, double pxPerMm, SceneRng &rng,
+                                     double level = -1.0);
