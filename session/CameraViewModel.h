@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CameraManager.h"
+#include "capture/FeedbackManager.h"
 #include "core/Calculator.h"
 #include "core/TargetModel.h"
 #include "core/TargetSelector.h"
@@ -16,7 +17,6 @@
 
 #include <optional>
 
-class FeedbackManager;
 class FrameManager;
 class ImageProcessor;
 class ReferenceTargetModel;
@@ -42,6 +42,8 @@ class CameraViewModel : public QObject, public TargetSelector
                    referenceRectangleChanged FINAL)
     Q_PROPERTY(QList<TargetModel *> measurableObjects READ measurableObjects NOTIFY
                    measurableObjectsChanged FINAL)
+    // Tapped by the point gesture when a selected target's point is let go.
+    Q_PROPERTY(FeedbackManager *feedbackManager READ feedbackManager CONSTANT FINAL)
 
 public:
     using FrameOutput = ::FrameOutput;
