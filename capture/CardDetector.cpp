@@ -1,8 +1,70 @@
 #include "capture/CardDetector.h"
 
-// Placeholder until the detector lands: finds nothing.
+#include "capture/detector/CandidateFinder.h"
+#include "capture/detector/EdgeRefiner.h"
+#include "capture/detector/LumaSampler.h"
+#include "capture/detector/QuadGeometry.h"
+
+#include <opencv2/core.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+// Build with -DMIRREL_DETECTOR_TRACE to follow every proposal on standard error.
+#ifdef MIRREL_DETECTOR_TRACE
+#define TRACE(...) std::fprintf(stderr, __VA_ARGS__)
+#else
+#define TRACE(...) static_cast<void>(0)
+#endif
+
+namespace {
+
+// The search runs on a picture whose long side is about this many pixels.
+constexpr int kSearchLongSide = 640;
+// Proposals refined on the shrunk picture, and of those, refined on the full picture.
+constexpr size_t kCoarseRefinements = 10;
+constexpr size_t kFineRefinements = 3;
+// |log(seen aspect / wanted aspect)| above which a quadrilateral is not the card. An A4 sheet
+// (1.414) is 0.116 away from 27:17, a 3:2 photo 0.057.
+constexpr double kMaxAspectError = 0.085;
+constexpr double kAspectSoftness = 0.045;
+
+struct Hypothesis
+{
+    quad::Corners corners{};
+    double support = 0;
+    double minSupport = 0;
+    double aspectError = 0;
+    double score = 0;
+};
+
+double aspectError(const quad::Corners &c, cv::Size2d size, double focal, double wanted)
+{
+    const double aspect = quad::rectangleAspect(c, size, focal);
+    if (!(aspect > 0) || !(wanted > 0))
+        return 1e9;
+    return std::abs(std::log(aspect / std::max(wanted, 1.0 / wanted)));
+}
+
+double scoreOf(const Hypothesis &h)
+{
+    const double a = h.aspectError / kAspectSoftness;
+    return (0.5 * (h.support + h.minSupport)) * std::exp(-a * a);
+}
+
+} // namespace
+
 struct CardDetector::Buffers
 {
+    QImage converted;
+    cv::Mat small;
+    CandidateFinder finder;
+    EdgeRefiner refiner;
+    std::vector<CandidateFinder::Candidate> candidates;
+    std::vector<Hypothesis> coarse;
+    std::vector<Hypothesis> fine;
+    std::vector<double> offsets;
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -14,7 +76,235 @@ CardDetector::CardDetector() : CardDetector(Options{}) {}
 
 CardDetector::~CardDetector() = default;
 
-std::vector<RectangleFeature> CardDetector::features(const QImage &, const Options &)
+std::vector<RectangleFeature> CardDetector::features(const QImage &image, const Options &options)
 {
-    return {};
+    std::vector<RectangleFeature> result;
+    if (image.isNull() || image.width() < 32 || image.height() < 32)
+        return result;
+    Buffers &b = *m_buffers;
+
+    const QImage *frame = &image;
+    int channels = 4;
+    switch (image.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        break;
+    case QImage::Format_Grayscale8:
+        channels = 1;
+        break;
+    default:
+        if (image.allGray()) {
+            b.converted = image.convertToFormat(QImage::Format_Grayscale8);
+            channels = 1;
+        } else {
+            b.converted = image.convertToFormat(QImage::Format_RGB32);
+        }
+        if (b.converted.isNull())
+            return result;
+        frame = &b.converted;
+        break;
+    }
+    const LumaSampler full(frame->constBits(), frame->width(), frame->height(),
+                           std::ptrdiff_t(frame->bytesPerLine()), channels);
+    const cv::Size2d fullSize(frame->width(), frame->height());
+
+    const int longSide = std::max(frame->width(), frame->height());
+    const int factor = std::max(1, (longSide + kSearchLongSide / 2) / kSearchLongSide);
+    full.shrink(factor, b.small);
+    const cv::Size2d smallSize(double(frame->width()) / factor, double(frame->height()) / factor);
+    const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
+
+    b.finder.find(b.small, b.candidates);
+    TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
+    for (const auto &c : b.candidates) {
+        TRACE("  proposal %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n", c.support,
+              c.corners[0].x, c.corners[0].y, c.corners[1].x, c.corners[1].y, c.corners[2].x,
+              c.corners[2].y, c.corners[3].x, c.corners[3].y);
+    }
+
+    // Coarse: snap each proposal onto the edges of the shrunk picture and judge its shape.
+    const LumaSampler small(b.small);
+    b.coarse.clear();
+    EdgeRefiner::Params coarseParams;
+    coarseParams.searchRadius = 3;
+    coarseParams.marginFraction = 0.12;
+    coarseParams.marginPixels = 1.0;
+    coarseParams.maxProfiles = 48;
+    coarseParams.inlierTolerance = 1.0;
+    coarseParams.minGradient = 1.5f;
+    coarseParams.tangentialTaps = 1; // the shrunk picture is already averaged
+    EdgeRefiner::Params coarseWide = coarseParams;
+    coarseWide.searchRadius = 7;
+    coarseWide.inlierTolerance = 1.5;
+    EdgeRefiner::Result refined;
+    // Returns the aspect error of the refined quadrilateral, or a negative number when the
+    // proposal does not settle on four edges.
+    auto consider = [&](const quad::Corners &corners) -> double {
+        // Proposals can be several pixels off (hull vertices sit on the rounded corners): a
+        // wide pass first, then a narrow one that decides the support.
+        if (!b.refiner.refine(small, corners, coarseWide, refined) ||
+            !b.refiner.refine(small, quad::Corners(refined.corners), coarseParams, refined))
+            return -1;
+        Hypothesis h;
+        h.corners = refined.corners;
+        h.support = refined.support();
+        h.minSupport = refined.minSupport();
+        h.aspectError = aspectError(h.corners, smallSize, focal / factor, options.aspectRatio);
+        TRACE("  coarse sup %.2f min %.2f aspErr %.3f\n", h.support, h.minSupport, h.aspectError);
+        if (h.support < 0.55 || h.minSupport < 0.3)
+            return -1;
+        if (h.aspectError <= kMaxAspectError * 1.5) {
+            h.score = scoreOf(h);
+            bool duplicate = false;
+            for (auto &other : b.coarse) {
+                if (quad::maxCornerDistance(other.corners, h.corners) < 2.0) {
+                    if (h.score > other.score)
+                        other = h;
+                    duplicate = true;
+                    break;
+                }
+            }
+            if (!duplicate)
+                b.coarse.push_back(h);
+        }
+        return h.aspectError;
+    };
+    size_t extended = 0;
+    for (size_t i = 0; i < b.candidates.size() && i < kCoarseRefinements * 2; ++i) {
+        if (b.coarse.size() >= kCoarseRefinements)
+            break;
+        const double error = consider(b.candidates[i].corners);
+        if (error <= kMaxAspectError || extended >= 4)
+            continue;
+        // Four clean edges of the wrong shape: perhaps one of them is a stripe printed
+        // parallel to the card's edge. Try the next parallel edge outwards on each side.
+        ++extended;
+        const quad::Corners base = refined.corners;
+        for (int side = 0; side < 4; ++side) {
+            const double across =
+                0.5 * (cv::norm(base[size_t((side + 2) % 4)] - base[size_t(side)]) +
+                       cv::norm(base[size_t((side + 3) % 4)] - base[size_t((side + 1) % 4)]));
+            b.finder.parallelEdges(base, side, 0.6 * across, b.offsets);
+            for (double offset : b.offsets) {
+                quad::Corners moved = base;
+                const cv::Point2d a = base[size_t(side)], c = base[size_t((side + 1) % 4)];
+                const cv::Point2d d = (c - a) / cv::norm(c - a);
+                cv::Point2d n(d.y, -d.x);
+                cv::Point2d centre(0, 0);
+                for (const auto &p : base)
+                    centre += p * 0.25;
+                if (n.dot((a + c) * 0.5 - centre) < 0)
+                    n = -n;
+                const quad::Line shifted{a + n * offset, d};
+                const quad::Line before{base[size_t((side + 3) % 4)],
+                                        a - base[size_t((side + 3) % 4)]};
+                const quad::Line after{c, base[size_t((side + 2) % 4)] - c};
+                auto unit = [](quad::Line l) {
+                    l.d /= std::max(cv::norm(l.d), 1e-9);
+                    return l;
+                };
+                if (!quad::intersect(unit(before), shifted, moved[size_t(side)]) ||
+                    !quad::intersect(shifted, unit(after), moved[size_t((side + 1) % 4)]) ||
+                    !quad::isConvex(moved))
+                    continue;
+                if (consider(moved) >= 0 && b.coarse.size() >= kCoarseRefinements)
+                    break;
+            }
+        }
+    }
+    std::stable_sort(b.coarse.begin(), b.coarse.end(),
+                     [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
+
+    // Fine: the same on the full picture, first with a window wide enough for the coarse error,
+    // then narrow around the found lines so that nearby print or shadow cannot pull the fit.
+    b.fine.clear();
+    EdgeRefiner::Params wide;
+    wide.searchRadius = std::max(10, int(std::ceil(1.5 * factor)) + 3);
+    wide.marginFraction = 0.1;
+    wide.marginPixels = 1.5 * factor;
+    wide.maxProfiles = 40;
+    wide.inlierTolerance = std::max(1.5, 0.3 * factor);
+    wide.minGradient = 1.0f;
+    wide.tangentialTaps = 1;
+    EdgeRefiner::Params narrow = wide;
+    narrow.searchRadius = 6;
+    narrow.marginPixels = 2.0;
+    narrow.inlierTolerance = 1.0;
+    narrow.maxProfiles = 80;
+    narrow.tangentialTaps = 3;
+    for (size_t i = 0; i < b.coarse.size() && b.fine.size() < kFineRefinements; ++i) {
+        // Once the best proposal is confirmed, only close contenders are worth the full-size
+        // work; the caller uses the first feature.
+        if (!b.fine.empty() && b.coarse[i].score < 0.9 * b.fine.front().score)
+            break;
+        quad::Corners corners = b.coarse[i].corners;
+        for (auto &c : corners)
+            c *= double(factor);
+        narrow.searchRadius = 6;
+        if (factor > 1) {
+            if (!b.refiner.refine(full, corners, wide, refined))
+                continue;
+            corners = refined.corners;
+            int width = 0;
+            for (const auto &side : refined.sides)
+                width = std::max(width, side.edgeWidth);
+            narrow.searchRadius = std::max(6, width + 3);
+        }
+        if (!b.refiner.refine(full, corners, narrow, refined))
+            continue;
+        Hypothesis h;
+        h.corners = refined.corners;
+        h.support = refined.support();
+        h.minSupport = refined.minSupport();
+        h.aspectError = aspectError(h.corners, fullSize, focal, options.aspectRatio);
+        for (const auto &sd : refined.sides)
+            TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d\n", sd.inliers,
+                  sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
+        TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f\n", i, h.support, h.minSupport,
+              h.aspectError);
+        if (h.support < 0.5 || h.minSupport < 0.25 || h.aspectError > kMaxAspectError)
+            continue;
+        // A card's edge is a straight step. The crest of broad grain or shading also gives a
+        // line of gradient peaks, but a faint and wavy one.
+        bool straight = true;
+        for (const auto &side : refined.sides)
+            straight = straight && side.contrast >= 2.0 && side.rms <= 0.4 + 0.05 * side.edgeWidth;
+        if (!straight)
+            continue;
+        // The corners of a card lie inside the picture; a quadrilateral cut by the border is
+        // not a card this program can measure with.
+        bool inside = true;
+        for (const auto &c : h.corners)
+            inside = inside && c.x > -2 && c.y > -2 && c.x < fullSize.width + 2 &&
+                     c.y < fullSize.height + 2;
+        if (!inside)
+            continue;
+        h.score = scoreOf(h);
+        bool duplicate = false;
+        for (const auto &other : b.fine)
+            duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;
+        if (!duplicate)
+            b.fine.push_back(h);
+    }
+    // Print on the card's face can form a smaller card-like shape inside the card.
+    for (auto &inner : b.fine) {
+        for (const auto &outer : b.fine) {
+            if (&inner != &outer && quad::area(outer.corners) > quad::area(inner.corners) &&
+                quad::contains(outer.corners, inner.corners))
+                inner.score *= 0.5;
+        }
+    }
+    std::stable_sort(b.fine.begin(), b.fine.end(),
+                     [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
+
+    const double height = fullSize.height;
+    for (const auto &h : b.fine) {
+        quad::Corners c = h.corners;
+        quad::orderClockwise(c);
+        // Named as seen on screen, reported with y growing upwards.
+        auto up = [height](cv::Point2d p) { return QPointF(p.x, height - p.y); };
+        result.push_back({up(c[0]), up(c[1]), up(c[2]), up(c[3]), h.score});
+    }
+    return result;
 }

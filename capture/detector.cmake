@@ -1,3 +1,19 @@
 target_sources(mirrel_capture PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CardDetector.h
-  ${CMAKE_CURRENT_LIST_DIR}/CardDetector.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/CardDetector.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/detector/CandidateFinder.h
+  ${CMAKE_CURRENT_LIST_DIR}/detector/CandidateFinder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/detector/EdgeRefiner.h
+  ${CMAKE_CURRENT_LIST_DIR}/detector/EdgeRefiner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/detector/LumaSampler.h
+  ${CMAKE_CURRENT_LIST_DIR}/detector/LumaSampler.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/detector/QuadGeometry.h
+  ${CMAKE_CURRENT_LIST_DIR}/detector/QuadGeometry.cpp)
+
+# Picture synthesis shared by the detector's tests and benchmark; not part of the program.
+add_library(mirrel_detector_synth STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/detector/SyntheticCard.h
+  ${CMAKE_CURRENT_LIST_DIR}/detector/SyntheticCard.cpp)
+target_include_directories(mirrel_detector_synth PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(mirrel_detector_synth SYSTEM PRIVATE ${OpenCV_INCLUDE_DIRS})
+target_link_libraries(mirrel_detector_synth PUBLIC Qt6::Core Qt6::Gui PRIVATE ${OpenCV_LIBS})

@@ -1,0 +1,273 @@
+#include "capture/detector/CandidateFinder.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Sobel on the smoothed picture answers a step of C grey levels with about 3 C.
+struct Level
+{
+    double low;
+    double high;
+};
+constexpr Level kLevels[] = {{60, 120}, {22, 45}, {9, 18}};
+
+} // namespace
+
+void CandidateFinder::find(const cv::Mat &grey, std::vector<Candidate> &out)
+{
+    out.clear();
+    if (grey.cols < 16 || grey.rows < 16)
+        return;
+    cv::GaussianBlur(grey, m_smooth, cv::Size(5, 5), 1.2, 1.2, cv::BORDER_REPLICATE);
+    cv::Sobel(m_smooth, m_dx, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
+    cv::Sobel(m_smooth, m_dy, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+
+    // Sensor noise, from the second difference of the unsmoothed picture: smooth shading and
+    // broad grain have none, so they do not raise the thresholds that a faint card edge must
+    // pass, while real noise does.
+    m_magnitudes.clear();
+    for (int y = 1; y < grey.rows; y += 3) {
+        const uchar *row = grey.ptr<uchar>(y);
+        for (int x = 1; x + 1 < grey.cols; x += 3)
+            m_magnitudes.push_back(std::abs(int(row[x - 1]) - 2 * int(row[x]) + int(row[x + 1])));
+    }
+    auto middle = m_magnitudes.begin() + std::ptrdiff_t(m_magnitudes.size() / 2);
+    std::nth_element(m_magnitudes.begin(), middle, m_magnitudes.end());
+    // A median second difference of 1 grey level is about 1 level of noise; after smoothing,
+    // Sobel turns it into a few levels of gradient.
+    const double noise = m_magnitudes.empty() ? 0.0 : 3.0 * double(*middle);
+    m_edgeThreshold = float(std::max(10.0, 2.5 * noise));
+    const int longSide = std::max(grey.cols, grey.rows);
+    m_minSide = std::max(6, int(longSide * 0.035));
+
+    m_hullCount = 0;
+    double previousHigh = -1;
+    for (const Level &level : kLevels) {
+        const double high = std::max(level.high, 5.0 * noise);
+        const double low = std::max(level.low, 3.0 * noise);
+        if (high == previousHigh)
+            continue;
+        previousHigh = high;
+        cv::Canny(m_dx, m_dy, m_edges, low, high, false);
+        // Closing one-pixel gaps (glare, JPEG blocks) keeps the outline of the card in one piece.
+        cv::dilate(m_edges, m_closed, cv::Mat(), cv::Point(-1, -1), 1);
+        m_contours.clear();
+        cv::findContours(m_closed, m_contours, cv::RETR_LIST, cv::CHAIN_APPROX_SIMPLE);
+        addContourCandidates(out);
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Candidate &a, const Candidate &b) { return a.support > b.support; });
+    addUnions(out);
+}
+
+void CandidateFinder::addUnions(std::vector<Candidate> &out)
+{
+    // A stripe printed across the card, a finger or a glare spot cuts its outline into pieces
+    // that each close into a smaller quadrilateral; the hull of two neighbouring pieces
+    // restores the card.
+    size_t count = std::min<size_t>(out.size(), 12);
+    for (size_t i = 0; i < count; ++i) {
+        if (out[i].hull < 0)
+            continue;
+        for (size_t j = i + 1; j < count; ++j) {
+            if (out[j].hull < 0)
+                continue;
+            const quad::Corners &a = out[i].corners, &b = out[j].corners;
+            double gap = 1e9;
+            for (const auto &p : a) {
+                for (const auto &q : b)
+                    gap = std::min(gap, cv::norm(p - q));
+            }
+            if (gap > 0.25 * std::sqrt(std::max(quad::area(a), quad::area(b))))
+                continue;
+            m_unionPoints.clear();
+            for (const auto &p : m_hulls[size_t(out[i].hull)])
+                m_unionPoints.emplace_back(float(p.x) + 0.5f, float(p.y) + 0.5f);
+            for (const auto &p : m_hulls[size_t(out[j].hull)])
+                m_unionPoints.emplace_back(float(p.x) + 0.5f, float(p.y) + 0.5f);
+            std::vector<cv::Point2f> &hull = m_unionHull;
+            cv::convexHull(m_unionPoints, hull);
+            if (hull.size() < 4)
+                continue;
+            const double perimeter = cv::arcLength(hull, true);
+            m_unionPoly.clear();
+            for (double epsilon : {0.01, 0.02, 0.04, 0.07}) {
+                cv::approxPolyDP(hull, m_unionPoly, epsilon * perimeter, true);
+                if (m_unionPoly.size() <= 4)
+                    break;
+            }
+            if (m_unionPoly.size() != 4)
+                continue;
+            Candidate c;
+            c.hull = -1;
+            for (int k = 0; k < 4; ++k)
+                c.corners[size_t(k)] = m_unionPoly[size_t(k)];
+            quad::orderClockwise(c.corners);
+            if (!quad::isConvex(c.corners))
+                continue;
+            double worst = 0;
+            const double mean = sideSupport(c.corners, &worst);
+            if (mean < 0.5 || worst < 0.25)
+                continue;
+            c.support = 0.5 * (mean + worst);
+            bool duplicate = false;
+            for (const auto &other : out)
+                duplicate = duplicate || quad::maxCornerDistance(other.corners, c.corners) < 2.5;
+            if (!duplicate)
+                out.push_back(c);
+        }
+    }
+}
+
+void CandidateFinder::addContourCandidates(std::vector<Candidate> &out)
+{
+    const int cols = m_smooth.cols, rows = m_smooth.rows;
+    for (const auto &contour : m_contours) {
+        if (contour.size() < 4)
+            continue;
+        const cv::Rect box = cv::boundingRect(contour);
+        if (std::max(box.width, box.height) < 2 * m_minSide ||
+            std::min(box.width, box.height) < m_minSide)
+            continue;
+        if (box.width >= cols - 2 && box.height >= rows - 2)
+            continue;
+        cv::convexHull(contour, m_hull);
+        const double perimeter = cv::arcLength(m_hull, true);
+        bool found = false;
+        for (double epsilon : {0.02, 0.035, 0.05, 0.08}) {
+            cv::approxPolyDP(m_hull, m_poly, epsilon * perimeter, true);
+            if (m_poly.size() <= 4) {
+                found = m_poly.size() == 4;
+                break;
+            }
+        }
+        if (!found)
+            continue;
+        Candidate c;
+        for (int i = 0; i < 4; ++i)
+            c.corners[size_t(i)] =
+                cv::Point2d(m_poly[size_t(i)].x + 0.5, m_poly[size_t(i)].y + 0.5);
+        quad::orderClockwise(c.corners);
+        if (!quad::isConvex(c.corners) || quad::area(c.corners) < 2.0 * m_minSide * m_minSide)
+            continue;
+        double worst = 0;
+        const double mean = sideSupport(c.corners, &worst);
+        if (mean < 0.5 || worst < 0.25)
+            continue;
+        c.support = 0.5 * (mean + worst);
+        bool duplicate = false;
+        for (auto &other : out) {
+            if (quad::maxCornerDistance(other.corners, c.corners) < 2.5) {
+                if (c.support > other.support) {
+                    const int hull = other.hull;
+                    other = c;
+                    other.hull = hull;
+                    m_hulls[size_t(hull)] = m_hull;
+                }
+                duplicate = true;
+                break;
+            }
+        }
+        if (!duplicate) {
+            if (m_hullCount == m_hulls.size())
+                m_hulls.emplace_back();
+            m_hulls[m_hullCount] = m_hull;
+            c.hull = int(m_hullCount++);
+            out.push_back(c);
+        }
+    }
+}
+
+double CandidateFinder::sideSupport(const quad::Corners &corners, double *worst) const
+{
+    if (m_dx.empty())
+        return 0;
+    cv::Point2d centre(0, 0);
+    for (const auto &c : corners)
+        centre += c * 0.25;
+    double total = 0, minimum = 1;
+    for (int i = 0; i < 4; ++i) {
+        const cv::Point2d a = corners[size_t(i)], b = corners[size_t((i + 1) % 4)];
+        const double length = cv::norm(b - a);
+        if (length < 1)
+            return 0;
+        const cv::Point2d d = (b - a) / length;
+        cv::Point2d n(d.y, -d.x);
+        if (n.dot((a + b) * 0.5 - centre) < 0)
+            n = -n;
+        const int samples = std::clamp(int(length / 3), 8, 40);
+        int positive = 0, negative = 0;
+        for (int s = 0; s < samples; ++s) {
+            const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
+            int sign = 0;
+            float best = 0;
+            for (int o = -3; o <= 3; ++o) {
+                const int x = int(std::floor(p.x + n.x * o)), y = int(std::floor(p.y + n.y * o));
+                if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
+                    continue;
+                const float gx = m_dx.at<short>(y, x), gy = m_dy.at<short>(y, x);
+                const float across = float(gx * n.x + gy * n.y);
+                if (std::abs(across) > best && across * across >= 0.6f * (gx * gx + gy * gy)) {
+                    best = std::abs(across);
+                    sign = across > 0 ? 1 : -1;
+                }
+            }
+            if (best >= m_edgeThreshold)
+                (sign > 0 ? positive : negative)++;
+        }
+        const double share = double(std::max(positive, negative)) / samples;
+        total += share;
+        minimum = std::min(minimum, share);
+    }
+    if (worst)
+        *worst = minimum;
+    return total / 4;
+}
+
+void CandidateFinder::parallelEdges(const quad::Corners &corners, int side, double maxOffset,
+                                    std::vector<double> &offsets) const
+{
+    offsets.clear();
+    if (m_dx.empty())
+        return;
+    cv::Point2d centre(0, 0);
+    for (const auto &c : corners)
+        centre += c * 0.25;
+    const cv::Point2d a = corners[size_t(side)], b = corners[size_t((side + 1) % 4)];
+    const double length = cv::norm(b - a);
+    if (length < 4)
+        return;
+    const cv::Point2d d = (b - a) / length;
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((a + b) * 0.5 - centre) < 0)
+        n = -n;
+    constexpr int samples = 20;
+    double previous = 0, beforePrevious = 0;
+    for (int o = 3; o <= int(maxOffset) + 1; ++o) {
+        int supported = 0;
+        for (int s = 0; s < samples; ++s) {
+            const cv::Point2d p = a + (b - a) * (0.15 + 0.7 * (s + 0.5) / samples) + n * double(o);
+            const int x = int(std::floor(p.x)), y = int(std::floor(p.y));
+            if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
+                continue;
+            const float gx = m_dx.at<short>(y, x), gy = m_dy.at<short>(y, x);
+            const float across = float(gx * n.x + gy * n.y);
+            if (std::abs(across) >= m_edgeThreshold &&
+                across * across >= 0.6f * (gx * gx + gy * gy))
+                ++supported;
+        }
+        const double share = double(supported) / samples;
+        // A local maximum of support that covers most of the side.
+        if (previous >= 0.6 && previous >= share && previous > beforePrevious) {
+            offsets.push_back(o - 1);
+            if (offsets.size() >= 2)
+                return;
+        }
+        beforePrevious = previous;
+        previous = share;
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "capture/detector/QuadGeometry.h"
+
+#include <opencv2/core/mat.hpp>
+
+#include <vector>
+
+// Proposes quadrilaterals on the shrunk picture: edges at several contrast levels (so a white
+// card on a light table and a black card on a busy background both close into an outline),
+// the outline's convex hull reduced to four sides, and each proposal checked for gradient
+// support along all four sides.
+class CandidateFinder
+{
+public:
+    struct Candidate
+    {
+        quad::Corners corners{}; // clockwise on screen, continuous coordinates of the input
+        double support = 0;      // share of side samples lying on an edge, worst side weighted
+        int hull = -1;           // outline it came from, for merging pieces
+    };
+
+    // Fills out, strongest support first, without duplicates.
+    void find(const cv::Mat &grey, std::vector<Candidate> &out);
+
+    // Share of points along the four sides where the shrunk picture has an edge across the side.
+    [[nodiscard]] double sideSupport(const quad::Corners &corners, double *worst = nullptr) const;
+
+    // Offsets (pixels, outwards) at which a line parallel to side `side` has edge support over
+    // most of its length, nearest first. Finds the true outline when a printed stripe parallel
+    // to an edge closed a smaller quadrilateral.
+    void parallelEdges(const quad::Corners &corners, int side, double maxOffset,
+                       std::vector<double> &offsets) const;
+
+private:
+    void addContourCandidates(std::vector<Candidate> &out);
+    void addUnions(std::vector<Candidate> &out);
+
+    cv::Mat m_smooth;
+    cv::Mat m_dx;
+    cv::Mat m_dy;
+    cv::Mat m_edges;
+    cv::Mat m_closed;
+    std::vector<std::vector<cv::Point>> m_contours;
+    std::vector<cv::Point> m_hull;
+    std::vector<cv::Point> m_poly;
+    std::vector<int> m_magnitudes;
+    std::vector<std::vector<cv::Point>> m_hulls;
+    size_t m_hullCount = 0;
+    std::vector<cv::Point2f> m_unionPoints;
+    std::vector<cv::Point2f> m_unionHull;
+    std::vector<cv::Point2f> m_unionPoly;
+    float m_edgeThreshold = 0;
+    int m_minSide = 0;
+};

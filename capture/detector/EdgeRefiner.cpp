@@ -1,0 +1,299 @@
+#include "capture/detector/EdgeRefiner.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Sub-pixel position of a peak from its two neighbours (vertex of the parabola through them).
+double parabolicOffset(float left, float centre, float right)
+{
+    const double den = double(left) - 2.0 * centre + right;
+    if (den >= 0)
+        return 0;
+    return std::clamp(0.5 * (double(left) - right) / den, -0.5, 0.5);
+}
+
+double distanceToLineImpl(const quad::Line &line, cv::Point2d p)
+{
+    const cv::Point2d v = p - line.p;
+    return v.x * line.d.y - v.y * line.d.x;
+}
+
+// Weighted total least squares: the line through the weighted centroid along the main axis.
+bool weightedLine(const std::vector<cv::Point2d> &points, const std::vector<double> &weights,
+                  quad::Line &line)
+{
+    double sw = 0, sx = 0, sy = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        sw += weights[i];
+        sx += weights[i] * points[i].x;
+        sy += weights[i] * points[i].y;
+    }
+    if (sw <= 0)
+        return false;
+    const cv::Point2d c(sx / sw, sy / sw);
+    double sxx = 0, sxy = 0, syy = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const cv::Point2d v = points[i] - c;
+        sxx += weights[i] * v.x * v.x;
+        sxy += weights[i] * v.x * v.y;
+        syy += weights[i] * v.y * v.y;
+    }
+    const double angle = 0.5 * std::atan2(2 * sxy, sxx - syy);
+    cv::Point2d d(std::cos(angle), std::sin(angle));
+    if (d.dot(line.d) < 0)
+        d = -d;
+    line = {c, d};
+    return true;
+}
+
+} // namespace
+
+double EdgeRefiner::peakCentre(const std::vector<float> &g, int at, float sign)
+{
+    // Centroid of the peak above a quarter of its height, over the contiguous run around it:
+    // for a sharp edge this is close to the parabola through three samples, for a blurred
+    // edge it uses the whole slope instead of the noisy top.
+    const float floor = 0.25f * sign * g[size_t(at)];
+    int lo = at, hi = at;
+    const int last = int(g.size()) - 1;
+    while (lo > 0 && sign * g[size_t(lo - 1)] > floor)
+        --lo;
+    while (hi < last && sign * g[size_t(hi + 1)] > floor)
+        ++hi;
+    double sw = 0, sx = 0;
+    for (int k = lo; k <= hi; ++k) {
+        const double w = sign * g[size_t(k)] - floor;
+        sw += w;
+        sx += w * k;
+    }
+    m_lastWidth = hi - lo + 1;
+    if (hi - lo <= 2) {
+        const float l = at > 0 ? sign * g[size_t(at - 1)] : 0.0f;
+        const float r = at < last ? sign * g[size_t(at + 1)] : 0.0f;
+        return at + parabolicOffset(l, sign * g[size_t(at)], r);
+    }
+    return sw > 0 ? sx / sw : double(at);
+}
+
+double EdgeRefiner::Result::support() const
+{
+    double s = 0;
+    for (const auto &side : sides)
+        s += side.profiles > 0 ? double(side.inliers) / side.profiles : 0.0;
+    return s / 4;
+}
+
+double EdgeRefiner::Result::minSupport() const
+{
+    double s = 1;
+    for (const auto &side : sides)
+        s = std::min(s, side.profiles > 0 ? double(side.inliers) / side.profiles : 0.0);
+    return s;
+}
+
+bool EdgeRefiner::refine(const LumaSampler &image, const quad::Corners &corners,
+                         const Params &params, Result &result)
+{
+    cv::Point2d centre(0, 0);
+    for (const auto &c : corners)
+        centre += c * 0.25;
+    for (int i = 0; i < 4; ++i) {
+        if (!fitSide(image, corners[i], corners[(i + 1) % 4], centre, params, result.sides[i]))
+            return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (!quad::intersect(result.sides[(i + 3) % 4].line, result.sides[i].line,
+                             result.corners[i]))
+            return false;
+    }
+    return quad::isConvex(result.corners);
+}
+
+bool EdgeRefiner::fitSide(const LumaSampler &image, cv::Point2d from, cv::Point2d to,
+                          cv::Point2d centre, const Params &params, Side &side)
+{
+    side = {};
+    const double length = cv::norm(to - from);
+    const double margin = length * params.marginFraction + params.marginPixels;
+    const double usable = length - 2 * margin;
+    if (!(usable >= 4))
+        return false;
+    const cv::Point2d d = (to - from) / length;
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((from + to) * 0.5 - centre) < 0)
+        n = -n;
+
+    const int radius = std::max(params.searchRadius, 2);
+    const int taps3 = std::max(params.tangentialTaps, 1);
+    const double half = 0.5 * (taps3 - 1);
+    // Values are kept on the scale of three taps so thresholds do not depend on the count.
+    const float tapScale = 3.0f / float(taps3);
+    const int taps = 2 * radius + 1;
+    const int profiles = std::clamp(int(usable / 2), 6, std::max(params.maxProfiles, 6));
+    m_values.resize(size_t(taps));
+    m_derivative.resize(size_t(taps));
+    m_anchor.resize(size_t(profiles));
+    m_pos.assign(size_t(profiles), 0.0f);
+    m_neg.assign(size_t(profiles), 0.0f);
+    m_posAt.assign(size_t(profiles), 0);
+    m_negAt.assign(size_t(profiles), 0);
+    m_points.clear();
+    m_weights.clear();
+    m_widthScratch.clear();
+
+    std::vector<double> &posOffset = m_residuals; // reused as scratch for the peak positions
+    posOffset.assign(size_t(profiles) * 2, 0.0);
+    double posSum = 0, negSum = 0;
+    for (int j = 0; j < profiles; ++j) {
+        const cv::Point2d anchor = from + d * (margin + usable * (j + 0.5) / profiles);
+        m_anchor[size_t(j)] = anchor;
+        for (int k = 0; k < taps; ++k) {
+            const cv::Point2d q = anchor + n * double(k - radius);
+            float v = 0;
+            for (int t = 0; t < taps3; ++t)
+                v += image.at(q.x + d.x * (t - half), q.y + d.y * (t - half));
+            m_values[size_t(k)] = v * tapScale;
+        }
+        float bestPos = 0, bestNeg = 0;
+        int atPos = -1, atNeg = -1;
+        for (int k = 1; k + 1 < taps; ++k) {
+            const float g = m_values[size_t(k + 1)] - m_values[size_t(k - 1)];
+            m_derivative[size_t(k)] = g;
+            if (g > bestPos) {
+                bestPos = g;
+                atPos = k;
+            }
+            if (-g > bestNeg) {
+                bestNeg = -g;
+                atNeg = k;
+            }
+        }
+        m_derivative[0] = m_derivative[1];
+        m_derivative[size_t(taps - 1)] = m_derivative[size_t(taps - 2)];
+        // A peak at the end of the profile is the slope of something outside the window.
+        const auto inner = [&](int k) { return k >= 2 && k <= taps - 3; };
+        if (atPos >= 0 && inner(atPos)) {
+            m_pos[size_t(j)] = bestPos;
+            posOffset[size_t(2 * j)] = peakCentre(m_derivative, atPos, 1.0f) - radius;
+            m_posAt[size_t(j)] = m_lastWidth;
+            posSum += bestPos;
+        }
+        if (atNeg >= 0 && inner(atNeg)) {
+            m_neg[size_t(j)] = bestNeg;
+            posOffset[size_t(2 * j + 1)] = peakCentre(m_derivative, atNeg, -1.0f) - radius;
+            m_negAt[size_t(j)] = m_lastWidth;
+            negSum += bestNeg;
+        }
+    }
+    side.polarity = posSum >= negSum ? 1 : -1;
+    const std::vector<float> &peak = side.polarity > 0 ? m_pos : m_neg;
+    const std::vector<int> &widths = side.polarity > 0 ? m_posAt : m_negAt;
+    // The derivative spans two pixels and sums the tangential taps.
+    const float minPeak = params.minGradient * 2.0f * 3.0f;
+    for (int j = 0; j < profiles; ++j) {
+        const float v = peak[size_t(j)];
+        if (v < minPeak)
+            continue;
+        const double s = posOffset[size_t(2 * j + (side.polarity > 0 ? 0 : 1))];
+        m_points.push_back(m_anchor[size_t(j)] + n * s);
+        m_weights.push_back(v);
+        m_widthScratch.push_back(widths[size_t(j)]);
+    }
+    if (!m_widthScratch.empty()) {
+        auto mid = m_widthScratch.begin() + std::ptrdiff_t(m_widthScratch.size() / 2);
+        std::nth_element(m_widthScratch.begin(), mid, m_widthScratch.end());
+        side.edgeWidth = *mid;
+    }
+    side.profiles = profiles;
+    side.line = {from, d};
+    if (m_points.size() < 4)
+        return false;
+    // A blurred edge scatters more from profile to profile.
+    return fitLine(std::max(params.inlierTolerance, 0.3 * side.edgeWidth), side.line, side);
+}
+
+bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
+{
+    const size_t count = m_points.size();
+    // Consensus first: a finger over part of the edge gives a run of points off the line, which
+    // a plain least-squares fit would follow. The given line is the first hypothesis.
+    quad::Line best = line;
+    double bestScore = -1;
+    auto consensus = [&](const quad::Line &l) {
+        double score = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const double r = distanceToLineImpl(l, m_points[i]);
+            if (std::abs(r) < tolerance)
+                score += 1.0 - (r * r) / (tolerance * tolerance);
+        }
+        return score;
+    };
+    // Start from the best single-profile offset along the given line.
+    for (size_t i = 0; i < count; ++i) {
+        const double r = distanceToLineImpl(line, m_points[i]);
+        quad::Line shifted{line.p + cv::Point2d(line.d.y, -line.d.x) * r, line.d};
+        const double s = consensus(shifted);
+        if (s > bestScore) {
+            bestScore = s;
+            best = shifted;
+        }
+        if (i >= 8)
+            break;
+    }
+    const int iterations = std::min<int>(int(count), 40);
+    for (int it = 0; it < iterations; ++it) {
+        m_seed = m_seed * 1664525u + 1013904223u;
+        const size_t a = (m_seed >> 8) % count;
+        m_seed = m_seed * 1664525u + 1013904223u;
+        const size_t b = (m_seed >> 8) % count;
+        const cv::Point2d v = m_points[b] - m_points[a];
+        const double len = cv::norm(v);
+        if (a == b || len < 4)
+            continue;
+        cv::Point2d d = v / len;
+        if (d.dot(line.d) < 0)
+            d = -d;
+        // Edges far from the expected direction are a neighbouring structure.
+        if (d.dot(line.d) < 0.97)
+            continue;
+        const quad::Line l{m_points[a], d};
+        const double s = consensus(l);
+        if (s > bestScore) {
+            bestScore = s;
+            best = l;
+        }
+    }
+
+    // Then Tukey-weighted least squares around the consensus line.
+    m_fitWeights.resize(count);
+    quad::Line current = best;
+    double cutoff = tolerance;
+    for (int iter = 0; iter < 4; ++iter) {
+        for (size_t i = 0; i < count; ++i) {
+            const double r = distanceToLineImpl(current, m_points[i]) / cutoff;
+            m_fitWeights[i] = std::abs(r) < 1 ? m_weights[i] * (1 - r * r) * (1 - r * r) : 0.0;
+        }
+        if (!weightedLine(m_points, m_fitWeights, current))
+            return false;
+        cutoff = std::max(tolerance * 0.6, 0.3);
+    }
+    int inliers = 0;
+    double sq = 0, contrast = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const double r = distanceToLineImpl(current, m_points[i]);
+        if (std::abs(r) < tolerance) {
+            ++inliers;
+            sq += r * r;
+            contrast += m_weights[i];
+        }
+    }
+    if (inliers < 3)
+        return false;
+    line = current;
+    side.inliers = inliers;
+    side.rms = std::sqrt(sq / inliers);
+    side.contrast = contrast / inliers / 6.0;
+    return true;
+}

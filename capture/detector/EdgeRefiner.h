@@ -1,0 +1,72 @@
+#pragma once
+
+#include "capture/detector/LumaSampler.h"
+#include "capture/detector/QuadGeometry.h"
+
+#include <array>
+#include <vector>
+
+// Moves the four sides of a rough quadrilateral onto the straight edges of the picture: samples
+// brightness profiles across each side away from the corners (where a card's edge bends into
+// its rounded corner), finds the edge in each profile to a fraction of a pixel, fits a line
+// robustly (an occluding finger or a scratch only produces outliers) and intersects
+// neighbouring lines. The corners are therefore where the straight edges meet, not on the arc.
+class EdgeRefiner
+{
+public:
+    struct Params
+    {
+        int searchRadius = 4;         // half-length of a profile, in pixels
+        double marginFraction = 0.1;  // part of each side skipped at both ends
+        double marginPixels = 2.0;    // plus this much
+        int maxProfiles = 96;         // per side
+        double inlierTolerance = 1.0; // pixels
+        float minGradient = 1.2f;     // grey levels per pixel at the edge
+        int tangentialTaps = 3;       // samples averaged along the edge against noise
+    };
+
+    struct Side
+    {
+        quad::Line line;
+        int profiles = 0;
+        int inliers = 0;
+        double rms = 0;      // of the inliers, pixels
+        double contrast = 0; // mean gradient of the inliers, grey levels per pixel
+        int polarity = 0;    // +1: brighter outside the quadrilateral
+        int edgeWidth = 0;   // typical width of the brightness step, pixels
+    };
+
+    struct Result
+    {
+        quad::Corners corners{};
+        std::array<Side, 4> sides{};
+        [[nodiscard]] double support() const;    // mean share of profiles on the line
+        [[nodiscard]] double minSupport() const; // the worst side's share
+    };
+
+    // corners must be clockwise on screen. Returns false when a side has too little support
+    // or the sides do not meet in a convex quadrilateral.
+    [[nodiscard]] bool refine(const LumaSampler &image, const quad::Corners &corners,
+                              const Params &params, Result &result);
+
+private:
+    [[nodiscard]] bool fitSide(const LumaSampler &image, cv::Point2d from, cv::Point2d to,
+                               cv::Point2d centre, const Params &params, Side &side);
+    [[nodiscard]] double peakCentre(const std::vector<float> &g, int at, float sign);
+    [[nodiscard]] bool fitLine(double tolerance, quad::Line &line, Side &side);
+
+    std::vector<float> m_values;
+    std::vector<float> m_pos;
+    std::vector<float> m_neg;
+    std::vector<int> m_posAt;
+    std::vector<int> m_negAt;
+    std::vector<int> m_widthScratch;
+    int m_lastWidth = 0;
+    std::vector<float> m_derivative;
+    std::vector<cv::Point2d> m_anchor;
+    std::vector<cv::Point2d> m_points;
+    std::vector<double> m_weights;
+    std::vector<double> m_fitWeights;
+    std::vector<double> m_residuals;
+    std::uint32_t m_seed = 1;
+};

@@ -1,0 +1,137 @@
+#include "capture/detector/QuadGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quad {
+
+namespace {
+
+double cross(cv::Point2d a, cv::Point2d b)
+{
+    return a.x * b.y - a.y * b.x;
+}
+
+cv::Vec3d homogeneous(cv::Point2d p)
+{
+    return {p.x, p.y, 1.0};
+}
+
+} // namespace
+
+void orderClockwise(Corners &c)
+{
+    cv::Point2d centre(0, 0);
+    for (const auto &p : c)
+        centre += p * 0.25;
+    std::sort(c.begin(), c.end(), [&](cv::Point2d a, cv::Point2d b) {
+        return std::atan2(a.y - centre.y, a.x - centre.x) <
+               std::atan2(b.y - centre.y, b.x - centre.x);
+    });
+    // Increasing angle with y down runs clockwise on screen.
+    int first = 0;
+    for (int i = 1; i < 4; ++i) {
+        if (c[i].x + c[i].y < c[first].x + c[first].y)
+            first = i;
+    }
+    std::rotate(c.begin(), c.begin() + first, c.end());
+}
+
+double area(const Corners &c)
+{
+    double a = 0;
+    for (int i = 0; i < 4; ++i)
+        a += cross(c[i], c[(i + 1) % 4]);
+    return std::abs(a) * 0.5;
+}
+
+bool isConvex(const Corners &c)
+{
+    int sign = 0;
+    for (int i = 0; i < 4; ++i) {
+        const double z = cross(c[(i + 1) % 4] - c[i], c[(i + 2) % 4] - c[(i + 1) % 4]);
+        if (!std::isfinite(z) || z == 0.0)
+            return false;
+        const int s = z > 0 ? 1 : -1;
+        if (sign != 0 && s != sign)
+            return false;
+        sign = s;
+    }
+    return true;
+}
+
+bool intersect(const Line &a, const Line &b, cv::Point2d &out)
+{
+    const double den = cross(a.d, b.d);
+    if (std::abs(den) < 1e-6)
+        return false;
+    const double t = cross(b.p - a.p, b.d) / den;
+    out = a.p + a.d * t;
+    return std::isfinite(out.x) && std::isfinite(out.y);
+}
+
+double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLength)
+{
+    // Zhang and He, "Whiteboard scanning and image enhancement": with the principal point at
+    // the origin, the two vanishing directions of a rectangle's sides are orthogonal in space,
+    // which fixes the focal length and then the ratio of the sides.
+    const double norm = std::max(imageSize.width, imageSize.height);
+    if (norm <= 0)
+        return 0;
+    const cv::Point2d centre(imageSize.width * 0.5, imageSize.height * 0.5);
+    auto at = [&](int i) { return homogeneous((c[i] - centre) / norm); };
+    // Rectangle corners (0,0), (w,0), (0,h), (w,h) in that order.
+    const cv::Vec3d m1 = at(0), m2 = at(1), m3 = at(3), m4 = at(2);
+    const double den2 = m2.cross(m4).dot(m3);
+    const double den3 = m3.cross(m4).dot(m2);
+    if (std::abs(den2) < 1e-12 || std::abs(den3) < 1e-12)
+        return 0;
+    const double k2 = m1.cross(m4).dot(m3) / den2;
+    const double k3 = m1.cross(m4).dot(m2) / den3;
+    if (!(k2 > 0) || !(k3 > 0))
+        return 0;
+    const cv::Vec3d n2 = k2 * m2 - m1;
+    const cv::Vec3d n3 = k3 * m3 - m1;
+
+    // Phone cameras span roughly 0.5 (ultra wide) to 3 (telephoto) image widths.
+    constexpr double fallbackFocal = 0.85, minFocal = 0.5, maxFocal = 3.0;
+    double f = focalLength > 0 ? focalLength / norm : fallbackFocal;
+    if (focalLength <= 0) {
+        const double zz = n2[2] * n3[2];
+        if (std::abs(zz) > 1e-12) {
+            const double f2 = -(n2[0] * n3[0] + n2[1] * n3[1]) / zz;
+            if (f2 > 0)
+                f = std::clamp(std::sqrt(f2), minFocal, maxFocal);
+        }
+    }
+    const double f2 = f * f;
+    const double a = (n2[0] * n2[0] + n2[1] * n2[1]) / f2 + n2[2] * n2[2];
+    const double b = (n3[0] * n3[0] + n3[1] * n3[1]) / f2 + n3[2] * n3[2];
+    if (!(a > 0) || !(b > 0))
+        return 0;
+    const double r = std::sqrt(a / b);
+    if (!std::isfinite(r) || r <= 0)
+        return 0;
+    return std::max(r, 1.0 / r);
+}
+
+double maxCornerDistance(const Corners &a, const Corners &b)
+{
+    double d = 0;
+    for (int i = 0; i < 4; ++i)
+        d = std::max(d, cv::norm(a[i] - b[i]));
+    return d;
+}
+
+bool contains(const Corners &outer, const Corners &inner)
+{
+    for (const auto &p : inner) {
+        for (int i = 0; i < 4; ++i) {
+            if (cross(outer[(i + 1) % 4] - outer[i], p - outer[i]) < 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace quad

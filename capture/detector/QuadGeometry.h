@@ -1,0 +1,40 @@
+#pragma once
+
+#include <opencv2/core/types.hpp>
+
+#include <array>
+
+// Geometry of a quadrilateral in continuous pixel coordinates (y down, pixel centres at +0.5).
+namespace quad {
+
+using Corners = std::array<cv::Point2d, 4>;
+
+// A line through point p with unit direction d.
+struct Line
+{
+    cv::Point2d p;
+    cv::Point2d d;
+};
+
+// Puts the corners clockwise on screen (y down), starting with the one whose x + y is smallest.
+void orderClockwise(Corners &c);
+
+[[nodiscard]] double area(const Corners &c);
+[[nodiscard]] bool isConvex(const Corners &c);
+
+// Intersection of two lines; false when they are (nearly) parallel.
+[[nodiscard]] bool intersect(const Line &a, const Line &b, cv::Point2d &out);
+
+// Long edge over short edge of the rectangle that, seen through a pinhole camera with its
+// principal point at the image centre, projects onto c. With focalLength <= 0 the focal length
+// is recovered from the two vanishing points and kept within what phone cameras have.
+// Returns 0 for a shape that cannot be the image of a rectangle.
+[[nodiscard]] double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLength);
+
+// Largest distance between corresponding corners.
+[[nodiscard]] double maxCornerDistance(const Corners &a, const Corners &b);
+
+// True when every corner of inner lies inside outer (outer convex, clockwise on screen).
+[[nodiscard]] bool contains(const Corners &outer, const Corners &inner);
+
+} // namespace quad
