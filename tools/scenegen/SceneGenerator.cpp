@@ -807,15 +807,52 @@ std::array<QPointF, 4> screenOrder(const std::array<cv::Point2d, 4> &pts, bool &
 
 // ---- Layout: camera, object, distractors, finger ------------------------------------------
 
+// A finger from above, its tip on the card, and the hand behind it.
+struct Hand
+{
+    cv::Point2d tip;
+    cv::Point2d dir;
+    double radius = 8.5;
+    double length = 260; // tip to the far end of the hand
+    static constexpr double fingerLength = 70;
+
+    [[nodiscard]] double handRadius() const { return 3.2 * radius; }
+    [[nodiscard]] std::vector<cv::Point2d> polygon(double grow) const
+    {
+        const cv::Point2d side(-dir.y, dir.x);
+        const double w = handRadius() + grow;
+        const cv::Point2d back = tip - dir * (radius + grow), front = tip + dir * (length + grow);
+        return {back - side * w, back + side * w, front + side * w, front - side * w};
+    }
+    [[nodiscard]] PlaneDistance distance(double x, double y) const
+    {
+        const auto capsule = [x, y](cv::Point2d a, cv::Point2d b, double r) -> PlaneDistance {
+            const cv::Point2d p(x, y), d = b - a;
+            const double t = std::clamp((p - a).dot(d) / d.dot(d), 0.0, 1.0);
+            const cv::Point2d q = p - (a + d * t);
+            const double len = std::max(cv::norm(q), 1e-9);
+            return {len - r, q.x / len, q.y / len};
+        };
+        const PlaneDistance finger = capsule(tip, tip + dir * fingerLength, radius);
+        const PlaneDistance palm = capsule(tip + dir * (fingerLength + handRadius() * 0.7),
+                                           tip + dir * length, handRadius());
+        // A smooth union, so the finger grows out of the hand instead of being stuck on.
+        const double k = 10.0;
+        const double h = std::clamp(0.5 + 0.5 * (palm.d - finger.d) / k, 0.0, 1.0);
+        const double nx = palm.nx + (finger.nx - palm.nx) * h;
+        const double ny = palm.ny + (finger.ny - palm.ny) * h;
+        const double len = std::max(std::hypot(nx, ny), 1e-9);
+        return {palm.d + (finger.d - palm.d) * h - k * h * (1 - h), nx / len, ny / len};
+    }
+};
+
 struct Layout
 {
     cv::Matx33d H; // card millimetres -> image pixels
     Stick stick;
     std::vector<std::pair<DistractorKind, PlaneRect>> distractors;
     bool finger = false;
-    cv::Point2d fingerTip;
-    cv::Point2d fingerDir;
-    double fingerRadius = 8.5;
+    Hand hand;
 };
 
 std::optional<Stick> placeStick(const SceneSpec &spec, const Look &k, const PlaneRaster &raster,
@@ -941,23 +978,44 @@ std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng 
     (void)centreDepth;
 
     if (k.finger && k.hasCard) {
-        layout.finger = true;
-        const int edge = rng.integer(0, 3);
-        const cv::Point2d a = cardOutline[size_t(edge)], b = cardOutline[size_t((edge + 1) % 4)];
+        // A finger holding the card down reaches in from the nearest side of the frame.
+        std::array<double, 4> reach{};
+        for (size_t e = 0; e < 4; ++e) {
+            const cv::Point2d a = cardOutline[e], b = cardOutline[(e + 1) % 4];
+            const cv::Point2d along = (b - a) / cv::norm(b - a), outward(along.y, -along.x);
+            double d = 0;
+            while (d < 400 && insideImage(raster.toImage((a + b) * 0.5 + outward * d), size, 0))
+                d += 5;
+            reach[e] = d;
+        }
+        size_t edge = size_t(std::min_element(reach.begin(), reach.end()) - reach.begin());
+        if (rng.chance(0.3))
+            edge = size_t(rng.integer(0, 3));
+        const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
         const cv::Point2d along = (b - a) / cv::norm(b - a);
         const cv::Point2d outward(along.y, -along.x);
-        const double t = rng.uniform(0.3, 0.7);
-        layout.fingerRadius = rng.uniform(7.5, 9.5);
-        layout.fingerTip = a + (b - a) * t - outward * rng.uniform(5.0, 9.0);
-        const double turn = radians(rng.uniform(-35, 35));
-        layout.fingerDir = {outward.x * std::cos(turn) - outward.y * std::sin(turn),
-                            outward.x * std::sin(turn) + outward.y * std::cos(turn)};
+        Hand &hand = layout.hand;
+        hand.radius = rng.uniform(7.5, 9.5);
+        hand.tip = a + (b - a) * rng.uniform(0.3, 0.7) - outward * rng.uniform(5.0, 9.0);
+        const double turn = radians(rng.uniform(-30, 30));
+        hand.dir = {outward.x * std::cos(turn) - outward.y * std::sin(turn),
+                    outward.x * std::sin(turn) + outward.y * std::cos(turn)};
+        hand.length = 260;
+        const cv::Vec3d centre = layout.H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
+        const auto inFront = [&] {
+            for (const auto &p : hand.polygon(0)) {
+                const cv::Vec3d q = layout.H * cv::Vec3d(p.x, p.y, 1.0);
+                if (q[2] / centre[2] <= 0.25)
+                    return false;
+            }
+            return true;
+        };
+        while (!inFront() && hand.length > 90)
+            hand.length -= 10;
         // The hand must not hide the object.
-        const std::vector<cv::Point2d> fingerPoly = {layout.fingerTip - layout.fingerDir * 10.0,
-                                                     layout.fingerTip + layout.fingerDir * 120.0};
-        if (overlap({fingerPoly[0], fingerPoly[1], fingerPoly[1] + outward * 0.1},
-                    layout.stick.polygon(layout.fingerRadius + 3)))
+        if (overlap(hand.polygon(3.0), layout.stick.polygon(3.0)))
             return std::nullopt;
+        layout.finger = true;
     }
     return layout;
 }
@@ -1182,12 +1240,22 @@ Scene renderScene(const SceneSpec &spec)
             return c + (cv::Vec3f::all(1.0f) - c) * float(t);
         });
         if (k.glare && !spec.clean) {
-            const cv::Point2d at = raster.toImage(
-                {paintRng.uniform(8, cardWidthMm - 8), paintRng.uniform(6, cardHeightMm - 6)});
             const double longPx = meanLongEdge(raster);
-            const double ra = paintRng.uniform(0.12, 0.3) * longPx;
-            paintGlare(canvas, cardRect, cardMask, at, ra, ra * paintRng.uniform(0.3, 0.8),
-                       paintRng.uniform(0, pi), paintRng.uniform(0.6, 0.95));
+            if (paintRng.chance(0.5)) {
+                // The reflection of a lamp: a blown-out spot.
+                const cv::Point2d at = raster.toImage(
+                    {paintRng.uniform(8, cardWidthMm - 8), paintRng.uniform(6, cardHeightMm - 6)});
+                const double ra = paintRng.uniform(0.12, 0.3) * longPx;
+                paintGlare(canvas, cardRect, cardMask, at, ra, ra * paintRng.uniform(0.3, 0.8),
+                           paintRng.uniform(0, pi), paintRng.uniform(0.6, 0.95));
+            } else {
+                // The reflection of a window: a long bright band, often across an edge.
+                const cv::Point2d at = raster.toImage(
+                    {paintRng.uniform(0, cardWidthMm), paintRng.uniform(0, cardHeightMm)});
+                paintGlare(canvas, cardRect, cardMask, at, paintRng.uniform(0.5, 1.0) * longPx,
+                           paintRng.uniform(0.04, 0.1) * longPx, paintRng.uniform(0, pi),
+                           paintRng.uniform(0.5, 0.85));
+            }
         }
     }
 
@@ -1198,37 +1266,36 @@ Scene renderScene(const SceneSpec &spec)
     }
 
     if (layout->finger && !spec.clean) {
-        Sprite finger;
-        const cv::Point2d tip = layout->fingerTip, dir = layout->fingerDir;
-        const double radius = layout->fingerRadius;
-        const cv::Point2d end = tip + dir * 150.0;
-        finger.distance = [tip, end, radius](double x, double y) -> PlaneDistance {
-            const cv::Point2d p(x, y), d = end - tip;
-            const double t = std::clamp((p - tip).dot(d) / d.dot(d), 0.0, 1.0);
-            const cv::Point2d q = p - (tip + d * t);
-            const double len = std::max(cv::norm(q), 1e-9);
-            return {len - radius, q.x / len, q.y / len};
-        };
+        const Hand hand = layout->hand;
+        Sprite sprite;
+        sprite.distance = [hand](double x, double y) { return hand.distance(x, y); };
         const cv::Vec3f skin(float(paintRng.uniform(0.45, 0.6)), float(paintRng.uniform(0.55, 0.7)),
                              float(paintRng.uniform(0.78, 0.92)));
-        finger.colour = [tip, dir, radius, skin](double x, double y) -> cv::Vec3f {
-            const cv::Point2d d(x - tip.x, y - tip.y);
-            const double along = d.dot(dir), across = d.x * -dir.y + d.y * dir.x;
-            cv::Vec3f c = cylinderShade(skin, across / radius, 0.08);
-            const double nu = (along - 2.0) / 6.0, nv = across / (radius * 0.6);
-            if (nu * nu + nv * nv < 1.0)
-                c = cylinderShade(skin * 0.8f + cv::Vec3f(0.2f, 0.2f, 0.2f), nv, 0.35);
+        sprite.colour = [hand, skin](double x, double y) -> cv::Vec3f {
+            const cv::Point2d d(x - hand.tip.x, y - hand.tip.y);
+            const double along = d.dot(hand.dir);
+            const double across = d.x * -hand.dir.y + d.y * hand.dir.x;
+            const double blend =
+                std::clamp((along - Hand::fingerLength) / (0.9 * hand.handRadius()), 0.0, 1.0);
+            const double width =
+                hand.radius + (hand.handRadius() - hand.radius) * blend * blend * (3 - 2 * blend);
+            cv::Vec3f c = cylinderShade(skin, across / width, 0.08);
+            // The nail, seen from above at the finger's tip.
+            const double nu = (along + 0.1 * hand.radius) / (0.6 * hand.radius);
+            const double nv = across / (0.55 * hand.radius);
+            if (nu * nu + nv * nv < 1.0) {
+                const cv::Vec3f nail = skin * 0.55f + cv::Vec3f(0.36f, 0.36f, 0.4f);
+                c = nail * float(0.85 + 0.15 * std::sqrt(std::max(0.0, 1.0 - nv * nv))) +
+                    cv::Vec3f::all(float(0.25 * std::exp(-std::pow((nv + 0.3) / 0.2, 2.0))));
+            }
             return c;
         };
-        finger.polygon = {tip - dir * (radius + 2) + cv::Point2d(-dir.y, dir.x) * (radius + 2),
-                          tip - dir * (radius + 2) - cv::Point2d(-dir.y, dir.x) * (radius + 2),
-                          end - cv::Point2d(-dir.y, dir.x) * (radius + 2),
-                          end + cv::Point2d(-dir.y, dir.x) * (radius + 2)};
-        finger.shadowOffsetMm = 8;
-        finger.shadowSigmaMm = 5;
-        finger.shadowStrength = 0.4;
-        // The finger is nearer the lens than the table and a little out of focus.
-        paintSprite(canvas, raster, finger, light.x, light.y, 1.0,
+        sprite.polygon = hand.polygon(2.0);
+        sprite.shadowOffsetMm = 8;
+        sprite.shadowSigmaMm = 5;
+        sprite.shadowStrength = 0.4;
+        // The hand is nearer the lens than the table and a little out of focus.
+        paintSprite(canvas, raster, sprite, light.x, light.y, 1.0,
                     1.2 * std::max(1.0, size.width / 1920.0));
     }
 
