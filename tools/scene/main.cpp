@@ -66,8 +66,8 @@ int main(int argc, char **argv)
                 spec.width = wh[0].toInt(&okW);
                 spec.height = wh[1].toInt(&okH);
             }
-            ok = okW && okH && spec.width >= 64 && spec.height >= 64 && spec.width <= 12000 &&
-                 spec.height <= 12000;
+            ok = okW && okH && spec.width >= 64 && spec.height >= 64 &&
+                 qint64(spec.width) * spec.height <= 100'000'000;
         } else if (key == QLatin1String("--quality")) {
             quality = value.toInt(&ok);
             ok = ok && quality >= 1 && quality <= 100;

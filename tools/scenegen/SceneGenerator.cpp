@@ -10,6 +10,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <numbers>
@@ -1059,6 +1060,13 @@ void paintBackground(cv::Mat &canvas, const PlaneRaster &raster, const Look &k, 
     double s = ppm;
     if ((x1 - x0) * (y1 - y0) * s * s > cap)
         s = std::sqrt(cap / ((x1 - x0) * (y1 - y0)));
+    // Pinned corners can put the horizon in the picture; keep the texture within what OpenCV's
+    // remapping accepts (a side below 32767) rather than fail.
+    s = std::min({s, 16000.0 / (x1 - x0), 16000.0 / (y1 - y0)});
+    if (!std::isfinite(s) || s <= 0) {
+        canvas.setTo(cv::Scalar::all(0.5));
+        return;
+    }
     const cv::Size texSize(int(std::ceil((x1 - x0) * s)), int(std::ceil((y1 - y0) * s)));
     const cv::Mat texture = surfaceTexture(k.surface, texSize, s, rng, k.tableLevel);
     // Image pixel index -> continuous image point -> plane -> rotated -> texture pixel index.
@@ -1156,6 +1164,8 @@ std::optional<SceneCategory> sceneCategoryFromName(const QString &name)
 
 Scene renderScene(const SceneSpec &spec)
 {
+    if (spec.width < 16 || spec.height < 16 || qint64(spec.width) * spec.height > 100'000'000)
+        return {};
     SceneRng root(spec.seed * 0x2545F4914F6CDD1Dull + quint64(spec.category));
     SceneRng lookRng = root.fork();
     Look k = chooseLook(spec, lookRng);
@@ -1314,23 +1324,33 @@ Scene renderScene(const SceneSpec &spec)
             cv::filter2D(canvas, canvas, -1, motionKernel(k.motionLength, k.motionAngle));
             blurVar += k.motionLength * k.motionLength / 12.0;
         }
+        // The sensor sees one colour per photosite (RGGB), each with its own noise; shot noise
+        // grows with brightness, read noise does not. Demosaicing then brings the colour back
+        // with its usual zipper artefacts along edges.
+        cv::Mat mosaic(size, CV_16U);
+        cv::RNG noiseRng(fx.next());
+        cv::Mat noise(size, CV_32F);
+        noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
+        const double read = k.noiseSigma * 0.5, shot = k.noiseSigma;
+        for (int r = 0; r < size.height; ++r) {
+            const cv::Vec3f *in = canvas.ptr<cv::Vec3f>(r);
+            const float *n = noise.ptr<float>(r);
+            quint16 *out = mosaic.ptr<quint16>(r);
+            for (int c = 0; c < size.width; ++c) {
+                const int channel = r % 2 == 0 ? (c % 2 == 0 ? 2 : 1) : (c % 2 == 0 ? 1 : 0);
+                const double v = in[c][channel];
+                const double noisy =
+                    v + n[c] * std::sqrt(read * read + shot * shot * std::clamp(v, 0.0, 1.0));
+                out[c] = quint16(std::clamp(noisy * 65535.0 + 0.5, 0.0, 65535.0));
+            }
+        }
+        cv::Mat demosaiced;
+        cv::cvtColor(mosaic, demosaiced, cv::COLOR_BayerBG2BGR);
+        demosaiced.convertTo(canvas, CV_32FC3, 1.0 / 65535.0);
         if (k.sharpen > 0) {
             cv::Mat soft;
             cv::GaussianBlur(canvas, soft, cv::Size(), 1.4 * std::sqrt(scale));
             cv::addWeighted(canvas, 1.0 + k.sharpen, soft, -k.sharpen, 0.0, canvas);
-        }
-        // Shot noise grows with brightness, read noise does not.
-        cv::Mat noise(size, CV_32FC3);
-        cv::RNG noiseRng(fx.next());
-        noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
-        const float read = float(k.noiseSigma * 0.5), shot = float(k.noiseSigma);
-        for (int r = 0; r < size.height; ++r) {
-            cv::Vec3f *o = canvas.ptr<cv::Vec3f>(r);
-            const cv::Vec3f *n = noise.ptr<cv::Vec3f>(r);
-            for (int c = 0; c < size.width; ++c) {
-                const float lum = std::clamp((o[c][0] + o[c][1] + o[c][2]) / 3.0f, 0.0f, 1.0f);
-                o[c] += n[c] * std::sqrt(read * read + shot * shot * lum);
-            }
         }
         if (k.chromaNoise > 0) {
             cv::Mat chroma(size.height / 2 + 1, size.width / 2 + 1, CV_32FC3);

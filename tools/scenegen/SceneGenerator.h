@@ -121,6 +121,8 @@ struct Scene
     [[nodiscard]] bool sharp() const { return blurPx <= 1.0; }
 };
 
+// A null image for sizes below 16 pixels or above 100 megapixels; a plain grey frame without a
+// card when pinned positions leave no room for the object.
 [[nodiscard]] Scene renderScene(const SceneSpec &spec);
 
 // Length in millimetres between two image points on the table plane, measured through the
