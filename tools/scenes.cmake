@@ -17,3 +17,10 @@ target_link_libraries(mirrel_scenegen PUBLIC Qt6::Core Qt6::Gui ${OpenCV_LIBS})
 
 add_executable(mirrel-scene ${CMAKE_CURRENT_LIST_DIR}/scene/main.cpp)
 target_link_libraries(mirrel-scene PRIVATE mirrel_scenegen)
+
+# `ninja scenes` writes the labelled set into the build folder for looking at and tuning.
+add_custom_target(scenes
+  COMMAND mirrel-scene set ${PROJECT_BINARY_DIR}/scenes --format png
+  COMMENT "Rendering the labelled scene set into ${PROJECT_BINARY_DIR}/scenes"
+  VERBATIM)
+add_dependencies(scenes mirrel-scene)

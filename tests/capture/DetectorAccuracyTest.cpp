@@ -248,11 +248,35 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
                  .arg(outcomes.size());
     std::fputs(qPrintable(table), stdout);
 
-    QSaveFile file(reportPath());
-    if (file.open(QIODevice::WriteOnly)) {
+    // The same numbers for scripts, beside the table.
+    const auto number = [](double v) { return std::isnan(v) ? QJsonValue() : QJsonValue(v); };
+    QJsonObject categories;
+    for (const auto &[name, r] : rows)
+        categories[name] = QJsonObject{{"scenes", r.scenes},
+                                       {"found", r.found},
+                                       {"reported", r.reported},
+                                       {"medianCornerPx", number(median(r.corners))},
+                                       {"maxCornerPx", number(maximum(r.corners))},
+                                       {"medianLengthError", number(median(r.lengths))},
+                                       {"maxLengthError", number(maximum(r.lengths))}};
+    const QJsonObject summary{{"scenesWithCard", withCard},
+                              {"found", found},
+                              {"scenesWithoutCard", without},
+                              {"falseAlarms", falseAlarms},
+                              {"misnamed", misnamed},
+                              {"medianCornerPxSharp", number(median(sharp.corners))},
+                              {"medianCornerPxAll", number(median(all.corners))},
+                              {"medianLengthError", number(median(all.lengths))},
+                              {"categories", categories}};
+    const QString path = reportPath();
+    const QString jsonPath =
+        (path.endsWith(QLatin1String(".txt")) ? path.chopped(4) : path) + QStringLiteral(".json");
+    QSaveFile file(path), jsonFile(jsonPath);
+    if (file.open(QIODevice::WriteOnly) && jsonFile.open(QIODevice::WriteOnly)) {
         file.write(table.toUtf8());
-        file.commit();
-        std::printf("report written to %s\n", qPrintable(reportPath()));
+        jsonFile.write(QJsonDocument(summary).toJson());
+        if (file.commit() && jsonFile.commit())
+            std::printf("report written to %s and %s\n", qPrintable(path), qPrintable(jsonPath));
     }
 
     EXPECT_GE(found, std::ceil(0.97 * withCard)) << "card found in too few scenes";
