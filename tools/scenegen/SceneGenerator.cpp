@@ -948,7 +948,6 @@ std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng 
     if (k.hasCard)
         taken.push_back(cardPolygon(8.0));
     taken.push_back(layout.stick.polygon(5.0));
-    const double centreDepth = cam ? cam->depthAt(k.cardCentre) : 1.0;
     for (int i = 0; i < k.distractors; ++i) {
         const auto kind = DistractorKind(rng.integer(0, 3));
         for (int attempt = 0; attempt < 200; ++attempt) {
@@ -976,7 +975,6 @@ std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng 
             break;
         }
     }
-    (void)centreDepth;
 
     if (k.finger && k.hasCard) {
         // A finger holding the card down reaches in from the nearest side of the frame.
