@@ -137,6 +137,8 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
         timer.start();
         const Scene scene = renderScene(spec);
         renderMs += timer.restart();
+        // A scene whose layout failed would silently turn into one without a card.
+        EXPECT_EQ(scene.hasCard, spec.category != SceneCategory::NoCard) << "seed " << spec.seed;
         const std::vector<RectangleFeature> features = detector.features(scene.image);
         detectMs += timer.elapsed();
 
