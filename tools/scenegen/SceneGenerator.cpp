@@ -607,7 +607,9 @@ Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rn
     case DistractorKind::Box: {
         const cv::Vec3f cardboard(float(rng.uniform(0.32, 0.42)), float(rng.uniform(0.5, 0.6)),
                                   float(rng.uniform(0.66, 0.76)));
-        const double tape = rng.uniform(40, 50);
+        // The tape and the box's edges bound a rectangle; keep it well away from the card's
+        // proportions.
+        const double tape = std::min(rng.uniform(40, 50), rect.w / 2.3);
         sp.colour = [rect, cardboard, tape](double x, double y) -> cv::Vec3f {
             const cv::Point2d l = rect.local(x, y);
             if (std::abs(l.y - rect.h * 0.5) < tape * 0.5)
@@ -686,7 +688,7 @@ PlaneRect distractorShape(DistractorKind kind, cv::Point2d centre, double angle,
     }
     case DistractorKind::Box: {
         const double w = rng.uniform(90, 200);
-        const double aspect = rng.chance(0.6) ? rng.uniform(1.0, 1.35) : rng.uniform(1.85, 2.4);
+        const double aspect = rng.chance(0.6) ? rng.uniform(1.0, 1.3) : rng.uniform(1.95, 2.4);
         return PlaneRect::centred(centre, angle, w, w / aspect, 1.5);
     }
     case DistractorKind::Phone:
