@@ -63,6 +63,7 @@ struct Look
     int jpegQuality = 92;
     double sharpen = 0.0;
     double shadowStrength = 0.25;
+    double dofScale = 0.0;      // blur radius (px) at depth d is dofScale * |1 - focus / d|
     double tableLevel = -1.0;   // fixed brightness of a plain table, or drawn when negative
     double cardLevel = -1.0;    // fixed brightness of a dark, white or grey card
     cv::Point2d lightDir{1, 1}; // shadows fall this way on the table (plane direction)
@@ -221,6 +222,9 @@ Look chooseLook(const SceneSpec &spec, SceneRng &rng)
         k.widthFraction = rng.uniform(0.15, 0.3);
         break;
     }
+
+    // A phone's lens focused on the card: the table blurs as it recedes.
+    k.dofScale = rng.uniform(4.0, 10.0) * scale;
 
     if (spec.tiltDeg)
         k.tiltDeg = *spec.tiltDeg;
@@ -856,6 +860,7 @@ struct Layout
     std::vector<std::pair<DistractorKind, PlaneRect>> distractors;
     bool finger = false;
     Hand hand;
+    std::optional<Camera> camera; // absent when the card's corners were pinned
 };
 
 std::optional<Stick> placeStick(const SceneSpec &spec, const Look &k, const PlaneRaster &raster,
@@ -932,6 +937,7 @@ std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng 
         if (!tableFillsFrame(c, size, k))
             return std::nullopt;
         cam = c;
+        layout.camera = c;
         layout.H = c.homography();
     }
     const PlaneRaster raster(layout.H);
@@ -1095,6 +1101,73 @@ void paintGlare(cv::Mat &canvas, cv::Rect rect, const cv::Mat &cardMask, cv::Poi
             o[c] = lifted * float(1.0 + 0.6 * g);
         }
     }
+}
+
+// Blur that grows with the distance from the focused depth, blended from a few disc blurs
+// (it varies slowly, so each edge still sees a symmetric kernel). Returns the largest radius
+// over the given image points.
+double applyDepthOfField(cv::Mat &canvas, const Camera &cam, double focusDepth, double scale,
+                         const std::vector<cv::Point2d> &probes)
+{
+    const auto radiusAt = [&](cv::Point2d p) {
+        const double z = cam.depthAt(p);
+        return z > 0 ? std::min(16.0, scale * std::abs(1.0 - focusDepth / z)) : 16.0;
+    };
+    const int step = 16;
+    cv::Mat coarse(canvas.rows / step + 2, canvas.cols / step + 2, CV_32F);
+    for (int r = 0; r < coarse.rows; ++r)
+        for (int c = 0; c < coarse.cols; ++c)
+            coarse.at<float>(r, c) = float(radiusAt({c * step + 0.5, r * step + 0.5}));
+    cv::Mat radius;
+    cv::resize(coarse, radius, cv::Size(coarse.cols * step, coarse.rows * step), 0, 0,
+               cv::INTER_LINEAR);
+    radius = radius(cv::Rect(0, 0, canvas.cols, canvas.rows));
+    double maxRadius = 0;
+    cv::minMaxLoc(radius, nullptr, &maxRadius);
+    double atProbes = 0;
+    for (const auto &p : probes)
+        atProbes = std::max(atProbes, radiusAt(p));
+    if (maxRadius < 0.25)
+        return atProbes;
+    static const double levels[] = {0, 1, 2, 4, 8, 16};
+    cv::Mat out = cv::Mat::zeros(canvas.size(), CV_32FC3);
+    cv::Mat blurred;
+    for (size_t k = 0; k < std::size(levels); ++k) {
+        if (k > 0 && levels[k - 1] >= maxRadius)
+            break;
+        if (k == 0) {
+            blurred = canvas;
+        } else if (levels[k] < 4) {
+            cv::filter2D(canvas, blurred, -1, diskKernel(levels[k]));
+        } else {
+            // Wide discs at half resolution: a quarter of the work, and the result is smooth.
+            cv::Mat half;
+            cv::resize(canvas, half, cv::Size((canvas.cols + 1) / 2, (canvas.rows + 1) / 2), 0, 0,
+                       cv::INTER_AREA);
+            cv::filter2D(half, half, -1, diskKernel(levels[k] / 2));
+            cv::resize(half, blurred, canvas.size(), 0, 0, cv::INTER_LINEAR);
+        }
+        // Hat-shaped weight around this level's radius.
+        for (int r = 0; r < canvas.rows; ++r) {
+            const float *rad = radius.ptr<float>(r);
+            const cv::Vec3f *b = blurred.ptr<cv::Vec3f>(r);
+            cv::Vec3f *o = out.ptr<cv::Vec3f>(r);
+            for (int c = 0; c < canvas.cols; ++c) {
+                const double R = rad[c];
+                double w = 0;
+                if (k > 0 && R > levels[k - 1] && R <= levels[k])
+                    w = (R - levels[k - 1]) / (levels[k] - levels[k - 1]);
+                else if (k + 1 < std::size(levels) && R >= levels[k] && R < levels[k + 1])
+                    w = (levels[k + 1] - R) / (levels[k + 1] - levels[k]);
+                else if (k + 1 == std::size(levels) && R >= levels[k])
+                    w = 1;
+                if (w > 0)
+                    o[c] += b[c] * float(w);
+            }
+        }
+    }
+    canvas = out;
+    return atProbes;
 }
 
 void applyLighting(cv::Mat &canvas, SceneRng &rng)
@@ -1314,6 +1387,17 @@ Scene renderScene(const SceneSpec &spec)
     if (!spec.clean) {
         SceneRng fx = root.fork();
         applyLighting(canvas, fx);
+        if (layout->camera) {
+            const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
+            std::vector<cv::Point2d> probes;
+            for (const auto &p : cardOutline)
+                probes.push_back(raster.toImage(p));
+            const double r =
+                applyDepthOfField(canvas, *layout->camera,
+                                  layout->camera->depthAt(raster.toImage(mid)), k.dofScale, probes);
+            // A disc of radius r spreads like a Gaussian of sigma r / 2.
+            blurVar += r * r / 4.0;
+        }
         cv::GaussianBlur(canvas, canvas, cv::Size(), k.lensSigma);
         blurVar += k.lensSigma * k.lensSigma;
         if (k.defocusRadius > 0) {
