@@ -175,6 +175,30 @@ TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
     }
 }
 
+// Guards the object's ground truth: its ends must be where the drawn object ends, or every
+// length measured against it is off.
+TEST(SceneGenerator, object_ends_are_where_the_object_ends)
+{
+    for (quint64 seed : {4, 5, 6}) {
+        SCOPED_TRACE(seed);
+        SceneSpec spec;
+        spec.seed = seed;
+        spec.width = 1280;
+        spec.height = 960;
+        spec.category = SceneCategory::Rotation;
+        spec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
+        spec.clean = true;
+        const Scene s = renderScene(spec);
+        const QPointF axis = unit(s.objectTo - s.objectFrom);
+        // Sampling between pixel centres wobbles by a few hundredths of a pixel; a misplaced end
+        // is off by half a pixel or more.
+        EXPECT_LT(std::abs(crossing(s.image, s.objectFrom, -axis)), 0.1);
+        EXPECT_LT(std::abs(crossing(s.image, s.objectTo, axis)), 0.1);
+        EXPECT_NEAR(lengthThroughCard(s.card, s.cardFirstEdgeLong, s.objectFrom, s.objectTo),
+                    s.objectLengthMm, 1e-6 * s.objectLengthMm);
+    }
+}
+
 // Guards the coordinate convention: (0, 0) is the corner of the top-left pixel and pixel
 // centres sit at +0.5. An edge on a whole number falls between two pixels; with the
 // OpenCV convention (centres on whole numbers) both would come out half grey.

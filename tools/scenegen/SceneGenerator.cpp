@@ -1346,6 +1346,14 @@ Scene renderScene(const SceneSpec &spec)
     if (!spec.clean) {
         SceneRng r = paintRng.fork();
         paintSprite(canvas, raster, stickSprite(layout->stick, stickPpm, r), light.x, light.y, 1.0);
+    } else {
+        // The test pattern shows the object's outline in flat white.
+        const Stick &stick = layout->stick;
+        const cv::Rect rect = raster.bounds(stick.polygon(1.0), size, 3);
+        const cv::Mat mask =
+            raster.coverage(rect, [&stick](double x, double y) { return stick.distance(x, y); });
+        raster.composite(canvas, rect, mask,
+                         [](double, double) { return cv::Vec3f(1.0f, 1.0f, 1.0f); });
     }
 
     if (layout->finger && !spec.clean) {

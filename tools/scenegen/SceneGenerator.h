@@ -98,8 +98,8 @@ struct SceneSpec
     std::optional<SceneObjectKind> objectKind;
     std::optional<SceneSurface> surface;
     std::optional<SceneCardStyle> cardStyle;
-    // A test pattern for checking the geometry: black background, white card, nothing else,
-    // no blur, no noise.
+    // A test pattern for checking the geometry: black background, white card and object
+    // outlines, nothing else, no blur, no noise.
     bool clean = false;
 };
 
