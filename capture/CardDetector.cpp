@@ -1,13 +1,14 @@
 #include "capture/CardDetector.h"
 
 #include "capture/detector/CandidateFinder.h"
+#include "capture/detector/ColourSampler.h"
 #include "capture/detector/EdgeRefiner.h"
-#include "capture/detector/LumaSampler.h"
 #include "capture/detector/QuadGeometry.h"
 
 #include <opencv2/core.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -105,17 +106,29 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         frame = &b.converted;
         break;
     }
-    const LumaSampler full(frame->constBits(), frame->width(), frame->height(),
-                           std::ptrdiff_t(frame->bytesPerLine()), channels);
+    const ColourSampler full(frame->constBits(), frame->width(), frame->height(),
+                             std::ptrdiff_t(frame->bytesPerLine()), channels);
     const cv::Size2d fullSize(frame->width(), frame->height());
 
     const int longSide = std::max(frame->width(), frame->height());
     const int factor = std::max(1, (longSide + kSearchLongSide / 2) / kSearchLongSide);
+#ifdef MIRREL_DETECTOR_TRACE
+    const auto t0 = std::chrono::steady_clock::now();
+    auto lap = [&t0](const char *what) {
+        const auto now = std::chrono::steady_clock::now();
+        TRACE("  time %s %.2f ms\n", what,
+              std::chrono::duration<double, std::milli>(now - t0).count());
+    };
+#else
+    auto lap = [](const char *) {};
+#endif
     full.shrink(factor, b.small);
+    lap("shrink");
     const cv::Size2d smallSize(double(frame->width()) / factor, double(frame->height()) / factor);
     const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
 
     b.finder.find(b.small, b.candidates);
+    lap("proposals");
     TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
     for (const auto &c : b.candidates) {
         TRACE("  proposal %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n", c.support,
@@ -124,19 +137,20 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     }
 
     // Coarse: snap each proposal onto the edges of the shrunk picture and judge its shape.
-    const LumaSampler small(b.small);
+    const ColourSampler small(b.small);
     b.coarse.clear();
     EdgeRefiner::Params coarseParams;
     coarseParams.searchRadius = 3;
     coarseParams.marginFraction = 0.12;
     coarseParams.marginPixels = 1.0;
-    coarseParams.maxProfiles = 48;
+    coarseParams.maxProfiles = 32;
     coarseParams.inlierTolerance = 1.0;
     coarseParams.minGradient = 1.5f;
     coarseParams.tangentialTaps = 1; // the shrunk picture is already averaged
     EdgeRefiner::Params coarseWide = coarseParams;
     coarseWide.searchRadius = 7;
     coarseWide.inlierTolerance = 1.5;
+    coarseWide.maxProfiles = 20;
     EdgeRefiner::Result refined;
     // Returns the aspect error of the refined quadrilateral, or a negative number when the
     // proposal does not settle on four edges.
@@ -151,7 +165,11 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         h.support = refined.support();
         h.minSupport = refined.minSupport();
         h.aspectError = aspectError(h.corners, smallSize, focal / factor, options.aspectRatio);
-        TRACE("  coarse sup %.2f min %.2f aspErr %.3f\n", h.support, h.minSupport, h.aspectError);
+        TRACE("  coarse sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
+              "(%.1f,%.1f)\n",
+              h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
+              h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
+              h.corners[3].y);
         if (h.support < 0.55 || h.minSupport < 0.3)
             return -1;
         if (h.aspectError <= kMaxAspectError * 1.5) {
@@ -174,6 +192,18 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     for (size_t i = 0; i < b.candidates.size() && i < kCoarseRefinements * 2; ++i) {
         if (b.coarse.size() >= kCoarseRefinements)
             break;
+        // Another outline of a quadrilateral already refined (the same card at another
+        // threshold) would only refine to it again.
+        bool known = false;
+        for (const auto &h : b.coarse)
+            known = known || quad::maxCornerDistance(h.corners, b.candidates[i].corners) < 5.0;
+        if (known)
+            continue;
+        // Far from any card shape even before refinement: not worth the edge fitting. A card
+        // cut short by a printed stripe still passes (it is at most a third too short).
+        if (aspectError(b.candidates[i].corners, smallSize, focal / factor, options.aspectRatio) >
+            0.45)
+            continue;
         const double error = consider(b.candidates[i].corners);
         if (error <= kMaxAspectError || extended >= 4)
             continue;
@@ -186,6 +216,8 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
                 0.5 * (cv::norm(base[size_t((side + 2) % 4)] - base[size_t(side)]) +
                        cv::norm(base[size_t((side + 3) % 4)] - base[size_t((side + 1) % 4)]));
             b.finder.parallelEdges(base, side, 0.6 * across, b.offsets);
+            for (double o : b.offsets)
+                TRACE("    side %d offset %.0f\n", side, o);
             for (double offset : b.offsets) {
                 quad::Corners moved = base;
                 const cv::Point2d a = base[size_t(side)], c = base[size_t((side + 1) % 4)];
@@ -216,6 +248,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     std::stable_sort(b.coarse.begin(), b.coarse.end(),
                      [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
 
+    lap("coarse");
     // Fine: the same on the full picture, first with a window wide enough for the coarse error,
     // then narrow around the found lines so that nearby print or shadow cannot pull the fit.
     b.fine.clear();
@@ -268,8 +301,14 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         // A card's edge is a straight step. The crest of broad grain or shading also gives a
         // line of gradient peaks, but a faint and wavy one.
         bool straight = true;
+        double strongest = 0;
         for (const auto &side : refined.sides)
-            straight = straight && side.contrast >= 2.0 && side.rms <= 0.4 + 0.05 * side.edgeWidth;
+            strongest = std::max(strongest, side.contrast);
+        // All four sides are the same card against much the same table; one faint side among
+        // crisp ones is usually a shadow or a fold closing some other shape.
+        for (const auto &side : refined.sides)
+            straight = straight && side.contrast >= std::max(2.0, 0.15 * strongest) &&
+                       side.rms <= 0.4 + 0.05 * side.edgeWidth;
         if (!straight)
             continue;
         // The corners of a card lie inside the picture; a quadrilateral cut by the border is
@@ -298,6 +337,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     std::stable_sort(b.fine.begin(), b.fine.end(),
                      [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
 
+    lap("fine");
     const double height = fullSize.height;
     for (const auto &h : b.fine) {
         quad::Corners c = h.corners;

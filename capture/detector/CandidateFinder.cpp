@@ -15,25 +15,55 @@ struct Level
 };
 constexpr Level kLevels[] = {{60, 120}, {22, 45}, {9, 18}};
 
+// One row: the gradient of the channel whose gradient is largest.
+void strongestChannel(int cols, const short *__restrict x0, const short *__restrict y0,
+                      const short *__restrict x1, const short *__restrict y1,
+                      const short *__restrict x2, const short *__restrict y2, short *__restrict gx,
+                      short *__restrict gy)
+{
+    for (int x = 0; x < cols; ++x) {
+        const int a0 = x0[x], b0 = y0[x], a1 = x1[x], b1 = y1[x], a2 = x2[x], b2 = y2[x];
+        const int m0 = (a0 < 0 ? -a0 : a0) + (b0 < 0 ? -b0 : b0);
+        const int m1 = (a1 < 0 ? -a1 : a1) + (b1 < 0 ? -b1 : b1);
+        const int m2 = (a2 < 0 ? -a2 : a2) + (b2 < 0 ? -b2 : b2);
+        const int m01 = m1 > m0 ? m1 : m0;
+        const int sx = m1 > m0 ? a1 : a0, sy = m1 > m0 ? b1 : b0;
+        gx[x] = short(m2 > m01 ? a2 : sx);
+        gy[x] = short(m2 > m01 ? b2 : sy);
+    }
+}
+
 } // namespace
 
-void CandidateFinder::find(const cv::Mat &grey, std::vector<Candidate> &out)
+void CandidateFinder::find(const cv::Mat &image, std::vector<Candidate> &out)
 {
     out.clear();
-    if (grey.cols < 16 || grey.rows < 16)
+    if (image.cols < 16 || image.rows < 16 || image.type() != CV_8UC3)
         return;
-    cv::GaussianBlur(grey, m_smooth, cv::Size(5, 5), 1.2, 1.2, cv::BORDER_REPLICATE);
-    cv::Sobel(m_smooth, m_dx, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
-    cv::Sobel(m_smooth, m_dy, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+    cv::GaussianBlur(image, m_smooth, cv::Size(5, 5), 1.2, 1.2, cv::BORDER_REPLICATE);
+    cv::Sobel(m_smooth, m_dx3, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
+    cv::Sobel(m_smooth, m_dy3, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+    // Per pixel, the gradient of the colour channel that changes most (as Canny does for
+    // colour), computed once for every threshold level and every side check.
+    m_dx.create(m_dx3.size(), CV_16SC1);
+    m_dy.create(m_dx3.size(), CV_16SC1);
+    cv::split(m_dx3, m_planesX);
+    cv::split(m_dy3, m_planesY);
+    for (int y = 0; y < m_dx3.rows; ++y) {
+        strongestChannel(m_dx3.cols, m_planesX[0].ptr<short>(y), m_planesY[0].ptr<short>(y),
+                         m_planesX[1].ptr<short>(y), m_planesY[1].ptr<short>(y),
+                         m_planesX[2].ptr<short>(y), m_planesY[2].ptr<short>(y), m_dx.ptr<short>(y),
+                         m_dy.ptr<short>(y));
+    }
 
     // Sensor noise, from the second difference of the unsmoothed picture: smooth shading and
     // broad grain have none, so they do not raise the thresholds that a faint card edge must
     // pass, while real noise does.
     m_magnitudes.clear();
-    for (int y = 1; y < grey.rows; y += 3) {
-        const uchar *row = grey.ptr<uchar>(y);
-        for (int x = 1; x + 1 < grey.cols; x += 3)
-            m_magnitudes.push_back(std::abs(int(row[x - 1]) - 2 * int(row[x]) + int(row[x + 1])));
+    for (int y = 1; y < image.rows; y += 3) {
+        const uchar *row = image.ptr<uchar>(y);
+        for (int i = 3; i + 3 < image.cols * 3; i += 7)
+            m_magnitudes.push_back(std::abs(int(row[i - 3]) - 2 * int(row[i]) + int(row[i + 3])));
     }
     auto middle = m_magnitudes.begin() + std::ptrdiff_t(m_magnitudes.size() / 2);
     std::nth_element(m_magnitudes.begin(), middle, m_magnitudes.end());
@@ -41,7 +71,7 @@ void CandidateFinder::find(const cv::Mat &grey, std::vector<Candidate> &out)
     // Sobel turns it into a few levels of gradient.
     const double noise = m_magnitudes.empty() ? 0.0 : 3.0 * double(*middle);
     m_edgeThreshold = float(std::max(10.0, 2.5 * noise));
-    const int longSide = std::max(grey.cols, grey.rows);
+    const int longSide = std::max(image.cols, image.rows);
     m_minSide = std::max(6, int(longSide * 0.035));
 
     m_hullCount = 0;
@@ -182,6 +212,15 @@ void CandidateFinder::addContourCandidates(std::vector<Candidate> &out)
     }
 }
 
+bool CandidateFinder::edgeAcross(int x, int y, cv::Point2d n, float &across) const
+{
+    if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
+        return false;
+    const float gx = m_dx.ptr<short>(y)[x], gy = m_dy.ptr<short>(y)[x];
+    across = float(gx * n.x + gy * n.y);
+    return across * across >= 0.6f * (gx * gx + gy * gy) && across != 0.0f;
+}
+
 double CandidateFinder::sideSupport(const quad::Corners &corners, double *worst) const
 {
     if (m_dx.empty())
@@ -207,14 +246,11 @@ double CandidateFinder::sideSupport(const quad::Corners &corners, double *worst)
             float best = 0;
             for (int o = -3; o <= 3; ++o) {
                 const int x = int(std::floor(p.x + n.x * o)), y = int(std::floor(p.y + n.y * o));
-                if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
+                float across = 0;
+                if (!edgeAcross(x, y, n, across) || std::abs(across) <= best)
                     continue;
-                const float gx = m_dx.at<short>(y, x), gy = m_dy.at<short>(y, x);
-                const float across = float(gx * n.x + gy * n.y);
-                if (std::abs(across) > best && across * across >= 0.6f * (gx * gx + gy * gy)) {
-                    best = std::abs(across);
-                    sign = across > 0 ? 1 : -1;
-                }
+                best = std::abs(across);
+                sign = across > 0 ? 1 : -1;
             }
             if (best >= m_edgeThreshold)
                 (sign > 0 ? positive : negative)++;
@@ -246,28 +282,27 @@ void CandidateFinder::parallelEdges(const quad::Corners &corners, int side, doub
     if (n.dot((a + b) * 0.5 - centre) < 0)
         n = -n;
     constexpr int samples = 20;
-    double previous = 0, beforePrevious = 0;
-    for (int o = 3; o <= int(maxOffset) + 1; ++o) {
+    const int last = int(maxOffset) + 1;
+    m_shares.assign(size_t(std::max(last + 2, 0)), 0);
+    for (int o = 2; o <= last; ++o) {
         int supported = 0;
         for (int s = 0; s < samples; ++s) {
             const cv::Point2d p = a + (b - a) * (0.15 + 0.7 * (s + 0.5) / samples) + n * double(o);
-            const int x = int(std::floor(p.x)), y = int(std::floor(p.y));
-            if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
-                continue;
-            const float gx = m_dx.at<short>(y, x), gy = m_dy.at<short>(y, x);
-            const float across = float(gx * n.x + gy * n.y);
-            if (std::abs(across) >= m_edgeThreshold &&
-                across * across >= 0.6f * (gx * gx + gy * gy))
+            float across = 0;
+            if (edgeAcross(int(std::floor(p.x)), int(std::floor(p.y)), n, across) &&
+                std::abs(across) >= m_edgeThreshold)
                 ++supported;
         }
-        const double share = double(supported) / samples;
-        // A local maximum of support that covers most of the side.
-        if (previous >= 0.6 && previous >= share && previous > beforePrevious) {
-            offsets.push_back(o - 1);
-            if (offsets.size() >= 2)
-                return;
-        }
-        beforePrevious = previous;
-        previous = share;
+        m_shares[size_t(o)] = supported;
+    }
+    // Every local maximum of support that covers most of the side is an edge; print near
+    // the edge (a stripe's lettering) can merge with it into one run, so runs are not enough.
+    for (int o = 3; o < last; ++o) {
+        const int v = m_shares[size_t(o)];
+        if (v < samples * 6 / 10 || v < m_shares[size_t(o - 1)] || v <= m_shares[size_t(o + 1)])
+            continue;
+        offsets.push_back(o);
+        if (offsets.size() >= 5)
+            return;
     }
 }

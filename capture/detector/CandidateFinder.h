@@ -20,8 +20,8 @@ public:
         int hull = -1;           // outline it came from, for merging pieces
     };
 
-    // Fills out, strongest support first, without duplicates.
-    void find(const cv::Mat &grey, std::vector<Candidate> &out);
+    // Fills out, strongest support first, without duplicates. image: 8-bit BGR.
+    void find(const cv::Mat &image, std::vector<Candidate> &out);
 
     // Share of points along the four sides where the shrunk picture has an edge across the side.
     [[nodiscard]] double sideSupport(const quad::Corners &corners, double *worst = nullptr) const;
@@ -35,8 +35,15 @@ public:
 private:
     void addContourCandidates(std::vector<Candidate> &out);
     void addUnions(std::vector<Candidate> &out);
+    // Gradient across a line of normal n at a pixel; false outside the picture or where the
+    // gradient does not run across the line.
+    [[nodiscard]] bool edgeAcross(int x, int y, cv::Point2d n, float &across) const;
 
     cv::Mat m_smooth;
+    cv::Mat m_dx3;
+    cv::Mat m_dy3;
+    std::vector<cv::Mat> m_planesX;
+    std::vector<cv::Mat> m_planesY;
     cv::Mat m_dx;
     cv::Mat m_dy;
     cv::Mat m_edges;
@@ -45,6 +52,7 @@ private:
     std::vector<cv::Point> m_hull;
     std::vector<cv::Point> m_poly;
     std::vector<int> m_magnitudes;
+    mutable std::vector<int> m_shares;
     std::vector<std::vector<cv::Point>> m_hulls;
     size_t m_hullCount = 0;
     std::vector<cv::Point2f> m_unionPoints;

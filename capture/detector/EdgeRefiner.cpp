@@ -93,7 +93,7 @@ double EdgeRefiner::Result::minSupport() const
     return s;
 }
 
-bool EdgeRefiner::refine(const LumaSampler &image, const quad::Corners &corners,
+bool EdgeRefiner::refine(const ColourSampler &image, const quad::Corners &corners,
                          const Params &params, Result &result)
 {
     cv::Point2d centre(0, 0);
@@ -111,7 +111,7 @@ bool EdgeRefiner::refine(const LumaSampler &image, const quad::Corners &corners,
     return quad::isConvex(result.corners);
 }
 
-bool EdgeRefiner::fitSide(const LumaSampler &image, cv::Point2d from, cv::Point2d to,
+bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
                           cv::Point2d centre, const Params &params, Side &side)
 {
     side = {};
@@ -132,74 +132,95 @@ bool EdgeRefiner::fitSide(const LumaSampler &image, cv::Point2d from, cv::Point2
     const float tapScale = 3.0f / float(taps3);
     const int taps = 2 * radius + 1;
     const int profiles = std::clamp(int(usable / 2), 6, std::max(params.maxProfiles, 6));
-    m_values.resize(size_t(taps));
+    m_values.resize(size_t(taps) * 3);
     m_derivative.resize(size_t(taps));
     m_anchor.resize(size_t(profiles));
-    m_pos.assign(size_t(profiles), 0.0f);
-    m_neg.assign(size_t(profiles), 0.0f);
-    m_posAt.assign(size_t(profiles), 0);
-    m_negAt.assign(size_t(profiles), 0);
+    m_peak.assign(size_t(profiles), 0.0f);
+    m_offset.assign(size_t(profiles), 0.0);
+    m_width.assign(size_t(profiles), 0);
+    m_step.resize(size_t(profiles));
     m_points.clear();
     m_weights.clear();
     m_widthScratch.clear();
 
-    std::vector<double> &posOffset = m_residuals; // reused as scratch for the peak positions
-    posOffset.assign(size_t(profiles) * 2, 0.0);
-    double posSum = 0, negSum = 0;
+    // The colour change across the edge: the card's colour against the table's, the same
+    // along a side unless something else lies on it.
+    std::array<double, 3> mean{0, 0, 0};
     for (int j = 0; j < profiles; ++j) {
         const cv::Point2d anchor = from + d * (margin + usable * (j + 0.5) / profiles);
         m_anchor[size_t(j)] = anchor;
         for (int k = 0; k < taps; ++k) {
             const cv::Point2d q = anchor + n * double(k - radius);
-            float v = 0;
-            for (int t = 0; t < taps3; ++t)
-                v += image.at(q.x + d.x * (t - half), q.y + d.y * (t - half));
-            m_values[size_t(k)] = v * tapScale;
+            ColourSampler::Colour sum{0, 0, 0};
+            for (int t = 0; t < taps3; ++t) {
+                const auto c = image.at(q.x + d.x * (t - half), q.y + d.y * (t - half));
+                sum[0] += c[0];
+                sum[1] += c[1];
+                sum[2] += c[2];
+            }
+            for (size_t c = 0; c < 3; ++c)
+                m_values[size_t(k) * 3 + c] = sum[c] * tapScale;
         }
-        float bestPos = 0, bestNeg = 0;
-        int atPos = -1, atNeg = -1;
+        float best = 0;
+        int at = -1;
         for (int k = 1; k + 1 < taps; ++k) {
-            const float g = m_values[size_t(k + 1)] - m_values[size_t(k - 1)];
+            float g2 = 0;
+            for (size_t c = 0; c < 3; ++c) {
+                const float dc = m_values[size_t(k + 1) * 3 + c] - m_values[size_t(k - 1) * 3 + c];
+                g2 += dc * dc;
+            }
+            const float g = std::sqrt(g2);
             m_derivative[size_t(k)] = g;
-            if (g > bestPos) {
-                bestPos = g;
-                atPos = k;
-            }
-            if (-g > bestNeg) {
-                bestNeg = -g;
-                atNeg = k;
+            if (g > best) {
+                best = g;
+                at = k;
             }
         }
-        m_derivative[0] = m_derivative[1];
-        m_derivative[size_t(taps - 1)] = m_derivative[size_t(taps - 2)];
+        m_derivative[0] = 0;
+        m_derivative[size_t(taps - 1)] = 0;
+        // Of several strong edges in the window (the card's and a stripe's, a glare spot's),
+        // the one nearest the expected line: the window is wide only to absorb its error.
+        for (int k = 2, nearest = taps; k + 2 < taps; ++k) {
+            const float g = m_derivative[size_t(k)];
+            if (g >= 0.5f * best && g >= m_derivative[size_t(k - 1)] &&
+                g > m_derivative[size_t(k + 1)] && std::abs(k - radius) < nearest) {
+                nearest = std::abs(k - radius);
+                at = k;
+            }
+        }
+        best = at >= 0 ? m_derivative[size_t(at)] : 0.0f;
         // A peak at the end of the profile is the slope of something outside the window.
-        const auto inner = [&](int k) { return k >= 2 && k <= taps - 3; };
-        if (atPos >= 0 && inner(atPos)) {
-            m_pos[size_t(j)] = bestPos;
-            posOffset[size_t(2 * j)] = peakCentre(m_derivative, atPos, 1.0f) - radius;
-            m_posAt[size_t(j)] = m_lastWidth;
-            posSum += bestPos;
+        if (at < 2 || at > taps - 3)
+            continue;
+        m_peak[size_t(j)] = best;
+        m_offset[size_t(j)] = peakCentre(m_derivative, at, 1.0f) - radius;
+        m_width[size_t(j)] = m_lastWidth;
+        auto &step = m_step[size_t(j)];
+        double norm = 0;
+        for (size_t c = 0; c < 3; ++c) {
+            step[c] = m_values[size_t(at + 1) * 3 + c] - m_values[size_t(at - 1) * 3 + c];
+            norm += step[c] * step[c];
         }
-        if (atNeg >= 0 && inner(atNeg)) {
-            m_neg[size_t(j)] = bestNeg;
-            posOffset[size_t(2 * j + 1)] = peakCentre(m_derivative, atNeg, -1.0f) - radius;
-            m_negAt[size_t(j)] = m_lastWidth;
-            negSum += bestNeg;
-        }
+        norm = std::sqrt(norm);
+        for (size_t c = 0; c < 3; ++c)
+            mean[c] += step[c] / std::max(norm, 1e-9);
     }
-    side.polarity = posSum >= negSum ? 1 : -1;
-    const std::vector<float> &peak = side.polarity > 0 ? m_pos : m_neg;
-    const std::vector<int> &widths = side.polarity > 0 ? m_posAt : m_negAt;
-    // The derivative spans two pixels and sums the tangential taps.
+    const double meanNorm = std::sqrt(mean[0] * mean[0] + mean[1] * mean[1] + mean[2] * mean[2]);
+    side.polarity = (mean[0] * 29 + mean[1] * 150 + mean[2] * 77) >= 0 ? 1 : -1;
+    // The derivative spans two pixels and is kept on the scale of three taps.
     const float minPeak = params.minGradient * 2.0f * 3.0f;
     for (int j = 0; j < profiles; ++j) {
-        const float v = peak[size_t(j)];
+        const float v = m_peak[size_t(j)];
         if (v < minPeak)
             continue;
-        const double s = posOffset[size_t(2 * j + (side.polarity > 0 ? 0 : 1))];
-        m_points.push_back(m_anchor[size_t(j)] + n * s);
+        // An edge of another colour pair (a shadow, a finger) is not this side.
+        const auto &step = m_step[size_t(j)];
+        const double dot = step[0] * mean[0] + step[1] * mean[1] + step[2] * mean[2];
+        if (dot < 0.5 * v * meanNorm)
+            continue;
+        m_points.push_back(m_anchor[size_t(j)] + n * m_offset[size_t(j)]);
         m_weights.push_back(v);
-        m_widthScratch.push_back(widths[size_t(j)]);
+        m_widthScratch.push_back(m_width[size_t(j)]);
     }
     if (!m_widthScratch.empty()) {
         auto mid = m_widthScratch.begin() + std::ptrdiff_t(m_widthScratch.size() / 2);
@@ -217,6 +238,7 @@ bool EdgeRefiner::fitSide(const LumaSampler &image, cv::Point2d from, cv::Point2
 bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
 {
     const size_t count = m_points.size();
+    m_seed = 1; // the same picture always gives the same lines
     // Consensus first: a finger over part of the edge gives a run of points off the line, which
     // a plain least-squares fit would follow. The given line is the first hypothesis.
     quad::Line best = line;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/detector/LumaSampler.h"
+#include "capture/detector/ColourSampler.h"
 #include "capture/detector/QuadGeometry.h"
 
 #include <array>
@@ -46,27 +46,26 @@ public:
 
     // corners must be clockwise on screen. Returns false when a side has too little support
     // or the sides do not meet in a convex quadrilateral.
-    [[nodiscard]] bool refine(const LumaSampler &image, const quad::Corners &corners,
+    [[nodiscard]] bool refine(const ColourSampler &image, const quad::Corners &corners,
                               const Params &params, Result &result);
 
 private:
-    [[nodiscard]] bool fitSide(const LumaSampler &image, cv::Point2d from, cv::Point2d to,
+    [[nodiscard]] bool fitSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
                                cv::Point2d centre, const Params &params, Side &side);
     [[nodiscard]] double peakCentre(const std::vector<float> &g, int at, float sign);
     [[nodiscard]] bool fitLine(double tolerance, quad::Line &line, Side &side);
 
     std::vector<float> m_values;
-    std::vector<float> m_pos;
-    std::vector<float> m_neg;
-    std::vector<int> m_posAt;
-    std::vector<int> m_negAt;
+    std::vector<float> m_derivative;
+    std::vector<float> m_peak;
+    std::vector<double> m_offset;
+    std::vector<int> m_width;
+    std::vector<std::array<float, 3>> m_step;
     std::vector<int> m_widthScratch;
     int m_lastWidth = 0;
-    std::vector<float> m_derivative;
     std::vector<cv::Point2d> m_anchor;
     std::vector<cv::Point2d> m_points;
     std::vector<double> m_weights;
     std::vector<double> m_fitWeights;
-    std::vector<double> m_residuals;
     std::uint32_t m_seed = 1;
 };
