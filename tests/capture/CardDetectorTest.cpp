@@ -1,0 +1,255 @@
+#include "capture/CardDetector.h"
+#include "capture/detector/SyntheticCard.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+using Quad = std::array<QPointF, 4>;
+
+double distance(QPointF a, QPointF b)
+{
+    return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
+
+// The detector's corners in picture coordinates (y down), in its own naming order.
+Quad flipped(const RectangleFeature &f, int height)
+{
+    const auto down = [height](QPointF p) { return QPointF(p.x(), height - p.y()); };
+    return {down(f.topLeft), down(f.topRight), down(f.bottomRight), down(f.bottomLeft)};
+}
+
+// Clockwise on screen from the corner with the smallest x + y.
+Quad ordered(Quad c)
+{
+    QPointF centre;
+    for (const auto &p : c)
+        centre += p / 4;
+    std::sort(c.begin(), c.end(), [&](QPointF a, QPointF b) {
+        return std::atan2(a.y() - centre.y(), a.x() - centre.x()) <
+               std::atan2(b.y() - centre.y(), b.x() - centre.x());
+    });
+    std::rotate(
+        c.begin(),
+        std::min_element(c.begin(), c.end(),
+                         [](QPointF a, QPointF b) { return a.x() + a.y() < b.x() + b.y(); }),
+        c.end());
+    return c;
+}
+
+double worstCorner(const Quad &a, const Quad &b)
+{
+    double worst = 0;
+    for (size_t i = 0; i < 4; ++i)
+        worst = std::max(worst, distance(a[i], b[i]));
+    return worst;
+}
+
+QImage cardScene(QSize size, const Quad &corners, QColor table = QColor(90, 95, 100),
+                 QColor card = QColor(230, 228, 220), double blur = 0.7, double noise = 1.5)
+{
+    QImage image = SyntheticCard::background(size, table, 0.0, 1);
+    SyntheticCard(corners).drawCard(image, card);
+    SyntheticCard::blur(image, blur);
+    SyntheticCard::addNoise(image, noise, 2);
+    return image;
+}
+
+// Length in millimetres of the plane segment a-b (millimetres on the card's plane), measured
+// in the picture through a homography from the given card corners.
+double measuredLength(const Quad &cardCorners, const SyntheticCard &plane, QPointF a, QPointF b)
+{
+    std::vector<cv::Point2f> src,
+        dst{{0, 0},
+            {float(SyntheticCard::cardWidthMm), 0},
+            {float(SyntheticCard::cardWidthMm), float(SyntheticCard::cardHeightMm)},
+            {0, float(SyntheticCard::cardHeightMm)}};
+    for (const auto &p : cardCorners)
+        src.emplace_back(float(p.x()), float(p.y()));
+    const cv::Mat h = cv::getPerspectiveTransform(src, dst);
+    std::vector<cv::Point2f> in{{float(plane.map(a).x()), float(plane.map(a).y())},
+                                {float(plane.map(b).x()), float(plane.map(b).y())}},
+        out;
+    cv::perspectiveTransform(in, out, h);
+    return cv::norm(out[0] - out[1]);
+}
+
+} // namespace
+
+// Guards against corners taken on the rounded arcs: the classic contour approximation puts
+// them tens of pixels inside on a large card and every length comes out about 2 % long.
+TEST(CardDetector, cornersAreWhereTheStraightEdgesMeetNotOnTheArcs)
+{
+    const QSize size(3000, 2250);
+    const Quad truth = SyntheticCard::pose(size, QPointF(1500, 1100), 1800, 8, 15);
+    const QImage image = cardScene(size, truth);
+    const SyntheticCard plane(truth);
+
+    CardDetector detector;
+    const auto features = detector.features(image);
+    ASSERT_FALSE(features.empty());
+    const Quad found = flipped(features.front(), image.height());
+    const double ours = worstCorner(found, ordered(truth));
+    EXPECT_LT(ours, 0.5);
+
+    // The classic approach: binarise, outline, approximate the outline by four vertices.
+    cv::Mat grey(image.height(), image.width(), CV_8UC4, const_cast<uchar *>(image.constBits()),
+                 size_t(image.bytesPerLine()));
+    cv::Mat binary;
+    cv::cvtColor(grey, binary, cv::COLOR_BGRA2GRAY);
+    cv::threshold(binary, binary, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(binary, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    const auto largest = std::max_element(contours.begin(), contours.end(), [](auto &a, auto &b) {
+        return cv::contourArea(a) < cv::contourArea(b);
+    });
+    ASSERT_NE(largest, contours.end());
+    std::vector<cv::Point> poly;
+    cv::approxPolyDP(*largest, poly, 0.02 * cv::arcLength(*largest, true), true);
+    ASSERT_EQ(poly.size(), 4u);
+    Quad classic;
+    for (size_t i = 0; i < 4; ++i)
+        classic[i] = QPointF(poly[i].x + 0.5, poly[i].y + 0.5);
+    classic = ordered(classic);
+    const double arc = worstCorner(classic, ordered(truth));
+    EXPECT_GT(arc, 10.0);
+
+    // A 150 mm object lying beside the card.
+    const QPointF a(-40, 70), b(110, 70);
+    const double viaOurs = measuredLength(found, plane, a, b);
+    const double viaClassic = measuredLength(classic, plane, a, b);
+    std::printf("corner error: ours %.3f px, on the arc %.1f px; 150 mm measures %.3f mm "
+                "through ours (%.3f %%), %.3f mm through the arc corners (%.2f %%)\n",
+                ours, arc, viaOurs, (viaOurs / 150 - 1) * 100, viaClassic,
+                (viaClassic / 150 - 1) * 100);
+    EXPECT_LT(std::abs(viaOurs / 150 - 1), 0.001);
+    EXPECT_GT(viaClassic / 150 - 1, 0.01);
+}
+
+// Guards the coordinate conventions: continuous coordinates (pixel centres at +0.5) and the
+// y-up system with corners named as they appear on screen after the flip.
+TEST(CardDetector, reportsContinuousYUpCoordinatesOfAnAxisAlignedCard)
+{
+    const QSize size(1600, 1200);
+    // Edges exactly on pixel boundaries: 864 x 544 px is 27:17.
+    const Quad truth{QPointF(300, 250), QPointF(1164, 250), QPointF(1164, 794), QPointF(300, 794)};
+    const QImage image =
+        cardScene(size, truth, QColor(60, 60, 60), QColor(235, 235, 235), 0.0, 0.0);
+    CardDetector detector;
+    const auto features = detector.features(image);
+    ASSERT_FALSE(features.empty());
+    const RectangleFeature &f = features.front();
+    const double h = size.height();
+    EXPECT_NEAR(f.topLeft.x(), 300, 0.05);
+    EXPECT_NEAR(f.topLeft.y(), h - 250, 0.05);
+    EXPECT_NEAR(f.topRight.x(), 1164, 0.05);
+    EXPECT_NEAR(f.topRight.y(), h - 250, 0.05);
+    EXPECT_NEAR(f.bottomRight.x(), 1164, 0.05);
+    EXPECT_NEAR(f.bottomRight.y(), h - 794, 0.05);
+    EXPECT_NEAR(f.bottomLeft.x(), 300, 0.05);
+    EXPECT_NEAR(f.bottomLeft.y(), h - 794, 0.05);
+    // In the y-up system the top corners have the larger y.
+    EXPECT_GT(f.topLeft.y(), f.bottomLeft.y());
+}
+
+// Guards corner naming under rotation: whatever the card's angle, topLeft is the corner with
+// the smallest x + y on screen and the names run clockwise.
+TEST(CardDetector, namesCornersConsistentlyAtEveryAngle)
+{
+    const QSize size(1280, 960);
+    CardDetector detector;
+    for (int angle = 0; angle < 360; angle += 20) {
+        const Quad truth = SyntheticCard::pose(size, QPointF(640, 480), 520, angle + 3, 20);
+        const QImage image = cardScene(size, truth);
+        const auto features = detector.features(image);
+        ASSERT_FALSE(features.empty()) << "angle " << angle;
+        const Quad found = flipped(features.front(), image.height());
+        EXPECT_LT(worstCorner(found, ordered(truth)), 0.5) << "angle " << angle;
+        double area = 0;
+        for (size_t i = 0; i < 4; ++i)
+            area += found[i].x() * found[(i + 1) % 4].y() - found[(i + 1) % 4].x() * found[i].y();
+        EXPECT_GT(area, 0) << "not clockwise on screen at angle " << angle;
+    }
+}
+
+// Guards the choice among several quadrilaterals: a larger A4 sheet must not win over the
+// card, and a picture with no card-shaped quadrilateral gives nothing rather than the sheet.
+TEST(CardDetector, prefersTheCardShapeAndReportsNothingWithoutOne)
+{
+    const QSize size(1920, 1080);
+    QImage image = SyntheticCard::background(size, QColor(120, 90, 60), 0.12, 5);
+    const SyntheticCard sheet(
+        SyntheticCard::pose(size, QPointF(560, 540), 700, -10, 15, 297.0 / 210), 297, 210);
+    sheet.fill(image, QRectF(0, 0, 297, 210), 0, QColor(245, 245, 240));
+    QImage withoutCard = image;
+    const Quad truth = SyntheticCard::pose(size, QPointF(1400, 560), 520, 12, 15);
+    SyntheticCard(truth).drawCard(image, QColor(30, 60, 140));
+    for (QImage *picture : {&image, &withoutCard}) {
+        SyntheticCard::blur(*picture, 0.7);
+        SyntheticCard::addNoise(*picture, 2.0, 9);
+    }
+
+    CardDetector detector;
+    const auto features = detector.features(image);
+    ASSERT_FALSE(features.empty());
+    EXPECT_LT(worstCorner(flipped(features.front(), size.height()), ordered(truth)), 0.5);
+
+    EXPECT_TRUE(detector.features(withoutCard).empty()) << "the A4 sheet taken for a card";
+
+    QImage grain = SyntheticCard::background(size, QColor(150, 110, 70), 0.25, 8);
+    SyntheticCard::addNoise(grain, 4.0, 3);
+    EXPECT_TRUE(detector.features(grain).empty()) << "wood grain taken for a card";
+}
+
+// Guards the input formats: grey, alpha, 24-bit and odd sizes must find the same corners as
+// the 32-bit frame, not read past a row or mistake the stride.
+TEST(CardDetector, handlesGreyAlphaAndOddSizedPictures)
+{
+    const QSize size(1279, 957);
+    const Quad truth = SyntheticCard::pose(size, QPointF(630, 470), 560, 33, 10);
+    const QImage image = cardScene(size, truth);
+    CardDetector detector;
+    QImage alpha = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < alpha.height(); y += 7)
+        reinterpret_cast<QRgb *>(alpha.scanLine(y))[y % alpha.width()] &= 0x00ffffffu;
+    const QImage variants[] = {image,
+                               image.convertToFormat(QImage::Format_Grayscale8),
+                               alpha,
+                               image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                               image.convertToFormat(QImage::Format_RGB888),
+                               image.convertToFormat(QImage::Format_Grayscale16),
+                               image.convertToFormat(QImage::Format_RGBA64)};
+    for (const QImage &variant : variants) {
+        const auto features = detector.features(variant);
+        ASSERT_FALSE(features.empty()) << "format " << int(variant.format());
+        EXPECT_LT(worstCorner(flipped(features.front(), size.height()), ordered(truth)), 0.5)
+            << "format " << int(variant.format());
+    }
+}
+
+// Guards against crashes on degenerate pictures: nothing, tiny, a line, flat, extreme shapes.
+TEST(CardDetector, degeneratePicturesGiveNothingAndDoNotCrash)
+{
+    CardDetector detector;
+    EXPECT_TRUE(detector.features(QImage()).empty());
+    EXPECT_TRUE(detector.features(QImage(0, 0, QImage::Format_RGB32)).empty());
+    for (const QSize size : {QSize(1, 1), QSize(2, 3), QSize(31, 17), QSize(33, 33), QSize(4000, 2),
+                             QSize(3, 3000), QSize(641, 33), QSize(1921, 1081)}) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(128, 128, 128));
+        EXPECT_TRUE(detector.features(image).empty()) << size.width() << "x" << size.height();
+        SyntheticCard::addNoise(image, 60, 4);
+        (void)detector.features(image);
+    }
+    // A card cut by the picture's border is not a card to measure with.
+    const QSize size(1280, 960);
+    const Quad outside = SyntheticCard::pose(size, QPointF(60, 480), 600, 0, 0);
+    EXPECT_TRUE(detector.features(cardScene(size, outside)).empty());
+}
