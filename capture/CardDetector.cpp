@@ -16,7 +16,7 @@
 #ifdef MIRREL_DETECTOR_TRACE
 #define TRACE(...) std::fprintf(stderr, __VA_ARGS__)
 #else
-#define TRACE(...) static_cast<void>(0)
+#define TRACE(...) static_cast<void>(sizeof(std::fprintf(stderr, __VA_ARGS__)))
 #endif
 
 namespace {
