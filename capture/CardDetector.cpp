@@ -188,66 +188,76 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         }
         return h.aspectError;
     };
-    size_t extended = 0;
-    for (size_t i = 0; i < b.candidates.size() && i < kCoarseRefinements * 2; ++i) {
-        if (b.coarse.size() >= kCoarseRefinements)
-            break;
-        // Another outline of a quadrilateral already refined (the same card at another
-        // threshold) would only refine to it again.
-        bool known = false;
-        for (const auto &h : b.coarse)
-            known = known || quad::maxCornerDistance(h.corners, b.candidates[i].corners) < 5.0;
-        if (known)
-            continue;
-        // Far from any card shape even before refinement: not worth the edge fitting. A card
-        // cut short by a printed stripe still passes (it is at most a third too short).
-        if (aspectError(b.candidates[i].corners, smallSize, focal / factor, options.aspectRatio) >
-            0.45)
-            continue;
-        const double error = consider(b.candidates[i].corners);
-        if (error <= kMaxAspectError || extended >= 4)
-            continue;
-        // Four clean edges of the wrong shape: perhaps one of them is a stripe printed
-        // parallel to the card's edge. Try the next parallel edge outwards on each side.
-        ++extended;
-        const quad::Corners base = refined.corners;
-        for (int side = 0; side < 4; ++side) {
-            const double across =
-                0.5 * (cv::norm(base[size_t((side + 2) % 4)] - base[size_t(side)]) +
-                       cv::norm(base[size_t((side + 3) % 4)] - base[size_t((side + 1) % 4)]));
-            b.finder.parallelEdges(base, side, 0.6 * across, b.offsets);
-            for (double o : b.offsets)
-                TRACE("    side %d offset %.0f\n", side, o);
-            for (double offset : b.offsets) {
-                quad::Corners moved = base;
-                const cv::Point2d a = base[size_t(side)], c = base[size_t((side + 1) % 4)];
-                const cv::Point2d d = (c - a) / cv::norm(c - a);
-                cv::Point2d n(d.y, -d.x);
-                cv::Point2d centre(0, 0);
-                for (const auto &p : base)
-                    centre += p * 0.25;
-                if (n.dot((a + c) * 0.5 - centre) < 0)
-                    n = -n;
-                const quad::Line shifted{a + n * offset, d};
-                const quad::Line before{base[size_t((side + 3) % 4)],
-                                        a - base[size_t((side + 3) % 4)]};
-                const quad::Line after{c, base[size_t((side + 2) % 4)] - c};
-                auto unit = [](quad::Line l) {
-                    l.d /= std::max(cv::norm(l.d), 1e-9);
-                    return l;
-                };
-                if (!quad::intersect(unit(before), shifted, moved[size_t(side)]) ||
-                    !quad::intersect(shifted, unit(after), moved[size_t((side + 1) % 4)]) ||
-                    !quad::isConvex(moved))
-                    continue;
-                if (consider(moved) >= 0 && b.coarse.size() >= kCoarseRefinements)
-                    break;
+    auto coarseStage = [&](const std::vector<CandidateFinder::Candidate> &candidates) {
+        size_t extended = 0;
+        for (size_t i = 0; i < candidates.size() && i < kCoarseRefinements * 2; ++i) {
+            if (b.coarse.size() >= kCoarseRefinements)
+                break;
+            // Another outline of a quadrilateral already refined (the same card at another
+            // threshold) would only refine to it again.
+            bool known = false;
+            for (const auto &h : b.coarse)
+                known = known || quad::maxCornerDistance(h.corners, candidates[i].corners) < 5.0;
+            if (known)
+                continue;
+            // Far from any card shape even before refinement: not worth the edge fitting. A card
+            // cut short by a printed stripe still passes (it is at most a third too short).
+            if (aspectError(candidates[i].corners, smallSize, focal / factor, options.aspectRatio) >
+                0.45)
+                continue;
+            const double error = consider(candidates[i].corners);
+            if (error <= kMaxAspectError || extended >= 4)
+                continue;
+            // Four clean edges of the wrong shape: perhaps one of them is a stripe printed
+            // parallel to the card's edge. Try the next parallel edge outwards on each side.
+            ++extended;
+            const quad::Corners base = refined.corners;
+            for (int side = 0; side < 4; ++side) {
+                const double across =
+                    0.5 * (cv::norm(base[size_t((side + 2) % 4)] - base[size_t(side)]) +
+                           cv::norm(base[size_t((side + 3) % 4)] - base[size_t((side + 1) % 4)]));
+                b.finder.parallelEdges(base, side, 0.6 * across, b.offsets);
+                for (double o : b.offsets)
+                    TRACE("    side %d offset %.0f\n", side, o);
+                for (double offset : b.offsets) {
+                    quad::Corners moved = base;
+                    const cv::Point2d a = base[size_t(side)], c = base[size_t((side + 1) % 4)];
+                    const cv::Point2d d = (c - a) / cv::norm(c - a);
+                    cv::Point2d n(d.y, -d.x);
+                    cv::Point2d centre(0, 0);
+                    for (const auto &p : base)
+                        centre += p * 0.25;
+                    if (n.dot((a + c) * 0.5 - centre) < 0)
+                        n = -n;
+                    const quad::Line shifted{a + n * offset, d};
+                    const quad::Line before{base[size_t((side + 3) % 4)],
+                                            a - base[size_t((side + 3) % 4)]};
+                    const quad::Line after{c, base[size_t((side + 2) % 4)] - c};
+                    auto unit = [](quad::Line l) {
+                        l.d /= std::max(cv::norm(l.d), 1e-9);
+                        return l;
+                    };
+                    if (!quad::intersect(unit(before), shifted, moved[size_t(side)]) ||
+                        !quad::intersect(shifted, unit(after), moved[size_t((side + 1) % 4)]) ||
+                        !quad::isConvex(moved))
+                        continue;
+                    if (consider(moved) >= 0 && b.coarse.size() >= kCoarseRefinements)
+                        break;
+                }
             }
         }
+        std::stable_sort(
+            b.coarse.begin(), b.coarse.end(),
+            [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
+    };
+    coarseStage(b.candidates);
+    if (b.coarse.empty()) {
+        b.finder.findSegmentQuads(b.candidates, smallSize, 0.45, [&](const quad::Corners &c) {
+            return aspectError(c, smallSize, focal / factor, options.aspectRatio);
+        });
+        TRACE("  %zu proposals from segments\n", b.candidates.size());
+        coarseStage(b.candidates);
     }
-    std::stable_sort(b.coarse.begin(), b.coarse.end(),
-                     [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
-
     lap("coarse");
     // Fine: the same on the full picture, first with a window wide enough for the coarse error,
     // then narrow around the found lines so that nearby print or shadow cannot pull the fit.
@@ -296,7 +306,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
                   sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
         TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f\n", i, h.support, h.minSupport,
               h.aspectError);
-        if (h.support < 0.5 || h.minSupport < 0.25 || h.aspectError > kMaxAspectError)
+        if (h.support < 0.6 || h.minSupport < 0.5 || h.aspectError > kMaxAspectError)
             continue;
         // A card's edge is a straight step. The crest of broad grain or shading also gives a
         // line of gradient peaks, but a faint and wavy one.

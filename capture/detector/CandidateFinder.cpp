@@ -75,6 +75,7 @@ void CandidateFinder::find(const cv::Mat &image, std::vector<Candidate> &out)
     m_minSide = std::max(6, int(longSide * 0.035));
 
     m_hullCount = 0;
+    m_segments.clear();
     double previousHigh = -1;
     for (const Level &level : kLevels) {
         const double high = std::max(level.high, 5.0 * noise);
@@ -159,6 +160,7 @@ void CandidateFinder::addContourCandidates(std::vector<Candidate> &out)
     for (const auto &contour : m_contours) {
         if (contour.size() < 4)
             continue;
+        collectSegments(contour);
         const cv::Rect box = cv::boundingRect(contour);
         if (std::max(box.width, box.height) < 2 * m_minSide ||
             std::min(box.width, box.height) < m_minSide)
@@ -304,5 +306,108 @@ void CandidateFinder::parallelEdges(const quad::Corners &corners, int side, doub
         offsets.push_back(o);
         if (offsets.size() >= 5)
             return;
+    }
+}
+
+void CandidateFinder::collectSegments(const std::vector<cv::Point> &contour)
+{
+    const double minLength = 1.5 * m_minSide;
+    if (cv::arcLength(contour, true) < 2 * minLength)
+        return;
+    cv::approxPolyDP(contour, m_poly, 1.5, true);
+    const size_t n = m_poly.size();
+    for (size_t i = 0; i < n; ++i) {
+        const cv::Point2d a(m_poly[i].x + 0.5, m_poly[i].y + 0.5);
+        const cv::Point2d b(m_poly[(i + 1) % n].x + 0.5, m_poly[(i + 1) % n].y + 0.5);
+        const double length = cv::norm(b - a);
+        if (length < minLength)
+            continue;
+        const cv::Point2d d = (b - a) / length;
+        // The inner and outer outline of a thickened edge give the same segment twice.
+        bool duplicate = false;
+        for (auto &s : m_segments) {
+            const cv::Point2d m = (a + b) * 0.5 - (s.a + s.b) * 0.5;
+            if (std::abs(d.x * s.d.y - d.y * s.d.x) < 0.05 &&
+                std::abs(m.x * s.d.y - m.y * s.d.x) < 3 &&
+                std::abs(m.dot(s.d)) < 0.5 * (length + s.length)) {
+                if (length > s.length)
+                    s = {a, b, d, length};
+                duplicate = true;
+                break;
+            }
+        }
+        if (!duplicate)
+            m_segments.push_back({a, b, d, length});
+    }
+}
+
+void CandidateFinder::findSegmentQuads(std::vector<Candidate> &out, cv::Size2d size,
+                                       double maxAspectError,
+                                       const std::function<double(const quad::Corners &)> &aspect)
+{
+    // Straight pieces of outline, longest first: a card whose outline merges with wood grain
+    // or a finger never closes into one contour, but its four edges still show as segments.
+    std::sort(m_segments.begin(), m_segments.end(),
+              [](const Segment &x, const Segment &y) { return x.length > y.length; });
+    if (m_segments.size() > 28)
+        m_segments.resize(28);
+    (void)size;
+    // Opposite sides: nearly parallel, apart, facing each other.
+    m_pairs.clear();
+    for (size_t i = 0; i < m_segments.size(); ++i) {
+        for (size_t j = i + 1; j < m_segments.size(); ++j) {
+            const Segment &s = m_segments[i], &t = m_segments[j];
+            if (std::abs(s.d.x * t.d.y - s.d.y * t.d.x) > 0.35)
+                continue;
+            const cv::Point2d m = (t.a + t.b) * 0.5 - s.a;
+            const double apart = std::abs(m.x * s.d.y - m.y * s.d.x);
+            if (apart < m_minSide)
+                continue;
+            const double ta = (t.a - s.a).dot(s.d), tb = (t.b - s.a).dot(s.d);
+            const double overlap =
+                std::min(std::max(ta, tb), s.length) - std::max(std::min(ta, tb), 0.0);
+            if (overlap < 0.3 * std::min(s.length, t.length))
+                continue;
+            m_pairs.emplace_back(int(i), int(j));
+        }
+    }
+    const auto line = [this](int i) {
+        return quad::Line{m_segments[size_t(i)].a, m_segments[size_t(i)].d};
+    };
+    for (size_t p = 0; p < m_pairs.size(); ++p) {
+        for (size_t q = p + 1; q < m_pairs.size(); ++q) {
+            const auto [i, j] = m_pairs[p];
+            const auto [k, l] = m_pairs[q];
+            if (i == k || i == l || j == k || j == l)
+                continue;
+            const cv::Point2d di = m_segments[size_t(i)].d, dk = m_segments[size_t(k)].d;
+            if (std::abs(di.x * dk.y - di.y * dk.x) < 0.5)
+                continue;
+            Candidate c;
+            if (!quad::intersect(line(i), line(k), c.corners[0]) ||
+                !quad::intersect(line(k), line(j), c.corners[1]) ||
+                !quad::intersect(line(j), line(l), c.corners[2]) ||
+                !quad::intersect(line(l), line(i), c.corners[3]))
+                continue;
+            quad::orderClockwise(c.corners);
+            if (!quad::isConvex(c.corners) || quad::area(c.corners) < 2.0 * m_minSide * m_minSide)
+                continue;
+            bool inside = true;
+            for (const auto &corner : c.corners)
+                inside = inside && corner.x > -2 && corner.y > -2 && corner.x < m_smooth.cols + 2 &&
+                         corner.y < m_smooth.rows + 2;
+            if (!inside || aspect(c.corners) > maxAspectError)
+                continue;
+            double worst = 0;
+            const double mean = sideSupport(c.corners, &worst);
+            if (mean < 0.6 || worst < 0.3)
+                continue;
+            c.support = 0.5 * (mean + worst);
+            bool duplicate = false;
+            for (const auto &other : out)
+                duplicate = duplicate || quad::maxCornerDistance(other.corners, c.corners) < 2.5;
+            if (!duplicate)
+                out.push_back(c);
+        }
     }
 }

@@ -4,6 +4,8 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 // Proposes quadrilaterals on the shrunk picture: edges at several contrast levels (so a white
@@ -32,7 +34,21 @@ public:
     void parallelEdges(const quad::Corners &corners, int side, double maxOffset,
                        std::vector<double> &offsets) const;
 
+    // Proposals built from four straight outline segments rather than closed outlines; slower,
+    // for when no outline closed around the card. aspect gives a quadrilateral's aspect error.
+    void findSegmentQuads(std::vector<Candidate> &out, cv::Size2d size, double maxAspectError,
+                          const std::function<double(const quad::Corners &)> &aspect);
+
 private:
+    struct Segment
+    {
+        cv::Point2d a;
+        cv::Point2d b;
+        cv::Point2d d;
+        double length = 0;
+    };
+    void collectSegments(const std::vector<cv::Point> &contour);
+
     void addContourCandidates(std::vector<Candidate> &out);
     void addUnions(std::vector<Candidate> &out);
     // Gradient across a line of normal n at a pixel; false outside the picture or where the
@@ -52,6 +68,8 @@ private:
     std::vector<cv::Point> m_hull;
     std::vector<cv::Point> m_poly;
     std::vector<int> m_magnitudes;
+    std::vector<Segment> m_segments;
+    std::vector<std::pair<int, int>> m_pairs;
     mutable std::vector<int> m_shares;
     std::vector<std::vector<cv::Point>> m_hulls;
     size_t m_hullCount = 0;
