@@ -42,10 +42,27 @@ struct Hypothesis
 
 double aspectError(const quad::Corners &c, cv::Size2d size, double focal, double wanted)
 {
-    const double aspect = quad::rectangleAspect(c, size, focal);
-    if (!(aspect > 0) || !(wanted > 0))
+    if (!(wanted > 0))
         return 1e9;
-    return std::abs(std::log(aspect / std::max(wanted, 1.0 / wanted)));
+    const double target = std::max(wanted, 1.0 / wanted);
+    auto error = [&](double f) {
+        const double aspect = quad::rectangleAspect(c, size, f);
+        return aspect > 0 ? std::abs(std::log(aspect / target)) : 1e9;
+    };
+    if (focal > 0)
+        return error(focal);
+    // The focal length recovered from the vanishing points pins the shape down in a tilted
+    // view; it is held to what a phone's main camera has (0.6 to 1.4 image widths), because
+    // with the card nearly facing the camera a tenth of a pixel of corner noise swings it
+    // anywhere, and then any focal length in that span explains the shape equally well.
+    const double norm = std::max(size.width, size.height);
+    const double vanishing = quad::vanishingFocal(c, size);
+    if (vanishing > 0)
+        return error(std::clamp(vanishing, 0.6 * norm, 1.4 * norm));
+    double best = 1e9;
+    for (double f = 0.6; f <= 1.41; f += 0.1)
+        best = std::min(best, error(f * norm));
+    return best;
 }
 
 double scoreOf(const Hypothesis &h)
@@ -304,8 +321,11 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         for (const auto &sd : refined.sides)
             TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d\n", sd.inliers,
                   sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
-        TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f\n", i, h.support, h.minSupport,
-              h.aspectError);
+        TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
+              "(%.1f,%.1f)\n",
+              i, h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
+              h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
+              h.corners[3].y);
         if (h.support < 0.6 || h.minSupport < 0.5 || h.aspectError > kMaxAspectError)
             continue;
         // A card's edge is a straight step. The crest of broad grain or shading also gives a
@@ -316,9 +336,19 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             strongest = std::max(strongest, side.contrast);
         // All four sides are the same card against much the same table; one faint side among
         // crisp ones is usually a shadow or a fold closing some other shape.
+        double shortest = 1e9, longest = 0;
+        for (int k = 0; k < 4; ++k) {
+            const double length = cv::norm(h.corners[size_t((k + 1) % 4)] - h.corners[size_t(k)]);
+            shortest = std::min(shortest, length);
+            longest = std::max(longest, length);
+        }
+        // Even at a steep angle a card's short side is more than a fifth of its long side, and
+        // its edges are sharp next to its size; broad shading is neither.
+        straight = shortest >= 0.2 * longest;
         for (const auto &side : refined.sides)
-            straight = straight && side.contrast >= std::max(2.0, 0.15 * strongest) &&
-                       side.rms <= 0.4 + 0.05 * side.edgeWidth;
+            straight = straight && side.contrast >= std::max(2.0, 0.25 * strongest) &&
+                       side.rms <= 0.4 + 0.05 * side.edgeWidth &&
+                       side.edgeWidth <= 0.15 * shortest + 2;
         if (!straight)
             continue;
         // The corners of a card lie inside the picture; a quadrilateral cut by the border is

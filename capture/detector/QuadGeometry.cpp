@@ -115,6 +115,29 @@ double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLengt
     return std::max(r, 1.0 / r);
 }
 
+double vanishingFocal(const Corners &c, cv::Size2d imageSize)
+{
+    const double norm = std::max(imageSize.width, imageSize.height);
+    if (norm <= 0)
+        return 0;
+    const cv::Point2d centre(imageSize.width * 0.5, imageSize.height * 0.5);
+    auto at = [&](int i) { return homogeneous((c[i] - centre) / norm); };
+    const cv::Vec3d m1 = at(0), m2 = at(1), m3 = at(3), m4 = at(2);
+    const double den2 = m2.cross(m4).dot(m3);
+    const double den3 = m3.cross(m4).dot(m2);
+    if (std::abs(den2) < 1e-12 || std::abs(den3) < 1e-12)
+        return 0;
+    const double k2 = m1.cross(m4).dot(m3) / den2;
+    const double k3 = m1.cross(m4).dot(m2) / den3;
+    const cv::Vec3d n2 = k2 * m2 - m1;
+    const cv::Vec3d n3 = k3 * m3 - m1;
+    const double zz = n2[2] * n3[2];
+    if (std::abs(zz) < 1e-12)
+        return 0;
+    const double f2 = -(n2[0] * n3[0] + n2[1] * n3[1]) / zz;
+    return f2 > 0 && std::isfinite(f2) ? std::sqrt(f2) * norm : 0.0;
+}
+
 double maxCornerDistance(const Corners &a, const Corners &b)
 {
     double d = 0;

@@ -31,6 +31,10 @@ void orderClockwise(Corners &c);
 // Returns 0 for a shape that cannot be the image of a rectangle.
 [[nodiscard]] double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLength);
 
+// The focal length (pixels) for which the two vanishing directions of c's sides are
+// orthogonal, with the principal point at the image centre; 0 when there is none.
+[[nodiscard]] double vanishingFocal(const Corners &c, cv::Size2d imageSize);
+
 // Largest distance between corresponding corners.
 [[nodiscard]] double maxCornerDistance(const Corners &a, const Corners &b);
 
