@@ -303,13 +303,19 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             c *= double(factor);
         narrow.searchRadius = 6;
         if (factor > 1) {
-            if (!b.refiner.refine(full, corners, wide, refined))
-                continue;
-            corners = refined.corners;
-            int width = 0;
-            for (const auto &side : refined.sides)
-                width = std::max(width, side.edgeWidth);
-            narrow.searchRadius = std::max(6, width + 3);
+            const bool settled = b.refiner.refine(full, corners, wide, refined);
+            // The coarse corners are good to about a pixel of the shrunk picture; a side that
+            // moved much further jumped to another edge (noise, print), so the narrow pass
+            // then starts from the coarse corners with a window covering their error.
+            if (settled && quad::maxCornerDistance(refined.corners, corners) <= 2.0 * factor + 2) {
+                corners = refined.corners;
+                int width = 0;
+                for (const auto &side : refined.sides)
+                    width = std::max(width, side.edgeWidth);
+                narrow.searchRadius = std::max(6, width + 3);
+            } else {
+                narrow.searchRadius = 2 * factor + 3;
+            }
         }
         if (!b.refiner.refine(full, corners, narrow, refined))
             continue;
