@@ -3,6 +3,7 @@
 
 #include "capture/CardDetector.h"
 #include "capture/detector/SyntheticCard.h"
+#include "tools/scenegen/SceneGenerator.h"
 
 #include <benchmark/benchmark.h>
 #include <opencv2/core/utility.hpp>
@@ -38,6 +39,32 @@ void detect(benchmark::State &state, QSize size, bool withCard)
     state.counters["cvThreads"] = cv::getNumThreads();
 }
 
+// The same on photo-like scenes of the generator (wood, fabric, print on the card, an object
+// beside it, lens blur, sensor mosaic and noise).
+void detectScene(benchmark::State &state, SceneSpec spec)
+{
+    cv::setNumThreads(0);
+    const QImage image = renderScene(spec).image;
+    CardDetector detector;
+    size_t found = detector.features(image).size();
+    for (auto _ : state) {
+        auto features = detector.features(image);
+        found = features.size();
+        benchmark::DoNotOptimize(features);
+    }
+    state.counters["found"] = double(found);
+}
+
+SceneSpec plainScene(int width, int height, quint64 seed)
+{
+    SceneSpec spec;
+    spec.seed = seed;
+    spec.width = width;
+    spec.height = height;
+    spec.category = SceneCategory::Plain;
+    return spec;
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(detect, card_1920x1080, QSize(1920, 1080), true)
@@ -53,6 +80,19 @@ BENCHMARK_CAPTURE(detect, empty_1920x1080, QSize(1920, 1080), false)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK_CAPTURE(detect, empty_4032x3024, QSize(4032, 3024), false)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK_CAPTURE(detectScene, scene_1920x1080, plainScene(1920, 1080, 1001))
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(detectScene, scene_4032x3024, plainScene(4032, 3024, 1003))
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(detectScene, bundled_3024x4032, bundledTestSceneSpec())
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

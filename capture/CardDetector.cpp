@@ -22,7 +22,7 @@
 namespace {
 
 // The search runs on a picture whose long side is about this many pixels.
-constexpr int kSearchLongSide = 640;
+constexpr int kSearchLongSide = 576;
 // Proposals refined on the shrunk picture, and of those, refined on the full picture.
 constexpr size_t kCoarseRefinements = 10;
 constexpr size_t kFineRefinements = 3;
@@ -83,6 +83,7 @@ struct CardDetector::Buffers
     std::vector<Hypothesis> coarse;
     std::vector<Hypothesis> fine;
     std::vector<double> offsets;
+    std::vector<quad::Corners> tried; // refined shapes of the wrong proportions, already extended
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -156,6 +157,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     // Coarse: snap each proposal onto the edges of the shrunk picture and judge its shape.
     const ColourSampler small(b.small);
     b.coarse.clear();
+    b.tried.clear();
     EdgeRefiner::Params coarseParams;
     coarseParams.searchRadius = 3;
     coarseParams.marginFraction = 0.12;
@@ -215,6 +217,8 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             bool known = false;
             for (const auto &h : b.coarse)
                 known = known || quad::maxCornerDistance(h.corners, candidates[i].corners) < 5.0;
+            for (const auto &t : b.tried)
+                known = known || quad::maxCornerDistance(t, candidates[i].corners) < 5.0;
             if (known)
                 continue;
             // Far from any card shape even before refinement: not worth the edge fitting. A card
@@ -229,6 +233,12 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             // parallel to the card's edge. Try the next parallel edge outwards on each side.
             ++extended;
             const quad::Corners base = refined.corners;
+            bool extendedBefore = false;
+            for (const auto &t : b.tried)
+                extendedBefore = extendedBefore || quad::maxCornerDistance(t, base) < 3.0;
+            if (extendedBefore)
+                continue;
+            b.tried.push_back(base);
             for (int side = 0; side < 4; ++side) {
                 const double across =
                     0.5 * (cv::norm(base[size_t((side + 2) % 4)] - base[size_t(side)]) +

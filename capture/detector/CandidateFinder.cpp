@@ -75,21 +75,8 @@ void CandidateFinder::find(const cv::Mat &image, std::vector<Candidate> &out)
     m_minSide = std::max(6, int(longSide * 0.035));
 
     m_hullCount = 0;
-    m_segments.clear();
-    double previousHigh = -1;
-    for (const Level &level : kLevels) {
-        const double high = std::max(level.high, 5.0 * noise);
-        const double low = std::max(level.low, 3.0 * noise);
-        if (high == previousHigh)
-            continue;
-        previousHigh = high;
-        cv::Canny(m_dx, m_dy, m_edges, low, high, false);
-        // Closing one-pixel gaps (glare, JPEG blocks) keeps the outline of the card in one piece.
-        cv::dilate(m_edges, m_closed, cv::Mat(), cv::Point(-1, -1), 1);
-        m_contours.clear();
-        cv::findContours(m_closed, m_contours, cv::RETR_LIST, cv::CHAIN_APPROX_SIMPLE);
-        addContourCandidates(out);
-    }
+    m_noise = noise;
+    forEachLevel([&] { addContourCandidates(out); });
     std::stable_sort(out.begin(), out.end(),
                      [](const Candidate &a, const Candidate &b) { return a.support > b.support; });
     addUnions(out);
@@ -154,13 +141,30 @@ void CandidateFinder::addUnions(std::vector<Candidate> &out)
     }
 }
 
+void CandidateFinder::forEachLevel(const std::function<void()> &visit)
+{
+    double previousHigh = -1;
+    for (const Level &level : kLevels) {
+        const double high = std::max(level.high, 5.0 * m_noise);
+        const double low = std::max(level.low, 3.0 * m_noise);
+        if (high == previousHigh)
+            continue;
+        previousHigh = high;
+        cv::Canny(m_dx, m_dy, m_edges, low, high, false);
+        // Closing one-pixel gaps (glare, JPEG blocks) keeps the outline of the card in one piece.
+        cv::dilate(m_edges, m_closed, cv::Mat(), cv::Point(-1, -1), 1);
+        m_contours.clear();
+        cv::findContours(m_closed, m_contours, cv::RETR_LIST, cv::CHAIN_APPROX_SIMPLE);
+        visit();
+    }
+}
+
 void CandidateFinder::addContourCandidates(std::vector<Candidate> &out)
 {
     const int cols = m_smooth.cols, rows = m_smooth.rows;
     for (const auto &contour : m_contours) {
         if (contour.size() < 4)
             continue;
-        collectSegments(contour);
         const cv::Rect box = cv::boundingRect(contour);
         if (std::max(box.width, box.height) < 2 * m_minSide ||
             std::min(box.width, box.height) < m_minSide)
@@ -347,6 +351,17 @@ void CandidateFinder::findSegmentQuads(std::vector<Candidate> &out, cv::Size2d s
 {
     // Straight pieces of outline, longest first: a card whose outline merges with wood grain
     // or a finger never closes into one contour, but its four edges still show as segments.
+    // The outlines are traced again rather than kept from find(): most frames never get here.
+    out.clear();
+    m_segments.clear();
+    if (m_dx.empty())
+        return;
+    forEachLevel([&] {
+        for (const auto &contour : m_contours) {
+            if (contour.size() >= 4)
+                collectSegments(contour);
+        }
+    });
     std::sort(m_segments.begin(), m_segments.end(),
               [](const Segment &x, const Segment &y) { return x.length > y.length; });
     if (m_segments.size() > 28)

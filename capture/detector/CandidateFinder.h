@@ -34,8 +34,9 @@ public:
     void parallelEdges(const quad::Corners &corners, int side, double maxOffset,
                        std::vector<double> &offsets) const;
 
-    // Proposals built from four straight outline segments rather than closed outlines; slower,
-    // for when no outline closed around the card. aspect gives a quadrilateral's aspect error.
+    // Proposals (replacing out) built from four straight outline segments rather than closed
+    // outlines; slower, for when no outline closed around the card. Call after find().
+    // aspect gives a quadrilateral's aspect error.
     void findSegmentQuads(std::vector<Candidate> &out, cv::Size2d size, double maxAspectError,
                           const std::function<double(const quad::Corners &)> &aspect);
 
@@ -48,6 +49,8 @@ private:
         double length = 0;
     };
     void collectSegments(const std::vector<cv::Point> &contour);
+    // Traces the edge outlines at every contrast level into m_contours and calls visit.
+    void forEachLevel(const std::function<void()> &visit);
 
     void addContourCandidates(std::vector<Candidate> &out);
     void addUnions(std::vector<Candidate> &out);
@@ -77,5 +80,6 @@ private:
     std::vector<cv::Point2f> m_unionHull;
     std::vector<cv::Point2f> m_unionPoly;
     float m_edgeThreshold = 0;
+    double m_noise = 0;
     int m_minSide = 0;
 };
