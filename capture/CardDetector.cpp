@@ -21,14 +21,24 @@
 
 namespace {
 
-// The search runs on a picture whose long side is about this many pixels.
-constexpr int kSearchLongSide = 576;
+// How much the frame is shrunk for the search. Small frames are cheap: half size keeps small
+// cards large enough. A 1080p preview frame is searched at a quarter to stay within its time
+// budget; photos at about 576 pixels on the long side.
+int searchFactor(int longSide)
+{
+    if (longSide <= 1400)
+        return std::max(1, (longSide + 320) / 640);
+    if (longSide <= 2600)
+        return std::max(1, (longSide + 240) / 480);
+    return (longSide + 288) / 576;
+}
+
 // Proposals refined on the shrunk picture, and of those, refined on the full picture.
 constexpr size_t kCoarseRefinements = 10;
 constexpr size_t kFineRefinements = 3;
 // |log(seen aspect / wanted aspect)| above which a quadrilateral is not the card. An A4 sheet
 // (1.414) is 0.116 away from 27:17, a 3:2 photo 0.057.
-constexpr double kMaxAspectError = 0.085;
+constexpr double kMaxAspectError = 0.07;
 constexpr double kAspectSoftness = 0.045;
 
 struct Hypothesis
@@ -129,7 +139,6 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     const cv::Size2d fullSize(frame->width(), frame->height());
 
     const int longSide = std::max(frame->width(), frame->height());
-    const int factor = std::max(1, (longSide + kSearchLongSide / 2) / kSearchLongSide);
 #ifdef MIRREL_DETECTOR_TRACE
     const auto t0 = std::chrono::steady_clock::now();
     auto lap = [&t0](const char *what) {
@@ -140,260 +149,281 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
 #else
     auto lap = [](const char *) {};
 #endif
-    full.shrink(factor, b.small);
-    lap("shrink");
-    const cv::Size2d smallSize(double(frame->width()) / factor, double(frame->height()) / factor);
-    const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
+    auto search = [&](const int factor) {
+        full.shrink(factor, b.small);
+        lap("shrink");
+        const cv::Size2d smallSize(double(frame->width()) / factor,
+                                   double(frame->height()) / factor);
+        const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
 
-    b.finder.find(b.small, b.candidates);
-    lap("proposals");
-    TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
-    for (const auto &c : b.candidates) {
-        TRACE("  proposal %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n", c.support,
-              c.corners[0].x, c.corners[0].y, c.corners[1].x, c.corners[1].y, c.corners[2].x,
-              c.corners[2].y, c.corners[3].x, c.corners[3].y);
-    }
+        b.finder.find(b.small, b.candidates);
+        lap("proposals");
+        TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
+        for (const auto &c : b.candidates) {
+            TRACE("  proposal %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n", c.support,
+                  c.corners[0].x, c.corners[0].y, c.corners[1].x, c.corners[1].y, c.corners[2].x,
+                  c.corners[2].y, c.corners[3].x, c.corners[3].y);
+        }
 
-    // Coarse: snap each proposal onto the edges of the shrunk picture and judge its shape.
-    const ColourSampler small(b.small);
-    b.coarse.clear();
-    b.tried.clear();
-    EdgeRefiner::Params coarseParams;
-    coarseParams.searchRadius = 3;
-    coarseParams.marginFraction = 0.12;
-    coarseParams.marginPixels = 1.0;
-    coarseParams.maxProfiles = 32;
-    coarseParams.inlierTolerance = 1.0;
-    coarseParams.minGradient = 1.5f;
-    coarseParams.tangentialTaps = 1; // the shrunk picture is already averaged
-    EdgeRefiner::Params coarseWide = coarseParams;
-    coarseWide.searchRadius = 7;
-    coarseWide.inlierTolerance = 1.5;
-    coarseWide.maxProfiles = 20;
-    EdgeRefiner::Result refined;
-    // Returns the aspect error of the refined quadrilateral, or a negative number when the
-    // proposal does not settle on four edges.
-    auto consider = [&](const quad::Corners &corners) -> double {
-        // Proposals can be several pixels off (hull vertices sit on the rounded corners): a
-        // wide pass first, then a narrow one that decides the support.
-        if (!b.refiner.refine(small, corners, coarseWide, refined) ||
-            !b.refiner.refine(small, quad::Corners(refined.corners), coarseParams, refined))
-            return -1;
-        Hypothesis h;
-        h.corners = refined.corners;
-        h.support = refined.support();
-        h.minSupport = refined.minSupport();
-        h.aspectError = aspectError(h.corners, smallSize, focal / factor, options.aspectRatio);
-        TRACE("  coarse sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
-              "(%.1f,%.1f)\n",
-              h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
-              h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
-              h.corners[3].y);
-        if (h.support < 0.55 || h.minSupport < 0.3)
-            return -1;
-        if (h.aspectError <= kMaxAspectError * 1.5) {
-            h.score = scoreOf(h);
-            bool duplicate = false;
-            for (auto &other : b.coarse) {
-                if (quad::maxCornerDistance(other.corners, h.corners) < 2.0) {
-                    if (h.score > other.score)
-                        other = h;
-                    duplicate = true;
+        // Coarse: snap each proposal onto the edges of the shrunk picture and judge its shape.
+        const ColourSampler small(b.small);
+        b.coarse.clear();
+        b.tried.clear();
+        EdgeRefiner::Params coarseParams;
+        coarseParams.searchRadius = 3;
+        coarseParams.marginFraction = 0.12;
+        coarseParams.marginPixels = 1.0;
+        coarseParams.maxProfiles = 32;
+        coarseParams.inlierTolerance = 1.0;
+        coarseParams.minGradient = 1.5f;
+        coarseParams.tangentialTaps = 1; // the shrunk picture is already averaged
+        EdgeRefiner::Params coarseWide = coarseParams;
+        coarseWide.searchRadius = 7;
+        coarseWide.inlierTolerance = 1.5;
+        coarseWide.maxProfiles = 20;
+        EdgeRefiner::Result refined;
+        // Returns the aspect error of the refined quadrilateral, or a negative number when the
+        // proposal does not settle on four edges.
+        auto consider = [&](const quad::Corners &corners) -> double {
+            // Proposals can be several pixels off (hull vertices sit on the rounded corners): a
+            // wide pass first, then a narrow one that decides the support.
+            if (!b.refiner.refine(small, corners, coarseWide, refined) ||
+                !b.refiner.refine(small, quad::Corners(refined.corners), coarseParams, refined))
+                return -1;
+            Hypothesis h;
+            h.corners = refined.corners;
+            h.support = refined.support();
+            h.minSupport = refined.minSupport();
+            h.aspectError = aspectError(h.corners, smallSize, focal / factor, options.aspectRatio);
+            TRACE("  coarse sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
+                  "(%.1f,%.1f)\n",
+                  h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
+                  h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
+                  h.corners[3].y);
+            if (h.support < 0.55 || h.minSupport < 0.3)
+                return -1;
+            if (h.aspectError <= kMaxAspectError * 1.5) {
+                h.score = scoreOf(h);
+                bool duplicate = false;
+                for (auto &other : b.coarse) {
+                    if (quad::maxCornerDistance(other.corners, h.corners) < 2.0) {
+                        if (h.score > other.score)
+                            other = h;
+                        duplicate = true;
+                        break;
+                    }
+                }
+                if (!duplicate)
+                    b.coarse.push_back(h);
+            }
+            return h.aspectError;
+        };
+        auto coarseStage = [&](const std::vector<CandidateFinder::Candidate> &candidates) {
+            size_t extended = 0;
+            for (size_t i = 0; i < candidates.size() && i < kCoarseRefinements * 2; ++i) {
+                if (b.coarse.size() >= kCoarseRefinements)
                     break;
+                // Another outline of a quadrilateral already refined (the same card at another
+                // threshold) would only refine to it again.
+                bool known = false;
+                for (const auto &h : b.coarse)
+                    known =
+                        known || quad::maxCornerDistance(h.corners, candidates[i].corners) < 5.0;
+                for (const auto &t : b.tried)
+                    known = known || quad::maxCornerDistance(t, candidates[i].corners) < 5.0;
+                if (known)
+                    continue;
+                // Far from any card shape even before refinement: not worth the edge fitting. A
+                // card cut short by a printed stripe still passes (it is at most a third too
+                // short).
+                if (aspectError(candidates[i].corners, smallSize, focal / factor,
+                                options.aspectRatio) > 0.45)
+                    continue;
+                const double error = consider(candidates[i].corners);
+                if (error <= kMaxAspectError || extended >= 4)
+                    continue;
+                // Four clean edges of the wrong shape: perhaps one of them is a stripe printed
+                // parallel to the card's edge. Try the next parallel edge outwards on each side.
+                ++extended;
+                const quad::Corners base = refined.corners;
+                bool extendedBefore = false;
+                for (const auto &t : b.tried)
+                    extendedBefore = extendedBefore || quad::maxCornerDistance(t, base) < 3.0;
+                if (extendedBefore)
+                    continue;
+                b.tried.push_back(base);
+                for (int side = 0; side < 4; ++side) {
+                    const double across =
+                        0.5 *
+                        (cv::norm(base[size_t((side + 2) % 4)] - base[size_t(side)]) +
+                         cv::norm(base[size_t((side + 3) % 4)] - base[size_t((side + 1) % 4)]));
+                    b.finder.parallelEdges(base, side, 0.6 * across, b.offsets);
+                    for (double o : b.offsets)
+                        TRACE("    side %d offset %.0f\n", side, o);
+                    for (double offset : b.offsets) {
+                        quad::Corners moved = base;
+                        const cv::Point2d a = base[size_t(side)], c = base[size_t((side + 1) % 4)];
+                        const cv::Point2d d = (c - a) / cv::norm(c - a);
+                        cv::Point2d n(d.y, -d.x);
+                        cv::Point2d centre(0, 0);
+                        for (const auto &p : base)
+                            centre += p * 0.25;
+                        if (n.dot((a + c) * 0.5 - centre) < 0)
+                            n = -n;
+                        const quad::Line shifted{a + n * offset, d};
+                        const quad::Line before{base[size_t((side + 3) % 4)],
+                                                a - base[size_t((side + 3) % 4)]};
+                        const quad::Line after{c, base[size_t((side + 2) % 4)] - c};
+                        auto unit = [](quad::Line l) {
+                            l.d /= std::max(cv::norm(l.d), 1e-9);
+                            return l;
+                        };
+                        if (!quad::intersect(unit(before), shifted, moved[size_t(side)]) ||
+                            !quad::intersect(shifted, unit(after), moved[size_t((side + 1) % 4)]) ||
+                            !quad::isConvex(moved))
+                            continue;
+                        if (consider(moved) >= 0 && b.coarse.size() >= kCoarseRefinements)
+                            break;
+                    }
                 }
             }
-            if (!duplicate)
-                b.coarse.push_back(h);
+            std::stable_sort(
+                b.coarse.begin(), b.coarse.end(),
+                [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
+        };
+        coarseStage(b.candidates);
+        if (b.coarse.empty()) {
+            b.finder.findSegmentQuads(b.candidates, smallSize, 0.45, [&](const quad::Corners &c) {
+                return aspectError(c, smallSize, focal / factor, options.aspectRatio);
+            });
+            TRACE("  %zu proposals from segments\n", b.candidates.size());
+            coarseStage(b.candidates);
         }
-        return h.aspectError;
-    };
-    auto coarseStage = [&](const std::vector<CandidateFinder::Candidate> &candidates) {
-        size_t extended = 0;
-        for (size_t i = 0; i < candidates.size() && i < kCoarseRefinements * 2; ++i) {
-            if (b.coarse.size() >= kCoarseRefinements)
+        lap("coarse");
+        // Fine: the same on the full picture, first with a window wide enough for the coarse error,
+        // then narrow around the found lines so that nearby print or shadow cannot pull the fit.
+        b.fine.clear();
+        EdgeRefiner::Params wide;
+        wide.searchRadius = std::max(10, int(std::ceil(1.5 * factor)) + 3);
+        wide.marginFraction = 0.1;
+        wide.marginPixels = 1.5 * factor;
+        wide.maxProfiles = 40;
+        wide.inlierTolerance = std::max(1.5, 0.3 * factor);
+        wide.minGradient = 1.0f;
+        wide.tangentialTaps = 1;
+        EdgeRefiner::Params narrow = wide;
+        narrow.searchRadius = 6;
+        narrow.marginPixels = 2.0;
+        narrow.inlierTolerance = 1.0;
+        narrow.maxProfiles = 80;
+        narrow.tangentialTaps = 3;
+        for (size_t i = 0; i < b.coarse.size() && b.fine.size() < kFineRefinements; ++i) {
+            // Once the best proposal is confirmed, only close contenders are worth the full-size
+            // work; the caller uses the first feature.
+            if (!b.fine.empty() && b.coarse[i].score < 0.9 * b.fine.front().score)
                 break;
-            // Another outline of a quadrilateral already refined (the same card at another
-            // threshold) would only refine to it again.
-            bool known = false;
-            for (const auto &h : b.coarse)
-                known = known || quad::maxCornerDistance(h.corners, candidates[i].corners) < 5.0;
-            for (const auto &t : b.tried)
-                known = known || quad::maxCornerDistance(t, candidates[i].corners) < 5.0;
-            if (known)
-                continue;
-            // Far from any card shape even before refinement: not worth the edge fitting. A card
-            // cut short by a printed stripe still passes (it is at most a third too short).
-            if (aspectError(candidates[i].corners, smallSize, focal / factor, options.aspectRatio) >
-                0.45)
-                continue;
-            const double error = consider(candidates[i].corners);
-            if (error <= kMaxAspectError || extended >= 4)
-                continue;
-            // Four clean edges of the wrong shape: perhaps one of them is a stripe printed
-            // parallel to the card's edge. Try the next parallel edge outwards on each side.
-            ++extended;
-            const quad::Corners base = refined.corners;
-            bool extendedBefore = false;
-            for (const auto &t : b.tried)
-                extendedBefore = extendedBefore || quad::maxCornerDistance(t, base) < 3.0;
-            if (extendedBefore)
-                continue;
-            b.tried.push_back(base);
-            for (int side = 0; side < 4; ++side) {
-                const double across =
-                    0.5 * (cv::norm(base[size_t((side + 2) % 4)] - base[size_t(side)]) +
-                           cv::norm(base[size_t((side + 3) % 4)] - base[size_t((side + 1) % 4)]));
-                b.finder.parallelEdges(base, side, 0.6 * across, b.offsets);
-                for (double o : b.offsets)
-                    TRACE("    side %d offset %.0f\n", side, o);
-                for (double offset : b.offsets) {
-                    quad::Corners moved = base;
-                    const cv::Point2d a = base[size_t(side)], c = base[size_t((side + 1) % 4)];
-                    const cv::Point2d d = (c - a) / cv::norm(c - a);
-                    cv::Point2d n(d.y, -d.x);
-                    cv::Point2d centre(0, 0);
-                    for (const auto &p : base)
-                        centre += p * 0.25;
-                    if (n.dot((a + c) * 0.5 - centre) < 0)
-                        n = -n;
-                    const quad::Line shifted{a + n * offset, d};
-                    const quad::Line before{base[size_t((side + 3) % 4)],
-                                            a - base[size_t((side + 3) % 4)]};
-                    const quad::Line after{c, base[size_t((side + 2) % 4)] - c};
-                    auto unit = [](quad::Line l) {
-                        l.d /= std::max(cv::norm(l.d), 1e-9);
-                        return l;
-                    };
-                    if (!quad::intersect(unit(before), shifted, moved[size_t(side)]) ||
-                        !quad::intersect(shifted, unit(after), moved[size_t((side + 1) % 4)]) ||
-                        !quad::isConvex(moved))
-                        continue;
-                    if (consider(moved) >= 0 && b.coarse.size() >= kCoarseRefinements)
-                        break;
+            quad::Corners corners = b.coarse[i].corners;
+            for (auto &c : corners)
+                c *= double(factor);
+            narrow.searchRadius = 6;
+            if (factor > 1) {
+                const bool settled = b.refiner.refine(full, corners, wide, refined);
+                // The coarse corners are good to about a pixel of the shrunk picture; a side that
+                // moved much further jumped to another edge (noise, print), so the narrow pass
+                // then starts from the coarse corners with a window covering their error.
+                if (settled &&
+                    quad::maxCornerDistance(refined.corners, corners) <= 2.0 * factor + 2) {
+                    corners = refined.corners;
+                    int width = 0;
+                    for (const auto &side : refined.sides)
+                        width = std::max(width, side.edgeWidth);
+                    narrow.searchRadius = std::max(6, width + 3);
+                } else {
+                    narrow.searchRadius = 2 * factor + 3;
                 }
+            }
+            if (!b.refiner.refine(full, corners, narrow, refined))
+                continue;
+            Hypothesis h;
+            h.corners = refined.corners;
+            h.support = refined.support();
+            h.minSupport = refined.minSupport();
+            h.aspectError = aspectError(h.corners, fullSize, focal, options.aspectRatio);
+            for (const auto &sd : refined.sides)
+                TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d\n", sd.inliers,
+                      sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
+            TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
+                  "(%.1f,%.1f)\n",
+                  i, h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
+                  h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
+                  h.corners[3].y);
+            if (h.support < 0.6 || h.minSupport < 0.5 || h.aspectError > kMaxAspectError)
+                continue;
+            // A card's edge is a straight step. The crest of broad grain or shading also gives a
+            // line of gradient peaks, but a faint and wavy one.
+            bool straight = true;
+            double strongest = 0;
+            for (const auto &side : refined.sides)
+                strongest = std::max(strongest, side.contrast);
+            // All four sides are the same card against much the same table; one faint side among
+            // crisp ones is usually a shadow or a fold closing some other shape.
+            double shortest = 1e9, longest = 0;
+            for (int k = 0; k < 4; ++k) {
+                const double length =
+                    cv::norm(h.corners[size_t((k + 1) % 4)] - h.corners[size_t(k)]);
+                shortest = std::min(shortest, length);
+                longest = std::max(longest, length);
+            }
+            // Even at a steep angle a card's short side is more than a fifth of its long side, and
+            // its edges are sharp next to its size; broad shading is neither.
+            straight = shortest >= 0.2 * longest;
+            // The card is brighter than the table all round or darker all round, but for one
+            // side at most (a printed stripe along it); two and two is the face of a box or
+            // shading.
+            int brighterOutside = 0;
+            for (const auto &side : refined.sides)
+                brighterOutside += side.polarity > 0;
+            straight = straight && brighterOutside != 2;
+            for (const auto &side : refined.sides)
+                straight = straight && side.contrast >= std::max(2.0, 0.25 * strongest) &&
+                           side.rms <= 0.4 + 0.05 * side.edgeWidth &&
+                           side.edgeWidth <= 0.15 * shortest + 2;
+            if (!straight)
+                continue;
+            // The corners of a card lie inside the picture; a quadrilateral cut by the border is
+            // not a card this program can measure with.
+            bool inside = true;
+            for (const auto &c : h.corners)
+                inside = inside && c.x > -2 && c.y > -2 && c.x < fullSize.width + 2 &&
+                         c.y < fullSize.height + 2;
+            if (!inside)
+                continue;
+            h.score = scoreOf(h);
+            bool duplicate = false;
+            for (const auto &other : b.fine)
+                duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;
+            if (!duplicate)
+                b.fine.push_back(h);
+        }
+        // Print on the card's face can form a smaller card-like shape inside the card.
+        for (auto &inner : b.fine) {
+            for (const auto &outer : b.fine) {
+                if (&inner != &outer && quad::area(outer.corners) > quad::area(inner.corners) &&
+                    quad::contains(outer.corners, inner.corners))
+                    inner.score *= 0.5;
             }
         }
         std::stable_sort(
-            b.coarse.begin(), b.coarse.end(),
+            b.fine.begin(), b.fine.end(),
             [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
-    };
-    coarseStage(b.candidates);
-    if (b.coarse.empty()) {
-        b.finder.findSegmentQuads(b.candidates, smallSize, 0.45, [&](const quad::Corners &c) {
-            return aspectError(c, smallSize, focal / factor, options.aspectRatio);
-        });
-        TRACE("  %zu proposals from segments\n", b.candidates.size());
-        coarseStage(b.candidates);
-    }
-    lap("coarse");
-    // Fine: the same on the full picture, first with a window wide enough for the coarse error,
-    // then narrow around the found lines so that nearby print or shadow cannot pull the fit.
-    b.fine.clear();
-    EdgeRefiner::Params wide;
-    wide.searchRadius = std::max(10, int(std::ceil(1.5 * factor)) + 3);
-    wide.marginFraction = 0.1;
-    wide.marginPixels = 1.5 * factor;
-    wide.maxProfiles = 40;
-    wide.inlierTolerance = std::max(1.5, 0.3 * factor);
-    wide.minGradient = 1.0f;
-    wide.tangentialTaps = 1;
-    EdgeRefiner::Params narrow = wide;
-    narrow.searchRadius = 6;
-    narrow.marginPixels = 2.0;
-    narrow.inlierTolerance = 1.0;
-    narrow.maxProfiles = 80;
-    narrow.tangentialTaps = 3;
-    for (size_t i = 0; i < b.coarse.size() && b.fine.size() < kFineRefinements; ++i) {
-        // Once the best proposal is confirmed, only close contenders are worth the full-size
-        // work; the caller uses the first feature.
-        if (!b.fine.empty() && b.coarse[i].score < 0.9 * b.fine.front().score)
-            break;
-        quad::Corners corners = b.coarse[i].corners;
-        for (auto &c : corners)
-            c *= double(factor);
-        narrow.searchRadius = 6;
-        if (factor > 1) {
-            const bool settled = b.refiner.refine(full, corners, wide, refined);
-            // The coarse corners are good to about a pixel of the shrunk picture; a side that
-            // moved much further jumped to another edge (noise, print), so the narrow pass
-            // then starts from the coarse corners with a window covering their error.
-            if (settled && quad::maxCornerDistance(refined.corners, corners) <= 2.0 * factor + 2) {
-                corners = refined.corners;
-                int width = 0;
-                for (const auto &side : refined.sides)
-                    width = std::max(width, side.edgeWidth);
-                narrow.searchRadius = std::max(6, width + 3);
-            } else {
-                narrow.searchRadius = 2 * factor + 3;
-            }
-        }
-        if (!b.refiner.refine(full, corners, narrow, refined))
-            continue;
-        Hypothesis h;
-        h.corners = refined.corners;
-        h.support = refined.support();
-        h.minSupport = refined.minSupport();
-        h.aspectError = aspectError(h.corners, fullSize, focal, options.aspectRatio);
-        for (const auto &sd : refined.sides)
-            TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d\n", sd.inliers,
-                  sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
-        TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
-              "(%.1f,%.1f)\n",
-              i, h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
-              h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
-              h.corners[3].y);
-        if (h.support < 0.6 || h.minSupport < 0.5 || h.aspectError > kMaxAspectError)
-            continue;
-        // A card's edge is a straight step. The crest of broad grain or shading also gives a
-        // line of gradient peaks, but a faint and wavy one.
-        bool straight = true;
-        double strongest = 0;
-        for (const auto &side : refined.sides)
-            strongest = std::max(strongest, side.contrast);
-        // All four sides are the same card against much the same table; one faint side among
-        // crisp ones is usually a shadow or a fold closing some other shape.
-        double shortest = 1e9, longest = 0;
-        for (int k = 0; k < 4; ++k) {
-            const double length = cv::norm(h.corners[size_t((k + 1) % 4)] - h.corners[size_t(k)]);
-            shortest = std::min(shortest, length);
-            longest = std::max(longest, length);
-        }
-        // Even at a steep angle a card's short side is more than a fifth of its long side, and
-        // its edges are sharp next to its size; broad shading is neither.
-        straight = shortest >= 0.2 * longest;
-        for (const auto &side : refined.sides)
-            straight = straight && side.contrast >= std::max(2.0, 0.25 * strongest) &&
-                       side.rms <= 0.4 + 0.05 * side.edgeWidth &&
-                       side.edgeWidth <= 0.15 * shortest + 2;
-        if (!straight)
-            continue;
-        // The corners of a card lie inside the picture; a quadrilateral cut by the border is
-        // not a card this program can measure with.
-        bool inside = true;
-        for (const auto &c : h.corners)
-            inside = inside && c.x > -2 && c.y > -2 && c.x < fullSize.width + 2 &&
-                     c.y < fullSize.height + 2;
-        if (!inside)
-            continue;
-        h.score = scoreOf(h);
-        bool duplicate = false;
-        for (const auto &other : b.fine)
-            duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;
-        if (!duplicate)
-            b.fine.push_back(h);
-    }
-    // Print on the card's face can form a smaller card-like shape inside the card.
-    for (auto &inner : b.fine) {
-        for (const auto &outer : b.fine) {
-            if (&inner != &outer && quad::area(outer.corners) > quad::area(inner.corners) &&
-                quad::contains(outer.corners, inner.corners))
-                inner.score *= 0.5;
-        }
-    }
-    std::stable_sort(b.fine.begin(), b.fine.end(),
-                     [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
 
-    lap("fine");
+        lap("fine");
+    };
+    search(searchFactor(longSide));
+    // The quarter-size search of a 1080p frame can miss a small or faint card; a second look
+    // at a third costs time only on frames where the first found nothing.
+    if (b.fine.empty() && longSide > 1400 && longSide <= 2600)
+        search(3);
     const double height = fullSize.height;
     for (const auto &h : b.fine) {
         quad::Corners c = h.corners;
