@@ -41,10 +41,10 @@ void detect(benchmark::State &state, QSize size, bool withCard)
 
 // The same on photo-like scenes of the generator (wood, fabric, print on the card, an object
 // beside it, lens blur, sensor mosaic and noise).
-void detectScene(benchmark::State &state, SceneSpec spec)
+void detectScene(benchmark::State &state, SceneSpec sceneSpec)
 {
     cv::setNumThreads(0);
-    const QImage image = renderScene(spec).image;
+    const QImage image = renderScene(sceneSpec).image;
     CardDetector detector;
     size_t found = detector.features(image).size();
     for (auto _ : state) {
@@ -57,12 +57,12 @@ void detectScene(benchmark::State &state, SceneSpec spec)
 
 SceneSpec plainScene(int width, int height, quint64 seed)
 {
-    SceneSpec spec;
-    spec.seed = seed;
-    spec.width = width;
-    spec.height = height;
-    spec.category = SceneCategory::Plain;
-    return spec;
+    SceneSpec sceneSpec;
+    sceneSpec.seed = seed;
+    sceneSpec.width = width;
+    sceneSpec.height = height;
+    sceneSpec.category = SceneCategory::Plain;
+    return sceneSpec;
 }
 
 } // namespace

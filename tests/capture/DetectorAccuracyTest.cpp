@@ -133,12 +133,13 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
     std::vector<Outcome> outcomes;
     QElapsedTimer timer;
     qint64 renderMs = 0, detectMs = 0;
-    for (const SceneSpec &spec : standardSet()) {
+    for (const SceneSpec &sceneSpec : standardSet()) {
         timer.start();
-        const Scene scene = renderScene(spec);
+        const Scene scene = renderScene(sceneSpec);
         renderMs += timer.restart();
         // A scene whose layout failed would silently turn into one without a card.
-        EXPECT_EQ(scene.hasCard, spec.category != SceneCategory::NoCard) << "seed " << spec.seed;
+        EXPECT_EQ(scene.hasCard, sceneSpec.category != SceneCategory::NoCard)
+            << "seed " << sceneSpec.seed;
         const std::vector<RectangleFeature> features = detector.features(scene.image);
         detectMs += timer.elapsed();
 
@@ -147,8 +148,8 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
         o.name = QStringLiteral("%1-%2 (%3x%4)")
                      .arg(scene.category)
                      .arg(scene.seed)
-                     .arg(spec.width)
-                     .arg(spec.height);
+                     .arg(sceneSpec.width)
+                     .arg(sceneSpec.height);
         o.hasCard = scene.hasCard;
         o.sharp = scene.sharp();
         o.reported = !features.empty();

@@ -73,18 +73,18 @@ double distance(QPointF a, QPointF b)
 // global random state, thread timing): the tuning set would shift under the detector.
 TEST(SceneGenerator, same_seed_renders_the_same_bytes)
 {
-    SceneSpec spec;
-    spec.seed = 77;
-    spec.width = 640;
-    spec.height = 480;
-    spec.category = SceneCategory::Noise;
-    const Scene a = renderScene(spec);
-    const Scene b = renderScene(spec);
+    SceneSpec sceneSpec;
+    sceneSpec.seed = 77;
+    sceneSpec.width = 640;
+    sceneSpec.height = 480;
+    sceneSpec.category = SceneCategory::Noise;
+    const Scene a = renderScene(sceneSpec);
+    const Scene b = renderScene(sceneSpec);
     ASSERT_FALSE(a.image.isNull());
     EXPECT_EQ(a.image, b.image);
     EXPECT_EQ(sceneTruthJson(a), sceneTruthJson(b));
-    spec.seed = 78;
-    EXPECT_NE(renderScene(spec).image, a.image);
+    sceneSpec.seed = 78;
+    EXPECT_NE(renderScene(sceneSpec).image, a.image);
 }
 
 // Guards against a category whose layout never fits (the generator then returns a blank
@@ -93,15 +93,15 @@ TEST(SceneGenerator, every_category_lays_out_a_measurable_scene)
 {
     for (SceneCategory category : allSceneCategories) {
         SCOPED_TRACE(sceneCategoryName(category).toStdString());
-        SceneSpec spec;
-        spec.seed = 5;
-        spec.width = 480;
-        spec.height = 360;
-        spec.category = category;
-        const Scene s = renderScene(spec);
+        SceneSpec sceneSpec;
+        sceneSpec.seed = 5;
+        sceneSpec.width = 480;
+        sceneSpec.height = 360;
+        sceneSpec.category = category;
+        const Scene s = renderScene(sceneSpec);
         EXPECT_EQ(s.hasCard, category != SceneCategory::NoCard);
         EXPECT_GT(s.objectLengthMm, 100.0);
-        const QRectF frame(0, 0, spec.width, spec.height);
+        const QRectF frame(0, 0, sceneSpec.width, sceneSpec.height);
         EXPECT_TRUE(frame.contains(s.objectFrom) && frame.contains(s.objectTo));
         // The object measured through the true corners is the true length.
         EXPECT_NEAR(lengthThroughCard(s.card, s.cardFirstEdgeLong, s.objectFrom, s.objectTo),
@@ -127,15 +127,15 @@ TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
 {
     for (quint64 seed : {1, 2, 3}) {
         SCOPED_TRACE(seed);
-        SceneSpec spec;
-        spec.seed = seed;
-        spec.width = 1280;
-        spec.height = 960;
-        spec.category = SceneCategory::Rotation;
-        spec.tiltDeg = 35.0;
-        spec.cardWidthFraction = 0.45;
-        spec.clean = true;
-        const Scene s = renderScene(spec);
+        SceneSpec sceneSpec;
+        sceneSpec.seed = seed;
+        sceneSpec.width = 1280;
+        sceneSpec.height = 960;
+        sceneSpec.category = SceneCategory::Rotation;
+        sceneSpec.tiltDeg = 35.0;
+        sceneSpec.cardWidthFraction = 0.45;
+        sceneSpec.clean = true;
+        const Scene s = renderScene(sceneSpec);
         QPointF centre;
         for (const QPointF &p : s.card)
             centre += p / 4.0;
@@ -181,14 +181,14 @@ TEST(SceneGenerator, object_ends_are_where_the_object_ends)
 {
     for (quint64 seed : {4, 5, 6}) {
         SCOPED_TRACE(seed);
-        SceneSpec spec;
-        spec.seed = seed;
-        spec.width = 1280;
-        spec.height = 960;
-        spec.category = SceneCategory::Rotation;
-        spec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
-        spec.clean = true;
-        const Scene s = renderScene(spec);
+        SceneSpec sceneSpec;
+        sceneSpec.seed = seed;
+        sceneSpec.width = 1280;
+        sceneSpec.height = 960;
+        sceneSpec.category = SceneCategory::Rotation;
+        sceneSpec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
+        sceneSpec.clean = true;
+        const Scene s = renderScene(sceneSpec);
         const QPointF axis = unit(s.objectTo - s.objectFrom);
         // Sampling between pixel centres wobbles by a few hundredths of a pixel; a misplaced end
         // is off by half a pixel or more.
@@ -204,13 +204,13 @@ TEST(SceneGenerator, object_ends_are_where_the_object_ends)
 // OpenCV convention (centres on whole numbers) both would come out half grey.
 TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
 {
-    SceneSpec spec;
-    spec.width = 640;
-    spec.height = 560;
-    spec.clean = true;
-    spec.cardCorners = std::array<QPointF, 4>{QPointF(100, 200), QPointF(532, 200),
-                                              QPointF(532, 472), QPointF(100, 472)};
-    Scene s = renderScene(spec);
+    SceneSpec sceneSpec;
+    sceneSpec.width = 640;
+    sceneSpec.height = 560;
+    sceneSpec.clean = true;
+    sceneSpec.cardCorners = std::array<QPointF, 4>{QPointF(100, 200), QPointF(532, 200),
+                                                   QPointF(532, 472), QPointF(100, 472)};
+    Scene s = renderScene(sceneSpec);
     EXPECT_EQ(luminance(s.image, 99, 336), 0.0);
     EXPECT_EQ(luminance(s.image, 100, 336), 255.0);
     EXPECT_EQ(luminance(s.image, 531, 336), 255.0);
@@ -223,9 +223,9 @@ TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
     EXPECT_EQ(s.card[2], QPointF(532, 472));
 
     // Half a pixel further the edge runs through the pixel centres: half covered.
-    spec.cardCorners = std::array<QPointF, 4>{QPointF(100.5, 200), QPointF(532.5, 200),
-                                              QPointF(532.5, 472), QPointF(100.5, 472)};
-    s = renderScene(spec);
+    sceneSpec.cardCorners = std::array<QPointF, 4>{QPointF(100.5, 200), QPointF(532.5, 200),
+                                                   QPointF(532.5, 472), QPointF(100.5, 472)};
+    s = renderScene(sceneSpec);
     EXPECT_NEAR(luminance(s.image, 100, 336), 127.5, 1.0);
     EXPECT_EQ(luminance(s.image, 101, 336), 255.0);
 }
@@ -234,12 +234,12 @@ TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
 // that a later run reads back.
 TEST(SceneFiles, ground_truth_survives_a_round_trip)
 {
-    SceneSpec spec;
-    spec.seed = 9;
-    spec.width = 400;
-    spec.height = 300;
-    spec.category = SceneCategory::Rotation;
-    const Scene s = renderScene(spec);
+    SceneSpec sceneSpec;
+    sceneSpec.seed = 9;
+    sceneSpec.width = 400;
+    sceneSpec.height = 300;
+    sceneSpec.category = SceneCategory::Rotation;
+    const Scene s = renderScene(sceneSpec);
     QString error;
     const auto back = parseSceneTruth(sceneTruthJson(s), &error);
     ASSERT_TRUE(back) << error.toStdString();

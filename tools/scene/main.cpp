@@ -42,7 +42,7 @@ int main(int argc, char **argv)
     }
     const QString command = args.takeFirst();
     const QString out = args.takeFirst();
-    SceneSpec spec;
+    SceneSpec sceneSpec;
     int quality = 92;
     qint64 maxBytes = 0;
     QString format = QStringLiteral("png");
@@ -56,18 +56,18 @@ int main(int argc, char **argv)
             const auto c = sceneCategoryFromName(value);
             if (!c)
                 return fail(QStringLiteral("unknown category '%1'").arg(value));
-            spec.category = *c;
+            sceneSpec.category = *c;
         } else if (key == QLatin1String("--seed")) {
-            spec.seed = value.toULongLong(&ok);
+            sceneSpec.seed = value.toULongLong(&ok);
         } else if (key == QLatin1String("--size")) {
             const QStringList wh = value.split(QLatin1Char('x'));
             bool okW = false, okH = false;
             if (wh.size() == 2) {
-                spec.width = wh[0].toInt(&okW);
-                spec.height = wh[1].toInt(&okH);
+                sceneSpec.width = wh[0].toInt(&okW);
+                sceneSpec.height = wh[1].toInt(&okH);
             }
-            ok = okW && okH && spec.width >= 64 && spec.height >= 64 &&
-                 qint64(spec.width) * spec.height <= 100'000'000;
+            ok = okW && okH && sceneSpec.width >= 64 && sceneSpec.height >= 64 &&
+                 qint64(sceneSpec.width) * sceneSpec.height <= 100'000'000;
         } else if (key == QLatin1String("--quality")) {
             quality = value.toInt(&ok);
             ok = ok && quality >= 1 && quality <= 100;
@@ -84,7 +84,7 @@ int main(int argc, char **argv)
     }
 
     if (command == QLatin1String("render")) {
-        const QString error = writeScene(renderScene(spec), out, quality);
+        const QString error = writeScene(renderScene(sceneSpec), out, quality);
         return error.isEmpty() ? 0 : fail(error);
     }
     if (command == QLatin1String("bundled")) {

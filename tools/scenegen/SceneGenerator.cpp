@@ -97,19 +97,20 @@ Surface anySurface(SceneRng &rng)
     return all[rng.integer(0, 5)];
 }
 
-Look chooseLook(const SceneSpec &spec, SceneRng &rng)
+Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
 {
     Look k;
-    const double scale = std::max(spec.width, spec.height) / 1920.0;
-    const bool big = std::max(spec.width, spec.height) >= 3000;
+    const double scale = std::max(sceneSpec.width, sceneSpec.height) / 1920.0;
+    const bool big = std::max(sceneSpec.width, sceneSpec.height) >= 3000;
     k.surface = anySurface(rng);
     k.cardStyle = anyCardStyle(rng);
     k.widthFraction = rng.uniform(0.2, 0.4);
     k.tiltDeg = rng.uniform(0, 30);
     k.rollDeg = rng.uniform(-6, 6);
     k.yawDeg = (rng.chance(0.7) ? 0.0 : 90.0) + rng.uniform(-14, 14);
-    k.focalPx = rng.uniform(0.75, 1.05) * std::max(spec.width, spec.height);
-    k.cardCentre = {rng.uniform(0.3, 0.7) * spec.width, rng.uniform(0.3, 0.7) * spec.height};
+    k.focalPx = rng.uniform(0.75, 1.05) * std::max(sceneSpec.width, sceneSpec.height);
+    k.cardCentre = {rng.uniform(0.3, 0.7) * sceneSpec.width,
+                    rng.uniform(0.3, 0.7) * sceneSpec.height};
     const double objectDraw = rng.uniform();
     k.objectKind = objectDraw < 0.4   ? SceneObjectKind::Pen
                    : objectDraw < 0.7 ? SceneObjectKind::Pencil
@@ -133,7 +134,7 @@ Look chooseLook(const SceneSpec &spec, SceneRng &rng)
             k.surface = Surface::LightTable;
     };
 
-    switch (spec.category) {
+    switch (sceneSpec.category) {
     case SceneCategory::Plain:
         k.distractors = 0;
         k.glare = false;
@@ -208,8 +209,8 @@ Look chooseLook(const SceneSpec &spec, SceneRng &rng)
         break;
     case SceneCategory::Small:
         k.widthFraction = rng.uniform(0.11, 0.14);
-        k.cardCentre = {rng.uniform(0.15, 0.85) * spec.width,
-                        rng.uniform(0.15, 0.85) * spec.height};
+        k.cardCentre = {rng.uniform(0.15, 0.85) * sceneSpec.width,
+                        rng.uniform(0.15, 0.85) * sceneSpec.height};
         break;
     case SceneCategory::Distractors:
         k.distractors = rng.integer(2, 3);
@@ -226,24 +227,24 @@ Look chooseLook(const SceneSpec &spec, SceneRng &rng)
     // A phone's lens focused on the card: the table blurs as it recedes.
     k.dofScale = rng.uniform(4.0, 10.0) * scale;
 
-    if (spec.tiltDeg)
-        k.tiltDeg = *spec.tiltDeg;
-    if (spec.rollDeg)
-        k.rollDeg = *spec.rollDeg;
-    if (spec.yawDeg)
-        k.yawDeg = *spec.yawDeg;
-    if (spec.focalPx)
-        k.focalPx = *spec.focalPx;
-    if (spec.cardCentre)
-        k.cardCentre = toCv(*spec.cardCentre);
-    if (spec.cardWidthFraction)
-        k.widthFraction = *spec.cardWidthFraction;
-    if (spec.objectKind)
-        k.objectKind = *spec.objectKind;
-    if (spec.surface)
-        k.surface = *spec.surface;
-    if (spec.cardStyle)
-        k.cardStyle = *spec.cardStyle;
+    if (sceneSpec.tiltDeg)
+        k.tiltDeg = *sceneSpec.tiltDeg;
+    if (sceneSpec.rollDeg)
+        k.rollDeg = *sceneSpec.rollDeg;
+    if (sceneSpec.yawDeg)
+        k.yawDeg = *sceneSpec.yawDeg;
+    if (sceneSpec.focalPx)
+        k.focalPx = *sceneSpec.focalPx;
+    if (sceneSpec.cardCentre)
+        k.cardCentre = toCv(*sceneSpec.cardCentre);
+    if (sceneSpec.cardWidthFraction)
+        k.widthFraction = *sceneSpec.cardWidthFraction;
+    if (sceneSpec.objectKind)
+        k.objectKind = *sceneSpec.objectKind;
+    if (sceneSpec.surface)
+        k.surface = *sceneSpec.surface;
+    if (sceneSpec.cardStyle)
+        k.cardStyle = *sceneSpec.cardStyle;
     return k;
 }
 
@@ -506,8 +507,8 @@ cv::Vec3f cylinderShade(cv::Vec3f base, double t, double gloss)
 {
     t = std::clamp(t, -1.0, 1.0);
     const double diffuse = 0.5 + 0.5 * std::sqrt(1.0 - t * t);
-    const double spec = gloss * std::exp(-std::pow((t + 0.35) / 0.14, 2.0));
-    return base * float(diffuse) + cv::Vec3f::all(float(spec));
+    const double sceneSpec = gloss * std::exp(-std::pow((t + 0.35) / 0.14, 2.0));
+    return base * float(diffuse) + cv::Vec3f::all(float(sceneSpec));
 }
 
 Sprite stickSprite(const Stick &s, double ppm, SceneRng &rng)
@@ -863,10 +864,10 @@ struct Layout
     std::optional<Camera> camera; // absent when the card's corners were pinned
 };
 
-std::optional<Stick> placeStick(const SceneSpec &spec, const Look &k, const PlaneRaster &raster,
-                                const Camera *cam, SceneRng &rng)
+std::optional<Stick> placeStick(const SceneSpec &sceneSpec, const Look &k,
+                                const PlaneRaster &raster, const Camera *cam, SceneRng &rng)
 {
-    const cv::Size size(spec.width, spec.height);
+    const cv::Size size(sceneSpec.width, sceneSpec.height);
     Stick s;
     s.kind = k.objectKind;
     static const cv::Vec3f penColours[] = {{0.55f, 0.2f, 0.05f}, {0.08f, 0.08f, 0.08f},
@@ -877,9 +878,9 @@ std::optional<Stick> placeStick(const SceneSpec &spec, const Look &k, const Plan
     s.halfWidth = k.objectKind == SceneObjectKind::Pen      ? rng.uniform(4.0, 5.0)
                   : k.objectKind == SceneObjectKind::Pencil ? 3.6
                                                             : (rng.chance(0.5) ? 12.5 : 9.0);
-    if (spec.objectEnds) {
-        s.a = raster.toPlane(toCv((*spec.objectEnds)[0]));
-        s.b = raster.toPlane(toCv((*spec.objectEnds)[1]));
+    if (sceneSpec.objectEnds) {
+        s.a = raster.toPlane(toCv((*sceneSpec.objectEnds)[0]));
+        s.b = raster.toPlane(toCv((*sceneSpec.objectEnds)[1]));
         return s;
     }
     double length = k.objectKind == SceneObjectKind::Pen      ? rng.uniform(130, 148)
@@ -913,15 +914,15 @@ std::optional<Stick> placeStick(const SceneSpec &spec, const Look &k, const Plan
     return std::nullopt;
 }
 
-std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng &rng)
+std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, SceneRng &rng)
 {
-    const cv::Size size(spec.width, spec.height);
+    const cv::Size size(sceneSpec.width, sceneSpec.height);
     Layout layout;
     std::optional<Camera> cam;
-    if (spec.cardCorners) {
+    if (sceneSpec.cardCorners) {
         std::array<cv::Point2d, 4> pinned;
         for (size_t i = 0; i < 4; ++i)
-            pinned[i] = toCv((*spec.cardCorners)[i]);
+            pinned[i] = toCv((*sceneSpec.cardCorners)[i]);
         const auto h = homographyFrom(cardOutline, pinned);
         if (!h)
             return std::nullopt;
@@ -941,13 +942,13 @@ std::optional<Layout> makeLayout(const SceneSpec &spec, const Look &k, SceneRng 
         layout.H = c.homography();
     }
     const PlaneRaster raster(layout.H);
-    if (k.hasCard && !spec.cardCorners) {
+    if (k.hasCard && !sceneSpec.cardCorners) {
         const double margin = 0.02 * std::min(size.width, size.height);
         for (const auto &p : cardOutline)
             if (!insideImage(raster.toImage(p), size, margin))
                 return std::nullopt;
     }
-    const auto stick = placeStick(spec, k, raster, cam ? &*cam : nullptr, rng);
+    const auto stick = placeStick(sceneSpec, k, raster, cam ? &*cam : nullptr, rng);
     if (!stick)
         return std::nullopt;
     layout.stick = *stick;
@@ -1235,14 +1236,15 @@ std::optional<SceneCategory> sceneCategoryFromName(const QString &name)
     return std::nullopt;
 }
 
-Scene renderScene(const SceneSpec &spec)
+Scene renderScene(const SceneSpec &sceneSpec)
 {
-    if (spec.width < 16 || spec.height < 16 || qint64(spec.width) * spec.height > 100'000'000)
+    if (sceneSpec.width < 16 || sceneSpec.height < 16 ||
+        qint64(sceneSpec.width) * sceneSpec.height > 100'000'000)
         return {};
-    SceneRng root(spec.seed * 0x2545F4914F6CDD1Dull + quint64(spec.category));
+    SceneRng root(sceneSpec.seed * 0x2545F4914F6CDD1Dull + quint64(sceneSpec.category));
     SceneRng lookRng = root.fork();
-    Look k = chooseLook(spec, lookRng);
-    if (spec.clean)
+    Look k = chooseLook(sceneSpec, lookRng);
+    if (sceneSpec.clean)
         k.distractors = 0;
 
     // Draw layouts until one fits the frame; each retry moves on in the same stream, so the
@@ -1250,24 +1252,24 @@ Scene renderScene(const SceneSpec &spec)
     SceneRng layoutRng = root.fork();
     std::optional<Layout> layout;
     for (int attempt = 0; attempt < 200 && !layout; ++attempt) {
-        layout = makeLayout(spec, k, layoutRng);
-        if (!layout && !spec.cardCorners) {
+        layout = makeLayout(sceneSpec, k, layoutRng);
+        if (!layout && !sceneSpec.cardCorners) {
             // Loosen the pose a little before the next try.
-            if (!spec.cardCentre)
-                k.cardCentre = {layoutRng.uniform(0.3, 0.7) * spec.width,
-                                layoutRng.uniform(0.3, 0.7) * spec.height};
-            if (!spec.tiltDeg)
+            if (!sceneSpec.cardCentre)
+                k.cardCentre = {layoutRng.uniform(0.3, 0.7) * sceneSpec.width,
+                                layoutRng.uniform(0.3, 0.7) * sceneSpec.height};
+            if (!sceneSpec.tiltDeg)
                 k.tiltDeg *= 0.95;
-            if (!spec.cardWidthFraction && attempt > 20)
+            if (!sceneSpec.cardWidthFraction && attempt > 20)
                 k.widthFraction *= 0.97;
         }
     }
-    const cv::Size size(spec.width, spec.height);
+    const cv::Size size(sceneSpec.width, sceneSpec.height);
     Scene scene;
-    scene.category = sceneCategoryName(spec.category);
-    scene.seed = spec.seed;
+    scene.category = sceneCategoryName(sceneSpec.category);
+    scene.seed = sceneSpec.seed;
     if (!layout) {
-        scene.image = QImage(spec.width, spec.height, QImage::Format_RGB32);
+        scene.image = QImage(sceneSpec.width, sceneSpec.height, QImage::Format_RGB32);
         scene.image.fill(Qt::gray);
         return scene;
     }
@@ -1275,10 +1277,10 @@ Scene renderScene(const SceneSpec &spec)
 
     SceneRng paintRng = root.fork();
     cv::Mat canvas(size, CV_32FC3);
-    paintBackground(canvas, raster, k, spec.clean, paintRng);
+    paintBackground(canvas, raster, k, sceneSpec.clean, paintRng);
 
     const cv::Point2d light = k.lightDir;
-    if (!spec.clean) {
+    if (!sceneSpec.clean) {
         for (const auto &[kind, rect] : layout->distractors) {
             SceneRng r = paintRng.fork();
             paintSprite(canvas, raster, distractorSprite(kind, rect, r), light.x, light.y, 1.0);
@@ -1297,7 +1299,7 @@ Scene renderScene(const SceneSpec &spec)
         for (const auto &p : cardOutline)
             ppm = std::max(ppm, raster.pixelsPerMm(p));
         const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
-        if (!spec.clean) {
+        if (!sceneSpec.clean) {
             const cv::Point2d off = raster.toImage(mid + light * 0.45) - raster.toImage(mid);
             castShadow(canvas, cardRect, cardMask, off, paintRng.uniform(0.4, 0.9) * ppm,
                        k.shadowStrength);
@@ -1306,12 +1308,12 @@ Scene renderScene(const SceneSpec &spec)
         const double margin = 1.0;
         SceneRng faceRng = paintRng.fork();
         const cv::Mat face =
-            spec.clean ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
-                                 int(std::ceil((cardWidthMm + 2) * texScale)), CV_32FC3,
-                                 cv::Scalar::all(1.0))
-                       : cardFaceTexture(k.cardStyle, texScale, margin, faceRng, k.cardLevel);
+            sceneSpec.clean ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
+                                      int(std::ceil((cardWidthMm + 2) * texScale)), CV_32FC3,
+                                      cv::Scalar::all(1.0))
+                            : cardFaceTexture(k.cardStyle, texScale, margin, faceRng, k.cardLevel);
         // A glossy card reflects the room: a faint brightening across its face.
-        const double sheen = spec.clean ? 0.0 : paintRng.uniform(0.0, 0.08);
+        const double sheen = sceneSpec.clean ? 0.0 : paintRng.uniform(0.0, 0.08);
         const double sheenAngle = paintRng.uniform(0, 2 * pi);
         const double sc = std::cos(sheenAngle) / 100.0, ss = std::sin(sheenAngle) / 100.0;
         raster.composite(canvas, cardRect, cardMask, [&](double x, double y) {
@@ -1322,7 +1324,7 @@ Scene renderScene(const SceneSpec &spec)
                                    0.0, 1.0);
             return c + (cv::Vec3f::all(1.0f) - c) * float(t);
         });
-        if (k.glare && !spec.clean) {
+        if (k.glare && !sceneSpec.clean) {
             const double longPx = meanLongEdge(raster);
             if (paintRng.chance(0.5)) {
                 // The reflection of a lamp: a blown-out spot.
@@ -1343,7 +1345,7 @@ Scene renderScene(const SceneSpec &spec)
     }
 
     const double stickPpm = raster.pixelsPerMm((layout->stick.a + layout->stick.b) * 0.5);
-    if (!spec.clean) {
+    if (!sceneSpec.clean) {
         SceneRng r = paintRng.fork();
         paintSprite(canvas, raster, stickSprite(layout->stick, stickPpm, r), light.x, light.y, 1.0);
     } else {
@@ -1356,7 +1358,7 @@ Scene renderScene(const SceneSpec &spec)
                          [](double, double) { return cv::Vec3f(1.0f, 1.0f, 1.0f); });
     }
 
-    if (layout->finger && !spec.clean) {
+    if (layout->finger && !sceneSpec.clean) {
         const Hand hand = layout->hand;
         Sprite sprite;
         sprite.distance = [hand](double x, double y) { return hand.distance(x, y); };
@@ -1392,7 +1394,7 @@ Scene renderScene(const SceneSpec &spec)
 
     const double scale = std::max(size.width, size.height) / 1920.0;
     double blurVar = 0.0;
-    if (!spec.clean) {
+    if (!sceneSpec.clean) {
         SceneRng fx = root.fork();
         applyLighting(canvas, fx);
         if (layout->camera) {
@@ -1454,7 +1456,7 @@ Scene renderScene(const SceneSpec &spec)
     cv::Mat bgr8;
     canvas.convertTo(bgr8, CV_8UC3, 255.0);
     scene.image = toQImage(bgr8);
-    if (!spec.clean)
+    if (!sceneSpec.clean)
         scene.image = jpegRoundTrip(scene.image, k.jpegQuality);
 
     scene.hasCard = k.hasCard;
@@ -1462,9 +1464,9 @@ Scene renderScene(const SceneSpec &spec)
     for (size_t i = 0; i < 4; ++i)
         corners[i] = raster.toImage(cardOutline[i]);
     scene.card = screenOrder(corners, scene.cardFirstEdgeLong);
-    if (spec.objectEnds) {
-        scene.objectFrom = (*spec.objectEnds)[0];
-        scene.objectTo = (*spec.objectEnds)[1];
+    if (sceneSpec.objectEnds) {
+        scene.objectFrom = (*sceneSpec.objectEnds)[0];
+        scene.objectTo = (*sceneSpec.objectEnds)[1];
     } else {
         scene.objectFrom = toQt(raster.toImage(layout->stick.a));
         scene.objectTo = toQt(raster.toImage(layout->stick.b));
@@ -1501,9 +1503,9 @@ std::vector<SceneSpec> standardSet()
     for (SceneCategory category : allSceneCategories) {
         const int count = category == SceneCategory::NoCard ? 10 : 5;
         for (int i = 0; i < count; ++i) {
-            SceneSpec spec;
-            spec.seed = seed++;
-            spec.category = category;
+            SceneSpec sceneSpec;
+            sceneSpec.seed = seed++;
+            sceneSpec.category = category;
             QSize s = sizes[i % 5];
             if (i == 2 &&
                 (category == SceneCategory::Plain || category == SceneCategory::Perspective ||
@@ -1512,9 +1514,9 @@ std::vector<SceneSpec> standardSet()
             if (i == 3 &&
                 (category == SceneCategory::Rotation || category == SceneCategory::NoCard))
                 s = QSize(3024, 4032);
-            spec.width = s.width();
-            spec.height = s.height();
-            set.push_back(spec);
+            sceneSpec.width = s.width();
+            sceneSpec.height = s.height();
+            set.push_back(sceneSpec);
         }
     }
     return set;
@@ -1522,20 +1524,20 @@ std::vector<SceneSpec> standardSet()
 
 SceneSpec bundledTestSceneSpec()
 {
-    SceneSpec spec;
-    spec.seed = 20261206;
-    spec.width = 3024;
-    spec.height = 4032;
-    spec.category = SceneCategory::Plain;
-    spec.surface = SceneSurface::Wood;
-    spec.cardStyle = SceneCardStyle::Bank;
-    spec.objectKind = SceneObjectKind::Pencil;
-    spec.tiltDeg = 13.0;
-    spec.rollDeg = 1.5;
-    spec.yawDeg = -4.0;
-    spec.focalPx = 3100.0;
-    spec.cardCentre = QPointF(800.0, 2900.0);
-    spec.cardWidthFraction = 0.30;
-    spec.objectEnds = std::array<QPointF, 2>{QPointF(1984.0, 3016.0), QPointF(1957.0, 1199.0)};
-    return spec;
+    SceneSpec sceneSpec;
+    sceneSpec.seed = 20261206;
+    sceneSpec.width = 3024;
+    sceneSpec.height = 4032;
+    sceneSpec.category = SceneCategory::Plain;
+    sceneSpec.surface = SceneSurface::Wood;
+    sceneSpec.cardStyle = SceneCardStyle::Bank;
+    sceneSpec.objectKind = SceneObjectKind::Pencil;
+    sceneSpec.tiltDeg = 13.0;
+    sceneSpec.rollDeg = 1.5;
+    sceneSpec.yawDeg = -4.0;
+    sceneSpec.focalPx = 3100.0;
+    sceneSpec.cardCentre = QPointF(800.0, 2900.0);
+    sceneSpec.cardWidthFraction = 0.30;
+    sceneSpec.objectEnds = std::array<QPointF, 2>{QPointF(1984.0, 3016.0), QPointF(1957.0, 1199.0)};
+    return sceneSpec;
 }

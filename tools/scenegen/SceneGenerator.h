@@ -10,7 +10,7 @@
 #include <vector>
 
 // Photo-like test scenes of a bank-card-sized card and an object of known length lying on a
-// table, with exact ground truth. Everything is derived from the seed: the same spec always
+// table, with exact ground truth. Everything is derived from the seed: the same SceneSpec always
 // renders the same bytes.
 //
 // Image coordinates are continuous and y-down: (0, 0) is the top-left corner of the top-left
@@ -123,7 +123,7 @@ struct Scene
 
 // A null image for sizes below 16 pixels or above 100 megapixels; a plain grey frame without a
 // card when pinned positions leave no room for the object.
-[[nodiscard]] Scene renderScene(const SceneSpec &spec);
+[[nodiscard]] Scene renderScene(const SceneSpec &sceneSpec);
 
 // Length in millimetres between two image points on the table plane, measured through the
 // card whose image corners are given in Scene::card order; firstEdgeLong says whether
