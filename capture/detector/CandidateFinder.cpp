@@ -425,4 +425,81 @@ void CandidateFinder::findSegmentQuads(std::vector<Candidate> &out, cv::Size2d s
                 out.push_back(c);
         }
     }
+    if (out.empty())
+        addThreeSideQuads(out, maxAspectError, aspect);
+}
+
+void CandidateFinder::addThreeSideQuads(std::vector<Candidate> &out, double maxAspectError,
+                                        const std::function<double(const quad::Corners &)> &aspect)
+{
+    // A finger or glare across one side breaks it into pieces too short to count, while the
+    // other three stay whole: two opposite sides and the one joining them. The missing side
+    // lies where the opposite pair ends, or where the card's proportions put it.
+    const auto line = [this](int i) {
+        return quad::Line{m_segments[size_t(i)].a, m_segments[size_t(i)].d};
+    };
+    const double ratios[] = {0.0, 27.0 / 17.0, 17.0 / 27.0};
+    for (const auto &[i, j] : m_pairs) {
+        const Segment &s = m_segments[size_t(i)], &t = m_segments[size_t(j)];
+        for (size_t k = 0; k < m_segments.size(); ++k) {
+            if (int(k) == i || int(k) == j)
+                continue;
+            const Segment &e = m_segments[k];
+            if (std::abs(s.d.x * e.d.y - s.d.y * e.d.x) < 0.5)
+                continue;
+            cv::Point2d a, b;
+            if (!quad::intersect(line(i), line(int(k)), a) ||
+                !quad::intersect(line(j), line(int(k)), b))
+                continue;
+            const double across = cv::norm(b - a);
+            if (across < m_minSide)
+                continue;
+            // The joining side must lie at one end of the pair, the pair running away from it.
+            cv::Point2d u = s.d;
+            const cv::Point2d mid = (s.a + s.b + t.a + t.b) * 0.25;
+            if ((mid - (a + b) * 0.5).dot(u) < 0)
+                u = -u;
+            const double sNear = std::min((s.a - a).dot(u), (s.b - a).dot(u));
+            const double tNear = std::min((t.a - b).dot(u), (t.b - b).dot(u));
+            if (sNear < -0.2 * across || tNear < -0.2 * across)
+                continue;
+            const double sFar = std::max((s.a - a).dot(u), (s.b - a).dot(u));
+            const double tFar = std::max((t.a - b).dot(u), (t.b - b).dot(u));
+            for (double ratio : ratios) {
+                const double reach = ratio > 0 ? ratio * across : std::max(sFar, tFar);
+                if (reach < m_minSide || std::max(sFar, tFar) < 0.5 * reach)
+                    continue;
+                const quad::Line far{a + u * reach, e.d};
+                Candidate c;
+                c.corners[0] = a;
+                c.corners[1] = b;
+                if (!quad::intersect(line(j), far, c.corners[2]) ||
+                    !quad::intersect(far, line(i), c.corners[3]))
+                    continue;
+                quad::orderClockwise(c.corners);
+                if (!quad::isConvex(c.corners) ||
+                    quad::area(c.corners) < 2.0 * m_minSide * m_minSide)
+                    continue;
+                bool inside = true;
+                for (const auto &corner : c.corners)
+                    inside = inside && corner.x > -2 && corner.y > -2 &&
+                             corner.x < m_smooth.cols + 2 && corner.y < m_smooth.rows + 2;
+                if (!inside || aspect(c.corners) > maxAspectError)
+                    continue;
+                double worst = 0;
+                const double mean = sideSupport(c.corners, &worst);
+                if (mean < 0.6)
+                    continue;
+                c.support = 0.5 * (mean + worst);
+                bool duplicate = false;
+                for (const auto &other : out)
+                    duplicate =
+                        duplicate || quad::maxCornerDistance(other.corners, c.corners) < 2.5;
+                if (!duplicate)
+                    out.push_back(c);
+            }
+        }
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Candidate &x, const Candidate &y) { return x.support > y.support; });
 }

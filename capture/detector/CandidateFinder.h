@@ -49,6 +49,9 @@ private:
         double length = 0;
     };
     void collectSegments(const std::vector<cv::Point> &contour);
+    // Proposals from two opposite segments and the one joining them, the fourth side hidden.
+    void addThreeSideQuads(std::vector<Candidate> &out, double maxAspectError,
+                           const std::function<double(const quad::Corners &)> &aspect);
     // Traces the edge outlines at every contrast level into m_contours and calls visit.
     void forEachLevel(const std::function<void()> &visit);
 
