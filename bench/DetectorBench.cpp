@@ -55,14 +55,19 @@ void detectScene(benchmark::State &state, SceneSpec sceneSpec)
     state.counters["found"] = double(found);
 }
 
-SceneSpec plainScene(int width, int height, quint64 seed)
+SceneSpec sceneOf(SceneCategory category, int width, int height, quint64 seed)
 {
     SceneSpec sceneSpec;
     sceneSpec.seed = seed;
     sceneSpec.width = width;
     sceneSpec.height = height;
-    sceneSpec.category = SceneCategory::Plain;
+    sceneSpec.category = category;
     return sceneSpec;
+}
+
+SceneSpec plainScene(int width, int height, quint64 seed)
+{
+    return sceneOf(SceneCategory::Plain, width, height, seed);
 }
 
 } // namespace
@@ -93,6 +98,20 @@ BENCHMARK_CAPTURE(detectScene, scene_4032x3024, plainScene(4032, 3024, 1003))
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK_CAPTURE(detectScene, bundled_3024x4032, bundledTestSceneSpec())
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+// The slow frames: no card but card-like print and shapes (every route is tried, at two
+// sizes), and glare breaking the card's outline (the straight-segment route finds it).
+BENCHMARK_CAPTURE(detectScene, noCard_1920x1080, sceneOf(SceneCategory::NoCard, 1920, 1080, 1066))
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(detectScene, noCard_1280x960, sceneOf(SceneCategory::NoCard, 1280, 960, 1067))
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(detectScene, glare_1280x960, sceneOf(SceneCategory::Glare, 1280, 960, 1022))
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

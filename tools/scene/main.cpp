@@ -18,7 +18,8 @@ namespace {
 const char *usage =
     "usage: mirrel-scene render OUT.(png|jpg) [--category NAME] [--seed N] [--size WxH]\n"
     "                          [--quality Q]\n"
-    "       mirrel-scene set OUTDIR [--format png|jpg] [--quality Q]\n"
+    "       mirrel-scene set OUTDIR [--format png|jpg] [--quality Q] [--first-seed N]\n"
+    "                               [--per-category K]\n"
     "       mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]\n"
     "Each picture gets its ground truth beside it (same name, .json).\n"
     "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
@@ -46,6 +47,8 @@ int main(int argc, char **argv)
     int quality = 92;
     qint64 maxBytes = 0;
     QString format = QStringLiteral("png");
+    quint64 firstSeed = 1001;
+    int perCategory = 5;
     while (!args.isEmpty()) {
         const QString key = args.takeFirst();
         if (args.isEmpty())
@@ -73,6 +76,11 @@ int main(int argc, char **argv)
             ok = ok && quality >= 1 && quality <= 100;
         } else if (key == QLatin1String("--max-bytes")) {
             maxBytes = value.toLongLong(&ok);
+        } else if (key == QLatin1String("--first-seed")) {
+            firstSeed = value.toULongLong(&ok);
+        } else if (key == QLatin1String("--per-category")) {
+            perCategory = value.toInt(&ok);
+            ok = ok && perCategory >= 1 && perCategory <= 1000;
         } else if (key == QLatin1String("--format")) {
             format = value;
             ok = format == QLatin1String("png") || format == QLatin1String("jpg");
@@ -107,7 +115,7 @@ int main(int argc, char **argv)
         QJsonArray index;
         QElapsedTimer timer;
         qint64 renderMs = 0;
-        for (const SceneSpec &s : standardSet()) {
+        for (const SceneSpec &s : standardSet(firstSeed, perCategory)) {
             timer.start();
             const Scene scene = renderScene(s);
             renderMs += timer.elapsed();

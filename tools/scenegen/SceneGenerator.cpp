@@ -1494,14 +1494,14 @@ double lengthThroughCard(const std::array<QPointF, 4> &card, bool firstEdgeLong,
     return cv::norm(toPlane.toImage(toCv(from)) - toPlane.toImage(toCv(to)));
 }
 
-std::vector<SceneSpec> standardSet()
+std::vector<SceneSpec> standardSet(quint64 firstSeed, int perCategory)
 {
     std::vector<SceneSpec> set;
     static const QSize sizes[] = {
         {1920, 1080}, {1280, 960}, {1920, 1080}, {1080, 1920}, {1280, 960}};
-    quint64 seed = 1001;
+    quint64 seed = firstSeed;
     for (SceneCategory category : allSceneCategories) {
-        const int count = category == SceneCategory::NoCard ? 10 : 5;
+        const int count = category == SceneCategory::NoCard ? 2 * perCategory : perCategory;
         for (int i = 0; i < count; ++i) {
             SceneSpec sceneSpec;
             sceneSpec.seed = seed++;
