@@ -40,6 +40,9 @@ constexpr size_t kFineRefinements = 3;
 // (1.414) is 0.116 away from 27:17, a 3:2 photo 0.057.
 constexpr double kMaxAspectError = 0.07;
 constexpr double kAspectSoftness = 0.045;
+// Share of profiles on the second worst side below which a shape built from loose straight
+// segments is not taken for the card.
+constexpr double kSegmentSecondSupport = 0.75;
 
 struct Hypothesis
 {
@@ -149,7 +152,141 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
 #else
     auto lap = [](const char *) {};
 #endif
-    auto search = [&](const int factor) {
+    // Fine: the coarse shapes again on the full picture, first with a window wide enough for the
+    // coarse error, then narrow around the found lines so that nearby print or shadow cannot
+    // pull the fit.
+    auto fineStage = [&](const int factor, const bool fromSegments) {
+        b.fine.clear();
+        const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
+        EdgeRefiner::Result refined;
+        EdgeRefiner::Params wide;
+        wide.searchRadius = std::max(10, int(std::ceil(1.5 * factor)) + 3);
+        wide.marginFraction = 0.1;
+        wide.marginPixels = 1.5 * factor;
+        wide.maxProfiles = 40;
+        wide.inlierTolerance = std::max(1.5, 0.3 * factor);
+        wide.minGradient = 1.0f;
+        wide.tangentialTaps = 1;
+        EdgeRefiner::Params narrow = wide;
+        narrow.searchRadius = 6;
+        narrow.marginPixels = 2.0;
+        narrow.inlierTolerance = 1.0;
+        narrow.maxProfiles = 80;
+        narrow.tangentialTaps = 3;
+        for (size_t i = 0; i < b.coarse.size() && b.fine.size() < kFineRefinements; ++i) {
+            // Once the best proposal is confirmed, only close contenders are worth the full-size
+            // work; the caller uses the first feature.
+            if (!b.fine.empty() && b.coarse[i].score < 0.9 * b.fine.front().score)
+                break;
+            quad::Corners corners = b.coarse[i].corners;
+            for (auto &c : corners)
+                c *= double(factor);
+            narrow.searchRadius = 6;
+            if (factor > 1) {
+                const bool settled = b.refiner.refine(full, corners, wide, refined);
+                // The coarse corners are good to about a pixel of the shrunk picture; a side that
+                // moved much further jumped to another edge (noise, print), so the narrow pass
+                // then starts from the coarse corners with a window covering their error.
+                if (settled &&
+                    quad::maxCornerDistance(refined.corners, corners) <= 2.0 * factor + 2) {
+                    corners = refined.corners;
+                    int width = 0;
+                    for (const auto &side : refined.sides)
+                        width = std::max(width, side.edgeWidth);
+                    narrow.searchRadius = std::max(6, width + 3);
+                } else {
+                    narrow.searchRadius = 2 * factor + 3;
+                }
+            }
+            if (!b.refiner.refine(full, corners, narrow, refined))
+                continue;
+            Hypothesis h;
+            h.corners = refined.corners;
+            h.support = refined.support();
+            h.minSupport = refined.minSupport();
+            h.aspectError = aspectError(h.corners, fullSize, focal, options.aspectRatio);
+            for (const auto &sd : refined.sides)
+                TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d\n", sd.inliers,
+                      sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
+            TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
+                  "(%.1f,%.1f)\n",
+                  i, h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
+                  h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
+                  h.corners[3].y);
+            // A card nearly facing the camera pins its focal length down poorly, so a fraction
+            // of a pixel of noise on the full-size corners can push the recovered shape just past
+            // the tolerance. A shrunk-picture fit that showed the card's shape clearly vouches
+            // for such a near miss.
+            const bool nearMiss = h.aspectError <= kMaxAspectError * 1.5 &&
+                                  b.coarse[i].aspectError <= kMaxAspectError * 0.5;
+            if (h.support < 0.6 || h.minSupport < 0.5 ||
+                (h.aspectError > kMaxAspectError && !nearMiss))
+                continue;
+            // Any four straight lines can be put together into a shape: the ends of lines of
+            // print, a column of text. When the outline did not close by itself, only one side
+            // may be broken (by a finger or glare); the others run nearly unbroken.
+            if (fromSegments && refined.secondSupport() < kSegmentSecondSupport)
+                continue;
+            // A card's edge is a straight step. The crest of broad grain or shading also gives a
+            // line of gradient peaks, but a faint and wavy one.
+            bool straight = true;
+            double strongest = 0;
+            for (const auto &side : refined.sides)
+                strongest = std::max(strongest, side.contrast);
+            // All four sides are the same card against much the same table; one faint side among
+            // crisp ones is usually a shadow or a fold closing some other shape.
+            double shortest = 1e9, longest = 0;
+            for (int k = 0; k < 4; ++k) {
+                const double length =
+                    cv::norm(h.corners[size_t((k + 1) % 4)] - h.corners[size_t(k)]);
+                shortest = std::min(shortest, length);
+                longest = std::max(longest, length);
+            }
+            // Even at a steep angle a card's short side is more than a fifth of its long side, and
+            // its edges are sharp next to its size; broad shading is neither.
+            straight = shortest >= 0.2 * longest;
+            // The card is brighter than the table all round or darker all round, but for one
+            // side at most (a printed stripe along it); two and two is the face of a box or
+            // shading.
+            int brighterOutside = 0;
+            for (const auto &side : refined.sides)
+                brighterOutside += side.polarity > 0;
+            straight = straight && brighterOutside != 2;
+            for (const auto &side : refined.sides)
+                straight = straight && side.contrast >= std::max(2.0, 0.2 * strongest) &&
+                           side.rms <= 0.4 + 0.05 * side.edgeWidth &&
+                           side.edgeWidth <= 0.15 * shortest + 2;
+            if (!straight)
+                continue;
+            // The corners of a card lie inside the picture; a quadrilateral cut by the border is
+            // not a card this program can measure with.
+            bool inside = true;
+            for (const auto &c : h.corners)
+                inside = inside && c.x > -2 && c.y > -2 && c.x < fullSize.width + 2 &&
+                         c.y < fullSize.height + 2;
+            if (!inside)
+                continue;
+            h.score = scoreOf(h);
+            bool duplicate = false;
+            for (const auto &other : b.fine)
+                duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;
+            if (!duplicate)
+                b.fine.push_back(h);
+        }
+        // Print on the card's face can form a smaller card-like shape inside the card, often
+        // sharing two of its sides.
+        for (auto &inner : b.fine) {
+            for (const auto &outer : b.fine) {
+                if (&inner != &outer && quad::area(outer.corners) > quad::area(inner.corners) &&
+                    quad::contains(outer.corners, inner.corners, 2.0))
+                    inner.score *= 0.5;
+            }
+        }
+        std::stable_sort(
+            b.fine.begin(), b.fine.end(),
+            [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
+    };
+    auto search = [&](const int factor, const bool segments) {
         full.shrink(factor, b.small);
         lap("shrink");
         const cv::Size2d smallSize(double(frame->width()) / factor,
@@ -218,9 +355,14 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             }
             return h.aspectError;
         };
-        auto coarseStage = [&](const std::vector<CandidateFinder::Candidate> &candidates) {
-            size_t extended = 0;
-            for (size_t i = 0; i < candidates.size() && i < kCoarseRefinements * 2; ++i) {
+        // Shapes put together from loose segments are many and weak: only the best few are
+        // refined, and they are not extended past a stripe (their sides are already the longest
+        // straight lines about).
+        auto coarseStage = [&](const std::vector<CandidateFinder::Candidate> &candidates,
+                               const bool fromSegments) {
+            size_t extended = fromSegments ? 4 : 0;
+            const size_t tries = fromSegments ? kCoarseRefinements : kCoarseRefinements * 2;
+            for (size_t i = 0; i < candidates.size() && i < tries; ++i) {
                 if (b.coarse.size() >= kCoarseRefinements)
                     break;
                 // Another outline of a quadrilateral already refined (the same card at another
@@ -291,146 +433,37 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
                 b.coarse.begin(), b.coarse.end(),
                 [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
         };
-        coarseStage(b.candidates);
-        if (b.coarse.empty()) {
+        auto segmentStage = [&] {
+            b.coarse.clear();
+            b.tried.clear();
             b.finder.findSegmentQuads(b.candidates, smallSize, 0.45, [&](const quad::Corners &c) {
                 return aspectError(c, smallSize, focal / factor, options.aspectRatio);
             });
             TRACE("  %zu proposals from segments\n", b.candidates.size());
-            coarseStage(b.candidates);
+            coarseStage(b.candidates, true);
+        };
+        coarseStage(b.candidates, false);
+        bool segmentsTried = false;
+        if (b.coarse.empty() && segments) {
+            segmentStage();
+            segmentsTried = true;
         }
         lap("coarse");
-        // Fine: the same on the full picture, first with a window wide enough for the coarse error,
-        // then narrow around the found lines so that nearby print or shadow cannot pull the fit.
-        b.fine.clear();
-        EdgeRefiner::Params wide;
-        wide.searchRadius = std::max(10, int(std::ceil(1.5 * factor)) + 3);
-        wide.marginFraction = 0.1;
-        wide.marginPixels = 1.5 * factor;
-        wide.maxProfiles = 40;
-        wide.inlierTolerance = std::max(1.5, 0.3 * factor);
-        wide.minGradient = 1.0f;
-        wide.tangentialTaps = 1;
-        EdgeRefiner::Params narrow = wide;
-        narrow.searchRadius = 6;
-        narrow.marginPixels = 2.0;
-        narrow.inlierTolerance = 1.0;
-        narrow.maxProfiles = 80;
-        narrow.tangentialTaps = 3;
-        for (size_t i = 0; i < b.coarse.size() && b.fine.size() < kFineRefinements; ++i) {
-            // Once the best proposal is confirmed, only close contenders are worth the full-size
-            // work; the caller uses the first feature.
-            if (!b.fine.empty() && b.coarse[i].score < 0.9 * b.fine.front().score)
-                break;
-            quad::Corners corners = b.coarse[i].corners;
-            for (auto &c : corners)
-                c *= double(factor);
-            narrow.searchRadius = 6;
-            if (factor > 1) {
-                const bool settled = b.refiner.refine(full, corners, wide, refined);
-                // The coarse corners are good to about a pixel of the shrunk picture; a side that
-                // moved much further jumped to another edge (noise, print), so the narrow pass
-                // then starts from the coarse corners with a window covering their error.
-                if (settled &&
-                    quad::maxCornerDistance(refined.corners, corners) <= 2.0 * factor + 2) {
-                    corners = refined.corners;
-                    int width = 0;
-                    for (const auto &side : refined.sides)
-                        width = std::max(width, side.edgeWidth);
-                    narrow.searchRadius = std::max(6, width + 3);
-                } else {
-                    narrow.searchRadius = 2 * factor + 3;
-                }
-            }
-            if (!b.refiner.refine(full, corners, narrow, refined))
-                continue;
-            Hypothesis h;
-            h.corners = refined.corners;
-            h.support = refined.support();
-            h.minSupport = refined.minSupport();
-            h.aspectError = aspectError(h.corners, fullSize, focal, options.aspectRatio);
-            for (const auto &sd : refined.sides)
-                TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d\n", sd.inliers,
-                      sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
-            TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
-                  "(%.1f,%.1f)\n",
-                  i, h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
-                  h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
-                  h.corners[3].y);
-            // A card nearly facing the camera pins its focal length down poorly, so a fraction
-            // of a pixel of noise on the full-size corners can push the recovered shape just past
-            // the tolerance. A shrunk-picture fit that showed the card's shape clearly vouches
-            // for such a near miss.
-            const bool nearMiss = h.aspectError <= kMaxAspectError * 1.5 &&
-                                  b.coarse[i].aspectError <= kMaxAspectError * 0.5;
-            if (h.support < 0.6 || h.minSupport < 0.5 ||
-                (h.aspectError > kMaxAspectError && !nearMiss))
-                continue;
-            // A card's edge is a straight step. The crest of broad grain or shading also gives a
-            // line of gradient peaks, but a faint and wavy one.
-            bool straight = true;
-            double strongest = 0;
-            for (const auto &side : refined.sides)
-                strongest = std::max(strongest, side.contrast);
-            // All four sides are the same card against much the same table; one faint side among
-            // crisp ones is usually a shadow or a fold closing some other shape.
-            double shortest = 1e9, longest = 0;
-            for (int k = 0; k < 4; ++k) {
-                const double length =
-                    cv::norm(h.corners[size_t((k + 1) % 4)] - h.corners[size_t(k)]);
-                shortest = std::min(shortest, length);
-                longest = std::max(longest, length);
-            }
-            // Even at a steep angle a card's short side is more than a fifth of its long side, and
-            // its edges are sharp next to its size; broad shading is neither.
-            straight = shortest >= 0.2 * longest;
-            // The card is brighter than the table all round or darker all round, but for one
-            // side at most (a printed stripe along it); two and two is the face of a box or
-            // shading.
-            int brighterOutside = 0;
-            for (const auto &side : refined.sides)
-                brighterOutside += side.polarity > 0;
-            straight = straight && brighterOutside != 2;
-            for (const auto &side : refined.sides)
-                straight = straight && side.contrast >= std::max(2.0, 0.25 * strongest) &&
-                           side.rms <= 0.4 + 0.05 * side.edgeWidth &&
-                           side.edgeWidth <= 0.15 * shortest + 2;
-            if (!straight)
-                continue;
-            // The corners of a card lie inside the picture; a quadrilateral cut by the border is
-            // not a card this program can measure with.
-            bool inside = true;
-            for (const auto &c : h.corners)
-                inside = inside && c.x > -2 && c.y > -2 && c.x < fullSize.width + 2 &&
-                         c.y < fullSize.height + 2;
-            if (!inside)
-                continue;
-            h.score = scoreOf(h);
-            bool duplicate = false;
-            for (const auto &other : b.fine)
-                duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;
-            if (!duplicate)
-                b.fine.push_back(h);
+        fineStage(factor, segmentsTried);
+        // Closed outlines that all failed on the full picture: the card's outline may be broken
+        // (a finger, glare) where its straight sides still show.
+        if (b.fine.empty() && segments && !segmentsTried) {
+            segmentStage();
+            fineStage(factor, true);
         }
-        // Print on the card's face can form a smaller card-like shape inside the card.
-        for (auto &inner : b.fine) {
-            for (const auto &outer : b.fine) {
-                if (&inner != &outer && quad::area(outer.corners) > quad::area(inner.corners) &&
-                    quad::contains(outer.corners, inner.corners))
-                    inner.score *= 0.5;
-            }
-        }
-        std::stable_sort(
-            b.fine.begin(), b.fine.end(),
-            [](const Hypothesis &x, const Hypothesis &y) { return x.score > y.score; });
-
         lap("fine");
     };
-    search(searchFactor(longSide));
+    search(searchFactor(longSide), true);
     // The quarter-size search of a 1080p frame can miss a small or faint card; a second look
-    // at a third costs time only on frames where the first found nothing.
+    // at a third costs time only on frames where the first found nothing. The slow segment
+    // route has had its turn.
     if (b.fine.empty() && longSide > 1400 && longSide <= 2600)
-        search(3);
+        search(3, false);
     const double height = fullSize.height;
     for (const auto &h : b.fine) {
         quad::Corners c = h.corners;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -335,14 +336,33 @@ void CandidateFinder::collectSegments(const std::vector<cv::Point> &contour)
                 std::abs(m.x * s.d.y - m.y * s.d.x) < 3 &&
                 std::abs(m.dot(s.d)) < 0.5 * (length + s.length)) {
                 if (length > s.length)
-                    s = {a, b, d, length};
+                    s = {a, b, d, length, 0};
                 duplicate = true;
                 break;
             }
         }
         if (!duplicate)
-            m_segments.push_back({a, b, d, length});
+            m_segments.push_back({a, b, d, length, 0});
     }
+}
+
+double CandidateFinder::contrastAlong(const Segment &s) const
+{
+    const cv::Point2d n(s.d.y, -s.d.x);
+    constexpr int samples = 16;
+    double total = 0;
+    for (int i = 0; i < samples; ++i) {
+        const cv::Point2d p = s.a + (s.b - s.a) * ((i + 0.5) / samples);
+        float best = 0;
+        for (int o = -1; o <= 1; ++o) {
+            float across = 0;
+            if (edgeAcross(int(std::floor(p.x + n.x * o)), int(std::floor(p.y + n.y * o)), n,
+                           across))
+                best = std::max(best, std::abs(across));
+        }
+        total += best;
+    }
+    return total / samples;
 }
 
 void CandidateFinder::findSegmentQuads(std::vector<Candidate> &out, cv::Size2d size,
@@ -362,10 +382,19 @@ void CandidateFinder::findSegmentQuads(std::vector<Candidate> &out, cv::Size2d s
                 collectSegments(contour);
         }
     });
+    // Wood grain and other texture give long but faint straight lines; a card's edges are
+    // shorter on a small card, but crisp.
+    for (auto &sg : m_segments)
+        sg.rank = contrastAlong(sg) * std::sqrt(sg.length);
     std::sort(m_segments.begin(), m_segments.end(),
-              [](const Segment &x, const Segment &y) { return x.length > y.length; });
+              [](const Segment &x, const Segment &y) { return x.rank > y.rank; });
     if (m_segments.size() > 28)
         m_segments.resize(28);
+#ifdef MIRREL_DETECTOR_TRACE
+    for (const auto &sg : m_segments)
+        std::fprintf(stderr, "    segment (%.1f,%.1f)-(%.1f,%.1f) %.1f\n", sg.a.x, sg.a.y, sg.b.x,
+                     sg.b.y, sg.length);
+#endif
     (void)size;
     // Opposite sides: nearly parallel, apart, facing each other.
     m_pairs.clear();

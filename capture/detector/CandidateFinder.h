@@ -47,7 +47,10 @@ private:
         cv::Point2d b;
         cv::Point2d d;
         double length = 0;
+        double rank = 0; // contrast along it, times the root of its length
     };
+    // Mean gradient across the segment, sampled along it.
+    [[nodiscard]] double contrastAlong(const Segment &s) const;
     void collectSegments(const std::vector<cv::Point> &contour);
     // Proposals from two opposite segments and the one joining them, the fourth side hidden.
     void addThreeSideQuads(std::vector<Candidate> &out, double maxAspectError,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -93,6 +94,15 @@ double EdgeRefiner::Result::minSupport() const
     return s;
 }
 
+double EdgeRefiner::Result::secondSupport() const
+{
+    std::array<double, 4> shares{};
+    for (size_t i = 0; i < 4; ++i)
+        shares[i] = sides[i].profiles > 0 ? double(sides[i].inliers) / sides[i].profiles : 0.0;
+    std::sort(shares.begin(), shares.end());
+    return shares[1];
+}
+
 bool EdgeRefiner::refine(const ColourSampler &image, const quad::Corners &corners,
                          const Params &params, Result &result)
 {
@@ -131,21 +141,21 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // Values are kept on the scale of three taps so thresholds do not depend on the count.
     const float tapScale = 3.0f / float(taps3);
     const int taps = 2 * radius + 1;
-    const int profiles = std::clamp(int(usable / 2), 6, std::max(params.maxProfiles, 6));
+    // Profiles two pixels apart, but at least a dozen where the side allows: on a small card a
+    // printed stripe can take a third of a short side, and the rest must still give a line.
+    const int fewest = std::clamp(int(usable), 6, 12);
+    const int profiles = std::clamp(int(usable / 2), fewest, std::max(params.maxProfiles, fewest));
     m_values.resize(size_t(taps) * 3);
     m_derivative.resize(size_t(taps));
     m_anchor.resize(size_t(profiles));
-    m_peak.assign(size_t(profiles), 0.0f);
-    m_offset.assign(size_t(profiles), 0.0);
-    m_width.assign(size_t(profiles), 0);
-    m_step.resize(size_t(profiles));
     m_points.clear();
     m_weights.clear();
     m_widthScratch.clear();
 
-    // The colour change across the edge: the card's colour against the table's, the same
-    // along a side unless something else lies on it.
-    std::array<double, 3> mean{0, 0, 0};
+    // The derivative spans two pixels and is kept on the scale of three taps.
+    const float minPeak = params.minGradient * 2.0f * 3.0f;
+    m_peaks.clear();
+    m_firstPeak.assign(size_t(profiles) + 1, 0);
     for (int j = 0; j < profiles; ++j) {
         const cv::Point2d anchor = from + d * (margin + usable * (j + 0.5) / profiles);
         m_anchor[size_t(j)] = anchor;
@@ -162,7 +172,6 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
                 m_values[size_t(k) * 3 + c] = sum[c] * tapScale;
         }
         float best = 0;
-        int at = -1;
         for (int k = 1; k + 1 < taps; ++k) {
             float g2 = 0;
             for (size_t c = 0; c < 3; ++c) {
@@ -171,56 +180,111 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
             }
             const float g = std::sqrt(g2);
             m_derivative[size_t(k)] = g;
-            if (g > best) {
-                best = g;
-                at = k;
-            }
+            best = std::max(best, g);
         }
         m_derivative[0] = 0;
         m_derivative[size_t(taps - 1)] = 0;
-        // Of several strong edges in the window (the card's and a stripe's, a glare spot's),
-        // the one nearest the expected line: the window is wide only to absorb its error.
-        for (int k = 2, nearest = taps; k + 2 < taps; ++k) {
+        // Every clear peak is kept: the window may hold the card's edge and a stripe's, a glare
+        // spot's or a printed line's, and which one is the side is decided over the whole side.
+        // A peak at the end of the profile is the slope of something outside the window.
+        m_firstPeak[size_t(j)] = int(m_peaks.size());
+        for (int k = 2; k + 2 < taps; ++k) {
             const float g = m_derivative[size_t(k)];
-            if (g >= 0.5f * best && g >= m_derivative[size_t(k - 1)] &&
-                g > m_derivative[size_t(k + 1)] && std::abs(k - radius) < nearest) {
-                nearest = std::abs(k - radius);
-                at = k;
+            if (g < minPeak || g < 0.3f * best || g < m_derivative[size_t(k - 1)] ||
+                g <= m_derivative[size_t(k + 1)])
+                continue;
+            Peak peak;
+            peak.strength = g;
+            peak.distance = std::abs(k - radius);
+            peak.offset = peakCentre(m_derivative, k, 1.0f) - radius;
+            peak.width = m_lastWidth;
+            for (size_t c = 0; c < 3; ++c)
+                peak.unit[c] =
+                    (m_values[size_t(k + 1) * 3 + c] - m_values[size_t(k - 1) * 3 + c]) / g;
+            m_peaks.push_back(peak);
+        }
+        m_firstPeak[size_t(j) + 1] = int(m_peaks.size());
+    }
+
+    // The side's colour step (the card's colour against the table's) is the one found in the
+    // most profiles near the expected line, counted once per profile. Something else on or near
+    // the side (a shadow, a finger, print along the edge) shows in fewer or further out.
+    auto agreeing = [&](const std::array<float, 3> &u, int j, float cosine) {
+        int chosen = -1;
+        float strongest = 0;
+        for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
+            const Peak &p = m_peaks[size_t(i)];
+            if (p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine)
+                strongest = std::max(strongest, p.strength);
+        }
+        // Of several such edges, the one nearest the expected line: the window is wide only to
+        // absorb the line's error.
+        for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
+            const Peak &p = m_peaks[size_t(i)];
+            if (p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine &&
+                p.strength >= 0.5f * strongest &&
+                (chosen < 0 || p.distance < m_peaks[size_t(chosen)].distance))
+                chosen = i;
+        }
+        return chosen;
+    };
+    std::array<float, 3> direction{0, 0, 0};
+    int bestCount = 0;
+    double bestScore = 0;
+    const double spread = std::max(2.0, radius / 3.0);
+    const int step = std::max(1, profiles / 12);
+    for (int j = 0; j < profiles; j += step) {
+        int strongest = -1;
+        for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
+            if (strongest < 0 || m_peaks[size_t(i)].strength > m_peaks[size_t(strongest)].strength)
+                strongest = i;
+        }
+        if (strongest < 0)
+            continue;
+        const auto &u = m_peaks[size_t(strongest)].unit;
+        int count = 0;
+        double score = 0;
+        for (int k = 0; k < profiles; ++k) {
+            const int i = agreeing(u, k, 0.8f);
+            if (i >= 0) {
+                const double off = m_peaks[size_t(i)].distance / spread;
+                ++count;
+                score += 1.0 / (1.0 + off * off);
             }
         }
-        best = at >= 0 ? m_derivative[size_t(at)] : 0.0f;
-        // A peak at the end of the profile is the slope of something outside the window.
-        if (at < 2 || at > taps - 3)
-            continue;
-        m_peak[size_t(j)] = best;
-        m_offset[size_t(j)] = peakCentre(m_derivative, at, 1.0f) - radius;
-        m_width[size_t(j)] = m_lastWidth;
-        auto &step = m_step[size_t(j)];
-        double norm = 0;
-        for (size_t c = 0; c < 3; ++c) {
-            step[c] = m_values[size_t(at + 1) * 3 + c] - m_values[size_t(at - 1) * 3 + c];
-            norm += step[c] * step[c];
+        if (score > bestScore) {
+            bestCount = count;
+            bestScore = score;
+            direction = u;
         }
-        norm = std::sqrt(norm);
-        for (size_t c = 0; c < 3; ++c)
-            mean[c] += step[c] / std::max(norm, 1e-9);
+    }
+    // Averaged over the profiles that show it, then every profile takes its edge of about that
+    // colour step.
+    std::array<double, 3> mean{0, 0, 0};
+    for (int j = 0; j < profiles && bestCount > 0; ++j) {
+        const int i = agreeing(direction, j, 0.8f);
+        for (size_t c = 0; i >= 0 && c < 3; ++c)
+            mean[c] += m_peaks[size_t(i)].unit[c];
     }
     const double meanNorm = std::sqrt(mean[0] * mean[0] + mean[1] * mean[1] + mean[2] * mean[2]);
+    if (meanNorm > 0) {
+        for (size_t c = 0; c < 3; ++c)
+            direction[c] = float(mean[c] / meanNorm);
+    }
     side.polarity = (mean[0] * 29 + mean[1] * 150 + mean[2] * 77) >= 0 ? 1 : -1;
-    // The derivative spans two pixels and is kept on the scale of three taps.
-    const float minPeak = params.minGradient * 2.0f * 3.0f;
-    for (int j = 0; j < profiles; ++j) {
-        const float v = m_peak[size_t(j)];
-        if (v < minPeak)
+#ifdef MIRREL_DETECTOR_TRACE
+    if (profiles >= 60)
+        std::fprintf(stderr, "      direction %.2f %.2f %.2f in %d of %d\n", direction[0],
+                     direction[1], direction[2], bestCount, profiles);
+#endif
+    for (int j = 0; j < profiles && bestCount > 0; ++j) {
+        const int i = agreeing(direction, j, 0.5f);
+        if (i < 0)
             continue;
-        // An edge of another colour pair (a shadow, a finger) is not this side.
-        const auto &step = m_step[size_t(j)];
-        const double dot = step[0] * mean[0] + step[1] * mean[1] + step[2] * mean[2];
-        if (dot < 0.5 * v * meanNorm)
-            continue;
-        m_points.push_back(m_anchor[size_t(j)] + n * m_offset[size_t(j)]);
-        m_weights.push_back(v);
-        m_widthScratch.push_back(m_width[size_t(j)]);
+        const Peak &p = m_peaks[size_t(i)];
+        m_points.push_back(m_anchor[size_t(j)] + n * p.offset);
+        m_weights.push_back(p.strength);
+        m_widthScratch.push_back(p.width);
     }
     if (!m_widthScratch.empty()) {
         auto mid = m_widthScratch.begin() + std::ptrdiff_t(m_widthScratch.size() / 2);

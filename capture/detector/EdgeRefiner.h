@@ -40,8 +40,9 @@ public:
     {
         quad::Corners corners{};
         std::array<Side, 4> sides{};
-        [[nodiscard]] double support() const;    // mean share of profiles on the line
-        [[nodiscard]] double minSupport() const; // the worst side's share
+        [[nodiscard]] double support() const;       // mean share of profiles on the line
+        [[nodiscard]] double minSupport() const;    // the worst side's share
+        [[nodiscard]] double secondSupport() const; // the second worst side's share
     };
 
     // corners must be clockwise on screen. Returns false when a side has too little support
@@ -57,10 +58,16 @@ private:
 
     std::vector<float> m_values;
     std::vector<float> m_derivative;
-    std::vector<float> m_peak;
-    std::vector<double> m_offset;
-    std::vector<int> m_width;
-    std::vector<std::array<float, 3>> m_step;
+    struct Peak
+    {
+        double offset = 0;           // from the expected line, pixels, outwards
+        float strength = 0;          // colour gradient, on the scale of three taps
+        int distance = 0;            // whole pixels from the expected line
+        int width = 0;               // of the brightness step
+        std::array<float, 3> unit{}; // direction of the colour step
+    };
+    std::vector<Peak> m_peaks;
+    std::vector<int> m_firstPeak; // per profile, its first peak; one more entry ends the last
     std::vector<int> m_widthScratch;
     int m_lastWidth = 0;
     std::vector<cv::Point2d> m_anchor;

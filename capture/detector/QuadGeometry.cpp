@@ -146,11 +146,12 @@ double maxCornerDistance(const Corners &a, const Corners &b)
     return d;
 }
 
-bool contains(const Corners &outer, const Corners &inner)
+bool contains(const Corners &outer, const Corners &inner, double margin)
 {
     for (const auto &p : inner) {
         for (int i = 0; i < 4; ++i) {
-            if (cross(outer[(i + 1) % 4] - outer[i], p - outer[i]) < 0)
+            const cv::Point2d side = outer[(i + 1) % 4] - outer[i];
+            if (cross(side, p - outer[i]) < -margin * cv::norm(side))
                 return false;
         }
     }

@@ -38,7 +38,8 @@ void orderClockwise(Corners &c);
 // Largest distance between corresponding corners.
 [[nodiscard]] double maxCornerDistance(const Corners &a, const Corners &b);
 
-// True when every corner of inner lies inside outer (outer convex, clockwise on screen).
-[[nodiscard]] bool contains(const Corners &outer, const Corners &inner);
+// True when every corner of inner lies inside outer (outer convex, clockwise on screen) or
+// within margin pixels outside it.
+[[nodiscard]] bool contains(const Corners &outer, const Corners &inner, double margin = 0.0);
 
 } // namespace quad
