@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 // Build with -DMIRREL_DETECTOR_TRACE to follow every proposal on standard error.
 #ifdef MIRREL_DETECTOR_TRACE
@@ -43,6 +44,8 @@ constexpr double kAspectSoftness = 0.045;
 // Share of profiles on the second worst side below which a shape built from loose straight
 // segments is not taken for the card.
 constexpr double kSegmentSecondSupport = 0.75;
+// Runs of profiles off the line that one side of such a shape may have.
+constexpr int kLooseGaps = 6;
 
 struct Hypothesis
 {
@@ -51,6 +54,7 @@ struct Hypothesis
     double minSupport = 0;
     double aspectError = 0;
     double score = 0;
+    bool loose = false; // put together from loose lines rather than a closed outline
 };
 
 double aspectError(const quad::Corners &c, cv::Size2d size, double focal, double wanted)
@@ -97,6 +101,7 @@ struct CardDetector::Buffers
     std::vector<Hypothesis> fine;
     std::vector<double> offsets;
     std::vector<quad::Corners> tried; // refined shapes of the wrong proportions, already extended
+    std::vector<quad::Corners> reseats;
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -155,7 +160,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     // Fine: the coarse shapes again on the full picture, first with a window wide enough for the
     // coarse error, then narrow around the found lines so that nearby print or shadow cannot
     // pull the fit.
-    auto fineStage = [&](const int factor, const bool fromSegments) {
+    auto fineStage = [&](const int factor) {
         b.fine.clear();
         const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
         EdgeRefiner::Result refined;
@@ -206,13 +211,15 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             h.minSupport = refined.minSupport();
             h.aspectError = aspectError(h.corners, fullSize, focal, options.aspectRatio);
             for (const auto &sd : refined.sides)
-                TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d\n", sd.inliers,
-                      sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity);
-            TRACE("  fine %zu sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
+                TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d gaps %d\n",
+                      sd.inliers, sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity,
+                      sd.gaps);
+            TRACE("  fine %zu loose %d sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) "
+                  "(%.1f,%.1f) "
                   "(%.1f,%.1f)\n",
-                  i, h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
-                  h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
-                  h.corners[3].y);
+                  i, int(b.coarse[i].loose), h.support, h.minSupport, h.aspectError, h.corners[0].x,
+                  h.corners[0].y, h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y,
+                  h.corners[3].x, h.corners[3].y);
             // A card nearly facing the camera pins its focal length down poorly, so a fraction
             // of a pixel of noise on the full-size corners can push the recovered shape just past
             // the tolerance. A shrunk-picture fit that showed the card's shape clearly vouches
@@ -225,7 +232,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             // Any four straight lines can be put together into a shape: the ends of lines of
             // print, a column of text. When the outline did not close by itself, only one side
             // may be broken (by a finger or glare); the others run nearly unbroken.
-            if (fromSegments && refined.secondSupport() < kSegmentSecondSupport)
+            if (b.coarse[i].loose && refined.secondSupport() < kSegmentSecondSupport)
                 continue;
             // A card's edge is a straight step. The crest of broad grain or shading also gives a
             // line of gradient peaks, but a faint and wavy one.
@@ -252,6 +259,23 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             for (const auto &side : refined.sides)
                 brighterOutside += side.polarity > 0;
             straight = straight && brighterOutside != 2;
+            if (b.coarse[i].loose) {
+                // In a shape put together from loose lines, the broken side must still be an
+                // edge of the card against the table, not the end of a column of print.
+                size_t weakest = 0;
+                for (size_t k = 1; k < 4; ++k) {
+                    const auto &side = refined.sides[k];
+                    const auto &worst = refined.sides[weakest];
+                    if (side.inliers * worst.profiles < worst.inliers * side.profiles)
+                        weakest = k;
+                }
+                const int majority = brighterOutside > 2 ? 1 : -1;
+                straight = straight && refined.sides[weakest].polarity == majority;
+                // A finger or a glare spot breaks a side in one or two places; the ends of lines
+                // of print, in as many places as there are lines.
+                for (const auto &side : refined.sides)
+                    straight = straight && side.gaps <= kLooseGaps;
+            }
             for (const auto &side : refined.sides)
                 straight = straight && side.contrast >= std::max(2.0, 0.2 * strongest) &&
                            side.rms <= 0.4 + 0.05 * side.edgeWidth &&
@@ -321,7 +345,10 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         EdgeRefiner::Result refined;
         // Returns the aspect error of the refined quadrilateral, or a negative number when the
         // proposal does not settle on four edges.
-        auto consider = [&](const quad::Corners &corners) -> double {
+        int reseated = 0, reseating = 0;
+        bool looseStage = false;
+        std::function<double(const quad::Corners &)> consider =
+            [&](const quad::Corners &corners) -> double {
             // Proposals can be several pixels off (hull vertices sit on the rounded corners): a
             // wide pass first, then a narrow one that decides the support.
             if (!b.refiner.refine(small, corners, coarseWide, refined) ||
@@ -332,11 +359,35 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             h.support = refined.support();
             h.minSupport = refined.minSupport();
             h.aspectError = aspectError(h.corners, smallSize, focal / factor, options.aspectRatio);
-            TRACE("  coarse sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
+            h.loose = looseStage || reseating > 0;
+            TRACE("  coarse loose %d sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) "
+                  "(%.1f,%.1f) "
                   "(%.1f,%.1f)\n",
-                  h.support, h.minSupport, h.aspectError, h.corners[0].x, h.corners[0].y,
-                  h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y, h.corners[3].x,
-                  h.corners[3].y);
+                  int(h.loose), h.support, h.minSupport, h.aspectError, h.corners[0].x,
+                  h.corners[0].y, h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y,
+                  h.corners[3].x, h.corners[3].y);
+            if (h.aspectError <= 0.45 && h.minSupport < 0.5 && refined.secondSupport() >= 0.7 &&
+                reseated < 2) {
+                // Three clean sides and one lost: the card's edge may run along a seam of the
+                // table or into glare, and the fit took the wrong line. Look for the side again
+                // where the other three put it.
+                ++reseated;
+                int weakest = 0;
+                for (int k = 1; k < 4; ++k) {
+                    const auto &side = refined.sides[size_t(k)];
+                    const auto &worst = refined.sides[size_t(weakest)];
+                    if (side.inliers * worst.profiles < worst.inliers * side.profiles)
+                        weakest = k;
+                }
+                b.finder.reseatSide(refined.corners, weakest, 3, b.reseats);
+                const std::vector<quad::Corners> seats = b.reseats;
+                const EdgeRefiner::Result kept = refined;
+                ++reseating;
+                for (const auto &seat : seats)
+                    consider(seat);
+                --reseating;
+                refined = kept;
+            }
             if (h.support < 0.55 || h.minSupport < 0.3)
                 return -1;
             if (h.aspectError <= kMaxAspectError * 1.5) {
@@ -360,6 +411,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         // straight lines about).
         auto coarseStage = [&](const std::vector<CandidateFinder::Candidate> &candidates,
                                const bool fromSegments) {
+            looseStage = fromSegments;
             size_t extended = fromSegments ? 4 : 0;
             const size_t tries = fromSegments ? kCoarseRefinements : kCoarseRefinements * 2;
             for (size_t i = 0; i < candidates.size() && i < tries; ++i) {
@@ -449,12 +501,12 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             segmentsTried = true;
         }
         lap("coarse");
-        fineStage(factor, segmentsTried);
+        fineStage(factor);
         // Closed outlines that all failed on the full picture: the card's outline may be broken
         // (a finger, glare) where its straight sides still show.
         if (b.fine.empty() && segments && !segmentsTried) {
             segmentStage();
-            fineStage(factor, true);
+            fineStage(factor);
         }
         lap("fine");
     };

@@ -228,6 +228,36 @@ bool CandidateFinder::edgeAcross(int x, int y, cv::Point2d n, float &across) con
     return across * across >= 0.6f * (gx * gx + gy * gy) && across != 0.0f;
 }
 
+double CandidateFinder::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                                  int maxSamples) const
+{
+    const double length = cv::norm(b - a);
+    if (length < 1)
+        return 0;
+    const cv::Point2d d = (b - a) / length;
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((a + b) * 0.5 - centre) < 0)
+        n = -n;
+    const int samples = std::clamp(int(length / 3), 8, maxSamples);
+    int positive = 0, negative = 0;
+    for (int s = 0; s < samples; ++s) {
+        const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
+        int sign = 0;
+        float best = 0;
+        for (int o = -3; o <= 3; ++o) {
+            const int x = int(std::floor(p.x + n.x * o)), y = int(std::floor(p.y + n.y * o));
+            float across = 0;
+            if (!edgeAcross(x, y, n, across) || std::abs(across) <= best)
+                continue;
+            best = std::abs(across);
+            sign = across > 0 ? 1 : -1;
+        }
+        if (best >= m_edgeThreshold)
+            (sign > 0 ? positive : negative)++;
+    }
+    return double(std::max(positive, negative)) / samples;
+}
+
 double CandidateFinder::sideSupport(const quad::Corners &corners, double *worst) const
 {
     if (m_dx.empty())
@@ -238,37 +268,62 @@ double CandidateFinder::sideSupport(const quad::Corners &corners, double *worst)
     double total = 0, minimum = 1;
     for (int i = 0; i < 4; ++i) {
         const cv::Point2d a = corners[size_t(i)], b = corners[size_t((i + 1) % 4)];
-        const double length = cv::norm(b - a);
-        if (length < 1)
+        if (cv::norm(b - a) < 1)
             return 0;
-        const cv::Point2d d = (b - a) / length;
-        cv::Point2d n(d.y, -d.x);
-        if (n.dot((a + b) * 0.5 - centre) < 0)
-            n = -n;
-        const int samples = std::clamp(int(length / 3), 8, 40);
-        int positive = 0, negative = 0;
-        for (int s = 0; s < samples; ++s) {
-            const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
-            int sign = 0;
-            float best = 0;
-            for (int o = -3; o <= 3; ++o) {
-                const int x = int(std::floor(p.x + n.x * o)), y = int(std::floor(p.y + n.y * o));
-                float across = 0;
-                if (!edgeAcross(x, y, n, across) || std::abs(across) <= best)
-                    continue;
-                best = std::abs(across);
-                sign = across > 0 ? 1 : -1;
-            }
-            if (best >= m_edgeThreshold)
-                (sign > 0 ? positive : negative)++;
-        }
-        const double share = double(std::max(positive, negative)) / samples;
+        const double share = sideShare(a, b, centre, 40);
         total += share;
         minimum = std::min(minimum, share);
     }
     if (worst)
         *worst = minimum;
     return total / 4;
+}
+
+void CandidateFinder::reseatSide(const quad::Corners &corners, int side, size_t count,
+                                 std::vector<quad::Corners> &out) const
+{
+    out.clear();
+    if (m_dx.empty())
+        return;
+    const size_t i = size_t(side), next = size_t((side + 1) % 4);
+    const cv::Point2d before = corners[(i + 3) % 4], after = corners[(i + 2) % 4];
+    cv::Point2d centre(0, 0);
+    for (const auto &c : corners)
+        centre += c * 0.25;
+    struct Seat
+    {
+        double share;
+        double s;
+        double t;
+    };
+    std::vector<Seat> seats;
+    // The ends move along the neighbouring sides from 60 % to 140 % of their length.
+    constexpr int steps = 32;
+    for (int u = 0; u <= steps; ++u) {
+        const double s = 0.6 + 0.8 * u / steps;
+        const cv::Point2d a = before + (corners[i] - before) * s;
+        for (int v = 0; v <= steps; ++v) {
+            const double t = 0.6 + 0.8 * v / steps;
+            const cv::Point2d b = after + (corners[next] - after) * t;
+            const double share = sideShare(a, b, centre, 24);
+            if (share >= 0.6)
+                seats.push_back({share, s, t});
+        }
+    }
+    std::sort(seats.begin(), seats.end(),
+              [](const Seat &x, const Seat &y) { return x.share > y.share; });
+    for (const Seat &seat : seats) {
+        quad::Corners moved = corners;
+        moved[i] = before + (corners[i] - before) * seat.s;
+        moved[next] = after + (corners[next] - after) * seat.t;
+        bool distinct = quad::maxCornerDistance(moved, corners) > 1.5;
+        for (const auto &o : out)
+            distinct = distinct && quad::maxCornerDistance(moved, o) > 3.0;
+        if (distinct && quad::isConvex(moved))
+            out.push_back(moved);
+        if (out.size() >= count)
+            return;
+    }
 }
 
 void CandidateFinder::parallelEdges(const quad::Corners &corners, int side, double maxOffset,

@@ -34,6 +34,12 @@ public:
     void parallelEdges(const quad::Corners &corners, int side, double maxOffset,
                        std::vector<double> &offsets) const;
 
+    // Where side `side` of corners may really run when it has little support (the card's edge
+    // runs along a seam or into glare): its two ends slide along the neighbouring sides, and
+    // the best supported, clearly different positions are returned (at most `count`).
+    void reseatSide(const quad::Corners &corners, int side, size_t count,
+                    std::vector<quad::Corners> &out) const;
+
     // Proposals (replacing out) built from four straight outline segments rather than closed
     // outlines; slower, for when no outline closed around the card. Call after find().
     // aspect gives a quadrilateral's aspect error.
@@ -63,6 +69,9 @@ private:
     // Gradient across a line of normal n at a pixel; false outside the picture or where the
     // gradient does not run across the line.
     [[nodiscard]] bool edgeAcross(int x, int y, cv::Point2d n, float &across) const;
+    // Share of points along a to b with an edge across, of one polarity; centre is inside.
+    [[nodiscard]] double sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                                   int maxSamples) const;
 
     cv::Mat m_smooth;
     cv::Mat m_dx3;

@@ -149,6 +149,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     m_derivative.resize(size_t(taps));
     m_anchor.resize(size_t(profiles));
     m_points.clear();
+    m_pointProfile.clear();
     m_weights.clear();
     m_widthScratch.clear();
 
@@ -283,6 +284,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
             continue;
         const Peak &p = m_peaks[size_t(i)];
         m_points.push_back(m_anchor[size_t(j)] + n * p.offset);
+        m_pointProfile.push_back(j);
         m_weights.push_back(p.strength);
         m_widthScratch.push_back(p.width);
     }
@@ -293,8 +295,19 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     }
     side.profiles = profiles;
     side.line = {from, d};
-    if (m_points.size() < 4)
+    if (m_points.size() < 4) {
+#ifdef MIRREL_DETECTOR_TRACE
+        std::fprintf(stderr, "      side fails: %zu points of %d profiles, %zu peaks\n",
+                     m_points.size(), profiles, m_peaks.size());
+        for (int j = 0; j < profiles; ++j)
+            for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i)
+                std::fprintf(stderr, "        %d: off %.1f str %.1f unit %.2f %.2f %.2f\n", j,
+                             m_peaks[size_t(i)].offset, m_peaks[size_t(i)].strength,
+                             m_peaks[size_t(i)].unit[0], m_peaks[size_t(i)].unit[1],
+                             m_peaks[size_t(i)].unit[2]);
+#endif
         return false;
+    }
     // A blurred edge scatters more from profile to profile.
     return fitLine(std::max(params.inlierTolerance, 0.3 * side.edgeWidth), side.line, side);
 }
@@ -365,7 +378,7 @@ bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
             return false;
         cutoff = std::max(tolerance * 0.6, 0.3);
     }
-    int inliers = 0;
+    int inliers = 0, gaps = 0, previous = -1;
     double sq = 0, contrast = 0;
     for (size_t i = 0; i < count; ++i) {
         const double r = distanceToLineImpl(current, m_points[i]);
@@ -373,12 +386,17 @@ bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
             ++inliers;
             sq += r * r;
             contrast += m_weights[i];
+            // Points are in profile order: a skipped profile opens a gap.
+            gaps += m_pointProfile[i] > previous + 1;
+            previous = m_pointProfile[i];
         }
     }
+    gaps += previous < side.profiles - 1;
     if (inliers < 3)
         return false;
     line = current;
     side.inliers = inliers;
+    side.gaps = gaps;
     side.rms = std::sqrt(sq / inliers);
     side.contrast = contrast / inliers / 6.0;
     return true;

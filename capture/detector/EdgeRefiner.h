@@ -34,6 +34,7 @@ public:
         double contrast = 0; // mean gradient of the inliers, grey levels per pixel
         int polarity = 0;    // +1: brighter outside the quadrilateral
         int edgeWidth = 0;   // typical width of the brightness step, pixels
+        int gaps = 0;        // runs of profiles without an inlier
     };
 
     struct Result
@@ -72,6 +73,7 @@ private:
     int m_lastWidth = 0;
     std::vector<cv::Point2d> m_anchor;
     std::vector<cv::Point2d> m_points;
+    std::vector<int> m_pointProfile;
     std::vector<double> m_weights;
     std::vector<double> m_fitWeights;
     std::uint32_t m_seed = 1;

@@ -282,14 +282,14 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
             std::printf("report written to %s and %s\n", qPrintable(path), qPrintable(jsonPath));
     }
 
-    // The goal is 97 % of the scenes with a card. The detector does not reach it yet (fingers
-    // across an edge, glare and a white card on a light table still defeat it), so this guards
-    // against falling back from where it stands, with one scene of slack for floating-point
-    // differences between machines, and says how far the goal still is.
+    // The goal is 97 % of the scenes with a card, and the detector reaches it on this set with
+    // one scene to spare at most. The floor sits one scene below the goal so that a borderline
+    // scene flipping between machines (libm and SIMD paths differ in the last bits) does not
+    // fail the build; the report says whether the goal itself is met.
     const int goal = int(std::ceil(0.97 * withCard));
-    if (found < goal)
-        std::printf("found %d of %d scenes with a card; the goal is %d\n", found, withCard, goal);
-    EXPECT_GE(found, std::ceil(0.95 * withCard)) << "card found in fewer scenes than before";
+    std::printf("found %d of %d scenes with a card; the goal is %d (%s)\n", found, withCard, goal,
+                found >= goal ? "met" : "not met");
+    EXPECT_GE(found, goal - 1) << "card found in fewer scenes than before";
     EXPECT_EQ(falseAlarms, 0) << "a card reported in a scene without one";
     EXPECT_EQ(misnamed, 0) << "corner names inconsistent after the y flip";
     EXPECT_LT(median(sharp.corners), 0.5) << "median corner error on sharp scenes";
