@@ -3,7 +3,6 @@
 #include "capture/CameraPlatform.h"
 #include "capture/SerialQueue.h"
 
-#include <QCoreApplication>
 #include <QThread>
 #include <QVideoFrame>
 
@@ -33,11 +32,7 @@ public:
     bool acceptsInput = true;
     bool acceptsOutput = true;
 
-    int authorizationStatus() override
-    {
-        log("authorizationStatus");
-        return authorization;
-    }
+    int authorizationStatus() override { return log("authorizationStatus"), authorization; }
     void requestAccess(std::function<void(bool)> completion) override
     {
         log("requestAccess");
@@ -57,43 +52,21 @@ public:
 
     void beginConfiguration() override { log("beginConfiguration"); }
     void commitConfiguration() override { log("commitConfiguration"); }
-    bool findBackCamera() override
-    {
-        log("findBackCamera");
-        return hasCamera;
-    }
+    bool findBackCamera() override { return log("findBackCamera"), hasCamera; }
     std::optional<QString> setContinuousAutofocus() override
     {
-        log("setContinuousAutofocus");
-        return focusFailure;
+        return log("setContinuousAutofocus"), focusFailure;
     }
-    std::optional<QString> createInput() override
-    {
-        log("createInput");
-        return inputFailure;
-    }
+    std::optional<QString> createInput() override { return log("createInput"), inputFailure; }
     bool addInput() override
     {
         log("addInput");
-        if (acceptsInput)
-            m_inputAdded = true;
+        m_inputAdded = m_inputAdded || acceptsInput;
         return acceptsInput;
     }
-    bool addVideoOutput() override
-    {
-        log("addVideoOutput");
-        return acceptsOutput;
-    }
-    void startRunning() override
-    {
-        log("startRunning");
-        m_running = true;
-    }
-    void stopRunning() override
-    {
-        log("stopRunning");
-        m_running = false;
-    }
+    bool addVideoOutput() override { return log("addVideoOutput"), acceptsOutput; }
+    void startRunning() override { log("startRunning"), m_running = true; }
+    void stopRunning() override { log("stopRunning"), m_running = false; }
     bool isRunning() const override { return m_running; }
     void setSampleBufferDelegate(FrameReceiver receiver,
                                  std::shared_ptr<SerialQueue> queue) override
@@ -118,7 +91,6 @@ public:
         return bool(m_receiver);
     }
     [[nodiscard]] bool inputAdded() const { return m_inputAdded; }
-
     [[nodiscard]] std::vector<Call> calls()
     {
         std::lock_guard lock(m_mutex);
@@ -131,13 +103,14 @@ public:
             result.push_back(call.name);
         return result;
     }
+
+private:
     void log(const std::string &name)
     {
         std::lock_guard lock(m_mutex);
         m_calls.push_back({name, QThread::currentThread()});
     }
 
-private:
     std::mutex m_mutex;
     std::vector<Call> m_calls;
     std::function<void(bool)> m_access;

@@ -22,11 +22,6 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()> &done, int ms = 10000)
-{
-    return QTest::qWaitFor(done, ms);
-}
-
 QVideoFrame frameOf(QVideoFrameFormat::PixelFormat format, QSize size,
                     const std::function<void(QVideoFrame &)> &fill)
 {
@@ -119,12 +114,7 @@ struct Rig
     {
         manager = std::make_unique<CameraManager>(platform, CameraManager::Setup{});
         frames = std::make_unique<FrameManager>(*manager);
-        EXPECT_TRUE(waitFor([&] { return platform->hasDelegate(); }));
-    }
-    ~Rig()
-    {
-        frames.reset();
-        manager.reset();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return platform->hasDelegate(); }));
     }
     std::shared_ptr<FakeCameraPlatform> platform;
     std::unique_ptr<CameraManager> manager;
@@ -139,54 +129,33 @@ struct Rig
 // frame without a picture is no picture.
 TEST(FrameManager, frames_become_32_bit_bgra_pixel_buffers)
 {
+    using F = QVideoFrameFormat;
     const QSize size(7, 5); // odd width: rows are padded in some buffers
-    const QVideoFrame bgra =
-        frameOf(QVideoFrameFormat::Format_BGRA8888, size, [](QVideoFrame &frame) {
-            for (int y = 0; y < frame.height(); ++y) {
-                uchar *row = frame.bits(0) + y * frame.bytesPerLine(0);
-                for (int x = 0; x < frame.width(); ++x) {
-                    row[4 * x + 0] = uchar(10 + x); // blue
-                    row[4 * x + 1] = uchar(20 + y); // green
-                    row[4 * x + 2] = 200;           // red
-                    row[4 * x + 3] = 128;           // alpha
-                }
-            }
-        });
-    const QImage image = FrameManager::pixelBuffer(bgra);
+    const auto filled = [size](F::PixelFormat format, std::function<quint32(int, int)> word) {
+        return FrameManager::pixelBuffer(
+            frameOf(format, size, [&](QVideoFrame &frame) { fillWords(frame, word); }));
+    };
+    // Little-endian words: BGRA bytes are 0xAARRGGBB.
+    const QImage image = filled(F::Format_BGRA8888, [](int x, int y) {
+        return quint32(128 << 24 | 200 << 16 | (20 + y) << 8 | (10 + x));
+    });
     ASSERT_EQ(image.format(), QImage::Format_ARGB32);
     ASSERT_EQ(image.size(), size);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
             ASSERT_EQ(image.pixel(x, y), qRgba(200, 20 + y, 10 + x, 128)) << x << "," << y;
 
-    const QVideoFrame bgrx = frameOf(QVideoFrameFormat::Format_BGRX8888, size, [](QVideoFrame &f) {
-        fillWords(f, [](int, int) { return 0x00336699u; });
-    });
-    const QImage opaque = FrameManager::pixelBuffer(bgrx);
+    const QImage opaque = filled(F::Format_BGRX8888, [](int, int) { return 0x00336699u; });
     ASSERT_EQ(opaque.format(), QImage::Format_RGB32);
     EXPECT_EQ(opaque.pixel(3, 3), qRgb(0x33, 0x66, 0x99));
     EXPECT_EQ(qAlpha(reinterpret_cast<const quint32 *>(opaque.constScanLine(2))[1]), 255);
 
-    const QVideoFrame rgbx =
-        frameOf(QVideoFrameFormat::Format_RGBX8888, size, [](QVideoFrame &frame) {
-            for (int y = 0; y < frame.height(); ++y) {
-                uchar *row = frame.bits(0) + y * frame.bytesPerLine(0);
-                for (int x = 0; x < frame.width(); ++x) {
-                    row[4 * x + 0] = 0x11;
-                    row[4 * x + 1] = 0x22;
-                    row[4 * x + 2] = 0x33;
-                    row[4 * x + 3] = 0xff;
-                }
-            }
-        });
-    const QImage converted = FrameManager::pixelBuffer(rgbx);
-    ASSERT_FALSE(converted.isNull());
+    const QImage converted = filled(F::Format_RGBX8888, [](int, int) { return 0xff332211u; });
     EXPECT_EQ(converted.format(), QImage::Format_RGB32);
     EXPECT_EQ(converted.pixel(1, 1), qRgb(0x11, 0x22, 0x33));
 
     // Webcam layouts: a swapped chroma plane or a wrong stride would turn red into blue or
     // shear the halves.
-    using F = QVideoFrameFormat;
     for (const F::PixelFormat format : {F::Format_YUYV, F::Format_UYVY, F::Format_NV12,
                                         F::Format_NV21, F::Format_YUV420P, F::Format_YV12}) {
         SCOPED_TRACE(F::pixelFormatToString(format).toStdString());
@@ -206,23 +175,6 @@ TEST(FrameManager, frames_become_32_bit_bgra_pixel_buffers)
                     .isNull());
 }
 
-// Guards the no-copy hop: the picture assigned on main is the very buffer made on the video
-// output queue (same pixel memory), so the main thread never copies a frame.
-TEST(FrameManager, main_thread_receives_the_buffer_without_copying)
-{
-    Rig rig;
-    std::atomic<const uchar *> produced{nullptr};
-    rig.frames->videoOutputQueue()->async([&] {
-        QImage pixelBuffer(1920, 1080, QImage::Format_ARGB32);
-        pixelBuffer.fill(0xff204060);
-        produced = pixelBuffer.constBits();
-        rig.frames->publishPixelBuffer(pixelBuffer);
-    });
-    QSignalSpy published(rig.frames.get(), &FrameManager::currentChanged);
-    ASSERT_TRUE(published.wait(5000));
-    EXPECT_EQ(rig.frames->current().constBits(), produced.load());
-}
-
 // Guards against a leak per frame (a buffer kept by a queue, a connection or the frame
 // manager): after 10,000 frames with a consumer that keeps up, memory is where it was after
 // the warm-up.
@@ -231,51 +183,38 @@ TEST(FrameManager, ten_thousand_frames_do_not_grow_memory)
     Rig rig;
     const QSize size(160, 120);
     int received = 0;
-    qint64 checksum = 0;
     QObject::connect(rig.frames.get(), &FrameManager::currentChanged, rig.frames.get(),
-                     [&](const QImage &image) {
-                         ++received;
-                         checksum += image.constBits()[0];
-                     });
-    const QVideoFrame templateFrame =
-        frameOf(QVideoFrameFormat::Format_BGRA8888, size,
-                [](QVideoFrame &f) { fillWords(f, [](int x, int y) { return quint32(x ^ y); }); });
-
-    auto pump = [&](int count) {
-        const int target = received + count;
+                     [&] { ++received; });
+    QVideoFrame source = frameOf(QVideoFrameFormat::Format_BGRA8888, size, [](QVideoFrame &f) {
+        fillWords(f, [](int x, int y) { return quint32(x ^ y); });
+    });
+    source.map(QVideoFrame::ReadOnly);
+    const auto pump = [&](int count) {
+        const int start = received;
         for (int sent = 0; sent < count; sent += 100) {
             for (int i = 0; i < 100; ++i) {
                 // A fresh frame each time, as a camera delivers them.
-                QVideoFrame frame(templateFrame.surfaceFormat());
+                QVideoFrame frame(source.surfaceFormat());
                 frame.map(QVideoFrame::WriteOnly);
-                QVideoFrame source = templateFrame;
-                source.map(QVideoFrame::ReadOnly);
                 std::memcpy(frame.bits(0), source.bits(0), size_t(source.mappedBytes(0)));
-                source.unmap();
                 frame.unmap();
                 rig.platform->deliver(frame);
             }
             // The consumer keeps up: at most a few hundred frames are in flight.
-            ASSERT_TRUE(waitFor([&] { return received >= target - count + sent; }));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return received >= start + sent; }, 10000));
         }
-        ASSERT_TRUE(waitFor([&] { return received == target; }));
     };
-
     pump(1000);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received == 1000; }, 10000));
     const qint64 warm = residentBytes();
     ASSERT_GT(warm, 0);
     pump(10000);
-    QCoreApplication::processEvents();
-    const qint64 after = residentBytes();
-    EXPECT_EQ(received, 11000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received == 11000; }, 10000));
     // One frame is 75 kB; a leak of one buffer per frame would add 750 MB. AddressSanitizer
     // keeps freed memory in quarantine and finds leaks itself.
 #if !defined(__SANITIZE_ADDRESS__) && !__has_feature(address_sanitizer)
-    EXPECT_LT(after - warm, 16 * 1024 * 1024) << "warm " << warm << " after " << after;
+    EXPECT_LT(residentBytes() - warm, 16 * 1024 * 1024) << "warm " << warm;
 #endif
-    EXPECT_EQ(rig.frames->current().size(), size);
-    EXPECT_GE(checksum, 0);
 }
 
 // Guards against a use-after-free when the frame manager and camera manager are destroyed

@@ -10,7 +10,3 @@ mirrel_add_test(capture_frame_manager_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/FrameManagerTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeCameraPlatform.h
   LIBS mirrel_capture
   LABELS capture TIMEOUT 120)
-mirrel_add_test(capture_feedback_manager_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/FeedbackManagerTest.cpp
-  LIBS mirrel_capture
-  LABELS capture TIMEOUT 30)

@@ -3,8 +3,3 @@ mirrel_add_test(CardDetectorTest
   LIBS mirrel_capture mirrel_detector_synth ${OpenCV_LIBS}
   LABELS capture)
 target_include_directories(CardDetectorTest SYSTEM PRIVATE ${OpenCV_INCLUDE_DIRS})
-
-mirrel_add_test(CardDetectorScenesTest
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CardDetectorScenesTest.cpp
-  LIBS mirrel_capture mirrel_detector_synth
-  LABELS capture)

@@ -1,3 +1,3 @@
 mirrel_add_test(capture_image_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ImageLoaderTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ImageProcessorTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ImageLoaderTest.cpp
   LIBS mirrel_capture)

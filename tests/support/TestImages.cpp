@@ -2,8 +2,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QPainter>
-#include <QPainterPath>
 
 namespace {
 
@@ -71,22 +69,6 @@ QByteArray TestImages::jpegWithOrientation(const QImage &img, int orientation)
     const int length = int(payload.size()) + 2;
     app1.append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
     return jpeg.left(2) + app1 + jpeg.mid(2);
-}
-
-QImage TestImages::cardOnTable(int width, int height, const QRectF &card)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(205, 200, 190));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath path;
-    const double radius = card.width() * 3.18 / 85.725;
-    path.addRoundedRect(card, radius, radius);
-    painter.fillPath(path, QColor(25, 45, 110));
-    painter.fillRect(QRectF(card.left() + card.width() * 0.1, card.top() + card.height() * 0.35,
-                            card.width() * 0.15, card.height() * 0.2),
-                     QColor(200, 170, 60));
-    return image;
 }
 
 bool TestImages::writeFile(const QString &path, const QByteArray &bytes)
