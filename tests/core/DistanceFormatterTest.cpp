@@ -1,38 +1,37 @@
 #include "core/DistanceFormatter.h"
 #include "core/UserDefaults.h"
 
-#include <QLocale>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 using Units = Storage::UnitSystem;
 
+// Guards rounding at the unit edges: no switch to metres or feet for long lengths, no
+// thousands separators, half-way cases rounded to even from the exact binary value as printf
+// does, and non-finite lengths printed as printf does with the unit kept.
 TEST(DistanceFormatter, rounds_at_the_unit_edges)
 {
-    EXPECT_EQ(DistanceFormatter::format(85.725, Units::metric), "86 mm");
-    EXPECT_EQ(DistanceFormatter::format(85.725, Units::imperial), "3.4 in");
-    EXPECT_EQ(DistanceFormatter::format(53.975, Units::metric), "54 mm");
-    EXPECT_EQ(DistanceFormatter::format(53.975, Units::imperial), "2.1 in");
-    EXPECT_EQ(DistanceFormatter::format(0, Units::metric), "0 mm");
-    EXPECT_EQ(DistanceFormatter::format(0, Units::imperial), "0.0 in");
-    // No switch to metres or feet for long lengths, no thousands separators.
-    EXPECT_EQ(DistanceFormatter::format(2540, Units::metric), "2540 mm");
-    EXPECT_EQ(DistanceFormatter::format(2540, Units::imperial), "100.0 in");
-    // Half-way cases round to even from the exact binary value, as printf does.
-    EXPECT_EQ(DistanceFormatter::format(0.5, Units::metric), "0 mm");
-    EXPECT_EQ(DistanceFormatter::format(1.5, Units::metric), "2 mm");
-    EXPECT_EQ(DistanceFormatter::format(-0.4, Units::metric), "-0 mm");
-}
-
-TEST(DistanceFormatter, non_finite_lengths_print_as_printf_does)
-{
-    EXPECT_EQ(DistanceFormatter::format(std::numeric_limits<double>::quiet_NaN(), Units::metric),
-              "nan mm");
-    EXPECT_EQ(DistanceFormatter::format(std::numeric_limits<double>::infinity(), Units::imperial),
-              "inf in");
-    // The widest finite value keeps its unit instead of being cut off.
+    const struct
+    {
+        double mm;
+        Units units;
+        const char *text;
+    } cases[] = {
+        {85.725, Units::metric, "86 mm"},
+        {85.725, Units::imperial, "3.4 in"},
+        {53.975, Units::imperial, "2.1 in"},
+        {0, Units::imperial, "0.0 in"},
+        {2540, Units::metric, "2540 mm"},
+        {2540, Units::imperial, "100.0 in"},
+        {0.5, Units::metric, "0 mm"},
+        {1.5, Units::metric, "2 mm"},
+        {-0.4, Units::metric, "-0 mm"},
+        {std::numeric_limits<double>::quiet_NaN(), Units::metric, "nan mm"},
+        {std::numeric_limits<double>::infinity(), Units::imperial, "inf in"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DistanceFormatter::format(c.mm, c.units), c.text);
     EXPECT_TRUE(DistanceFormatter::format(std::numeric_limits<double>::max(), Units::metric)
                     .endsWith(" mm"));
 }

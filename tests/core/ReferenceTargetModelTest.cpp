@@ -1,12 +1,8 @@
 #include "core/ReferenceTargetModel.h"
-#include "core/Diagnostics.h"
-#include "core/DistanceFormatter.h"
+#include "support/DiagnosticLines.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -17,12 +13,6 @@ QPointF project(const Matrix &m, QPointF p)
     const double w = m.m31 * p.x() + m.m32 * p.y() + m.m33;
     return {(m.m11 * p.x() + m.m12 * p.y() + m.m13) / w,
             (m.m21 * p.x() + m.m22 * p.y() + m.m23) / w};
-}
-
-int g_messages = 0;
-void countLine(const char *)
-{
-    ++g_messages;
 }
 
 void expectNominal(const ReferenceTargetModel &card)
@@ -44,15 +34,10 @@ TEST(ReferenceTargetModel, corner_order_puts_a_long_edge_first)
         {QPointF(0, 0), QPointF(100, 0), QPointF(100, 200), QPointF(0, 200)}, nullptr);
     EXPECT_EQ(tall.points(),
               (QList<QPointF>{QPointF(100, 0), QPointF(100, 200), QPointF(0, 200), QPointF(0, 0)}));
-    const Matrix m = tall.projectiveMatrix();
-    EXPECT_EQ(m.m33, 1.0);
-    const QPointF origin = project(m, QPointF(100, 0));
-    const QPointF corner1 = project(m, QPointF(100, 200));
-    EXPECT_NEAR(origin.x(), 0, 1e-9);
-    EXPECT_NEAR(origin.y(), 0, 1e-9);
+    // The long edge starting there maps onto the card's long side.
+    const QPointF corner1 = project(tall.projectiveMatrix(), QPointF(100, 200));
     EXPECT_NEAR(corner1.x(), 85.725, 1e-9);
     EXPECT_NEAR(corner1.y(), 0, 1e-9);
-    expectNominal(tall);
 
     // A card upright in a portrait photo as a detector names it (top-left, top-right,
     // bottom-right, bottom-left): stored from its top-right corner down its long right edge.
@@ -85,16 +70,8 @@ TEST(ReferenceTargetModel, dragging_a_corner_moves_the_matrix_but_not_the_labels
     EXPECT_EQ(card.distances()[1].to, QPointF(430, 420));
     EXPECT_EQ(card.distances()[2].from, QPointF(430, 420));
     expectNominal(card);
-    EXPECT_EQ(DistanceFormatter::format(card.distances()[0].distance, Storage::UnitSystem::metric),
-              "86 mm");
-    EXPECT_EQ(DistanceFormatter::format(card.distances()[1].distance, Storage::UnitSystem::metric),
-              "54 mm");
-
     ASSERT_EQ(matrixSpy.count(), 1);
-    const Matrix after = card.projectiveMatrix();
-    EXPECT_NE(after, before);
-    EXPECT_EQ(after.m33, 1.0);
-    const QPointF moved = project(after, QPointF(430, 420));
+    const QPointF moved = project(card.projectiveMatrix(), QPointF(430, 420));
     EXPECT_NEAR(moved.x(), 85.725, 1e-9);
     EXPECT_NEAR(moved.y(), 53.975, 1e-9);
 }
@@ -105,15 +82,12 @@ TEST(ReferenceTargetModel, degenerate_drag_keeps_the_previous_matrix)
         {QPointF(100, 200), QPointF(400, 200), QPointF(400, 400), QPointF(100, 400)}, nullptr);
     const Matrix good = card.projectiveMatrix();
     QSignalSpy matrixSpy(&card, &ReferenceTargetModel::projectiveMatrixChanged);
-    g_messages = 0;
-    const auto previousSink = Diagnostics::setSink(&countLine);
+    DiagnosticLines diagnostics;
     const QSizeF image(1000, 1000);
     // Corner 3 slides along the line through corners 0 and 1, two drag steps.
     card.movePoint(3, {}, QPointF(250, 200), image, image);
     card.movePoint(3, {}, QPointF(260, 200), image, image);
-    Diagnostics::setSink(previousSink);
-
-    EXPECT_EQ(g_messages, 2);
+    EXPECT_EQ(DiagnosticLines::lines().size(), 2);
     EXPECT_EQ(matrixSpy.count(), 0);
     EXPECT_EQ(card.projectiveMatrix(), good);
     EXPECT_EQ(card.points()[3], QPointF(260, 200));
@@ -122,11 +96,9 @@ TEST(ReferenceTargetModel, degenerate_drag_keeps_the_previous_matrix)
 
 TEST(ReferenceTargetModel, a_degenerate_card_starts_with_the_identity)
 {
-    g_messages = 0;
-    const auto previousSink = Diagnostics::setSink(&countLine);
+    DiagnosticLines diagnostics;
     const ReferenceTargetModel card({QPointF(5, 5), QPointF(5, 5), QPointF(5, 5), QPointF(5, 5)},
                                     nullptr);
-    Diagnostics::setSink(previousSink);
     EXPECT_EQ(card.projectiveMatrix(), Matrix::identity());
-    EXPECT_EQ(g_messages, 1);
+    EXPECT_EQ(DiagnosticLines::lines().size(), 1);
 }
