@@ -45,38 +45,25 @@ const QString workedCard = QStringLiteral("100,200,400,210,420,400,90,380");
 
 } // namespace
 
-TEST(MeasureCommand, worked_card_measures_its_own_edges)
+// Guards the lengths the command prints: the card's own edges measure its nominal size, and
+// the corners are stored long edge first (edge 1 -> 2 is the longest of the second card).
+TEST(MeasureCommand, card_edges_measure_their_nominal_length)
 {
     const Outcome r = run({"measure", "--card", workedCard, "--segment", "100,200,400,210",
                            "--segment", "400,210,420,400", "--units", "metric"});
     ASSERT_EQ(r.exit, 0) << r.err.toStdString();
-    const QJsonObject json = r.json();
-    EXPECT_EQ(json["card"].toObject()["source"].toString(), "given");
-    EXPECT_EQ(json["card"].toObject()["points"].toArray().size(), 4);
-    const QJsonArray matrix = json["matrix"].toArray();
-    ASSERT_EQ(matrix.size(), 9);
-    EXPECT_DOUBLE_EQ(matrix[8].toDouble(), 1.0);
-    const QJsonArray segments = json["segments"].toArray();
+    EXPECT_EQ(r.json()["card"].toObject()["source"].toString(), "given");
+    const QJsonArray segments = r.json()["segments"].toArray();
     ASSERT_EQ(segments.size(), 2);
     EXPECT_NEAR(segments[0]["mm"].toDouble(), 85.725, 1e-9);
     EXPECT_EQ(segments[0]["text"].toString(), "86 mm");
     EXPECT_NEAR(segments[1]["mm"].toDouble(), 53.975, 1e-9);
-    EXPECT_EQ(segments[1]["text"].toString(), "54 mm");
 
-    const Outcome inches = run(
-        {"measure", "--card", workedCard, "--segment", "100,200,400,210", "--units", "imperial"});
-    EXPECT_EQ(inches.json()["segments"][0]["text"].toString(), "3.4 in");
-}
-
-TEST(MeasureCommand, card_corners_are_stored_long_edge_first)
-{
-    // Edge 1 -> 2 is the longest, so the card starts at its second corner.
-    const Outcome r = run({"measure", "--card", "0,0,100,0,100,200,0,200", "--segment",
-                           "100,0,100,200", "--units", "metric"});
-    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
-    const QJsonArray points = r.json()["card"].toObject()["points"].toArray();
-    EXPECT_EQ(points[0].toArray(), (QJsonArray{100, 0}));
-    EXPECT_NEAR(r.json()["segments"][0]["mm"].toDouble(), 85.725, 1e-9);
+    const Outcome tall = run({"measure", "--card", "0,0,100,0,100,200,0,200", "--segment",
+                              "100,0,100,200", "--units", "imperial"});
+    ASSERT_EQ(tall.exit, 0) << tall.err.toStdString();
+    EXPECT_EQ(tall.json()["card"].toObject()["points"][0].toArray(), (QJsonArray{100, 0}));
+    EXPECT_EQ(tall.json()["segments"][0]["text"].toString(), "3.4 in");
 }
 
 TEST(MeasureCommand, bad_numbers_and_degenerate_cards_are_refused)

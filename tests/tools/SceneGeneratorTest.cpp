@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
 
 namespace {
 
@@ -121,9 +120,10 @@ TEST(SceneGenerator, every_category_lays_out_a_measurable_scene)
 }
 
 // Guards the ground truth itself: corners must be where the card's straight edges meet, not
-// on the rounded corners, and the edges must lie on the lines between them to a small
-// fraction of a pixel, under perspective and rotation.
-TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
+// on the rounded corners, the edges must lie on the lines between them to a small fraction of
+// a pixel under perspective and rotation, and the object's ends must be where the drawn object
+// ends, or every length measured against them is off.
+TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
 {
     for (quint64 seed : {1, 2, 3}) {
         SCOPED_TRACE(seed);
@@ -132,6 +132,7 @@ TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
         sceneSpec.width = 1280;
         sceneSpec.height = 960;
         sceneSpec.category = SceneCategory::Rotation;
+        sceneSpec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
         sceneSpec.tiltDeg = 35.0;
         sceneSpec.cardWidthFraction = 0.45;
         sceneSpec.clean = true;
@@ -146,15 +147,13 @@ TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
             QPointF normal(along.y(), -along.x());
             if (QPointF::dotProduct(normal, (a + b) / 2 - centre) < 0)
                 normal = -normal;
-            // Fit a line through the measured edge, away from the rounded corners.
-            // Sampling between pixel centres wobbles by a few hundredths of a pixel; the fitted
-            // line averages that out.
+            // Fit a line through the measured edge, away from the rounded corners. Sampling
+            // between pixel centres wobbles by a few hundredths of a pixel; the fit averages it.
             double sumT = 0, sumO = 0, sumTT = 0, sumTO = 0;
             int n = 0;
             for (double t = 0.15; t <= 0.85; t += 0.01, ++n) {
                 const double off = crossing(s.image, a + t * (b - a), normal);
-                ASSERT_FALSE(std::isnan(off));
-                EXPECT_LT(std::abs(off), 0.1) << "edge " << i << " at t = " << t;
+                ASSERT_LT(std::abs(off), 0.1) << "edge " << i << " at t = " << t;
                 sumT += t;
                 sumO += off;
                 sumTT += t * t;
@@ -163,8 +162,7 @@ TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
             const double slope = (n * sumTO - sumT * sumO) / (n * sumTT - sumT * sumT);
             const double offset = (sumO - slope * sumT) / n;
             const QPointF p0 = a + offset * normal;
-            const QPointF p1 = b + (offset + slope) * normal;
-            fitted[i] = {p0, unit(p1 - p0)};
+            fitted[i] = {p0, unit(b + (offset + slope) * normal - p0)};
         }
         for (size_t i = 0; i < 4; ++i) {
             const QPointF corner = intersect(fitted[(i + 3) % 4], fitted[i]);
@@ -172,30 +170,9 @@ TEST(SceneGenerator, corners_are_the_intersections_of_the_straight_edges)
             // The true corner lies outside the rounded card: background there.
             EXPECT_LT(sample(s.image, s.card[i]), 10.0) << "corner " << i;
         }
-    }
-}
-
-// Guards the object's ground truth: its ends must be where the drawn object ends, or every
-// length measured against it is off.
-TEST(SceneGenerator, object_ends_are_where_the_object_ends)
-{
-    for (quint64 seed : {4, 5, 6}) {
-        SCOPED_TRACE(seed);
-        SceneSpec sceneSpec;
-        sceneSpec.seed = seed;
-        sceneSpec.width = 1280;
-        sceneSpec.height = 960;
-        sceneSpec.category = SceneCategory::Rotation;
-        sceneSpec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
-        sceneSpec.clean = true;
-        const Scene s = renderScene(sceneSpec);
         const QPointF axis = unit(s.objectTo - s.objectFrom);
-        // Sampling between pixel centres wobbles by a few hundredths of a pixel; a misplaced end
-        // is off by half a pixel or more.
         EXPECT_LT(std::abs(crossing(s.image, s.objectFrom, -axis)), 0.1);
         EXPECT_LT(std::abs(crossing(s.image, s.objectTo, axis)), 0.1);
-        EXPECT_NEAR(lengthThroughCard(s.card, s.cardFirstEdgeLong, s.objectFrom, s.objectTo),
-                    s.objectLengthMm, 1e-6 * s.objectLengthMm);
     }
 }
 
@@ -211,20 +188,19 @@ TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
     sceneSpec.cardCorners = std::array<QPointF, 4>{QPointF(100, 200), QPointF(532, 200),
                                                    QPointF(532, 472), QPointF(100, 472)};
     Scene s = renderScene(sceneSpec);
-    EXPECT_EQ(luminance(s.image, 99, 336), 0.0);
-    EXPECT_EQ(luminance(s.image, 100, 336), 255.0);
-    EXPECT_EQ(luminance(s.image, 531, 336), 255.0);
-    EXPECT_EQ(luminance(s.image, 532, 336), 0.0);
-    EXPECT_EQ(luminance(s.image, 300, 199), 0.0);
-    EXPECT_EQ(luminance(s.image, 300, 200), 255.0);
-    EXPECT_EQ(luminance(s.image, 300, 471), 255.0);
-    EXPECT_EQ(luminance(s.image, 300, 472), 0.0);
+    const struct
+    {
+        int x, y;
+        double luminance;
+    } pixels[] = {{99, 336, 0},  {100, 336, 255}, {531, 336, 255}, {532, 336, 0},
+                  {300, 199, 0}, {300, 200, 255}, {300, 471, 255}, {300, 472, 0}};
+    for (const auto &p : pixels)
+        EXPECT_EQ(luminance(s.image, p.x, p.y), p.luminance) << p.x << "," << p.y;
     EXPECT_EQ(s.card[0], QPointF(100, 200));
-    EXPECT_EQ(s.card[2], QPointF(532, 472));
 
     // Half a pixel further the edge runs through the pixel centres: half covered.
-    sceneSpec.cardCorners = std::array<QPointF, 4>{QPointF(100.5, 200), QPointF(532.5, 200),
-                                                   QPointF(532.5, 472), QPointF(100.5, 472)};
+    for (QPointF &corner : *sceneSpec.cardCorners)
+        corner.rx() += 0.5;
     s = renderScene(sceneSpec);
     EXPECT_NEAR(luminance(s.image, 100, 336), 127.5, 1.0);
     EXPECT_EQ(luminance(s.image, 101, 336), 255.0);
@@ -258,29 +234,6 @@ TEST(SceneFiles, ground_truth_survives_a_round_trip)
     EXPECT_FALSE(parseSceneTruth("{\"width\":4,\"height\":3,\"card\":[[1,2]]}", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(parseSceneTruth("not json"));
-}
-
-// Guards the labelled set the accuracy test runs on: every category, enough scenes with and
-// without a card, phone-sized and portrait frames.
-TEST(SceneGenerator, standard_set_covers_every_category)
-{
-    const auto set = standardSet();
-    int withCard = 0, without = 0, big = 0, portrait = 0;
-    std::set<SceneCategory> seen;
-    std::set<quint64> seeds;
-    for (const SceneSpec &s : set) {
-        seen.insert(s.category);
-        seeds.insert(s.seed);
-        (s.category == SceneCategory::NoCard ? without : withCard)++;
-        big += s.width * s.height >= 12'000'000;
-        portrait += s.height > s.width;
-    }
-    EXPECT_GE(withCard, 60);
-    EXPECT_GE(without, 8);
-    EXPECT_EQ(seen.size(), allSceneCategories.size());
-    EXPECT_EQ(seeds.size(), set.size());
-    EXPECT_GE(big, 1);
-    EXPECT_GE(portrait, 1);
 }
 
 // Guards the bundled photo against drifting from the generator and from the points where a
