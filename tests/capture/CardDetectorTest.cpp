@@ -1,7 +1,7 @@
 #include "capture/CardDetector.h"
 #include "capture/detector/SyntheticCard.h"
-
-#include <opencv2/imgproc.hpp>
+#include "core/Distance.h"
+#include "core/ProjectiveManager.h"
 
 #include <gtest/gtest.h>
 
@@ -61,29 +61,17 @@ QImage cardScene(QSize size, const Quad &corners, QColor table = QColor(90, 95, 
     return image;
 }
 
-// Length in millimetres of the plane segment a-b (millimetres on the card's plane), measured
-// in the picture through a homography from the given card corners.
+// Length of the plane segment a-b (mm) measured through a homography from the card corners.
 double measuredLength(const Quad &cardCorners, const SyntheticCard &plane, QPointF a, QPointF b)
 {
-    std::vector<cv::Point2f> src,
-        dst{{0, 0},
-            {float(SyntheticCard::cardWidthMm), 0},
-            {float(SyntheticCard::cardWidthMm), float(SyntheticCard::cardHeightMm)},
-            {0, float(SyntheticCard::cardHeightMm)}};
-    for (const auto &p : cardCorners)
-        src.emplace_back(float(p.x()), float(p.y()));
-    const cv::Mat h = cv::getPerspectiveTransform(src, dst);
-    std::vector<cv::Point2f> in{{float(plane.map(a).x()), float(plane.map(a).y())},
-                                {float(plane.map(b).x()), float(plane.map(b).y())}},
-        out;
-    cv::perspectiveTransform(in, out, h);
-    return cv::norm(out[0] - out[1]);
+    Distance d{plane.map(a), plane.map(b), 0};
+    d.recalculate(*ProjectiveManager::shared().projectiveMatrix(cardCorners));
+    return d.distance;
 }
 
 } // namespace
 
-// Guards against corners taken on the rounded arcs: the classic contour approximation puts
-// them tens of pixels inside on a large card and every length comes out about 2 % long.
+// Guards against corners taken on the rounded arcs, which makes every length about 2 % long.
 TEST(CardDetector, cornersAreWhereTheStraightEdgesMeetNotOnTheArcs)
 {
     const QSize size(3000, 2250);
@@ -97,9 +85,7 @@ TEST(CardDetector, cornersAreWhereTheStraightEdgesMeetNotOnTheArcs)
     EXPECT_LT(std::abs(length / 150 - 1), 0.001) << length << " mm";
 }
 
-// Guards the coordinate conventions: continuous coordinates (pixel centres at +0.5) and the
-// y-up system with corners named as they appear on screen after the flip (top corners have
-// the larger y).
+// Guards continuous coordinates (pixel centres at +0.5) and corner naming after the y flip.
 TEST(CardDetector, reportsContinuousYUpCoordinatesOfAnAxisAlignedCard)
 {
     const QSize size(1600, 1200);
@@ -116,8 +102,7 @@ TEST(CardDetector, reportsContinuousYUpCoordinatesOfAnAxisAlignedCard)
     }
 }
 
-// Guards corner naming under rotation: whatever the card's angle, topLeft is the corner with
-// the smallest x + y on screen and the names run clockwise.
+// Guards corner naming under rotation: topLeft has the smallest x + y, names run clockwise.
 TEST(CardDetector, namesCornersConsistentlyAtEveryAngle)
 {
     const QSize size(1280, 960);
@@ -136,8 +121,7 @@ TEST(CardDetector, namesCornersConsistentlyAtEveryAngle)
     }
 }
 
-// Guards the choice among several quadrilaterals: a larger A4 sheet must not win over the
-// card, and a picture with no card-shaped quadrilateral gives nothing rather than the sheet.
+// Guards against an A4 sheet or wood grain taken for the card.
 TEST(CardDetector, prefersTheCardShapeAndReportsNothingWithoutOne)
 {
     const QSize size(1920, 1080);
@@ -165,8 +149,7 @@ TEST(CardDetector, prefersTheCardShapeAndReportsNothingWithoutOne)
     EXPECT_TRUE(detector.features(grain).empty()) << "wood grain taken for a card";
 }
 
-// Guards the input formats: grey, alpha, 24-bit and odd sizes must find the same corners as
-// the 32-bit frame, not read past a row or mistake the stride.
+// Guards grey, alpha, 24/64-bit and odd-sized pictures against stride and row-end mistakes.
 TEST(CardDetector, handlesGreyAlphaAndOddSizedPictures)
 {
     const QSize size(1279, 957);

@@ -13,8 +13,7 @@
 #include <utility>
 #include <vector>
 
-// Plays the capture platform: each step answers as the test set it up, and every call is
-// logged with the thread it ran on.
+// Plays the capture platform as set up; logs every call with its thread.
 class FakeCameraPlatform final : public CameraPlatform
 {
 public:

@@ -37,11 +37,6 @@ private:
     std::vector<int> m_values;
 };
 
-bool waitFor(const std::function<bool()> &done)
-{
-    return QTest::qWaitFor(done, 5000);
-}
-
 std::vector<int> upTo(int count)
 {
     std::vector<int> values(size_t(count), 0);
@@ -51,8 +46,7 @@ std::vector<int> upTo(int count)
 
 } // namespace
 
-// Guards against items overtaking each other or running on two threads at once: the session
-// queue's configuration must finish before the session starts.
+// Guards against items overtaking each other (delayed ones too) or running on two threads.
 TEST(SerialQueue, runs_items_one_at_a_time_in_order_on_one_worker_thread)
 {
     SerialQueue queue(QStringLiteral("org.mirrel.test.fifo"));
@@ -73,15 +67,22 @@ TEST(SerialQueue, runs_items_one_at_a_time_in_order_on_one_worker_thread)
             running.fetch_sub(1);
         });
     }
-    ASSERT_TRUE(waitFor([&] { return order.size() == count; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == count; }));
     EXPECT_EQ(order.values(), upTo(count));
     EXPECT_FALSE(overlapped);
     EXPECT_TRUE(onQueue);
     EXPECT_NE(worker.load(), QThread::currentThread());
+
+    // A delayed item neither runs early nor blocks the items queued after it.
+    Recorder delayed;
+    queue.asyncAfter(300ms, [&] { delayed.add(2); });
+    queue.asyncAfter(100ms, [&] { delayed.add(1); });
+    queue.async([&] { delayed.add(0); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delayed.size() == 3; }));
+    EXPECT_EQ(delayed.values(), upTo(3));
 }
 
-// Guards against a suspension being undone by the first resume, and against items (queued
-// or coming due) slipping through while the access question is open.
+// Guards nested suspension and items (queued or coming due) slipping through it.
 TEST(SerialQueue, suspension_nests_and_holds_queued_and_delayed_items)
 {
     SerialQueue queue(QStringLiteral("org.mirrel.test.suspend"));
@@ -99,7 +100,7 @@ TEST(SerialQueue, suspension_nests_and_holds_queued_and_delayed_items)
     EXPECT_EQ(order.size(), 0u) << "one resume undid two suspensions";
 
     queue.resume();
-    ASSERT_TRUE(waitFor([&] { return order.size() == 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 3; }));
     // The delayed item came due while suspended, after 1 and 3 had been queued.
     EXPECT_EQ(order.values(), (std::vector<int>{1, 3, 2}));
 
@@ -109,27 +110,14 @@ TEST(SerialQueue, suspension_nests_and_holds_queued_and_delayed_items)
         order.add(4);
     });
     queue.async([&] { order.add(5); });
-    ASSERT_TRUE(waitFor([&] { return order.size() == 4; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 4; }));
     QTest::qWait(100);
     EXPECT_EQ(order.size(), 4u);
     std::thread([&] { queue.resume(); }).join(); // resumed from another thread
-    ASSERT_TRUE(waitFor([&] { return order.size() == 5; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 5; }));
 }
 
-// Guards against a delayed item running early or blocking the items queued after it.
-TEST(SerialQueue, delayed_items_wait_without_blocking_the_queue)
-{
-    SerialQueue queue(QStringLiteral("org.mirrel.test.delay"));
-    Recorder order;
-    queue.asyncAfter(300ms, [&] { order.add(2); });
-    queue.asyncAfter(100ms, [&] { order.add(1); });
-    queue.async([&] { order.add(0); });
-    ASSERT_TRUE(waitFor([&] { return order.size() == 3; }));
-    EXPECT_EQ(order.values(), upTo(3));
-}
-
-// Guards against frames and errors being published off the GUI thread, and against a main
-// queue item touching an object that was destroyed meanwhile.
+// Guards main-queue items off the GUI thread or touching a destroyed context.
 TEST(SerialQueue, main_queue_runs_on_the_gui_thread_and_skips_dead_contexts)
 {
     SerialQueue &main = SerialQueue::main();
@@ -147,7 +135,7 @@ TEST(SerialQueue, main_queue_runs_on_the_gui_thread_and_skips_dead_contexts)
             });
         }
     });
-    ASSERT_TRUE(waitFor([&] { return order.size() == 100; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 100; }));
     EXPECT_EQ(order.values(), upTo(100));
     EXPECT_TRUE(allOnGui);
 
@@ -157,16 +145,15 @@ TEST(SerialQueue, main_queue_runs_on_the_gui_thread_and_skips_dead_contexts)
     delete context;
     bool after = false;
     main.async([&] { after = true; });
-    ASSERT_TRUE(waitFor([&] { return after; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return after; }));
     EXPECT_FALSE(ran);
 
     bool delayed = false;
     main.asyncAfter(50ms, [&] { delayed = QThread::currentThread() == qApp->thread(); });
-    ASSERT_TRUE(waitFor([&] { return delayed; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delayed; }));
 }
 
-// Guards against a hang or a late item touching freed memory when a queue is destroyed with
-// work queued, delayed, suspended or running, or from inside its own item.
+// Guards against a hang or use-after-free when a queue is destroyed with work pending.
 TEST(SerialQueue, shutdown_drops_waiting_work_and_waits_for_the_running_item)
 {
     std::atomic<int> ran{0};
@@ -202,11 +189,10 @@ TEST(SerialQueue, shutdown_drops_waiting_work_and_waits_for_the_running_item)
         delete self;
         done = true;
     });
-    ASSERT_TRUE(waitFor([&] { return done.load(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.load(); }));
 }
 
-// Guards against a lock held across an item: work that enqueues more work on its own queue,
-// or bounces between two queues, must not deadlock.
+// Guards against a deadlock when an item enqueues onto its own or another queue.
 TEST(SerialQueue, items_can_enqueue_onto_their_own_and_other_queues)
 {
     SerialQueue a(QStringLiteral("org.mirrel.test.a"));
@@ -222,5 +208,5 @@ TEST(SerialQueue, items_can_enqueue_onto_their_own_and_other_queues)
             a.async([] {});
     };
     a.async(ping);
-    ASSERT_TRUE(waitFor([&] { return hops.load() == 200; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hops.load() == 200; }));
 }

@@ -2,11 +2,7 @@ mirrel_add_test(capture_serial_queue_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/SerialQueueTest.cpp
   LIBS mirrel_capture
   LABELS capture TIMEOUT 60)
-mirrel_add_test(capture_camera_manager_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CameraManagerTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeCameraPlatform.h
+mirrel_add_test(capture_camera_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CameraTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeCameraPlatform.h
   LIBS mirrel_capture
-  LABELS capture TIMEOUT 120)
-mirrel_add_test(capture_frame_manager_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/FrameManagerTest.cpp ${CMAKE_CURRENT_LIST_DIR}/FakeCameraPlatform.h
-  LIBS mirrel_capture
-  LABELS capture TIMEOUT 120)
+  LABELS capture TIMEOUT 180)
