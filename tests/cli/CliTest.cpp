@@ -37,16 +37,16 @@ void expectRefused(const Outcome &r, int exit, const char *needle = "")
     EXPECT_TRUE(lines.last().startsWith("mirrel-measure: ")) << r.err.toStdString();
     EXPECT_TRUE(lines.last().contains(needle)) << r.err.toStdString();
     EXPECT_LE(lines.size(), 2) << r.err.toStdString();
-    if (lines.size() == 2)
+    if (lines.size() == 2) {
         EXPECT_TRUE(lines.first().startsWith("Could not get ")) << r.err.toStdString();
+    }
 }
 
 const QString workedCard = QStringLiteral("100,200,400,210,420,400,90,380");
 
 } // namespace
 
-// Guards the lengths the command prints: the card's own edges measure its nominal size, and
-// the corners are stored long edge first (edge 1 -> 2 is the longest of the second card).
+// Guards the printed lengths and the long-edge-first corner order.
 TEST(MeasureCommand, card_edges_measure_their_nominal_length)
 {
     const Outcome r = run({"measure", "--card", workedCard, "--segment", "100,200,400,210",
@@ -84,8 +84,7 @@ TEST(MeasureCommand, bad_numbers_and_degenerate_cards_are_refused)
     expectRefused(run({"frobnicate"}), 2, "unknown command");
     expectRefused(run({}), 2);
 
-    // Corners 0, 1 and 3 on one line; coincident corners; corner 2 on the line through 1 and
-    // 3 (the calculator gives a matrix, but it sends the card to infinity).
+    // Collinear, coincident, and a corner sending the card to infinity.
     for (const char *card :
          {"0,0,10,0,5,5,20,0", "5,5,5,5,40,30,0,30", "0,0,100,0,50,50,0,100", "7,7,7,7,7,7,7,7"})
         expectRefused(run(QStringList{"measure", "--card", card} + segment), 3,

@@ -1,5 +1,4 @@
-// Counts heap allocations around the projection: it runs on every step of a corner drag and
-// must not allocate on success.
+// The projection runs on every step of a corner drag and must not allocate on success.
 #include "core/Calculator.h"
 #include "core/ProjectiveManager.h"
 

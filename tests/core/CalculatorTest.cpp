@@ -88,8 +88,7 @@ TEST(Calculator, inverse_threshold_is_absolute_and_exactly_at_1e_minus_7)
     EXPECT_TRUE(std::isnan(nanInverse->m22));
 }
 
-// Guards a degenerate card (collinear or coincident corners): no matrix and exactly one
-// message naming the broken side; q is broken too in the first case, but p is checked first.
+// Guards a degenerate card: no matrix and one message naming the side (p is checked first).
 TEST(Calculator, degenerate_quadrilaterals_fail_with_exactly_one_message)
 {
     const Quad collinear{QPointF(0, 0), QPointF(10, 10), QPointF(5, 20), QPointF(20, 20)};

@@ -7,9 +7,7 @@
 
 using Units = Storage::UnitSystem;
 
-// Guards rounding at the unit edges: no switch to metres or feet for long lengths, no
-// thousands separators, half-way cases rounded to even from the exact binary value as printf
-// does, and non-finite lengths printed as printf does with the unit kept.
+// Guards rounding at unit edges (half to even, as printf does) and non-finite lengths.
 TEST(DistanceFormatter, rounds_at_the_unit_edges)
 {
     const struct

@@ -39,8 +39,7 @@ TEST(ReferenceTargetModel, corner_order_puts_a_long_edge_first)
     EXPECT_NEAR(corner1.x(), 85.725, 1e-9);
     EXPECT_NEAR(corner1.y(), 0, 1e-9);
 
-    // A card upright in a portrait photo as a detector names it (top-left, top-right,
-    // bottom-right, bottom-left): stored from its top-right corner down its long right edge.
+    // An upright card as the detector names it starts at its top-right corner.
     const ReferenceTargetModel upright(
         {QPointF(1000, 1000), QPointF(1540, 1010), QPointF(1530, 1860), QPointF(995, 1850)},
         nullptr);

@@ -24,8 +24,7 @@ const QLocale british(QLocale::English, QLocale::UnitedKingdom);
 
 } // namespace
 
-// Guards lost settings: the unit and the tutorial flag come back after a restart, the
-// settings screen's visibility never does.
+// Guards lost settings; the settings screen's visibility is never stored.
 TEST(Storage, settings_survive_a_restart)
 {
     QTemporaryDir dir;
@@ -45,41 +44,25 @@ TEST(Storage, settings_survive_a_restart)
     EXPECT_FALSE(restarted.showSettings());
 }
 
+// Guards a unit stored by merely reading it, and a stored unit losing to the locale.
 TEST(Storage, locale_decides_only_while_nothing_is_stored)
 {
     QTemporaryDir dir;
     UserDefaults defaults(dir.filePath("Mirrel.conf"));
+    const auto unitsIn = [&](const QLocale &locale) {
+        LocaleScope scope(locale);
+        return Storage(defaults).unitSystem();
+    };
+    EXPECT_EQ(unitsIn(german), Units::metric);
+    EXPECT_EQ(unitsIn(american), Units::imperial);
+    EXPECT_EQ(unitsIn(british), Units::imperial);
+    EXPECT_FALSE(QFile::exists(dir.filePath("Mirrel.conf")));
     {
+        // Picking the unit the locale would give still stores it.
         LocaleScope scope(german);
-        Storage storage(defaults);
-        EXPECT_EQ(storage.unitSystem(), Units::metric);
-        // Reading wrote nothing: the next launch asks the locale again.
-        EXPECT_FALSE(QFile::exists(dir.filePath("Mirrel.conf")));
+        Storage(defaults).setUnitSystem(Units::metric);
     }
-    {
-        LocaleScope scope(american);
-        EXPECT_EQ(Storage(defaults).unitSystem(), Units::imperial);
-    }
-    {
-        LocaleScope scope(british);
-        EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::imperial);
-    }
-    {
-        // Picking the unit the locale would give still stores it; the stored value then wins.
-        LocaleScope scope(german);
-        Storage storage(defaults);
-        storage.setUnitSystem(Units::metric);
-        EXPECT_TRUE(QFile::exists(dir.filePath("Mirrel.conf")));
-    }
-    {
-        LocaleScope scope(american);
-        EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::metric);
-    }
-    {
-        LocaleScope scope(german);
-        defaults.setBool(Storage::metricUnitKey, false);
-        EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::imperial);
-    }
+    EXPECT_EQ(unitsIn(american), Units::metric);
 }
 
 TEST(Storage, unwritable_settings_keep_the_choice_for_the_run)
@@ -93,8 +76,7 @@ TEST(Storage, unwritable_settings_keep_the_choice_for_the_run)
     QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadUser);
     bool seeded = true;
     if (QFile(file).open(QIODevice::WriteOnly | QIODevice::Append)) {
-        // Root writes read-only files; a settings path below a plain file cannot be written
-        // by anyone.
+        // Root writes read-only files: use a path below a plain file instead.
         QFile blocker(dir.filePath("blocker"));
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
         file = dir.filePath("blocker/Mirrel.conf");
@@ -107,8 +89,10 @@ TEST(Storage, unwritable_settings_keep_the_choice_for_the_run)
     EXPECT_EQ(storage.unitSystem(), Units::imperial);
     EXPECT_EQ(Storage::storedUnitSystem(defaults), Units::imperial);
     EXPECT_FALSE(defaults.setBool(Storage::tutorialSeenKey, true));
-    if (seeded) // the file itself is untouched
+    // The file itself is untouched.
+    if (seeded) {
         EXPECT_TRUE(QSettings(file, QSettings::IniFormat).value(Storage::metricUnitKey).toBool());
+    }
 }
 
 TEST(UserDefaults, launch_argument_pairs_override_for_the_run_only)

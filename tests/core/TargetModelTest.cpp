@@ -121,8 +121,7 @@ TEST(TargetModel, touch_maps_through_the_aspect_fill_of_the_photo)
     EXPECT_NEAR(TargetModel::imagePoint(QPointF(0, 384), image, QSizeF(1024, 768)).x(), 0, 1e-9);
 }
 
-// Guards the dragged corner's guide lines: a rectangle corner joins its two cyclic
-// neighbours (wrapping at both ends), a line's end only the other end, listed once.
+// Guards the dragged corner's guide lines: cyclic neighbours, listed once for a line.
 TEST(TargetModel, neighbours_wrap_around_and_a_line_has_one)
 {
     RectangleTargetModel rectangle(300, 400, false, nullptr);
