@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-// The banner looks its text up by these keys; a wrong one shows the raw key to the user. The
-// main button runs live -> confirm (never recorded as found) -> add -> toggle; export stays.
+// Guards the hint keys (a wrong one shows the raw key) and the main button's path.
 TEST(CameraState, hint_keys_and_the_main_buttons_path)
 {
     using S = CameraState;

@@ -41,8 +41,7 @@ struct AddingTargets : SessionRig
 
 } // namespace
 
-// Guards a target added while there is a picture but no card: it must keep its placeholder
-// length instead of being measured through a stale matrix; without a picture nothing is added.
+// Guards a target measured through a stale matrix when there is no card.
 TEST(MeasurementActions, targets_without_a_card_are_not_measured)
 {
     SessionRig rig;
@@ -88,8 +87,7 @@ TEST(MeasurementActions, the_card_comes_from_the_detected_corners_or_the_default
               RectangleTargetModel::defaultQuadrilateral(frameSize.width(), frameSize.height()));
 }
 
-// Guards a new target shown with its placeholder length until the next matrix change, and a
-// context button acting on the wrong target.
+// Guards placeholder lengths on new targets and context buttons acting on the wrong target.
 TEST(MeasurementActions, added_targets_are_selected_measured_and_removable)
 {
     AddingTargets rig;
@@ -120,8 +118,7 @@ TEST(MeasurementActions, added_targets_are_selected_measured_and_removable)
     EXPECT_EQ(rig.model.cameraState(), CameraState::addTarget(true));
 }
 
-// Guards the export: nothing drawn selected, one share per press, and the second save must
-// start over with a live preview rather than keep showing the frozen picture.
+// Guards the export and the return to a live preview.
 TEST(MeasurementActions, saving_exports_then_returns_to_a_live_empty_preview)
 {
     AddingTargets rig;

@@ -8,8 +8,7 @@
 
 #include <memory>
 
-// The measurement screen is written in QML: every value the banner, the bar and the frame view
-// bind to, and every action they call, must be reachable from there.
+// Every value and action the measurement screen's QML uses must be reachable from there.
 TEST(SessionInQml, the_screen_can_bind_to_the_session_and_call_its_actions)
 {
     SessionRig rig;

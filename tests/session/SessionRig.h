@@ -16,9 +16,7 @@
 
 #include <memory>
 
-// The capture layer of a test-frame run with its own instances, so each test starts from a
-// fresh session, processor and frame manager. testImage is what the frame manager publishes
-// half a second after it is created; a missing one publishes nothing.
+// A fresh capture layer of a test-frame run; testImage is published half a second in.
 struct SessionRig
 {
     explicit SessionRig(const QString &testImage = QStringLiteral(":/no-test-frame"))
@@ -28,8 +26,7 @@ struct SessionRig
     {
     }
 
-    // Publishes one frame the way a camera frame travels (from the video output queue to the
-    // main thread) and waits until the session has published it.
+    // Publishes a frame as the camera would and waits until the session has it.
     [[nodiscard]] bool deliverAndWait(const QImage &image)
     {
         int published = 0;

@@ -10,8 +10,7 @@
 
 #include <cmath>
 
-// These run in a user-interface test run (the process argument "isUITest"), where the frame
-// manager publishes the bundled test scene and a new line lies on its object.
+// Runs with the argument "isUITest": the bundled scene is published, a new line lies on it.
 
 namespace {
 
@@ -24,8 +23,7 @@ QString sceneFile(const QString &name)
     return qEnvironmentVariable("MIRREL_SOURCE_DIR") + QStringLiteral("/resources/") + name;
 }
 
-// Where an image point shows in a phone-shaped view that fills itself with the picture: the
-// inverse of the mapping that movePoint applies.
+// Where an image point shows in an aspect-filled view: the inverse of movePoint's mapping.
 QPointF viewPoint(QPointF image, QSizeF imageSize, QSizeF viewSize)
 {
     const double s =
@@ -40,34 +38,21 @@ void expectNear(QPointF actual, QPointF expected, double tolerance)
     EXPECT_NEAR(actual.y(), expected.y(), tolerance);
 }
 
-// From launch to the confirmation step: the test scene arrives, its card is detected and
-// becomes the reference card.
-class BundledScene : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (!Session::shared().isUITest())
-            GTEST_SKIP() << "needs the process argument isUITest";
-        QFile json(sceneFile(QStringLiteral("test.json")));
-        ASSERT_TRUE(json.open(QIODevice::ReadOnly)) << "the test scene's test.json is missing";
-        const auto parsed = parseSceneTruth(json.readAll());
-        ASSERT_TRUE(parsed);
-        truth = parsed->scene;
-        rig = std::make_unique<SessionRig>(sceneFile(QStringLiteral("test.jpg")));
-        ASSERT_TRUE(QTest::qWaitFor([this] { return rig->model.frame().has_value(); }, 10000))
-            << "the test frame never arrived";
-    }
-
-    Scene truth;
-    std::unique_ptr<SessionRig> rig;
-};
-
 } // namespace
 
-TEST_F(BundledScene, UITest_a_whole_measurement_of_the_bundled_object)
+TEST(WholeMeasurement, UITest_a_whole_measurement_of_the_bundled_object)
 {
-    CameraViewModel &model = rig->model;
+    if (!Session::shared().isUITest())
+        GTEST_SKIP() << "needs the process argument isUITest";
+    QFile json(sceneFile(QStringLiteral("test.json")));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly)) << "the test scene's test.json is missing";
+    const auto parsed = parseSceneTruth(json.readAll());
+    ASSERT_TRUE(parsed);
+    const Scene &truth = parsed->scene;
+    SessionRig rig(sceneFile(QStringLiteral("test.jpg")));
+    CameraViewModel &model = rig.model;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.frame().has_value(); }, 10000))
+        << "the test frame never arrived";
     MeasurementActions actions(&model);
     const FrameOutput first = *model.frame();
     const QSizeF imageSize = first.image().size();
@@ -137,7 +122,7 @@ TEST_F(BundledScene, UITest_a_whole_measurement_of_the_bundled_object)
     const QImage live =
         cardPicture(QSize(1920, 1080), QPolygonF{QPointF(702.52, 351.58), QPointF(1241.2, 389.25),
                                                  QPointF(1217.48, 728.42), QPointF(678.8, 690.75)});
-    ASSERT_TRUE(rig->deliverAndWait(live));
+    ASSERT_TRUE(rig.deliverAndWait(live));
     EXPECT_EQ(model.frame()->image().cacheKey(), live.cacheKey());
     EXPECT_TRUE(model.frame()->points()) << "live frames are not searched again";
 }

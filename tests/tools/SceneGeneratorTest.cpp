@@ -33,8 +33,7 @@ QPointF unit(QPointF v)
     return v / std::hypot(v.x(), v.y());
 }
 
-// Where the profile across the edge through p (along the outward normal n) crosses half
-// brightness, as a signed offset from p in pixels.
+// Signed offset from p along n where the profile crosses half brightness.
 double crossing(const QImage &img, QPointF p, QPointF n)
 {
     double previous = sample(img, p - 4.0 * n);
@@ -68,15 +67,10 @@ double distance(QPointF a, QPointF b)
 
 } // namespace
 
-// Guards against rendering that depends on anything but the seed (uninitialised memory,
-// global random state, thread timing): the tuning set would shift under the detector.
+// Guards against rendering that depends on anything but the seed.
 TEST(SceneGenerator, same_seed_renders_the_same_bytes)
 {
-    SceneSpec sceneSpec;
-    sceneSpec.seed = 77;
-    sceneSpec.width = 640;
-    sceneSpec.height = 480;
-    sceneSpec.category = SceneCategory::Noise;
+    SceneSpec sceneSpec{.seed = 77, .width = 640, .height = 480, .category = SceneCategory::Noise};
     const Scene a = renderScene(sceneSpec);
     const Scene b = renderScene(sceneSpec);
     ASSERT_FALSE(a.image.isNull());
@@ -86,17 +80,12 @@ TEST(SceneGenerator, same_seed_renders_the_same_bytes)
     EXPECT_NE(renderScene(sceneSpec).image, a.image);
 }
 
-// Guards against a category whose layout never fits (the generator then returns a blank
-// frame) and against ground truth outside the picture or measured inconsistently.
+// Guards against a category that never fits and ground truth outside the picture.
 TEST(SceneGenerator, every_category_lays_out_a_measurable_scene)
 {
     for (SceneCategory category : allSceneCategories) {
         SCOPED_TRACE(sceneCategoryName(category).toStdString());
-        SceneSpec sceneSpec;
-        sceneSpec.seed = 5;
-        sceneSpec.width = 480;
-        sceneSpec.height = 360;
-        sceneSpec.category = category;
+        const SceneSpec sceneSpec{.seed = 5, .width = 480, .height = 360, .category = category};
         const Scene s = renderScene(sceneSpec);
         EXPECT_EQ(s.hasCard, category != SceneCategory::NoCard);
         EXPECT_GT(s.objectLengthMm, 100.0);
@@ -119,24 +108,20 @@ TEST(SceneGenerator, every_category_lays_out_a_measurable_scene)
     }
 }
 
-// Guards the ground truth itself: corners must be where the card's straight edges meet, not
-// on the rounded corners, the edges must lie on the lines between them to a small fraction of
-// a pixel under perspective and rotation, and the object's ends must be where the drawn object
-// ends, or every length measured against them is off.
+// Guards the ground truth: corners where the straight edges meet, object ends where drawn.
 TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
 {
     for (quint64 seed : {1, 2, 3}) {
         SCOPED_TRACE(seed);
-        SceneSpec sceneSpec;
-        sceneSpec.seed = seed;
-        sceneSpec.width = 1280;
-        sceneSpec.height = 960;
-        sceneSpec.category = SceneCategory::Rotation;
-        sceneSpec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
-        sceneSpec.tiltDeg = 35.0;
-        sceneSpec.cardWidthFraction = 0.45;
-        sceneSpec.clean = true;
-        const Scene s = renderScene(sceneSpec);
+        // A ruler has flat ends across its whole width.
+        const Scene s = renderScene({.seed = seed,
+                                     .width = 1280,
+                                     .height = 960,
+                                     .category = SceneCategory::Rotation,
+                                     .tiltDeg = 35.0,
+                                     .cardWidthFraction = 0.45,
+                                     .objectKind = SceneObjectKind::Ruler,
+                                     .clean = true});
         QPointF centre;
         for (const QPointF &p : s.card)
             centre += p / 4.0;
@@ -147,8 +132,7 @@ TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
             QPointF normal(along.y(), -along.x());
             if (QPointF::dotProduct(normal, (a + b) / 2 - centre) < 0)
                 normal = -normal;
-            // Fit a line through the measured edge, away from the rounded corners. Sampling
-            // between pixel centres wobbles by a few hundredths of a pixel; the fit averages it.
+            // A fitted line averages the wobble of sampling between pixel centres.
             double sumT = 0, sumO = 0, sumTT = 0, sumTO = 0;
             int n = 0;
             for (double t = 0.15; t <= 0.85; t += 0.01, ++n) {
@@ -176,9 +160,7 @@ TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
     }
 }
 
-// Guards the coordinate convention: (0, 0) is the corner of the top-left pixel and pixel
-// centres sit at +0.5. An edge on a whole number falls between two pixels; with the
-// OpenCV convention (centres on whole numbers) both would come out half grey.
+// Guards the convention that pixel centres sit at +0.5 (not OpenCV's whole numbers).
 TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
 {
     SceneSpec sceneSpec;
@@ -206,16 +188,11 @@ TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
     EXPECT_EQ(luminance(s.image, 101, 336), 255.0);
 }
 
-// Guards the ground-truth files: a lost or rounded field would silently shift every corner
-// that a later run reads back.
+// Guards the ground-truth files against a lost or rounded field.
 TEST(SceneFiles, ground_truth_survives_a_round_trip)
 {
-    SceneSpec sceneSpec;
-    sceneSpec.seed = 9;
-    sceneSpec.width = 400;
-    sceneSpec.height = 300;
-    sceneSpec.category = SceneCategory::Rotation;
-    const Scene s = renderScene(sceneSpec);
+    const Scene s =
+        renderScene({.seed = 9, .width = 400, .height = 300, .category = SceneCategory::Rotation});
     QString error;
     const auto back = parseSceneTruth(sceneTruthJson(s), &error);
     ASSERT_TRUE(back) << error.toStdString();
@@ -236,8 +213,7 @@ TEST(SceneFiles, ground_truth_survives_a_round_trip)
     EXPECT_FALSE(parseSceneTruth("not json"));
 }
 
-// Guards the bundled photo against drifting from the generator and from the points where a
-// user-interface test run places its line.
+// Guards the bundled photo against drifting from the generator and the test-run line.
 TEST(BundledTestScene, matches_the_generator)
 {
     const QString dir = qEnvironmentVariable("MIRREL_SOURCE_DIR") + QStringLiteral("/resources/");
