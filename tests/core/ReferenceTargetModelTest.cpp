@@ -39,13 +39,6 @@ TEST(ReferenceTargetModel, corner_order_puts_a_long_edge_first)
     EXPECT_NEAR(corner1.x(), 85.725, 1e-9);
     EXPECT_NEAR(corner1.y(), 0, 1e-9);
 
-    // An upright card as the detector names it starts at its top-right corner.
-    const ReferenceTargetModel upright(
-        {QPointF(1000, 1000), QPointF(1540, 1010), QPointF(1530, 1860), QPointF(995, 1850)},
-        nullptr);
-    EXPECT_EQ(upright.points()[0], QPointF(1540, 1010));
-    EXPECT_EQ(upright.points()[1], QPointF(1530, 1860));
-
     // Landscape card: already in order.
     const QList<QPointF> wide{QPointF(10, 10), QPointF(300, 20), QPointF(290, 200),
                               QPointF(5, 190)};
