@@ -145,6 +145,7 @@ void CandidateFinder::addUnions(std::vector<Candidate> &out)
 void CandidateFinder::forEachLevel(const std::function<void()> &visit)
 {
     double previousHigh = -1;
+    m_levels = 0;
     for (const Level &level : kLevels) {
         const double high = std::max(level.high, 5.0 * m_noise);
         const double low = std::max(level.low, 3.0 * m_noise);
@@ -157,6 +158,8 @@ void CandidateFinder::forEachLevel(const std::function<void()> &visit)
         m_contours.clear();
         cv::findContours(m_closed, m_contours, cv::RETR_LIST, cv::CHAIN_APPROX_SIMPLE);
         visit();
+        // Kept for the segment route; the swap hands the previous frame's storage back.
+        std::swap(m_contours, m_levelContours[m_levels++]);
     }
 }
 
@@ -424,19 +427,19 @@ void CandidateFinder::findSegmentQuads(std::vector<Candidate> &out, cv::Size2d s
                                        double maxAspectError,
                                        const std::function<double(const quad::Corners &)> &aspect)
 {
-    // Straight pieces of outline, longest first: a card whose outline merges with wood grain
-    // or a finger never closes into one contour, but its four edges still show as segments.
-    // The outlines are traced again rather than kept from find(): most frames never get here.
+    // Straight pieces of outline: a card whose outline merges with wood grain or a finger
+    // never closes into one contour, but its four edges still show as segments. The outlines
+    // are find()'s, level by level.
     out.clear();
     m_segments.clear();
     if (m_dx.empty())
         return;
-    forEachLevel([&] {
-        for (const auto &contour : m_contours) {
+    for (size_t level = 0; level < m_levels; ++level) {
+        for (const auto &contour : m_levelContours[level]) {
             if (contour.size() >= 4)
                 collectSegments(contour);
         }
-    });
+    }
     // Wood grain and other texture give long but faint straight lines; a card's edges are
     // shorter on a small card, but crisp.
     for (auto &sg : m_segments)

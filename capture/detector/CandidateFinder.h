@@ -4,6 +4,7 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include <array>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -83,6 +84,8 @@ private:
     cv::Mat m_edges;
     cv::Mat m_closed;
     std::vector<std::vector<cv::Point>> m_contours;
+    std::array<std::vector<std::vector<cv::Point>>, 3> m_levelContours; // one per contrast level
+    size_t m_levels = 0;
     std::vector<cv::Point> m_hull;
     std::vector<cv::Point> m_poly;
     std::vector<int> m_magnitudes;
