@@ -65,7 +65,7 @@ double distance(QPointF a, QPointF b)
     return std::hypot(a.x() - b.x(), a.y() - b.y());
 }
 
-SceneSpec spec(quint64 seed, int width, int height, SceneCategory category)
+SceneSpec sceneOf(quint64 seed, int width, int height, SceneCategory category)
 {
     SceneSpec sceneSpec;
     sceneSpec.seed = seed;
@@ -80,7 +80,7 @@ SceneSpec spec(quint64 seed, int width, int height, SceneCategory category)
 // Guards against rendering that depends on anything but the seed.
 TEST(SceneGenerator, same_seed_renders_the_same_bytes)
 {
-    SceneSpec sceneSpec = spec(77, 640, 480, SceneCategory::Noise);
+    SceneSpec sceneSpec = sceneOf(77, 640, 480, SceneCategory::Noise);
     const Scene a = renderScene(sceneSpec);
     const Scene b = renderScene(sceneSpec);
     ASSERT_FALSE(a.image.isNull());
@@ -96,7 +96,7 @@ TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
 {
     for (quint64 seed : {1, 2, 3}) {
         SCOPED_TRACE(seed);
-        SceneSpec sceneSpec = spec(seed, 1280, 960, SceneCategory::Rotation);
+        SceneSpec sceneSpec = sceneOf(seed, 1280, 960, SceneCategory::Rotation);
         sceneSpec.tiltDeg = 35.0;
         sceneSpec.cardWidthFraction = 0.45;
         sceneSpec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
@@ -173,7 +173,7 @@ TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
 // Guards the ground-truth files against a lost or rounded field.
 TEST(SceneFiles, ground_truth_survives_a_round_trip)
 {
-    const Scene s = renderScene(spec(9, 400, 300, SceneCategory::Rotation));
+    const Scene s = renderScene(sceneOf(9, 400, 300, SceneCategory::Rotation));
     QString error;
     const auto back = parseSceneTruth(sceneTruthJson(s), &error);
     ASSERT_TRUE(back) << error.toStdString();
