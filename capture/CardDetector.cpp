@@ -46,6 +46,8 @@ constexpr double kAspectSoftness = 0.045;
 constexpr double kSegmentSecondSupport = 0.75;
 // Runs of profiles off the line that one side of such a shape may have.
 constexpr int kLooseGaps = 6;
+// Share of a side's edge step by which the picture just inside and just outside it must differ.
+constexpr double kBandShare = 0.2;
 
 struct Hypothesis
 {
@@ -82,6 +84,54 @@ double aspectError(const quad::Corners &c, cv::Size2d size, double focal, double
     return best;
 }
 
+// Median colour difference between bands just inside and just outside one side, past the
+// edge's own blur (on the scale of Side::contrast times Side::edgeWidth). A card differs from
+// the table all round; a line of grain or a shadow that closes some other shape has the same
+// surface on both sides.
+double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t side, int edgeWidth,
+                    std::vector<double> &scratch)
+{
+    const cv::Point2d a = c[side], b = c[(side + 1) % 4];
+    cv::Point2d centre(0, 0);
+    for (const auto &p : c)
+        centre += p * 0.25;
+    const double length = cv::norm(b - a);
+    if (length < 8)
+        return 0;
+    const cv::Point2d d = (b - a) / length;
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((a + b) * 0.5 - centre) < 0)
+        n = -n;
+    double shortest = 1e9;
+    for (size_t k = 0; k < 4; ++k)
+        shortest = std::min(shortest, cv::norm(c[(k + 1) % 4] - c[k]));
+    const double gap = edgeWidth + 2.0;
+    const int band = std::max(3, int(0.04 * shortest));
+    constexpr int samples = 16;
+    scratch.clear();
+    for (int i = 0; i < samples; ++i) {
+        const cv::Point2d p = a + (b - a) * (0.15 + 0.7 * (i + 0.5) / samples);
+        std::array<double, 3> inside{0, 0, 0}, outside{0, 0, 0};
+        for (int k = 0; k < band; ++k) {
+            const auto in = image.at(p.x - n.x * (gap + k), p.y - n.y * (gap + k));
+            const auto out = image.at(p.x + n.x * (gap + k), p.y + n.y * (gap + k));
+            for (size_t ch = 0; ch < 3; ++ch) {
+                inside[ch] += in[ch];
+                outside[ch] += out[ch];
+            }
+        }
+        double sq = 0;
+        for (size_t ch = 0; ch < 3; ++ch) {
+            const double diff = (inside[ch] - outside[ch]) / band;
+            sq += diff * diff;
+        }
+        scratch.push_back(std::sqrt(sq));
+    }
+    auto mid = scratch.begin() + std::ptrdiff_t(scratch.size() / 2);
+    std::nth_element(scratch.begin(), mid, scratch.end());
+    return *mid;
+}
+
 double scoreOf(const Hypothesis &h)
 {
     const double a = h.aspectError / kAspectSoftness;
@@ -102,6 +152,7 @@ struct CardDetector::Buffers
     std::vector<double> offsets;
     std::vector<quad::Corners> tried; // refined shapes of the wrong proportions, already extended
     std::vector<quad::Corners> reseats;
+    std::vector<double> bands;
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -281,6 +332,18 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
                 straight = straight && side.contrast >= std::max(2.0, 0.2 * strongest) &&
                            side.rms <= 0.4 + 0.1 * side.edgeWidth &&
                            side.edgeWidth <= 0.15 * shortest + 2;
+            if (!straight)
+                continue;
+            // A line (grain, the crease of a shadow) is a step down and back up: its own contrast
+            // is high, but the surface is the same on both sides. A card's edge is one step that
+            // stays.
+            for (size_t k = 0; k < 4 && straight; ++k) {
+                const auto &side = refined.sides[k];
+                const double band = bandContrast(full, h.corners, k, side.edgeWidth, b.bands);
+                TRACE("     side %zu bands differ by %.1f, step %.1f\n", k, band,
+                      side.contrast * side.edgeWidth);
+                straight = band >= kBandShare * side.contrast * side.edgeWidth;
+            }
             if (!straight)
                 continue;
             // The corners of a card lie inside the picture; a quadrilateral cut by the border is
