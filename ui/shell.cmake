@@ -7,5 +7,6 @@ list(APPEND MIRREL_UI_SOURCES
   Palette.h Palette.cpp
   PictureMapping.h PictureMapping.cpp
   QmlTypes.h
+  SymbolImage.h SymbolImage.cpp
   TextTables.h TextTables.cpp
 )
