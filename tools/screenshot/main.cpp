@@ -37,6 +37,9 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("QML"), QStringLiteral("the view to render"));
     parser.addPositionalArgument(QStringLiteral("PNG"), QStringLiteral("where to write it"));
+    parser.addPositionalArgument(QStringLiteral("isUITest"),
+                                 QStringLiteral("use the bundled test photo, not a camera"),
+                                 QStringLiteral("[isUITest]"));
     const QCommandLineOption sizeOption(QStringLiteral("size"),
                                         QStringLiteral("window size for an Item root"),
                                         QStringLiteral("WxH"), QStringLiteral("390x844"));
@@ -46,7 +49,10 @@ int main(int argc, char *argv[])
     parser.addOption(sizeOption);
     parser.addOption(localeOption);
     parser.process(app);
-    if (parser.positionalArguments().size() != 2)
+    // "isUITest" may follow, to run the session on the bundled test photo.
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() < 2 || positional.size() > 3 ||
+        (positional.size() == 3 && positional[2] != QLatin1String("isUITest")))
         return fail(QStringLiteral("give a QML file and an output PNG"));
     const QStringList size = parser.value(sizeOption).split(QLatin1Char('x'));
     if (size.size() != 2 || size[0].toInt() <= 0 || size[1].toInt() <= 0)
