@@ -106,6 +106,29 @@ Failure unmeasurable(const Request::Segment &segment, const Calculator::Matrix3x
     return {exitNotMeasurable, QStringLiteral("--segment %1: %2").arg(segment.text, why)};
 }
 
+// A failure is one line, even when it quotes an argument or a path that holds a line break or
+// another control character: those are written as escapes.
+QString oneLine(const QString &message)
+{
+    QString line;
+    line.reserve(message.size());
+    for (const QChar c : message) {
+        if (c == QLatin1Char('\n'))
+            line += QLatin1String("\\n");
+        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                 c == QChar::ParagraphSeparator)
+            line += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            line += c;
+    }
+    return line;
+}
+
+MeasureTool::Outcome refused(const Failure &failure)
+{
+    return {failure.exit, {}, oneLine(failure.message)};
+}
+
 } // namespace
 
 MeasureTool::MeasureTool(ImageSource images) : m_images(std::move(images)) {}
@@ -114,7 +137,7 @@ MeasureTool::Outcome MeasureTool::run(const QStringList &arguments) const
 {
     const Checked<Request> request = CommandLine::parse(arguments);
     if (!request.ok())
-        return {request.failure().exit, {}, request.failure().message};
+        return refused(request.failure());
     Checked<QByteArray> json = Failure{};
     switch (request->command) {
     case Request::Command::help:
@@ -129,7 +152,7 @@ MeasureTool::Outcome MeasureTool::run(const QStringList &arguments) const
         break;
     }
     if (!json.ok())
-        return {json.failure().exit, {}, json.failure().message};
+        return refused(json.failure());
     return {exitSuccess, *json + '\n', {}};
 }
 

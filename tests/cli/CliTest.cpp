@@ -91,6 +91,9 @@ TEST(MeasureCommand, bad_numbers_and_degenerate_cards_are_refused)
     expectRefused(run({"measure", "--frob"}), 2, "unknown option --frob");
     expectRefused(run(QStringList{"detect", "a.jpg", "b.jpg"}), 2, "exactly one IMAGE");
     expectRefused(run({}), 2);
+    // Found by fuzzing: a line break inside a quoted argument made the failure two lines.
+    expectRefused(run({"meas\nure"}), 2, "unknown command \"meas\\nure\"");
+    expectRefused(run({"detect", "photo\r\n.jpg"}), 2, "photo\\u000d\\n.jpg");
 }
 
 // Guards plainly wrong lengths reported as results: a card that is no card, ends that are no
