@@ -1,1 +1,4 @@
 # Measurement screen views: labels, loupe, handles, target views, frame view.
+mirrel_add_test(ui_measure_layout_test
+  SOURCES LayoutTest.cpp
+  LIBS mirrel_ui)

@@ -2,5 +2,13 @@
 list(APPEND MIRREL_UI_QML
   measure/CameraView.qml
 )
+# The numbers the views show, and the picture item that draws the photo.
 list(APPEND MIRREL_UI_SOURCES
+  ContextButtonLayout.h ContextButtonLayout.cpp
+  LabelLayout.h LabelLayout.cpp
+  LoupeLayout.h LoupeLayout.cpp
+  MiddleModifier.h MiddleModifier.cpp
+  PictureItem.h PictureItem.cpp
+  TargetActions.h TargetActions.cpp
+  TargetHitTest.h TargetHitTest.cpp
 )
