@@ -31,12 +31,9 @@ bool ContextButtonLayout::isReference(const TargetModel *target)
     return qobject_cast<const ReferenceTargetModel *>(target) != nullptr;
 }
 
-QPointF ContextButtonLayout::position(const TargetModel *target, QSizeF imageSize, QSizeF viewSize)
+bool ContextButtonLayout::isLine(const TargetModel *target)
 {
-    if (!target)
-        return {};
-    return position(target->points(), qobject_cast<const LineTargetModel *>(target) != nullptr,
-                    imageSize, viewSize);
+    return qobject_cast<const LineTargetModel *>(target) != nullptr;
 }
 
 QPointF ContextButtonLayout::position(const QList<QPointF> &points, bool isLine, QSizeF imageSize,

@@ -27,9 +27,9 @@ public:
     // target's removes it (a bin).
     [[nodiscard]] Q_INVOKABLE static bool isReference(const TargetModel *target);
 
-    // The button's centre in view points.
-    [[nodiscard]] Q_INVOKABLE static QPointF position(const TargetModel *target, QSizeF imageSize,
-                                                      QSizeF viewSize);
-    [[nodiscard]] static QPointF position(const QList<QPointF> &points, bool isLine,
-                                          QSizeF imageSize, QSizeF viewSize);
+    [[nodiscard]] Q_INVOKABLE static bool isLine(const TargetModel *target);
+
+    // The button's centre in view points, for a target with these points.
+    [[nodiscard]] Q_INVOKABLE static QPointF position(const QList<QPointF> &points, bool isLine,
+                                                      QSizeF imageSize, QSizeF viewSize);
 };

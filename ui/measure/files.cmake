@@ -1,8 +1,15 @@
 # The measurement screen: picture, targets, labels, loupe, chrome.
 list(APPEND MIRREL_UI_QML
   measure/CameraView.qml
+  measure/DistanceView.qml
+  measure/DraggablePointView.qml
+  measure/DraggingGestureModifier.qml
+  measure/FrameView.qml
+  measure/MeasurableView.qml
+  measure/TargetModelContextButtonStyle.qml
+  measure/ZoomView.qml
 )
-# The numbers the views show, and the picture item that draws the photo.
+# The numbers those views show, and the picture item that draws the photo.
 list(APPEND MIRREL_UI_SOURCES
   ContextButtonLayout.h ContextButtonLayout.cpp
   LabelLayout.h LabelLayout.cpp
