@@ -28,6 +28,12 @@ QPointF PictureMapping::imagePoint(QPointF viewPoint, QSizeF imageSize, QSizeF v
     return TargetModel::imagePoint(viewPoint, imageSize, viewSize);
 }
 
+QRectF PictureMapping::visibleRect(QSizeF imageSize, QSizeF viewSize)
+{
+    return {imagePoint(QPointF(0, 0), imageSize, viewSize),
+            imagePoint(QPointF(viewSize.width(), viewSize.height()), imageSize, viewSize)};
+}
+
 QList<QPointF> PictureMapping::polygonPath(const QList<QPointF> &points, QSizeF imageSize,
                                            QSizeF viewSize)
 {

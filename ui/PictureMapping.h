@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QtQml/qqml.h>
 
@@ -28,6 +29,9 @@ public:
     // The exact inverse of viewPoint: the image pixel under a view position.
     [[nodiscard]] Q_INVOKABLE static QPointF imagePoint(QPointF viewPoint, QSizeF imageSize,
                                                         QSizeF viewSize);
+    // The part of the photo that shows in the area, in image pixels: the whole photo cut to
+    // the area's aspect ratio around its centre.
+    [[nodiscard]] Q_INVOKABLE static QRectF visibleRect(QSizeF imageSize, QSizeF viewSize);
     // The closed outline through the points in view points, as a polyline that returns to its
     // first point (two points are drawn there and back).
     [[nodiscard]] Q_INVOKABLE static QList<QPointF> polygonPath(const QList<QPointF> &points,
