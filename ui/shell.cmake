@@ -9,4 +9,7 @@ list(APPEND MIRREL_UI_SOURCES
   QmlTypes.h
   SymbolImage.h SymbolImage.cpp
   TextTables.h TextTables.cpp
+  # The keys of the texts that are looked up once, and the tutorial's text lists.
+  ResolvedText.h ResolvedText.cpp
+  TextKeys.h TextKeys.cpp
 )

@@ -1,1 +1,4 @@
 # Measurement screen chrome: error view, share sheet, hint banner, bottom bar; tutorial; settings.
+mirrel_add_test(ui_text_keys_test
+  SOURCES TextKeysTest.cpp
+  LIBS mirrel_ui_test_support)
