@@ -31,6 +31,10 @@
         <source>Main_Error_UknownError</source>
         <translation>Die Kamera ließ sich nicht starten. Prüfe, ob sie angeschlossen ist und keine andere App sie benutzt.</translation>
     </message>
+    <message id="Main_Error_UnreadablePhoto">
+        <source>Main_Error_UnreadablePhoto</source>
+        <translation>Dieses Foto lässt sich nicht öffnen. Wähle ein anderes Bild.</translation>
+    </message>
     <message id="Main_Error_GoToSettings">
         <source>Main_Error_GoToSettings</source>
         <translation>So erlaubst du die Kamera</translation>

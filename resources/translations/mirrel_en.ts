@@ -31,6 +31,10 @@
         <source>Main_Error_UknownError</source>
         <translation>The camera could not be started. Check that it is connected and not in use by another app.</translation>
     </message>
+    <message id="Main_Error_UnreadablePhoto">
+        <source>Main_Error_UnreadablePhoto</source>
+        <translation>This photo can't be opened. Choose another picture.</translation>
+    </message>
     <message id="Main_Error_GoToSettings">
         <source>Main_Error_GoToSettings</source>
         <translation>How to allow the camera</translation>

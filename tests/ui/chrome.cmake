@@ -2,3 +2,6 @@
 mirrel_add_test(ui_text_keys_test
   SOURCES TextKeysTest.cpp
   LIBS mirrel_ui_test_support)
+mirrel_add_test(ui_camera_error_view_test
+  SOURCES CameraErrorViewTest.cpp FakePlatformServices.h
+  LIBS mirrel_ui_test_support)

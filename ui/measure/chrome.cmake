@@ -1,6 +1,13 @@
 # The measurement screen's chrome: hint banner, bottom bar, error view over the striped
 # background, share sheet and blur.
 list(APPEND MIRREL_UI_QML
+  measure/Debug_BackgroundView.qml
+  measure/VisualEffectView.qml
+  measure/CapsuleButton.qml
+  measure/CameraErrorView.qml
 )
 list(APPEND MIRREL_UI_SOURCES
+  measure/CameraErrorCase.h measure/CameraErrorCase.cpp
 )
+# The generated type registrations include the headers by their bare names.
+target_include_directories(mirrel_ui PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/measure)
