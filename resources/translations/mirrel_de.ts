@@ -151,5 +151,65 @@
         <source>Tutorial_4_NextButtonTitle</source>
         <translation>Jetzt messen</translation>
     </message>
+    <message id="Share_Title">
+        <source>Share_Title</source>
+        <translation>Deine Messung</translation>
+    </message>
+    <message id="Share_SaveAsPng">
+        <source>Share_SaveAsPng</source>
+        <translation>Als PNG speichern …</translation>
+    </message>
+    <message id="Share_CopyImage">
+        <source>Share_CopyImage</source>
+        <translation>Bild kopieren</translation>
+    </message>
+    <message id="Share_OpenFolder">
+        <source>Share_OpenFolder</source>
+        <translation>Im Ordner zeigen</translation>
+    </message>
+    <message id="Share_Done">
+        <source>Share_Done</source>
+        <translation>Fertig</translation>
+    </message>
+    <message id="Share_SaveDialogTitle">
+        <source>Share_SaveDialogTitle</source>
+        <translation>Messung speichern</translation>
+    </message>
+    <message id="Share_PngFilter">
+        <source>Share_PngFilter</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message id="Share_DefaultFileName">
+        <source>Share_DefaultFileName</source>
+        <translation>Messung</translation>
+    </message>
+    <message id="Share_Saved">
+        <source>Share_Saved</source>
+        <translation>Gespeichert als %1</translation>
+    </message>
+    <message id="Share_Copied">
+        <source>Share_Copied</source>
+        <translation>Das Bild ist in der Zwischenablage</translation>
+    </message>
+    <message id="Share_ReplaceQuestion">
+        <source>Share_ReplaceQuestion</source>
+        <translation>„%1“ gibt es schon. Ersetzen?</translation>
+    </message>
+    <message id="Share_Replace">
+        <source>Share_Replace</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message id="Share_Cancel">
+        <source>Share_Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message id="Share_Error_SaveFailed">
+        <source>Share_Error_SaveFailed</source>
+        <translation>Das Bild konnte nicht in „%1“ gespeichert werden (%2). Dort wurde nichts verändert; wähle einen anderen Ordner.</translation>
+    </message>
+    <message id="Share_Error_OpenFolder">
+        <source>Share_Error_OpenFolder</source>
+        <translation>Der Ordner ließ sich nicht öffnen.</translation>
+    </message>
 </context>
 </TS>

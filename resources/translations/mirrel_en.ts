@@ -151,5 +151,65 @@
         <source>Tutorial_4_NextButtonTitle</source>
         <translation>Start measuring</translation>
     </message>
+    <message id="Share_Title">
+        <source>Share_Title</source>
+        <translation>Your measurement</translation>
+    </message>
+    <message id="Share_SaveAsPng">
+        <source>Share_SaveAsPng</source>
+        <translation>Save as PNG…</translation>
+    </message>
+    <message id="Share_CopyImage">
+        <source>Share_CopyImage</source>
+        <translation>Copy image</translation>
+    </message>
+    <message id="Share_OpenFolder">
+        <source>Share_OpenFolder</source>
+        <translation>Show in folder</translation>
+    </message>
+    <message id="Share_Done">
+        <source>Share_Done</source>
+        <translation>Done</translation>
+    </message>
+    <message id="Share_SaveDialogTitle">
+        <source>Share_SaveDialogTitle</source>
+        <translation>Save the measurement</translation>
+    </message>
+    <message id="Share_PngFilter">
+        <source>Share_PngFilter</source>
+        <translation>PNG images (*.png)</translation>
+    </message>
+    <message id="Share_DefaultFileName">
+        <source>Share_DefaultFileName</source>
+        <translation>Measurement</translation>
+    </message>
+    <message id="Share_Saved">
+        <source>Share_Saved</source>
+        <translation>Saved as %1</translation>
+    </message>
+    <message id="Share_Copied">
+        <source>Share_Copied</source>
+        <translation>The picture is on the clipboard</translation>
+    </message>
+    <message id="Share_ReplaceQuestion">
+        <source>Share_ReplaceQuestion</source>
+        <translation>“%1” already exists. Replace it?</translation>
+    </message>
+    <message id="Share_Replace">
+        <source>Share_Replace</source>
+        <translation>Replace</translation>
+    </message>
+    <message id="Share_Cancel">
+        <source>Share_Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="Share_Error_SaveFailed">
+        <source>Share_Error_SaveFailed</source>
+        <translation>The picture could not be saved in “%1” (%2). Nothing was changed there; choose another folder.</translation>
+    </message>
+    <message id="Share_Error_OpenFolder">
+        <source>Share_Error_OpenFolder</source>
+        <translation>The folder could not be opened.</translation>
+    </message>
 </context>
 </TS>

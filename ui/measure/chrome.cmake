@@ -5,9 +5,13 @@ list(APPEND MIRREL_UI_QML
   measure/VisualEffectView.qml
   measure/CapsuleButton.qml
   measure/CameraErrorView.qml
+  measure/ShareActionButton.qml
+  measure/ActivityViewController.qml
 )
 list(APPEND MIRREL_UI_SOURCES
   measure/CameraErrorCase.h measure/CameraErrorCase.cpp
+  measure/PictureSaver.h measure/PictureSaver.cpp
+  measure/PicturePreview.h measure/PicturePreview.cpp
 )
 # The generated type registrations include the headers by their bare names.
 target_include_directories(mirrel_ui PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/measure)
