@@ -5,23 +5,23 @@
     <name>Mirrel</name>
     <message id="Main_hintTakePicture">
         <source>Main_hintTakePicture</source>
-        <translation>Leg eine Bankkarte neben das Objekt und mach das Foto</translation>
+        <translation>Fotografiere das Objekt neben einer Karte</translation>
     </message>
     <message id="Main_hintConfirmCardSelectionCard">
         <source>Main_hintConfirmCardSelectionCard</source>
-        <translation>Zieh die Ecken auf die Karte und bestätige dann</translation>
+        <translation>Zieh die Ecken auf die Karte, dann bestätige</translation>
     </message>
     <message id="Main_hintAddTarget">
         <source>Main_hintAddTarget</source>
-        <translation>Tippe auf +, um eine Linie oder ein Rechteck hinzuzufügen</translation>
+        <translation>Tippe auf + für eine Linie oder ein Rechteck</translation>
     </message>
     <message id="Main_hintAddTargetSelected">
         <source>Main_hintAddTargetSelected</source>
-        <translation>Wähle eine Linie oder ein Rechteck und zieh die Enden</translation>
+        <translation>Füge eine Linie oder ein Rechteck hinzu</translation>
     </message>
     <message id="Main_hintExport">
         <source>Main_hintExport</source>
-        <translation>Teile deine Messung oder beginne eine neue</translation>
+        <translation>Teile deine Messung oder fang neu an</translation>
     </message>
     <message id="Main_Error_CameraPermission">
         <source>Main_Error_CameraPermission</source>

@@ -5,7 +5,7 @@
     <name>Mirrel</name>
     <message id="Main_hintTakePicture">
         <source>Main_hintTakePicture</source>
-        <translation>Lay a bank card next to the object and take the picture</translation>
+        <translation>Photograph the object next to a card</translation>
     </message>
     <message id="Main_hintConfirmCardSelectionCard">
         <source>Main_hintConfirmCardSelectionCard</source>
@@ -17,11 +17,11 @@
     </message>
     <message id="Main_hintAddTargetSelected">
         <source>Main_hintAddTargetSelected</source>
-        <translation>Choose a line or a rectangle, then drag its ends</translation>
+        <translation>Add a line or a rectangle</translation>
     </message>
     <message id="Main_hintExport">
         <source>Main_hintExport</source>
-        <translation>Share your measurement, or start a new one</translation>
+        <translation>Share your measurement or start again</translation>
     </message>
     <message id="Main_Error_CameraPermission">
         <source>Main_Error_CameraPermission</source>

@@ -175,7 +175,7 @@ TEST(TextTables, display_keys_follow_a_language_change_and_resolved_strings_keep
     ASSERT_EQ(TextTables::install(QLocale(QLocale::German)), QStringLiteral("de"));
     ui.engine().retranslate();
     EXPECT_EQ(text->property("text").toString(),
-              QStringLiteral("Teile deine Messung oder beginne eine neue"));
+              QStringLiteral("Teile deine Messung oder fang neu an"));
     EXPECT_NE(text->property("text").toString(), english);
     EXPECT_EQ(unit.text(), QStringLiteral("Units"));
     TextTables::install(QLocale(QLocale::English));

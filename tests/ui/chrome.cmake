@@ -8,3 +8,6 @@ mirrel_add_test(ui_camera_error_view_test
 mirrel_add_test(ui_share_sheet_test
   SOURCES ShareSheetTest.cpp FakePlatformServices.h ChromeTesting.h
   LIBS mirrel_ui_test_support)
+mirrel_add_test(ui_bottom_bar_and_hint_test
+  SOURCES BottomBarAndHintTest.cpp ChromeTesting.h
+  LIBS mirrel_ui_test_support)
