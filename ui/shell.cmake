@@ -9,4 +9,11 @@ list(APPEND MIRREL_UI_SOURCES
   QmlTypes.h
   SymbolImage.h SymbolImage.cpp
   TextTables.h TextTables.cpp
+  # Text keys, and what the screens ask of the desktop (links, mail, rating, folders).
+  ResolvedText.h ResolvedText.cpp
+  TextKeys.h TextKeys.cpp
+  PlatformServices.h PlatformServices.cpp
+  DesktopServices.h DesktopServices.cpp
+  ProductLinks.h ProductLinks.cpp
+  SystemActions.h SystemActions.cpp
 )
