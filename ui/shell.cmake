@@ -6,6 +6,7 @@ list(APPEND MIRREL_UI_QML
 list(APPEND MIRREL_UI_SOURCES
   Palette.h Palette.cpp
   PictureMapping.h PictureMapping.cpp
+  ProcessFacts.h
   QmlTypes.h
   SymbolImage.h SymbolImage.cpp
   TextTables.h TextTables.cpp
