@@ -151,6 +151,18 @@
         <source>Tutorial_4_NextButtonTitle</source>
         <translation>Jetzt messen</translation>
     </message>
+    <message id="OpenPhoto_Error_NotLocal">
+        <source>OpenPhoto_Error_NotLocal</source>
+        <translation>Nur Fotos, die auf diesem Computer liegen, lassen sich öffnen.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoFile">
+        <source>OpenPhoto_Error_NoFile</source>
+        <translation>Es wurde kein Foto gewählt.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoSession">
+        <source>OpenPhoto_Error_NoSession</source>
+        <translation>Das Foto lässt sich gerade nicht messen. Bitte versuch es gleich noch einmal.</translation>
+    </message>
     <message id="Share_Title">
         <source>Share_Title</source>
         <translation>Deine Messung</translation>

@@ -151,6 +151,18 @@
         <source>Tutorial_4_NextButtonTitle</source>
         <translation>Start measuring</translation>
     </message>
+    <message id="OpenPhoto_Error_NotLocal">
+        <source>OpenPhoto_Error_NotLocal</source>
+        <translation>Only photos stored on this computer can be opened.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoFile">
+        <source>OpenPhoto_Error_NoFile</source>
+        <translation>No photo was chosen.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoSession">
+        <source>OpenPhoto_Error_NoSession</source>
+        <translation>The photo can't be measured right now. Please try again in a moment.</translation>
+    </message>
     <message id="Share_Title">
         <source>Share_Title</source>
         <translation>Your measurement</translation>
