@@ -51,6 +51,10 @@
         <source>Common_Title</source>
         <translation>Mirrel</translation>
     </message>
+    <message id="Common_Close">
+        <source>Common_Close</source>
+        <translation>Close</translation>
+    </message>
     <message id="Settings_App_Unit">
         <source>Settings_App_Unit</source>
         <translation>Units</translation>
