@@ -11,6 +11,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -241,4 +242,31 @@ TEST(Tutorial, the_main_button_spans_the_column_and_shrinks_while_held)
     EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 0.9; }));
     QTest::mouseRelease(&ui.window(), Qt::LeftButton, {}, centre);
     EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 1.0; }));
+}
+
+// The desktop answers like a platform: once, later, and not on the thread that asked.
+TEST(Tutorial, the_desktop_answers_both_questions_on_another_thread)
+{
+    Permissions::install(nullptr);
+    const auto permissions = Permissions::current();
+    struct Reply
+    {
+        std::atomic<int> count{0};
+        std::atomic<bool> onGuiThread{false};
+        std::atomic<bool> granted{false};
+    };
+    Reply camera, photos;
+    const auto record = [](Reply &reply) {
+        return [&reply](bool granted) {
+            reply.onGuiThread = QThread::currentThread() == qApp->thread();
+            reply.granted = granted;
+            ++reply.count;
+        };
+    };
+    permissions->requestCameraAccess(record(camera));
+    permissions->requestPhotoLibraryAccess(record(photos));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return camera.count == 1 && photos.count == 1; }));
+    EXPECT_FALSE(camera.onGuiThread);
+    EXPECT_FALSE(photos.onGuiThread);
+    EXPECT_TRUE(photos.granted); // a desktop has no photo library to guard
 }

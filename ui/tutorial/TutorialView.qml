@@ -15,7 +15,16 @@ Rectangle {
     // The page shown.
     readonly property int page: flow.page
 
+    // Set while the main button changes the page, which fades the new page in; the camera
+    // answer's change arrives later and shows at once.
+    property bool animatesPageChange: false
+
     color: Mirrel.Palette.lightBackground
+
+    onPageChanged: {
+        if (animatesPageChange)
+            fadeIn.restart();
+    }
 
     Mirrel.TutorialFlow {
         id: flow
@@ -25,6 +34,8 @@ Rectangle {
     }
 
     ColumnLayout {
+        id: column
+
         objectName: "TutorialView_Column"
         anchors.top: parent.top
         anchors.bottom: dots.top
@@ -72,8 +83,23 @@ Rectangle {
         Mirrel.TutorialPageButton {
             Layout.fillWidth: true
             page: root.page
-            onButtonPressed: flow.next()
+            onButtonPressed: {
+                root.animatesPageChange = true;
+                flow.next();
+                root.animatesPageChange = false;
+            }
         }
+    }
+
+    NumberAnimation {
+        id: fadeIn
+
+        target: column
+        property: "opacity"
+        from: 0.3
+        to: 1
+        duration: 100
+        easing.type: Easing.InOutQuad
     }
 
     Mirrel.TutorialPageControl {
