@@ -51,6 +51,10 @@
         <source>Common_Title</source>
         <translation>Mirrel</translation>
     </message>
+    <message id="Common_Close">
+        <source>Common_Close</source>
+        <translation>Schließen</translation>
+    </message>
     <message id="Settings_App_Unit">
         <source>Settings_App_Unit</source>
         <translation>Einheiten</translation>
@@ -150,6 +154,18 @@
     <message id="Tutorial_4_NextButtonTitle">
         <source>Tutorial_4_NextButtonTitle</source>
         <translation>Jetzt messen</translation>
+    </message>
+    <message id="OpenPhoto_Error_NotLocal">
+        <source>OpenPhoto_Error_NotLocal</source>
+        <translation>Nur Fotos, die auf diesem Computer liegen, lassen sich öffnen.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoFile">
+        <source>OpenPhoto_Error_NoFile</source>
+        <translation>Es wurde kein Foto gewählt.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoSession">
+        <source>OpenPhoto_Error_NoSession</source>
+        <translation>Das Foto lässt sich gerade nicht messen. Bitte versuch es gleich noch einmal.</translation>
     </message>
     <message id="Share_Title">
         <source>Share_Title</source>

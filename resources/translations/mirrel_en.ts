@@ -51,6 +51,10 @@
         <source>Common_Title</source>
         <translation>Mirrel</translation>
     </message>
+    <message id="Common_Close">
+        <source>Common_Close</source>
+        <translation>Close</translation>
+    </message>
     <message id="Settings_App_Unit">
         <source>Settings_App_Unit</source>
         <translation>Units</translation>
@@ -150,6 +154,18 @@
     <message id="Tutorial_4_NextButtonTitle">
         <source>Tutorial_4_NextButtonTitle</source>
         <translation>Start measuring</translation>
+    </message>
+    <message id="OpenPhoto_Error_NotLocal">
+        <source>OpenPhoto_Error_NotLocal</source>
+        <translation>Only photos stored on this computer can be opened.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoFile">
+        <source>OpenPhoto_Error_NoFile</source>
+        <translation>No photo was chosen.</translation>
+    </message>
+    <message id="OpenPhoto_Error_NoSession">
+        <source>OpenPhoto_Error_NoSession</source>
+        <translation>The photo can't be measured right now. Please try again in a moment.</translation>
     </message>
     <message id="Share_Title">
         <source>Share_Title</source>

@@ -16,10 +16,25 @@ inline void PrintTo(const QString &text, std::ostream *out)
 
 namespace chrome {
 
+// The item called `name` below root in the item tree (which, unlike the object tree, holds
+// the items a Repeater made), or null.
+inline QQuickItem *findItem(QQuickItem *root, const QString &name)
+{
+    for (QQuickItem *item : root->childItems()) {
+        if (item->objectName() == name)
+            return item;
+        if (QQuickItem *found = findItem(item, name))
+            return found;
+    }
+    return nullptr;
+}
+
 // The item called `name` below root; fails the test when there is none.
 inline QQuickItem *child(QQuickItem *root, const QString &name)
 {
-    auto *item = root->findChild<QQuickItem *>(name);
+    QQuickItem *item = findItem(root, name);
+    if (!item)
+        item = root->findChild<QQuickItem *>(name);
     EXPECT_TRUE(item) << "no item " << name.toStdString();
     return item;
 }

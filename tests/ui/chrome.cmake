@@ -11,3 +11,9 @@ mirrel_add_test(ui_share_sheet_test
 mirrel_add_test(ui_bottom_bar_and_hint_test
   SOURCES BottomBarAndHintTest.cpp ChromeTesting.h
   LIBS mirrel_ui_test_support)
+mirrel_add_test(ui_tutorial_test
+  SOURCES TutorialTest.cpp ChromeTesting.h
+  LIBS mirrel_ui_test_support)
+mirrel_add_test(ui_settings_test
+  SOURCES SettingsTest.cpp FakePlatformServices.h ChromeTesting.h
+  LIBS mirrel_ui_test_support)
