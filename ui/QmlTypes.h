@@ -12,6 +12,7 @@
 #include "session/CameraViewModel.h"
 #include "session/FrameOutput.h"
 #include "session/MeasurementActions.h"
+#include "session/PhotoOpener.h"
 
 #include <QtQml/qqml.h>
 
@@ -28,6 +29,14 @@ struct MeasurementActionsForeign
     Q_GADGET
     QML_FOREIGN(MeasurementActions)
     QML_NAMED_ELEMENT(MeasurementActions)
+};
+
+// "Open photo…" and dropped files.
+struct PhotoOpenerForeign
+{
+    Q_GADGET
+    QML_FOREIGN(PhotoOpener)
+    QML_NAMED_ELEMENT(PhotoOpener)
 };
 
 // Created once by the application's window and handed to every screen.
