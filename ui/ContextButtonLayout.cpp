@@ -1,7 +1,5 @@
 #include "ui/ContextButtonLayout.h"
 
-#include "core/LineTargetModel.h"
-#include "core/ReferenceTargetModel.h"
 #include "ui/PictureMapping.h"
 
 #include <QRectF>
@@ -25,16 +23,6 @@ bool inArea(QPointF p, QSizeF viewSize)
 }
 
 } // namespace
-
-bool ContextButtonLayout::isReference(const TargetModel *target)
-{
-    return qobject_cast<const ReferenceTargetModel *>(target) != nullptr;
-}
-
-bool ContextButtonLayout::isLine(const TargetModel *target)
-{
-    return qobject_cast<const LineTargetModel *>(target) != nullptr;
-}
 
 QPointF ContextButtonLayout::position(const QList<QPointF> &points, bool isLine, QSizeF imageSize,
                                       QSizeF viewSize)

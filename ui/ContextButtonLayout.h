@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/TargetModel.h"
-
 #include <QList>
 #include <QObject>
 #include <QPointF>
@@ -22,12 +20,6 @@ public:
 
     // The button's side, and a line button's distance from the line, in points.
     [[nodiscard]] static constexpr double size() { return 44; }
-
-    // The card's button confirms it (a check mark on the accent colour); every other
-    // target's removes it (a bin).
-    [[nodiscard]] Q_INVOKABLE static bool isReference(const TargetModel *target);
-
-    [[nodiscard]] Q_INVOKABLE static bool isLine(const TargetModel *target);
 
     // The button's centre in view points, for a target with these points.
     [[nodiscard]] Q_INVOKABLE static QPointF position(const QList<QPointF> &points, bool isLine,

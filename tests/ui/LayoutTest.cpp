@@ -169,6 +169,11 @@ TEST(ContextButton, sits_off_a_line_along_its_normal_inside_the_area_and_on_a_qu
     expectNear(ContextButtonLayout::position({{xRight, 1000}, {xRight, 3000}}, true, photo, phone),
                PictureMapping::viewPoint({xRight, 2000}, photo, phone) - QPointF(44, 0));
 
+    // A line whose ends were dragged onto each other has no normal; its button stays on it
+    // rather than at a position of NaN that would take it off the screen for good.
+    expectNear(ContextButtonLayout::position({{1512, 2016}, {1512, 2016}}, true, photo, phone),
+               {195, 422});
+
     // A quadrilateral's button is on the mean of its corners, not the middle of its bounds.
     const QList<QPointF> kite{{0, 0}, {100, 0}, {100, 100}, {0, 300}};
     expectNear(ContextButtonLayout::position(kite, false, photo, phone),

@@ -12,8 +12,14 @@ Item {
     required property Mirrel.TargetModel target
 
     readonly property real handleRadius: 10
-    readonly property point position: Mirrel.PictureMapping.viewPoint(
-                                          target.points[pointIndex], imageSize, viewSize)
+    readonly property point position: Mirrel.PictureMapping.viewPoint(point.point, imageSize,
+                                                                      viewSize)
+
+    Mirrel.TargetPoint {
+        id: point
+        target: root.target
+        index: root.pointIndex
+    }
     readonly property color color: Mirrel.PictureMapping.targetColor(target)
 
     x: position.x - handleRadius

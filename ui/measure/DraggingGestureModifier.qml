@@ -19,8 +19,14 @@ Item {
     // A dragged-point record while the finger moves, undefined when it lifts.
     signal draggingOccurred(var record)
 
-    readonly property point position: Mirrel.PictureMapping.viewPoint(
-                                          target.points[pointIndex], imageSize, viewSize)
+    readonly property point position: Mirrel.PictureMapping.viewPoint(point.point, imageSize,
+                                                                      viewSize)
+
+    Mirrel.TargetPoint {
+        id: point
+        target: root.target
+        index: root.pointIndex
+    }
 
     visible: target.isSelected
     enabled: target.isSelected

@@ -44,11 +44,11 @@ Item {
         }
 
         // The outlines, labels and handles, drawn as one multisampled layer so that thin
-        // slanted lines get smooth edges.
+        // slanted lines get smooth edges. The software renderer smooths them by itself.
         Item {
             id: overlays
             anchors.fill: parent
-            layer.enabled: true
+            layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
             layer.samples: 4
 
             Shape {

@@ -19,15 +19,15 @@ Item {
     signal contextAction(Mirrel.TargetModel target)
 
     readonly property color color: Mirrel.PictureMapping.targetColor(target)
-    readonly property bool isReference: Mirrel.ContextButtonLayout.isReference(target)
-    readonly property bool isLine: Mirrel.ContextButtonLayout.isLine(target)
+    readonly property bool isReference: Mirrel.TargetShape.isReference(target)
+    readonly property bool isLine: Mirrel.TargetShape.isLine(target)
     readonly property var outline: Mirrel.PictureMapping.polygonPath(target.points, imageSize,
                                                                      viewSize)
 
     containmentMask: QtObject {
         function contains(point: point): bool {
-            if (Mirrel.TargetHitTest.nearPath(root.outline, point,
-                                              Mirrel.TargetHitTest.tolerance))
+            if (Mirrel.TargetShape.nearPath(root.outline, point,
+                                              Mirrel.TargetShape.tolerance))
                 return true
             for (let i = 0; i < labels.count; ++i) {
                 const label = labels.itemAt(i)
@@ -74,7 +74,7 @@ Item {
 
     Repeater {
         id: handles
-        model: root.target.points.length
+        model: Mirrel.TargetShape.pointCount(root.target)
 
         Mirrel.DraggingGestureModifier {
             id: gesture
@@ -99,15 +99,22 @@ Item {
 
     Repeater {
         id: labels
-        model: root.target.distances.length
+        model: Mirrel.TargetShape.edgeCount(root.target)
 
         Mirrel.DistanceView {
+            id: label
             required property int index
             objectName: "label"
             target: root.target
             viewSize: root.viewSize
             imageSize: root.imageSize
-            distance: root.target.distances[index]
+            distance: edge.distance
+
+            Mirrel.TargetEdge {
+                id: edge
+                target: root.target
+                index: label.index
+            }
         }
     }
 

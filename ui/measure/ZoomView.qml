@@ -40,6 +40,9 @@ Item {
         Shape {
             id: lineShape
             anchors.fill: parent
+            // Multisampled, so that a slanted hairline stays straight.
+            layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
+            layer.samples: 4
             readonly property var lines: Mirrel.LoupeLayout.lines(root.draggedPoint,
                                                                   root.imageSize, root.viewSize)
             // Their shadow first.

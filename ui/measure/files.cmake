@@ -17,5 +17,7 @@ list(APPEND MIRREL_UI_SOURCES
   MiddleModifier.h MiddleModifier.cpp
   PictureItem.h PictureItem.cpp
   TargetActions.h TargetActions.cpp
-  TargetHitTest.h TargetHitTest.cpp
+  TargetEdge.h TargetEdge.cpp
+  TargetPoint.h TargetPoint.cpp
+  TargetShape.h TargetShape.cpp
 )

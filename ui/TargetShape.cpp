@@ -1,4 +1,7 @@
-#include "ui/TargetHitTest.h"
+#include "ui/TargetShape.h"
+
+#include "core/LineTargetModel.h"
+#include "core/ReferenceTargetModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +21,27 @@ double distanceToSegment(QPointF p, QPointF a, QPointF b)
 
 } // namespace
 
-bool TargetHitTest::nearPath(const QList<QPointF> &path, QPointF p, double tolerance)
+bool TargetShape::isReference(const TargetModel *target)
+{
+    return qobject_cast<const ReferenceTargetModel *>(target) != nullptr;
+}
+
+bool TargetShape::isLine(const TargetModel *target)
+{
+    return qobject_cast<const LineTargetModel *>(target) != nullptr;
+}
+
+int TargetShape::pointCount(const TargetModel *target)
+{
+    return target ? int(target->points().size()) : 0;
+}
+
+int TargetShape::edgeCount(const TargetModel *target)
+{
+    return target ? int(target->distances().size()) : 0;
+}
+
+bool TargetShape::nearPath(const QList<QPointF> &path, QPointF p, double tolerance)
 {
     if (path.size() == 1)
         return distanceToSegment(p, path[0], path[0]) <= tolerance;
