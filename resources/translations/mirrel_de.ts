@@ -235,17 +235,5 @@
         <source>OpenPhoto_Failed</source>
         <translation>Dieses Foto lässt sich nicht messen: %1</translation>
     </message>
-    <message id="OpenPhoto_Error_NotLocal">
-        <source>OpenPhoto_Error_NotLocal</source>
-        <translation>Es lassen sich nur Fotos öffnen, die auf diesem Computer gespeichert sind. Speichere es zuerst und öffne dann die Datei.</translation>
-    </message>
-    <message id="OpenPhoto_Error_NoFile">
-        <source>OpenPhoto_Error_NoFile</source>
-        <translation>Es wurde kein Foto ausgewählt.</translation>
-    </message>
-    <message id="OpenPhoto_Error_NoSession">
-        <source>OpenPhoto_Error_NoSession</source>
-        <translation>Es gibt keine Messung, in der das Foto erscheinen könnte.</translation>
-    </message>
 </context>
 </TS>

@@ -235,17 +235,5 @@
         <source>OpenPhoto_Failed</source>
         <translation>This photo cannot be measured: %1</translation>
     </message>
-    <message id="OpenPhoto_Error_NotLocal">
-        <source>OpenPhoto_Error_NotLocal</source>
-        <translation>Only photos saved on this computer can be opened. Save it first, then open the file.</translation>
-    </message>
-    <message id="OpenPhoto_Error_NoFile">
-        <source>OpenPhoto_Error_NoFile</source>
-        <translation>No photo was chosen.</translation>
-    </message>
-    <message id="OpenPhoto_Error_NoSession">
-        <source>OpenPhoto_Error_NoSession</source>
-        <translation>There is no measurement to show the photo in.</translation>
-    </message>
 </context>
 </TS>
