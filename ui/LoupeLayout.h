@@ -56,6 +56,9 @@ public:
                                                       QSizeF viewSize);
     // The cross and one line from the loupe's centre to its rim towards each neighbour, in the
     // loupe's own coordinates (0..L). A neighbour under the finger gives a line of no length.
+    // The record while no point is dragged, for views to start from (a plain JavaScript
+    // object does not convert to the record when passed back in).
+    [[nodiscard]] Q_INVOKABLE static DraggedPoint noPoint() { return {}; }
     [[nodiscard]] Q_INVOKABLE static QList<QPolygonF> lines(const DraggedPoint &record,
                                                             QSizeF imageSize, QSizeF viewSize);
 };

@@ -12,11 +12,7 @@ Item {
 
     readonly property alias model: session
     // The point being dragged, for the loupe; the no-point record while none is.
-    readonly property var noPoint: ({
-            "center": Qt.point(0, 0),
-            "neighbours": [],
-            "color": "transparent"
-        })
+    readonly property var noPoint: Mirrel.LoupeLayout.noPoint()
     property var draggedPoint: noPoint
     property bool shareActivityVisible: false
     // The last exported picture.
@@ -259,7 +255,7 @@ Item {
         onActivated: root.storage.showSettings = !root.storage.showSettings
     }
     Shortcut {
-        sequence: StandardKey.Delete
+        sequences: [StandardKey.Delete, "Backspace"]
         enabled: !root.storage.showSettings && !root.shareActivityVisible
         onActivated: root.deleteSelectedTarget()
     }

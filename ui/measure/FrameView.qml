@@ -104,16 +104,15 @@ Item {
         }
     }
 
-    // The camera error view; it comes with the rest of the screen's chrome.
+    // Without a picture: why the camera gives none.
     Loader {
         id: errorView
         objectName: "errorView"
         anchors.fill: parent
         active: !root.hasImage
-        source: Qt.resolvedUrl("CameraErrorView.qml")
-        onLoaded: {
-            if ("error" in item)
-                item.error = Qt.binding(() => root.model.error)
+        sourceComponent: Mirrel.CameraErrorView {
+            error: root.model.error
+            onGoToSettingsAction: Mirrel.SystemActions.openCameraSettings()
         }
     }
 }
