@@ -87,7 +87,7 @@ Place placeOf(const Calculator::Matrix3x3 &m, QPointF p)
 }
 
 // Why a segment has no length through the card's matrix.
-Failure unmeasurable(const Request::Segment &segment, const Calculator::Matrix3x3 &m)
+Failure unmeasurable(const ToolRequest::Segment &segment, const Calculator::Matrix3x3 &m)
 {
     const Place from = placeOf(m, segment.from);
     const Place to = placeOf(m, segment.to);
@@ -135,19 +135,19 @@ MeasureTool::MeasureTool(ImageSource images) : m_images(std::move(images)) {}
 
 MeasureTool::Outcome MeasureTool::run(const QStringList &arguments) const
 {
-    const Checked<Request> request = CommandLine::parse(arguments);
+    const Checked<ToolRequest> request = MeasureArguments::parse(arguments);
     if (!request.ok())
         return refused(request.failure());
     Checked<QByteArray> json = Failure{};
     switch (request->command) {
-    case Request::Command::help:
-        return {exitSuccess, CommandLine::usage(), {}};
-    case Request::Command::version:
+    case ToolRequest::Command::help:
+        return {exitSuccess, MeasureArguments::usage(), {}};
+    case ToolRequest::Command::version:
         return {exitSuccess, QByteArray("mirrel-measure " MIRREL_VERSION "\n"), {}};
-    case Request::Command::detect:
+    case ToolRequest::Command::detect:
         json = detect(*request);
         break;
-    case Request::Command::measure:
+    case ToolRequest::Command::measure:
         json = measure(*request);
         break;
     }
@@ -164,7 +164,7 @@ Checked<QImage> MeasureTool::loadImage(const QString &path) const
     return std::move(loaded.image);
 }
 
-Checked<QByteArray> MeasureTool::detect(const Request &request) const
+Checked<QByteArray> MeasureTool::detect(const ToolRequest &request) const
 {
     const Checked<QImage> image = loadImage(request.image);
     if (!image.ok())
@@ -177,7 +177,7 @@ Checked<QByteArray> MeasureTool::detect(const Request &request) const
          {"milliseconds", JsonText::of(std::round(detection.milliseconds * 100) / 100)}});
 }
 
-Checked<QByteArray> MeasureTool::measure(const Request &request) const
+Checked<QByteArray> MeasureTool::measure(const ToolRequest &request) const
 {
     QList<QPointF> corners;
     if (request.card) {
@@ -200,7 +200,7 @@ Checked<QByteArray> MeasureTool::measure(const Request &request) const
     const Calculator::Matrix3x3 &m = card.projectiveMatrix();
     const Storage::UnitSystem unitSystem = request.units.value_or(Storage::storedUnitSystem());
     QByteArray measured("[");
-    for (const Request::Segment &segment : request.segments) {
+    for (const ToolRequest::Segment &segment : request.segments) {
         Distance distance{segment.from, segment.to, 0};
         distance.recalculate(m);
         if (!distance.isMeasured())

@@ -2,7 +2,7 @@
 
 #include "capture/ImageLoader.h"
 #include "cli/Checked.h"
-#include "cli/CommandLine.h"
+#include "cli/MeasureArguments.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -32,8 +32,8 @@ public:
 
 private:
     [[nodiscard]] Checked<QImage> loadImage(const QString &path) const;
-    [[nodiscard]] Checked<QByteArray> detect(const Request &request) const;
-    [[nodiscard]] Checked<QByteArray> measure(const Request &request) const;
+    [[nodiscard]] Checked<QByteArray> detect(const ToolRequest &request) const;
+    [[nodiscard]] Checked<QByteArray> measure(const ToolRequest &request) const;
 
     ImageSource m_images;
 };

@@ -140,9 +140,11 @@ TEST(MeasureCommand, help_and_version)
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exit, 0);
     EXPECT_TRUE(help.out.contains("mirrel-measure measure --card"));
-    const Outcome version = run({"--version"});
-    EXPECT_EQ(version.exit, 0);
-    EXPECT_TRUE(version.out.startsWith("mirrel-measure "));
+    for (const char *option : {"--version", "-v"}) {
+        const Outcome version = run({option});
+        EXPECT_EQ(version.exit, 0);
+        EXPECT_TRUE(version.out.startsWith("mirrel-measure ")) << option;
+    }
 }
 
 TEST(DetectCommand, unreadable_images_are_refused_with_exit_2)

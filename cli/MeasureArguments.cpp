@@ -1,4 +1,4 @@
-#include "cli/CommandLine.h"
+#include "cli/MeasureArguments.h"
 
 #include <QCommandLineParser>
 
@@ -31,7 +31,7 @@ Failure usageFailure(const QString &message)
 struct Options
 {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
-    QCommandLineOption version{QStringLiteral("version")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}};
     QCommandLineOption card{QStringLiteral("card"), {}, QStringLiteral("corners")};
     QCommandLineOption segment{QStringLiteral("segment"), {}, QStringLiteral("ends")};
     QCommandLineOption units{QStringLiteral("units"), {}, QStringLiteral("system")};
@@ -63,17 +63,17 @@ Failure parserFailure(const QCommandLineParser &parser, const QStringList &argum
 }
 
 std::optional<Failure> readMeasureOptions(const QCommandLineParser &parser, const Options &options,
-                                          Request &request)
+                                          ToolRequest &request)
 {
     if (parser.isSet(options.card)) {
         const auto card =
-            CommandLine::parsePoints(QStringLiteral("--card"), parser.value(options.card), 4);
+            MeasureArguments::parsePoints(QStringLiteral("--card"), parser.value(options.card), 4);
         if (!card.ok())
             return card.failure();
         request.card = *card;
     }
     for (const QString &text : parser.values(options.segment)) {
-        const auto ends = CommandLine::parsePoints(QStringLiteral("--segment"), text, 2);
+        const auto ends = MeasureArguments::parsePoints(QStringLiteral("--segment"), text, 2);
         if (!ends.ok())
             return ends.failure();
         request.segments.append({text, (*ends)[0], (*ends)[1]});
@@ -91,10 +91,10 @@ std::optional<Failure> readMeasureOptions(const QCommandLineParser &parser, cons
     return std::nullopt;
 }
 
-Checked<Request> measureRequest(const QCommandLineParser &parser, const Options &options)
+Checked<ToolRequest> measureRequest(const QCommandLineParser &parser, const Options &options)
 {
-    Request request;
-    request.command = Request::Command::measure;
+    ToolRequest request;
+    request.command = ToolRequest::Command::measure;
     if (const auto failure = readMeasureOptions(parser, options, request))
         return *failure;
     const QStringList images = parser.positionalArguments().mid(1);
@@ -110,27 +110,27 @@ Checked<Request> measureRequest(const QCommandLineParser &parser, const Options 
     return request;
 }
 
-Checked<Request> detectRequest(const QCommandLineParser &parser, const Options &options)
+Checked<ToolRequest> detectRequest(const QCommandLineParser &parser, const Options &options)
 {
     const QStringList images = parser.positionalArguments().mid(1);
     if (images.size() != 1 || parser.isSet(options.card) || parser.isSet(options.segment) ||
         parser.isSet(options.units))
         return usageFailure(QStringLiteral("detect takes exactly one IMAGE (see --help)"));
-    Request request;
-    request.command = Request::Command::detect;
+    ToolRequest request;
+    request.command = ToolRequest::Command::detect;
     request.image = images.first();
     return request;
 }
 
 } // namespace
 
-const char *CommandLine::usage()
+const char *MeasureArguments::usage()
 {
     return usageText;
 }
 
-Checked<QList<QPointF>> CommandLine::parsePoints(const QString &option, const QString &text,
-                                                 int count)
+Checked<QList<QPointF>> MeasureArguments::parsePoints(const QString &option, const QString &text,
+                                                      int count)
 {
     const QStringList fields = text.split(QLatin1Char(','));
     if (fields.size() != 2 * count)
@@ -157,7 +157,7 @@ Checked<QList<QPointF>> CommandLine::parsePoints(const QString &option, const QS
     return points;
 }
 
-Checked<Request> CommandLine::parse(const QStringList &arguments)
+Checked<ToolRequest> MeasureArguments::parse(const QStringList &arguments)
 {
     if (arguments.isEmpty())
         return usageFailure(QStringLiteral("missing command (see --help)"));
@@ -169,7 +169,7 @@ Checked<Request> CommandLine::parse(const QStringList &arguments)
     // The parser takes the first element for the program's name.
     const bool parsed = parser.parse(QStringList(QStringLiteral("mirrel-measure")) + arguments);
 
-    Request request;
+    ToolRequest request;
     if (parser.isSet(options.help))
         return request;
     const QString command = parser.positionalArguments().value(0);
@@ -179,7 +179,7 @@ Checked<Request> CommandLine::parse(const QStringList &arguments)
     if (!parsed)
         return parserFailure(parser, arguments);
     if (parser.isSet(options.version)) {
-        request.command = Request::Command::version;
+        request.command = ToolRequest::Command::version;
         return request;
     }
     if (command.isEmpty())

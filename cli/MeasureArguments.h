@@ -10,7 +10,7 @@
 #include <optional>
 
 // What one run of mirrel-measure was asked to do.
-struct Request
+struct ToolRequest
 {
     enum class Command
     {
@@ -36,11 +36,11 @@ struct Request
 
 // mirrel-measure's arguments, read with QCommandLineParser. Every mistake is a Failure with
 // exit status 2 and a message that names the argument.
-class CommandLine
+class MeasureArguments
 {
 public:
     // arguments: without the program's name.
-    [[nodiscard]] static Checked<Request> parse(const QStringList &arguments);
+    [[nodiscard]] static Checked<ToolRequest> parse(const QStringList &arguments);
 
     // "x0,y0,x1,y1,..." with exactly count points of finite numbers.
     [[nodiscard]] static Checked<QList<QPointF>> parsePoints(const QString &option,
