@@ -11,6 +11,7 @@ list(APPEND MIRREL_UI_QML
 )
 # The numbers those views show, and the picture item that draws the photo.
 list(APPEND MIRREL_UI_SOURCES
+  AnnotationRenderer.h AnnotationRenderer.cpp
   ContextButtonLayout.h ContextButtonLayout.cpp
   LabelLayout.h LabelLayout.cpp
   LoupeLayout.h LoupeLayout.cpp
