@@ -219,6 +219,8 @@ Item {
         title: qsTrId("OpenPhoto_DialogTitle")
         nameFilters: opener.nameFilters
         fileMode: FileDialog.OpenFile
+        // Then wherever the last photo came from.
+        currentFolder: opener.startFolder
         onAccepted: opener.open(selectedFile)
     }
 
