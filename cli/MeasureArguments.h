@@ -10,14 +10,15 @@
 #include <optional>
 
 // What one run of mirrel-measure was asked to do.
-struct Request
+struct ToolRequest
 {
     enum class Command
     {
         help,
         version,
         measure,
-        detect
+        detect,
+        annotate
     };
 
     struct Segment
@@ -30,17 +31,18 @@ struct Request
     Command command = Command::help;
     std::optional<QList<QPointF>> card; // --card, four corners in image pixels
     QString image;
+    QString output; // annotate: the PNG file to write
     QList<Segment> segments;
     std::optional<Storage::UnitSystem> units;
 };
 
 // mirrel-measure's arguments, read with QCommandLineParser. Every mistake is a Failure with
 // exit status 2 and a message that names the argument.
-class CommandLine
+class MeasureArguments
 {
 public:
     // arguments: without the program's name.
-    [[nodiscard]] static Checked<Request> parse(const QStringList &arguments);
+    [[nodiscard]] static Checked<ToolRequest> parse(const QStringList &arguments);
 
     // "x0,y0,x1,y1,..." with exactly count points of finite numbers.
     [[nodiscard]] static Checked<QList<QPointF>> parsePoints(const QString &option,
