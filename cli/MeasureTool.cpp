@@ -170,9 +170,16 @@ Checked<QByteArray> measuredMembers(const ToolRequest &request, const QList<QPoi
     return object.left(object.size() - 1);
 }
 
-Failure noCardIn(const QString &image)
+// The card's corners: the ones given, else the ones found in the image.
+Checked<QList<QPointF>> cardCorners(const ToolRequest &request, const QImage &image)
 {
-    return {exitNotMeasurable, QStringLiteral("no reference card found in %1").arg(image)};
+    if (request.card)
+        return *request.card;
+    const Detection detection = detectCard(image);
+    if (!detection.corners)
+        return Failure{exitNotMeasurable,
+                       QStringLiteral("no reference card found in %1").arg(request.image)};
+    return *detection.corners;
 }
 
 // Writes the whole file or nothing: an existing file is replaced only by a complete one.
@@ -251,20 +258,15 @@ Checked<QByteArray> MeasureTool::detect(const ToolRequest &request) const
 
 Checked<QByteArray> MeasureTool::measure(const ToolRequest &request) const
 {
-    QList<QPointF> corners;
-    if (request.card) {
-        corners = *request.card;
-    } else {
-        const Checked<QImage> image = loadImage(request.image);
-        if (!image.ok())
-            return image.failure();
-        const Detection detection = detectCard(*image);
-        if (!detection.corners)
-            return noCardIn(request.image);
-        corners = *detection.corners;
-    }
+    // With the corners given there is no image to read.
+    const Checked<QImage> image = request.card ? QImage() : loadImage(request.image);
+    if (!image.ok())
+        return image.failure();
+    const Checked<QList<QPointF>> corners = cardCorners(request, *image);
+    if (!corners.ok())
+        return corners.failure();
     QList<QPointF> cardPoints;
-    const Checked<QByteArray> members = measuredMembers(request, corners, &cardPoints);
+    const Checked<QByteArray> members = measuredMembers(request, *corners, &cardPoints);
     if (!members.ok())
         return members.failure();
     return *members + '}';
@@ -285,17 +287,11 @@ Checked<QByteArray> MeasureTool::annotate(const ToolRequest &request) const
     const Checked<QImage> image = loadImage(request.image);
     if (!image.ok())
         return image.failure();
-    QList<QPointF> corners;
-    if (request.card) {
-        corners = *request.card;
-    } else {
-        const Detection detection = detectCard(*image);
-        if (!detection.corners)
-            return noCardIn(request.image);
-        corners = *detection.corners;
-    }
+    const Checked<QList<QPointF>> corners = cardCorners(request, *image);
+    if (!corners.ok())
+        return corners.failure();
     QList<QPointF> cardPoints;
-    const Checked<QByteArray> members = measuredMembers(request, corners, &cardPoints);
+    const Checked<QByteArray> members = measuredMembers(request, *corners, &cardPoints);
     if (!members.ok())
         return members.failure();
 
