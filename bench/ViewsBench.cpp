@@ -1,17 +1,12 @@
+#include "bench/IdleCapture.h"
 // What the measurement views cost on the GUI thread: one label and one loupe crop per drag
 // step, one live frame shown in the frame view, and one drag step from the pointer event to
 // the synchronised scene. Runs offscreen (software renderer) unless QT_QPA_PLATFORM says
 // otherwise, e.g. under xvfb-run with QT_QPA_PLATFORM=xcb for the OpenGL renderer.
 
-#include "capture/CameraManager.h"
-#include "capture/CameraPlatform.h"
-#include "capture/FeedbackManager.h"
-#include "capture/FrameManager.h"
-#include "capture/ImageProcessor.h"
 #include "core/LineTargetModel.h"
 #include "core/RectangleTargetModel.h"
 #include "core/ReferenceTargetModel.h"
-#include "session/CameraViewModel.h"
 #include "session/MeasurementActions.h"
 #include "ui/LabelLayout.h"
 #include "ui/LoupeLayout.h"
@@ -59,35 +54,6 @@ double millisecondsBetween(Clock::time_point a, Clock::time_point b)
 {
     return b - a;
 }
-
-// No camera: frames are handed to the session directly.
-class IdlePlatform final : public CameraPlatform
-{
-public:
-    int authorizationStatus() override { return authorized; }
-    void requestAccess(std::function<void(bool)> completion) override { completion(true); }
-    void beginConfiguration() override {}
-    void commitConfiguration() override {}
-    bool findBackCamera() override { return false; }
-    std::optional<QString> setContinuousAutofocus() override { return std::nullopt; }
-    std::optional<QString> createInput() override { return std::nullopt; }
-    bool addInput() override { return false; }
-    bool addVideoOutput() override { return false; }
-    void startRunning() override {}
-    void stopRunning() override {}
-    bool isRunning() const override { return false; }
-    void setSampleBufferDelegate(FrameReceiver, std::shared_ptr<SerialQueue>) override {}
-};
-
-struct Capture
-{
-    std::shared_ptr<IdlePlatform> platform = std::make_shared<IdlePlatform>();
-    CameraManager camera{platform, CameraManager::Setup{true, std::nullopt}};
-    FrameManager frames{camera, QStringLiteral(":/no-test-frame")};
-    ImageProcessor processor;
-    FeedbackManager feedback{std::make_unique<FeedbackManager::CountingOutput>()};
-    CameraViewModel model{camera, frames, processor, &feedback};
-};
 
 // A webcam frame: a wooden table with a white card; shade varies it from frame to frame.
 QImage tableWithCard(QSize size, int shade)
