@@ -5,7 +5,10 @@
 #   - the CPU the process used up to then;
 #   - the CPU it uses while it waits for the user with the test picture shown (process CPU
 #     time from /proc over IDLE_SECONDS, after SETTLE_SECONDS for the card search to finish).
-# Without a display it runs itself under xvfb-run. Usage: bench/start-and-idle.sh [RUNS]
+# With PHOTO set, the program measures that still photo instead (a normal run past the
+# tutorial) and the same is reported for it.
+# Without a display it runs itself under xvfb-run. Usage: [PHOTO=file] bench/start-and-idle.sh [RUNS]
+# The machine's other work stretches the start; CPU times are less affected than wall times.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRREL_BUILD_DIR:-$root/build}"
@@ -13,6 +16,11 @@ app="$build/app/mirrel"
 runs="${1:-5}"
 idle="${IDLE_SECONDS:-10}"
 settle="${SETTLE_SECONDS:-2}"
+if [[ -n "${PHOTO:-}" ]]; then
+  arguments=(-Storage_isTutorialSeen YES "$(realpath "$PHOTO")")
+else
+  arguments=(isUITest)
+fi
 
 if [[ ! -x "$app" ]]; then
   echo "no $app: build first (scripts/build.sh)" >&2
@@ -37,14 +45,15 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 printf '%-4s %12s %14s %16s\n' run "start (ms)" "start CPU (ms)" "idle CPU (%)"
-for run in $(seq 1 "$runs"); do
+for run in $(seq 0 "$runs"); do
   log="$work/run$run.log"
-  # A fresh home: no settings, no shader cache from an earlier run.
-  home="$work/home$run"
-  mkdir -p "$home"
+  # Fresh settings every time; the caches (compiled shaders) are kept from run to run as on
+  # a user's machine, so run 0, a first launch ever, is shown but not counted.
+  rm -rf "$work/home/.config"
+  mkdir -p "$work/home"
   launched="$(date +%s.%N)"
-  HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" \
-    MIRREL_REPORT_FIRST_FRAME=1 "$app" isUITest 2>"$log" &
+  HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache" \
+    MIRREL_REPORT_FIRST_FRAME=1 "$app" "${arguments[@]}" 2>"$log" &
   pid=$!
   shown=""
   for _ in $(seq 1 600); do
@@ -71,6 +80,7 @@ for run in $(seq 1 "$runs"); do
   idle_pct="$(awk -v d="$((after - before))" -v h="$ticks" -v s="$idle" \
     'BEGIN { printf "%.2f", d * 100 / h / s }')"
   printf '%-4s %12s %14s %16s\n' "$run" "$start_ms" "$start_cpu_ms" "$idle_pct"
+  [[ "$run" == 0 ]] && continue
   echo "$start_ms" >>"$work/start"
   echo "$start_cpu_ms" >>"$work/startcpu"
   echo "$idle_pct" >>"$work/idle"
