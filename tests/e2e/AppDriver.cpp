@@ -2,6 +2,8 @@
 
 #include "app/AppStart.h"
 
+#include <QDir>
+#include <QImage>
 #include <QTest>
 
 #include <cmath>
@@ -103,4 +105,14 @@ void AppDriver::drag(QPointF from, QPointF to) const
     for (int step = 1; step <= steps; ++step)
         QTest::mouseMove(m_window, pixel(from + (to - from) * step / steps));
     QTest::mouseRelease(m_window, Qt::LeftButton, {}, pixel(to));
+}
+
+void AppDriver::snapshot(const QString &name) const
+{
+    const QString folder = qEnvironmentVariable("MIRREL_E2E_SHOTS");
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return;
+    // Whatever is pending is drawn first.
+    QTest::qWait(0);
+    m_window->grabWindow().save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }

@@ -42,6 +42,10 @@ public:
     // Press at from, move there in small steps, release at to; window coordinates.
     void drag(QPointF from, QPointF to) const;
 
+    // With MIRREL_E2E_SHOTS naming a folder, the window as it is now goes there as name.png,
+    // so the states a run went through can be looked at.
+    void snapshot(const QString &name) const;
+
 private:
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QQuickWindow *m_window = nullptr;

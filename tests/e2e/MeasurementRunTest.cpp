@@ -174,6 +174,7 @@ void MeasurementRun::takePictureAndConfirmCard()
         << "the card in the test frame is not outlined";
     EXPECT_EQ(frameView()->property("imageSize").toSizeF(), QSizeF(3024, 4032));
     ASSERT_EQ(state(), CameraState::takePicture());
+    app.snapshot(QStringLiteral("1-live"));
 
     app.click(mainButton());
     ASSERT_TRUE(
@@ -181,6 +182,7 @@ void MeasurementRun::takePictureAndConfirmCard()
     ASSERT_TRUE(session->referenceRectangle());
     EXPECT_TRUE(app.waitShown(QStringLiteral("cardView")));
     EXPECT_FALSE(AppDriver::shown(app.find(QStringLiteral("detectedOutline"))));
+    app.snapshot(QStringLiteral("2-card"));
 
     app.click(mainButton());
     ASSERT_TRUE(QTest::qWaitFor([&] { return state() == CameraState::addTarget(false); }));
@@ -198,6 +200,7 @@ void MeasurementRun::addLineOnTheObject(const SceneObject &truth)
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->measurableObjects().size() == 1; }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return parseLength(lineLabel()).unit == "mm"; }))
         << "label: " << lineLabel().toStdString();
+    app.snapshot(QStringLiteral("3-line"));
 
     const QPointF ends[2] = {truth.from, truth.to};
     for (int index = 0; index < 2; ++index) {
@@ -213,6 +216,7 @@ void MeasurementRun::addLineOnTheObject(const SceneObject &truth)
         })) << "label: "
             << lineLabel().toStdString();
     }
+    app.snapshot(QStringLiteral("4-dragged"));
     // A finger lands on whole window points: within half a point, five photo pixels here.
     const QList<QPointF> points = linePoints();
     ASSERT_EQ(points.size(), 2);
@@ -235,6 +239,7 @@ void MeasurementRun::switchToImperial(const SceneObject &truth)
     ASSERT_TRUE(storage);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return storage->unitSystem() == Storage::UnitSystem::imperial; }));
+    app.snapshot(QStringLiteral("5-settings"));
     app.click(app.waitShown(QStringLiteral("SettingsView_CloseButton")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !storage->showSettings(); }));
 
@@ -244,6 +249,7 @@ void MeasurementRun::switchToImperial(const SceneObject &truth)
     EXPECT_NEAR(parseLength(lineLabel()).millimetres, truth.lengthMm, 0.05 * 25.4 + 1.0)
         << lineLabel().toStdString();
     EXPECT_EQ(session->cameraState().kind(), CameraState::Kind::addTarget);
+    app.snapshot(QStringLiteral("6-imperial"));
 }
 
 // The save button leads to the export state; the main button there renders the picture and
@@ -271,6 +277,7 @@ QImage MeasurementRun::exportAndSave()
         app.find(QStringLiteral("shareSheet"))->property("item").value<QQuickItem *>();
     // Enabled once the rendered picture has arrived.
     EXPECT_TRUE(QTest::qWaitFor([&] { return saveAction->isEnabled(); }));
+    app.snapshot(QStringLiteral("7-share"));
     app.click(saveAction);
     auto *dialog = sheet->findChild<QObject *>(QStringLiteral("ActivityViewController_SaveDialog"));
     if (!dialog || !QTest::qWaitFor([&] { return dialog->property("visible").toBool(); })) {
@@ -289,6 +296,7 @@ QImage MeasurementRun::exportAndSave()
     QMetaObject::invokeMethod(name, "selectAll");
     for (const char letter : QByteArrayLiteral("pencil"))
         QTest::keyClick(app.window(), letter);
+    app.snapshot(QStringLiteral("8-save-dialog"));
     QMetaObject::invokeMethod(dialog, "accept");
 
     const QString path =
@@ -317,6 +325,7 @@ void MeasurementRun::backToLivePreview()
     EXPECT_TRUE(app.waitShown(QStringLiteral("detectedOutline")))
         << "the live preview does not outline the card again";
     EXPECT_FALSE(app.find(QStringLiteral("targetView")));
+    app.snapshot(QStringLiteral("9-live-again"));
 }
 
 TEST_F(MeasurementRun, UITest_measure_the_bundled_object_switch_units_export_and_start_over)
