@@ -70,11 +70,16 @@ QQuickItem *AppDriver::find(const std::function<bool(QQuickItem *)> &test, QQuic
 QQuickItem *AppDriver::waitShown(const QString &name, QQuickItem *root) const
 {
     QQuickItem *item = nullptr;
-    QTest::qWaitFor([&] {
+    AppDriver::waitFor([&] {
         item = find(name, root);
         return shown(item) && settled(item);
     });
     return shown(item) && settled(item) ? item : nullptr;
+}
+
+bool AppDriver::waitFor(const std::function<bool()> &condition)
+{
+    return QTest::qWaitFor(condition, 30000);
 }
 
 bool AppDriver::shown(const QQuickItem *item)

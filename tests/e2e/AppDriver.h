@@ -32,6 +32,10 @@ public:
     // on it), and returns it; null after the wait ran out.
     [[nodiscard]] QQuickItem *waitShown(const QString &name, QQuickItem *root = nullptr) const;
 
+    // Turns the event loop until `condition` holds; false when it did not within a wait long
+    // enough for a loaded machine (the steps take well under a second on an idle one).
+    static bool waitFor(const std::function<bool()> &condition);
+
     // Visible with all its ancestors, opaque enough and of some size.
     [[nodiscard]] static bool shown(const QQuickItem *item);
     // Where the item's centre shows in the window.

@@ -95,7 +95,7 @@ protected:
     [[nodiscard]] QQuickItem *saveButton() const
     {
         QQuickItem *item = nullptr;
-        QTest::qWaitFor([&] {
+        AppDriver::waitFor([&] {
             item = app.find([](QQuickItem *candidate) {
                 return QString::fromLatin1(candidate->metaObject()->className())
                     .startsWith(QLatin1String("CameraSaveImageButton"));
@@ -163,13 +163,10 @@ protected:
 // picture with the card on the detected corners, and confirms the card.
 void MeasurementRun::takePictureAndConfirmCard()
 {
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            QQuickItem *view = frameView();
-            return view && view->property("hasImage").toBool();
-        },
-        10000))
-        << "the test frame never showed";
+    ASSERT_TRUE(AppDriver::waitFor([&] {
+        QQuickItem *view = frameView();
+        return view && view->property("hasImage").toBool();
+    })) << "the test frame never showed";
     ASSERT_TRUE(app.waitShown(QStringLiteral("detectedOutline")))
         << "the card in the test frame is not outlined";
     EXPECT_EQ(frameView()->property("imageSize").toSizeF(), QSizeF(3024, 4032));
@@ -178,14 +175,14 @@ void MeasurementRun::takePictureAndConfirmCard()
 
     app.click(mainButton());
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return state().is(CameraState::Kind::confirmCardSelection); }));
+        AppDriver::waitFor([&] { return state().is(CameraState::Kind::confirmCardSelection); }));
     ASSERT_TRUE(session->referenceRectangle());
     EXPECT_TRUE(app.waitShown(QStringLiteral("cardView")));
     EXPECT_FALSE(AppDriver::shown(app.find(QStringLiteral("detectedOutline"))));
     app.snapshot(QStringLiteral("2-card"));
 
     app.click(mainButton());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == CameraState::addTarget(false); }));
+    ASSERT_TRUE(AppDriver::waitFor([&] { return state() == CameraState::addTarget(false); }));
 }
 
 // The add buttons open; a new line appears on the object; each end dragged away changes the
@@ -193,12 +190,12 @@ void MeasurementRun::takePictureAndConfirmCard()
 void MeasurementRun::addLineOnTheObject(const SceneObject &truth)
 {
     app.click(mainButton());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == CameraState::addTarget(true); }));
+    ASSERT_TRUE(AppDriver::waitFor([&] { return state() == CameraState::addTarget(true); }));
     QQuickItem *addLine = app.waitShown(QStringLiteral("CameraMainButton_AddLineButton"));
     ASSERT_TRUE(addLine) << "the add-line button did not show";
     app.click(addLine);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return session->measurableObjects().size() == 1; }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return parseLength(lineLabel()).unit == "mm"; }))
+    ASSERT_TRUE(AppDriver::waitFor([&] { return session->measurableObjects().size() == 1; }));
+    ASSERT_TRUE(AppDriver::waitFor([&] { return parseLength(lineLabel()).unit == "mm"; }))
         << "label: " << lineLabel().toStdString();
     app.snapshot(QStringLiteral("3-line"));
 
@@ -206,12 +203,12 @@ void MeasurementRun::addLineOnTheObject(const SceneObject &truth)
     for (int index = 0; index < 2; ++index) {
         SCOPED_TRACE("end " + std::to_string(index));
         app.drag(handle(index), handle(index) + QPointF(45, -60));
-        ASSERT_TRUE(QTest::qWaitFor([&] {
+        ASSERT_TRUE(AppDriver::waitFor([&] {
             return std::abs(parseLength(lineLabel()).millimetres - truth.lengthMm) > 5;
         })) << "dragging an end away left the label at "
             << lineLabel().toStdString();
         app.drag(handle(index), onScreen(ends[index]));
-        ASSERT_TRUE(QTest::qWaitFor([&] {
+        ASSERT_TRUE(AppDriver::waitFor([&] {
             return std::abs(parseLength(lineLabel()).millimetres - truth.lengthMm) <= 1.0;
         })) << "label: "
             << lineLabel().toStdString();
@@ -238,12 +235,12 @@ void MeasurementRun::switchToImperial(const SceneObject &truth)
     auto *storage = screen->property("storage").value<Storage *>();
     ASSERT_TRUE(storage);
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return storage->unitSystem() == Storage::UnitSystem::imperial; }));
+        AppDriver::waitFor([&] { return storage->unitSystem() == Storage::UnitSystem::imperial; }));
     app.snapshot(QStringLiteral("5-settings"));
     app.click(app.waitShown(QStringLiteral("SettingsView_CloseButton")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !storage->showSettings(); }));
+    ASSERT_TRUE(AppDriver::waitFor([&] { return !storage->showSettings(); }));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return parseLength(lineLabel()).unit == "in"; }))
+    ASSERT_TRUE(AppDriver::waitFor([&] { return parseLength(lineLabel()).unit == "in"; }))
         << "label: " << lineLabel().toStdString();
     // One decimal of an inch: within 0.05 in of the truth, plus the drag's millimetre.
     EXPECT_NEAR(parseLength(lineLabel()).millimetres, truth.lengthMm, 0.05 * 25.4 + 1.0)
@@ -263,7 +260,7 @@ QImage MeasurementRun::exportAndSave()
         return {};
     }
     app.click(save);
-    if (!QTest::qWaitFor([&] { return state() == CameraState::exportPicture(); })) {
+    if (!AppDriver::waitFor([&] { return state() == CameraState::exportPicture(); })) {
         ADD_FAILURE() << "not in the export state";
         return {};
     }
@@ -276,11 +273,11 @@ QImage MeasurementRun::exportAndSave()
     QQuickItem *sheet =
         app.find(QStringLiteral("shareSheet"))->property("item").value<QQuickItem *>();
     // Enabled once the rendered picture has arrived.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return saveAction->isEnabled(); }));
+    EXPECT_TRUE(AppDriver::waitFor([&] { return saveAction->isEnabled(); }));
     app.snapshot(QStringLiteral("7-share"));
     app.click(saveAction);
     auto *dialog = sheet->findChild<QObject *>(QStringLiteral("ActivityViewController_SaveDialog"));
-    if (!dialog || !QTest::qWaitFor([&] { return dialog->property("visible").toBool(); })) {
+    if (!dialog || !AppDriver::waitFor([&] { return dialog->property("visible").toBool(); })) {
         ADD_FAILURE() << "the save dialog did not open";
         return {};
     }
@@ -301,7 +298,7 @@ QImage MeasurementRun::exportAndSave()
 
     const QString path =
         QDir(dialog->property("currentFolder").toUrl().toLocalFile()).filePath("pencil.png");
-    if (!QTest::qWaitFor([&] { return QFile::exists(path); })) {
+    if (!AppDriver::waitFor([&] { return QFile::exists(path); })) {
         ADD_FAILURE() << "nothing was saved at " << path.toStdString();
         return {};
     }
@@ -315,11 +312,11 @@ QImage MeasurementRun::exportAndSave()
 void MeasurementRun::backToLivePreview()
 {
     app.click(app.waitShown(QStringLiteral("ActivityViewController_DoneButton")));
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(AppDriver::waitFor(
         [&] { return !app.find(QStringLiteral("shareSheet"))->property("active").toBool(); }));
     EXPECT_EQ(state(), CameraState::exportPicture());
     app.click(saveButton());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == CameraState::takePicture(); }));
+    ASSERT_TRUE(AppDriver::waitFor([&] { return state() == CameraState::takePicture(); }));
     EXPECT_TRUE(session->measurableObjects().isEmpty());
     EXPECT_FALSE(session->referenceRectangle());
     EXPECT_TRUE(app.waitShown(QStringLiteral("detectedOutline")))

@@ -74,7 +74,7 @@ TEST(TutorialRun, refused_permissions_lead_to_the_measurement_screen_which_the_n
             ASSERT_TRUE(button);
             app.click(button);
             if (page < 4)
-                ASSERT_TRUE(QTest::qWaitFor(
+                ASSERT_TRUE(AppDriver::waitFor(
                     [&] { return tutorial->property("page").toInt() == page + 1; }));
         }
         EXPECT_EQ(permissions->cameraQuestions, 1);
@@ -82,7 +82,7 @@ TEST(TutorialRun, refused_permissions_lead_to_the_measurement_screen_which_the_n
 
         // The measurement screen grows in, on the photo, and the tutorial is gone.
         QQuickItem *frameView = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor([&] {
+        ASSERT_TRUE(AppDriver::waitFor([&] {
             frameView = app.find(QStringLiteral("frameView"));
             return frameView && frameView->property("hasImage").toBool() &&
                    !app.find(QStringLiteral("tutorialScreen"))->property("active").toBool();
