@@ -103,12 +103,14 @@ void AppDriver::click(const QQuickItem *item) const
     QTest::mouseClick(m_window, Qt::LeftButton, {}, pixel(centreOf(item)));
 }
 
-void AppDriver::drag(QPointF from, QPointF to) const
+void AppDriver::drag(QPointF from, QPointF to, const std::function<void()> &held) const
 {
     QTest::mousePress(m_window, Qt::LeftButton, {}, pixel(from));
     constexpr int steps = 12;
     for (int step = 1; step <= steps; ++step)
         QTest::mouseMove(m_window, pixel(from + (to - from) * step / steps));
+    if (held)
+        held();
     QTest::mouseRelease(m_window, Qt::LeftButton, {}, pixel(to));
 }
 

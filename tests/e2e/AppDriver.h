@@ -43,8 +43,9 @@ public:
 
     // A press and release of the left button over the item's centre.
     void click(const QQuickItem *item) const;
-    // Press at from, move there in small steps, release at to; window coordinates.
-    void drag(QPointF from, QPointF to) const;
+    // Press at from, move there in small steps, release at to; window coordinates. `held`
+    // runs while the button is still down at to.
+    void drag(QPointF from, QPointF to, const std::function<void()> &held = {}) const;
 
     // With MIRREL_E2E_SHOTS naming a folder, the window as it is now goes there as name.png,
     // so the states a run went through can be looked at.

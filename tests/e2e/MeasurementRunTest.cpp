@@ -202,7 +202,15 @@ void MeasurementRun::addLineOnTheObject(const SceneObject &truth)
     const QPointF ends[2] = {truth.from, truth.to};
     for (int index = 0; index < 2; ++index) {
         SCOPED_TRACE("end " + std::to_string(index));
-        app.drag(handle(index), handle(index) + QPointF(45, -60));
+        // The loupe shows while the finger is down and goes when it lifts.
+        QQuickItem *loupe = app.find(QStringLiteral("zoomView"));
+        ASSERT_TRUE(loupe);
+        app.drag(handle(index), handle(index) + QPointF(45, -60), [&] {
+            EXPECT_TRUE(AppDriver::waitFor([&] { return loupe->opacity() == 1.0; }))
+                << "no loupe while dragging";
+        });
+        EXPECT_TRUE(AppDriver::waitFor([&] { return loupe->opacity() == 0.0; }))
+            << "the loupe stays after the finger lifted";
         ASSERT_TRUE(AppDriver::waitFor([&] {
             return std::abs(parseLength(lineLabel()).millimetres - truth.lengthMm) > 5;
         })) << "dragging an end away left the label at "
