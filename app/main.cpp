@@ -1,15 +1,10 @@
+#include "app/AppStart.h"
 #include "app/CommandLine.h"
-#include "capture/StillPhotoSource.h"
-#include "ui/TextTables.h"
 
 #include <QGuiApplication>
-#include <QIcon>
 #include <QQmlApplicationEngine>
-#include <QtQml/QQmlExtensionPlugin>
 
 #include <cstdio>
-
-Q_IMPORT_QML_PLUGIN(MirrelPlugin)
 
 namespace {
 
@@ -42,20 +37,9 @@ int main(int argc, char *argv[])
     }
 
     QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("mirrel"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Mirrel"));
-    QGuiApplication::setApplicationVersion(QStringLiteral(MIRREL_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("app.mirrel.Mirrel"));
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/mirrel/app/mirrel.svg")));
-    if (!commandLine.photo.isEmpty())
-        StillPhotoSource::setLaunchPhoto(commandLine.photo);
-    TextTables::install();
-
-    QQmlApplicationEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/"));
-    QObject::connect(
-        &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
-        [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    engine.load(QUrl(QStringLiteral("qrc:/Mirrel/MirrelApp.qml")));
+    AppStart::prepare(commandLine);
+    const std::unique_ptr<QQmlApplicationEngine> engine = AppStart::load();
+    if (!engine)
+        return 1;
     return QGuiApplication::exec();
 }

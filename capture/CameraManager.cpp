@@ -236,7 +236,10 @@ void CameraManager::setVideoOutputDelegate(FrameManager *delegate,
         return;
     }
     // The frame manager is held weakly through its queue: once it is gone, its queue is shut
-    // down (or destroyed) and the test frame goes nowhere.
+    // down (or destroyed) and the test frame goes nowhere. The picture is decoded during the
+    // wait, on the frame manager's queue, ahead of its publication there.
+    if (const std::shared_ptr<SerialQueue> queue = weakQueue.lock())
+        queue->async([delegate] { delegate->prepareTestImage(); });
     m_sessionQueue->asyncAfter(testFrameDelay, [delegate, weakQueue] {
         if (const std::shared_ptr<SerialQueue> queue = weakQueue.lock())
             queue->async([delegate] { delegate->publishTestImage(); });

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -173,19 +174,30 @@ void FrameManager::publishPixelBuffer(const QImage &pixelBuffer)
     });
 }
 
-void FrameManager::publishTestImage()
+void FrameManager::prepareTestImage()
 {
+    if (m_preparedTestImage)
+        return;
     QFile file(m_testImage);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "test frame %s is missing\n", qPrintable(m_testImage));
+        m_preparedTestImage = ImageLoader::Result{{}, QStringLiteral("test frame %1 is missing")
+                                                          .arg(m_testImage)};
         return;
     }
-    const ImageLoader::Result loaded = ImageLoader::load(file.readAll(), m_testImage);
-    if (!loaded.ok()) {
-        std::fprintf(stderr, "test frame: %s\n", qPrintable(loaded.error));
-        return;
-    }
-    publishPixelBuffer(loaded.image);
+    m_preparedTestImage = ImageLoader::load(file.readAll(), m_testImage);
+    if (!m_preparedTestImage->ok())
+        m_preparedTestImage->error = QStringLiteral("test frame: ") + m_preparedTestImage->error;
+}
+
+void FrameManager::publishTestImage()
+{
+    prepareTestImage();
+    // Published once: what is left behind is an empty picture without a message.
+    const ImageLoader::Result prepared = *std::exchange(m_preparedTestImage, ImageLoader::Result{});
+    if (prepared.ok())
+        publishPixelBuffer(prepared.image);
+    else if (!prepared.error.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(prepared.error));
 }
 
 QImage FrameManager::pixelBuffer(const QVideoFrame &sampleBuffer)

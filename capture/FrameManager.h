@@ -1,10 +1,13 @@
 #pragma once
 
+#include "capture/ImageLoader.h"
+
 #include <QImage>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CameraManager;
 class QVideoFrame;
@@ -42,12 +45,15 @@ public:
         return m_videoOutputQueue;
     }
 
-    // The three calls below run on the video output queue only.
+    // The calls below run on the video output queue only.
 
     // A frame from the platform; a frame without a picture is dropped without a trace.
     void captureOutput(const QVideoFrame &sampleBuffer);
-    // Loads the bundled test picture and publishes it once. A missing or unreadable test
-    // picture is reported on standard error and publishes nothing.
+    // Loads and decodes the bundled test picture ahead of its publication, so that the wait
+    // before the test frame is not followed by the decoding too. Optional.
+    void prepareTestImage();
+    // Publishes the test picture once (loading it first unless it was prepared). A missing or
+    // unreadable test picture is reported on standard error and publishes nothing.
     void publishTestImage();
     // Assigns `pixelBuffer` to `current` on the main thread; nothing is copied.
     void publishPixelBuffer(const QImage &pixelBuffer);
@@ -64,4 +70,6 @@ private:
     QImage m_current;
     std::shared_ptr<SerialQueue> m_videoOutputQueue;
     const QString m_testImage;
+    // Video output queue only.
+    std::optional<ImageLoader::Result> m_preparedTestImage;
 };

@@ -275,7 +275,7 @@ Checked<QByteArray> MeasureTool::measure(const ToolRequest &request) const
 Checked<QByteArray> MeasureTool::annotate(const ToolRequest &request) const
 {
     if (!m_annotator)
-        return Failure{exitUsage, QStringLiteral("annotate is not available here")};
+        return Failure{exitUsage, QStringLiteral("annotate is not available in this build")};
     // Refuse a folder that cannot take the file before the slow part.
     const QFileInfo output(request.output);
     if (output.isDir())

@@ -6,13 +6,17 @@
 #include "cli/MeasureTool.h"
 #include "core/Diagnostics.h"
 #include "core/Storage.h"
+
+#include <QCoreApplication>
+
+#ifdef MIRREL_MEASURE_ANNOTATE
 #include "ui/AnnotationRenderer.h"
 #include "ui/TextTables.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QtQml/QQmlExtensionPlugin>
+#endif
 
 #include <cstdio>
 #include <fcntl.h>
@@ -71,6 +75,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
+#ifdef MIRREL_MEASURE_ANNOTATE
 Checked<QImage> annotated(const MeasureTool::Annotation &annotation)
 {
     const AnnotationRenderer::Result result = AnnotationRenderer::render(
@@ -110,10 +115,20 @@ std::unique_ptr<QCoreApplication> application(int &argc, char **argv,
     TextTables::install();
     return app;
 }
+#else
+const MeasureTool::Annotator annotated;
+
+std::unique_ptr<QCoreApplication> application(int &argc, char **argv, std::vector<QByteArray> &)
+{
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+#endif
 
 } // namespace
 
+#ifdef MIRREL_MEASURE_ANNOTATE
 Q_IMPORT_QML_PLUGIN(MirrelPlugin)
+#endif
 
 int main(int argc, char **argv)
 {
@@ -126,7 +141,7 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("mirrel-measure"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MIRREL_VERSION));
 
-    const MeasureTool tool(&quietlyLoaded, &annotated);
+    const MeasureTool tool(&quietlyLoaded, annotated);
     // Without the unit override appended for the views.
     const MeasureTool::Outcome outcome = tool.run(QCoreApplication::arguments().mid(1, argc - 1));
     std::fwrite(outcome.output.constData(), 1, size_t(outcome.output.size()), stdout);

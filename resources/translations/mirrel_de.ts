@@ -191,6 +191,10 @@
         <source>Share_SaveDialogTitle</source>
         <translation>Messung speichern</translation>
     </message>
+    <message id="Share_SaveDialogAccept">
+        <source>Share_SaveDialogAccept</source>
+        <translation>Speichern</translation>
+    </message>
     <message id="Share_PngFilter">
         <source>Share_PngFilter</source>
         <translation>PNG-Bilder (*.png)</translation>

@@ -191,6 +191,10 @@
         <source>Share_SaveDialogTitle</source>
         <translation>Save the measurement</translation>
     </message>
+    <message id="Share_SaveDialogAccept">
+        <source>Share_SaveDialogAccept</source>
+        <translation>Save</translation>
+    </message>
     <message id="Share_PngFilter">
         <source>Share_PngFilter</source>
         <translation>PNG images (*.png)</translation>

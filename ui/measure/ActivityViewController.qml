@@ -264,6 +264,8 @@ Item {
         // Also when the sheet was made before it was put into its window.
         parentWindow: root.Window.window
         title: qsTrId("Share_SaveDialogTitle")
+        // Qt's own dialog, where the desktop offers none, would say "Open".
+        acceptLabel: qsTrId("Share_SaveDialogAccept")
         fileMode: FileDialog.SaveFile
         nameFilters: [qsTrId("Share_PngFilter")]
         defaultSuffix: "png"

@@ -87,14 +87,14 @@ Item {
         objectName: "settings"
         anchors.fill: parent
         active: root.storage.showSettings
-        source: Qt.resolvedUrl("../settings/SettingsView.qml")
-        onLoaded: {
-            item.storage = root.storage;
-            item.closeAction.connect(() => root.storage.showSettings = !root.storage.showSettings);
-            item.howToUseAction.connect(() => {
-                    root.storage.showSettings = !root.storage.showSettings;
-                    root.storage.isTutorialSeen = false;
-                });
+        // The store is required: it is given at creation, or the settings are not made at all.
+        sourceComponent: Mirrel.SettingsView {
+            storage: root.storage
+            onCloseAction: root.storage.showSettings = !root.storage.showSettings
+            onHowToUseAction: {
+                root.storage.showSettings = !root.storage.showSettings;
+                root.storage.isTutorialSeen = false;
+            }
         }
     }
 
