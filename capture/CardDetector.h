@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/CardGeometry.h"
+
 #include <QImage>
 #include <QPointF>
 
 #include <memory>
 #include <vector>
+
+class ColourSampler;
 
 // One quadrilateral found in an image. Corners are in a y-up pixel system: x grows to the
 // right, y grows upwards from the bottom edge of the image, and (0, 0) is the bottom-left
@@ -27,7 +31,7 @@ class CardDetector
 public:
     struct Options
     {
-        double aspectRatio = 1.588235294117647;
+        double aspectRatio = CardGeometry::aspectRatio;
         double focalLength = 0.0;
     };
 
@@ -52,6 +56,13 @@ public:
 
 private:
     struct Buffers;
+    // A reader of the frame's pixels in place (or of a converted copy); empty for pictures
+    // too small to search.
+    ColourSampler prepare(const QImage &image);
+    // One search on the frame shrunk by factor; the cards end up in the fine stage.
+    void search(const ColourSampler &picture, const Options &options, int factor,
+                bool withSegments);
+
     Options m_options;
     std::unique_ptr<Buffers> m_buffers;
 };

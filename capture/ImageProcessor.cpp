@@ -1,13 +1,14 @@
 #include "capture/ImageProcessor.h"
 
+#include "core/CardGeometry.h"
+
 ImageProcessor &ImageProcessor::shared()
 {
     static ImageProcessor processor;
     return processor;
 }
 
-ImageProcessor::ImageProcessor()
-    : m_options{1.588235294117647, 0.0}, m_detector(m_options)
+ImageProcessor::ImageProcessor() : m_options{CardGeometry::aspectRatio, 0.0}, m_detector(m_options)
 {
 }
 

@@ -1,0 +1,113 @@
+#include "capture/detector/FineRefinement.h"
+
+#include "capture/detector/CardChecks.h"
+#include "capture/detector/Ranking.h"
+#include "capture/detector/Trace.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Coarse shapes refined on the full picture at most.
+constexpr size_t kCards = 3;
+
+} // namespace
+
+void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shapes)
+{
+    m_cards.clear();
+    for (size_t i = 0; i < shapes.size() && m_cards.size() < kCards; ++i) {
+        // Once the best proposal is confirmed, only close contenders are worth the full-size
+        // work; the caller uses the first card.
+        if (!m_cards.empty() && shapes[i].score < 0.9 * m_cards.front().score)
+            break;
+        if (!fit(frame, shapes[i]))
+            continue;
+        Hypothesis h;
+        h.corners = m_fit.corners;
+        h.support = m_fit.support();
+        h.minSupport = m_fit.minSupport();
+        h.aspectError =
+            cardcheck::proportionError(h.corners, frame.size, frame.focal, frame.aspect);
+        for (const auto &sd : m_fit.sides)
+            TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d gaps %d\n", sd.inliers,
+                  sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity, sd.gaps);
+        TRACE("  fine %zu loose %d sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) "
+              "(%.1f,%.1f) (%.1f,%.1f)\n",
+              i, int(shapes[i].loose), h.support, h.minSupport, h.aspectError, h.corners[0].x,
+              h.corners[0].y, h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y,
+              h.corners[3].x, h.corners[3].y);
+        if (!isCard(frame, shapes[i], h))
+            continue;
+        h.score = ranking::scoreOf(h);
+        bool duplicate = false;
+        for (const auto &other : m_cards)
+            duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;
+        if (!duplicate)
+            m_cards.push_back(h);
+    }
+    ranking::demoteInnerShapes(m_cards);
+    ranking::sortByScore(m_cards);
+}
+
+bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)
+{
+    // First with a window wide enough for the coarse error, then narrow around the found lines
+    // so that nearby print or shadow cannot pull the fit.
+    const int factor = frame.factor;
+    EdgeRefiner::Params wide;
+    wide.searchRadius = std::max(10, int(std::ceil(1.5 * factor)) + 3);
+    wide.marginFraction = 0.1;
+    wide.marginPixels = 1.5 * factor;
+    wide.maxProfiles = 40;
+    wide.inlierTolerance = std::max(1.5, 0.3 * factor);
+    wide.minGradient = 1.0f;
+    wide.tangentialTaps = 1;
+    EdgeRefiner::Params narrow = wide;
+    narrow.searchRadius = 6;
+    narrow.marginPixels = 2.0;
+    narrow.inlierTolerance = 1.0;
+    narrow.maxProfiles = 80;
+    narrow.tangentialTaps = 3;
+
+    quad::Corners corners = shape.corners;
+    for (auto &c : corners)
+        c *= double(factor);
+    if (factor > 1) {
+        const bool settled = m_refiner.refine(frame.picture, corners, wide, m_fit);
+        // The coarse corners are good to about a pixel of the shrunk picture; a side that
+        // moved much further jumped to another edge (noise, print), so the narrow pass then
+        // starts from the coarse corners with a window covering their error.
+        if (settled && quad::maxCornerDistance(m_fit.corners, corners) <= 2.0 * factor + 2) {
+            corners = m_fit.corners;
+            int width = 0;
+            for (const auto &side : m_fit.sides)
+                width = std::max(width, side.edgeWidth);
+            narrow.searchRadius = std::max(6, width + 3);
+        } else {
+            narrow.searchRadius = 2 * factor + 3;
+        }
+    }
+    return m_refiner.refine(frame.picture, corners, narrow, m_fit);
+}
+
+bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h)
+{
+    // A card nearly facing the camera pins its focal length down poorly, so a fraction of a
+    // pixel of noise on the full-size corners can push the recovered shape just past the
+    // tolerance. A shrunk-picture fit that showed the card's shape clearly vouches for such a
+    // near miss.
+    const bool nearMiss = h.aspectError <= ranking::kMaxAspectError * 1.5 &&
+                          shape.aspectError <= ranking::kMaxAspectError * 0.5;
+    if (h.support < 0.6 || h.minSupport < 0.5 ||
+        (h.aspectError > ranking::kMaxAspectError && !nearMiss))
+        return false;
+    if (shape.loose && !cardcheck::looseShapeHolds(m_fit))
+        return false;
+    if (!cardcheck::sidesAreCardEdges(m_fit))
+        return false;
+    if (!cardcheck::surfaceChangesAcrossSides(frame.picture, m_fit, m_bands))
+        return false;
+    return cardcheck::insidePicture(h.corners, frame.size);
+}

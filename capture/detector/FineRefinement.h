@@ -1,0 +1,40 @@
+#pragma once
+
+#include "capture/detector/ColourSampler.h"
+#include "capture/detector/EdgeRefiner.h"
+#include "capture/detector/Hypothesis.h"
+
+#include <opencv2/core/types.hpp>
+
+#include <vector>
+
+// Refines the best shapes of the shrunk picture on the full picture, keeps those that pass
+// every card check, and ranks them. The corners come out where the straight edges meet, to a
+// fraction of a pixel.
+class FineRefinement
+{
+public:
+    struct Frame
+    {
+        const ColourSampler &picture; // the full picture
+        cv::Size2d size;
+        double focal;  // pixels, 0 when unknown
+        double aspect; // wanted long edge over short edge
+        int factor;    // how much the coarse shapes' picture was shrunk
+    };
+
+    // shapes: from the shrunk picture, best first. Fills cards(), best first.
+    void run(const Frame &frame, const std::vector<Hypothesis> &shapes);
+
+    [[nodiscard]] const std::vector<Hypothesis> &cards() const { return m_cards; }
+
+private:
+    // Fits the shape's sides on the full picture; false when they do not settle.
+    bool fit(const Frame &frame, const Hypothesis &shape);
+    [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h);
+
+    EdgeRefiner m_refiner;
+    EdgeRefiner::Result m_fit;
+    std::vector<Hypothesis> m_cards;
+    std::vector<double> m_bands;
+};
