@@ -27,14 +27,6 @@ target_sources(mirrel_capture PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/detector/QuadGeometry.h
   ${CMAKE_CURRENT_LIST_DIR}/detector/QuadGeometry.cpp)
 
-# Picture synthesis shared by the detector's tests and benchmark; not part of the program.
-add_library(mirrel_detector_synth STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/detector/SyntheticCard.h
-  ${CMAKE_CURRENT_LIST_DIR}/detector/SyntheticCard.cpp)
-target_include_directories(mirrel_detector_synth PUBLIC ${PROJECT_SOURCE_DIR})
-target_include_directories(mirrel_detector_synth SYSTEM PRIVATE ${OpenCV_INCLUDE_DIRS})
-target_link_libraries(mirrel_detector_synth PUBLIC Qt6::Core Qt6::Gui PRIVATE ${OpenCV_LIBS})
-
 # The per-pixel loops of the search are written to vectorise; -O3 lets the compiler do it.
 set_source_files_properties(
   ${CMAKE_CURRENT_LIST_DIR}/detector/EdgeField.cpp

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CardGeometry.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QString>
@@ -45,9 +47,9 @@ inline constexpr std::array allSceneCategories = {
 [[nodiscard]] std::optional<SceneCategory> sceneCategoryFromName(const QString &name);
 
 // The card outline in its own plane, millimetres: long edge along x.
-inline constexpr double cardWidthMm = 85.725;
-inline constexpr double cardHeightMm = 53.975;
-inline constexpr double cardCornerRadiusMm = 3.18;
+inline constexpr double cardWidthMm = CardGeometry::width;
+inline constexpr double cardHeightMm = CardGeometry::height;
+inline constexpr double cardCornerRadiusMm = CardGeometry::cornerRadius;
 
 enum class SceneSurface
 {
