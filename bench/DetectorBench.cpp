@@ -1,28 +1,55 @@
 // Time of one search for the card over a whole frame, on one core: 1080p preview frames and
-// 12-megapixel photos, with and without a card, and the slow frames.
+// 12-megapixel photos, with and without a card, and the slow frames. With MIRREL_REALCARDS set
+// to a folder of photos (images/*.jpg), each photo is timed too.
 
 #include "capture/CardDetector.h"
 #include "tools/scenegen/SceneGenerator.h"
+
+#include <QDir>
+#include <QImage>
 
 #include <benchmark/benchmark.h>
 #include <opencv2/core/utility.hpp>
 
 namespace {
 
-// Photo-like scenes of the generator (wood, fabric, print on the card, an object beside it,
-// lens blur, sensor mosaic and noise).
-void detectScene(benchmark::State &state, SceneSpec sceneSpec)
+void detectImage(benchmark::State &state, const QImage &image)
 {
     cv::setNumThreads(0);
-    const QImage image = renderScene(sceneSpec).image;
     CardDetector detector;
-    size_t found = detector.features(image).size();
+    size_t found = detector.features(image).size(); // warm the reused buffers
     for (auto _ : state) {
         auto features = detector.features(image);
         found = features.size();
         benchmark::DoNotOptimize(features);
     }
     state.counters["found"] = double(found);
+}
+
+// Photo-like scenes of the generator (wood, fabric, print on the card, an object beside it,
+// lens blur, sensor mosaic and noise).
+void detectScene(benchmark::State &state, SceneSpec sceneSpec)
+{
+    const QImage image = renderScene(sceneSpec).image;
+    detectImage(state, image);
+}
+
+// Every photo in $MIRREL_REALCARDS/images, as the camera would deliver it (32-bit).
+void registerRealPhotos()
+{
+    const QString folder = qEnvironmentVariable("MIRREL_REALCARDS");
+    if (folder.isEmpty())
+        return;
+    const QDir images(folder + QStringLiteral("/images"));
+    for (const QString &name : images.entryList({QStringLiteral("*.jpg")}, QDir::Files)) {
+        const QImage image = QImage(images.filePath(name)).convertToFormat(QImage::Format_RGB32);
+        if (image.isNull())
+            continue;
+        benchmark::RegisterBenchmark(("real/" + name.chopped(4)).toStdString().c_str(), detectImage,
+                                     image)
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.2);
+    }
 }
 
 SceneSpec sceneOf(SceneCategory category, int width, int height, quint64 seed)
@@ -69,4 +96,11 @@ BENCHMARK_CAPTURE(detectScene, glare_1280x960, sceneOf(SceneCategory::Glare, 128
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    registerRealPhotos();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

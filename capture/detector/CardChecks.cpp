@@ -1,5 +1,8 @@
 #include "capture/detector/CardChecks.h"
 
+#include "capture/detector/Trace.h"
+#include "core/CardGeometry.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,6 +19,9 @@ constexpr int kLooseGaps = 6;
 // Share of a side's edge step by which the picture just inside and just outside it must differ.
 constexpr double kBandShare = 0.2;
 
+// Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
+constexpr double kCornerContrast = 12.0;
+
 int sidesBrighterOutside(const EdgeRefiner::Result &fit)
 {
     int count = 0;
@@ -24,7 +30,127 @@ int sidesBrighterOutside(const EdgeRefiner::Result &fit)
     return count;
 }
 
+using Colour = std::array<double, 3>;
+
+// The homography taking the rectangle [0, width] x [0, height] onto corners (in order).
+cv::Matx33d rectangleToQuad(const quad::Corners &corners, double width, double height)
+{
+    // Heckbert's square-to-quad mapping, scaled to the rectangle.
+    const cv::Point2d p0 = corners[0], p1 = corners[1], p2 = corners[2], p3 = corners[3];
+    const cv::Point2d s = p0 - p1 + p2 - p3;
+    const cv::Point2d d1 = p1 - p2, d2 = p3 - p2;
+    const double den = d1.x * d2.y - d2.x * d1.y;
+    double g = 0, h = 0;
+    if (std::abs(den) > 1e-12) {
+        g = (s.x * d2.y - d2.x * s.y) / den;
+        h = (d1.x * s.y - s.x * d1.y) / den;
+    }
+    const cv::Matx33d square(p1.x - p0.x + g * p1.x, p3.x - p0.x + h * p3.x, p0.x,
+                             p1.y - p0.y + g * p1.y, p3.y - p0.y + h * p3.y, p0.y, g, h, 1.0);
+    return square * cv::Matx33d(1.0 / width, 0, 0, 0, 1.0 / height, 0, 0, 0, 1);
+}
+
+cv::Point2d apply(const cv::Matx33d &m, cv::Point2d p)
+{
+    const cv::Vec3d q = m * cv::Vec3d(p.x, p.y, 1.0);
+    return {q[0] / q[2], q[1] / q[2]};
+}
+
+// Mean colour over a small cross of plane points around p (spread millimetres apart).
+Colour colourAround(const ColourSampler &image, const cv::Matx33d &toImage, cv::Point2d p,
+                    cv::Point2d e1, cv::Point2d e2, double spread)
+{
+    Colour sum{0, 0, 0};
+    const cv::Point2d offsets[] = {{0, 0}, e1 * spread, -e1 * spread, e2 * spread, -e2 * spread};
+    for (const cv::Point2d &o : offsets) {
+        const cv::Point2d q = apply(toImage, p + o);
+        const auto c = image.at(q.x, q.y);
+        for (size_t k = 0; k < 3; ++k)
+            sum[k] += c[k] / 5.0;
+    }
+    return sum;
+}
+
+double difference(const Colour &a, const Colour &b)
+{
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                     (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+Colour mean(const Colour &a, const Colour &b)
+{
+    return {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2};
+}
+
+// Where c lies between from (0) and to (1).
+double between(const Colour &c, const Colour &from, const Colour &to)
+{
+    double dot = 0, length = 0;
+    for (size_t k = 0; k < 3; ++k) {
+        dot += (c[k] - from[k]) * (to[k] - from[k]);
+        length += (to[k] - from[k]) * (to[k] - from[k]);
+    }
+    return length > 0 ? dot / length : 0.5;
+}
+
 } // namespace
+
+CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, double aspect)
+{
+    CornerArcs arcs;
+    // The card's long edge along the longer pair of sides.
+    const double first = cv::norm(corners[1] - corners[0]) + cv::norm(corners[3] - corners[2]);
+    const double second = cv::norm(corners[2] - corners[1]) + cv::norm(corners[0] - corners[3]);
+    const double longEdge = CardGeometry::width;
+    const double shortEdge = longEdge / std::max(aspect, 1.0 / aspect);
+    const double w = first >= second ? longEdge : shortEdge;
+    const double h = first >= second ? shortEdge : longEdge;
+    const cv::Matx33d toImage = rectangleToQuad(corners, w, h);
+    const cv::Point2d plane[] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    const double r = CardGeometry::cornerRadius;
+    for (size_t k = 0; k < 4; ++k) {
+        const cv::Point2d p = plane[k];
+        const cv::Point2d e1 = (plane[(k + 1) % 4] - p) / cv::norm(plane[(k + 1) % 4] - p);
+        const cv::Point2d e2 = (plane[(k + 3) % 4] - p) / cv::norm(plane[(k + 3) % 4] - p);
+        // The arc must span enough pixels for the tip and the inside of the arc to lie clear
+        // of the edge's blur.
+        const double radiusPx = std::min(cv::norm(apply(toImage, p + e1 * r) - corners[k]),
+                                         cv::norm(apply(toImage, p + e2 * r) - corners[k]));
+        if (radiusPx < 12) {
+            ++arcs.unknown;
+            continue;
+        }
+        const auto at = [&](double u, double v) {
+            return colourAround(image, toImage, p + e1 * (u * r) + e2 * (v * r), e1, e2, 0.06 * r);
+        };
+        // Table just outside each side and card just inside it, along the straight part of
+        // the side past the arc (and past a much rounder corner's).
+        const Colour out1 = at(3.0, -0.6), out2 = at(-0.6, 3.0);
+        const Colour in1 = at(3.0, 0.6), in2 = at(0.6, 3.0);
+        const Colour outside = mean(out1, out2), inside = mean(in1, in2);
+        const double contrast = difference(outside, inside);
+        // Both sides must agree on what the table and the card look like here; a finger or a
+        // cable over the corner makes them differ.
+        if (contrast < kCornerContrast || difference(out1, out2) > 0.5 * contrast ||
+            difference(in1, in2) > 0.5 * contrast) {
+            ++arcs.unknown;
+            continue;
+        }
+        // The tip of the sharp corner lies outside the card's arc; the middle of the arc's
+        // square, inside it.
+        const double tip = between(at(0.2, 0.2), outside, inside);
+        const double middle = between(at(0.62, 0.62), outside, inside);
+        TRACE("     corner %zu radius %.1f px contrast %.0f tip %.2f middle %.2f\n", k, radiusPx,
+              contrast, tip, middle);
+        if (tip < 0.4 && middle > 0.6)
+            ++arcs.rounded;
+        else if (tip > 0.6 || middle < 0.4)
+            ++arcs.wrong;
+        else
+            ++arcs.unknown;
+    }
+    return arcs;
+}
 
 double proportionError(const quad::Corners &corners, cv::Size2d imageSize, double focal,
                        double wanted)

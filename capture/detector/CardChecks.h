@@ -4,6 +4,7 @@
 #include "capture/detector/EdgeRefiner.h"
 #include "capture/detector/QuadGeometry.h"
 
+#include <opencv2/core/matx.hpp>
 #include <opencv2/core/types.hpp>
 
 #include <vector>
@@ -37,6 +38,20 @@ namespace cardcheck {
 
 // Every corner lies inside the picture: a card cut by the border cannot be measured with.
 [[nodiscard]] bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize);
+
+// What the four corners of a fitted shape look like, seen through the shape's own homography
+// onto a card of the given proportions: a card's corner leaves its two straight sides and
+// follows an arc of 3.7 % of its long edge, so the tip of the sharp corner shows the table and
+// the inside of the arc the card. A sticky note or a sheet has sharp corners (the tip shows its
+// face); a key or a phone is much rounder (the inside of the arc shows the table too).
+struct CornerArcs
+{
+    int rounded = 0; // corners that follow the card's arc
+    int wrong = 0;   // corners that are sharp or much rounder
+    int unknown = 0; // too small to tell, no contrast, or something over the corner
+};
+[[nodiscard]] CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners,
+                                    double aspect);
 
 // Median colour difference between bands just inside and just outside one side, past the
 // edge's own blur (edgeWidth pixels).

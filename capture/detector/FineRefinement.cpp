@@ -9,8 +9,10 @@
 
 namespace {
 
-// Coarse shapes refined on the full picture at most.
+// Coarse shapes refined on the full picture at most, and how close to the best one's score a
+// shape must come to be refined.
 constexpr size_t kCards = 3;
+constexpr double kContender = 0.9;
 
 } // namespace
 
@@ -20,7 +22,7 @@ void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shap
     for (size_t i = 0; i < shapes.size() && m_cards.size() < kCards; ++i) {
         // Once the best proposal is confirmed, only close contenders are worth the full-size
         // work; the caller uses the first card.
-        if (!m_cards.empty() && shapes[i].score < 0.9 * m_cards.front().score)
+        if (!m_cards.empty() && shapes[i].score < kContender * ranking::scoreOf(m_cards.front()))
             break;
         if (!fit(frame, shapes[i]))
             continue;
@@ -40,7 +42,14 @@ void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shap
               h.corners[3].x, h.corners[3].y);
         if (!isCard(frame, shapes[i], h))
             continue;
-        h.score = ranking::scoreOf(h);
+        const cardcheck::CornerArcs arcs =
+            cardcheck::cornerArcs(frame.picture, h.corners, frame.aspect);
+        TRACE("     corners rounded %d wrong %d unknown %d\n", arcs.rounded, arcs.wrong,
+              arcs.unknown);
+        // A shape whose corners show, and none of them like a card's, is something else.
+        if (arcs.wrong >= 2 && arcs.rounded == 0)
+            continue;
+        h.score = ranking::scoreOf(h) * ranking::cornerFactor(arcs.rounded, arcs.wrong);
         bool duplicate = false;
         for (const auto &other : m_cards)
             duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;

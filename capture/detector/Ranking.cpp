@@ -17,6 +17,11 @@ double scoreOf(const Hypothesis &h)
     return (0.5 * (h.support + h.minSupport)) * std::exp(-a * a);
 }
 
+double cornerFactor(int rounded, int wrong)
+{
+    return (1.0 + 0.5 * rounded) / (1.0 + 0.5 * wrong);
+}
+
 void sortByScore(std::vector<Hypothesis> &shapes)
 {
     std::stable_sort(shapes.begin(), shapes.end(),

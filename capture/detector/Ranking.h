@@ -13,6 +13,10 @@ inline constexpr double kMaxAspectError = 0.07;
 // Edge support weighted by how well the proportions match.
 [[nodiscard]] double scoreOf(const Hypothesis &h);
 
+// How much the corners raise or lower a shape's score: corners that follow the card's arc
+// count for it, sharp or much rounder corners against it.
+[[nodiscard]] double cornerFactor(int rounded, int wrong);
+
 // Best first; equal scores keep their order.
 void sortByScore(std::vector<Hypothesis> &shapes);
 

@@ -1,6 +1,7 @@
 #include "capture/CardDetector.h"
 #include "tools/scenegen/SceneGenerator.h"
 
+#include <QPainter>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -161,4 +162,32 @@ TEST(CardDetector, degeneratePicturesGiveNothingAndDoNotCrash)
     spec.cardCorners =
         Quad{QPointF(-240, 300), QPointF(480, 300), QPointF(480, 753), QPointF(-240, 753)};
     EXPECT_TRUE(detector.features(renderScene(spec).image).empty());
+}
+
+// Guards the choice by what a card is: a rectangle of the card's proportions with sharp corners
+// (a cut sheet, a sticky note) or with much rounder ones (a phone, a key) is not a card; the same
+// rectangle with a card's corners is.
+TEST(CardDetector, takesOnlyARectangleWithACardsRoundedCorners)
+{
+    const QSize size(1920, 1080);
+    const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0;
+    const auto picture = [&](double radiusShare) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(96, 84, 70));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(960, 540);
+        painter.rotate(7);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(222, 218, 206));
+        const double r = radiusShare * longEdge;
+        painter.drawRoundedRect(QRectF(-longEdge / 2, -shortEdge / 2, longEdge, shortEdge), r, r);
+        painter.end();
+        addNoise(image, 3, 5);
+        return image;
+    };
+    CardDetector detector;
+    EXPECT_FALSE(detector.features(picture(0.037)).empty()) << "a card's corners";
+    EXPECT_TRUE(detector.features(picture(0.0)).empty()) << "sharp corners";
+    EXPECT_TRUE(detector.features(picture(0.15)).empty()) << "much rounder corners";
 }
