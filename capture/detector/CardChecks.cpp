@@ -112,11 +112,9 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
         const cv::Point2d p = plane[k];
         const cv::Point2d e1 = (plane[(k + 1) % 4] - p) / cv::norm(plane[(k + 1) % 4] - p);
         const cv::Point2d e2 = (plane[(k + 3) % 4] - p) / cv::norm(plane[(k + 3) % 4] - p);
-        // The arc must span enough pixels for the tip and the inside of the arc to lie clear
-        // of the edge's blur.
         const double radiusPx = std::min(cv::norm(apply(toImage, p + e1 * r) - corners[k]),
                                          cv::norm(apply(toImage, p + e2 * r) - corners[k]));
-        if (radiusPx < 12) {
+        if (radiusPx < kMinCornerRadiusPx) {
             ++arcs.unknown;
             continue;
         }

@@ -44,6 +44,10 @@ namespace cardcheck {
 // follows an arc of 3.7 % of its long edge, so the tip of the sharp corner shows the table and
 // the inside of the arc the card. A sticky note or a sheet has sharp corners (the tip shows its
 // face); a key or a phone is much rounder (the inside of the arc shows the table too).
+// Pixels the arc must span for its corner to be judged: the tip and the inside of the arc then
+// lie clear of the edge's blur.
+inline constexpr double kMinCornerRadiusPx = 12.0;
+
 struct CornerArcs
 {
     int rounded = 0; // corners that follow the card's arc

@@ -7,11 +7,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
 // Shapes refined on the shrunk picture.
 constexpr size_t kShapes = 10;
+// The largest proposals tried besides the best supported ones, and the least share of the
+// picture they cover.
+constexpr size_t kLargest = 3;
+constexpr double kLargeShare = 0.04;
 // Aspect error past which a proposal is not worth the edge fitting. A card cut short by a
 // printed stripe still passes (it is at most a third too short).
 constexpr double kProposalAspectError = 0.45;
@@ -80,7 +85,34 @@ void CoarseSearch::run(const Frame &frame, const std::vector<Candidate> &candida
         ++extended;
         tryPastStripes(frame, m_refined.corners);
     }
+    if (!fromSegments)
+        tryLargest(frame, candidates);
     ranking::sortByScore(m_shapes);
+}
+
+void CoarseSearch::tryLargest(const Frame &frame, const std::vector<Candidate> &candidates)
+{
+    // A card that fills much of the picture meets flags, keys or fingers along its outline and
+    // closes into a weaker outline than the small things around it; the largest outlines of
+    // about the card's shape get a turn of their own (their corners will decide).
+    m_bySize.clear();
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const double area = quad::area(candidates[i].corners);
+        if (area >= kLargeShare * frame.size.area())
+            m_bySize.push_back({area, i});
+    }
+    std::sort(m_bySize.begin(), m_bySize.end(), std::greater<>());
+    size_t tried = 0;
+    for (const auto &[area, i] : m_bySize) {
+        if (tried >= kLargest)
+            break;
+        if (known(candidates[i].corners) ||
+            cardcheck::proportionError(candidates[i].corners, frame.size, frame.focal,
+                                       frame.aspect) > kProposalAspectError)
+            continue;
+        ++tried;
+        consider(frame, candidates[i].corners);
+    }
 }
 
 bool CoarseSearch::known(const quad::Corners &corners) const

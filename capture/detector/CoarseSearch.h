@@ -7,6 +7,7 @@
 
 #include <opencv2/core/types.hpp>
 
+#include <utility>
 #include <vector>
 
 class EdgeField;
@@ -43,6 +44,7 @@ private:
     void reseatWeakestSide(const Frame &frame);
     void keep(const Hypothesis &h);
     [[nodiscard]] bool known(const quad::Corners &corners) const;
+    void tryLargest(const Frame &frame, const std::vector<Candidate> &candidates);
     void tryPastStripes(const Frame &frame, quad::Corners base);
 
     EdgeRefiner m_refiner;
@@ -51,6 +53,7 @@ private:
     std::vector<quad::Corners> m_tried; // refined shapes of the wrong proportions, extended
     std::vector<quad::Corners> m_reseats;
     std::vector<double> m_offsets;
+    std::vector<std::pair<double, size_t>> m_bySize; // proposals by area
     int m_reseated = 0;
     int m_reseating = 0;
     bool m_fromSegments = false;

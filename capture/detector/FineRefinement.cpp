@@ -3,9 +3,11 @@
 #include "capture/detector/CardChecks.h"
 #include "capture/detector/Ranking.h"
 #include "capture/detector/Trace.h"
+#include "core/CardGeometry.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -13,51 +15,86 @@ namespace {
 // shape must come to be refined.
 constexpr size_t kCards = 3;
 constexpr double kContender = 0.9;
+// The largest shapes tried for their corners when nothing else showed a card's, how close to
+// the best shape's score they must come, and how many of their corners must be a card's.
+constexpr size_t kLargeCards = 2;
+constexpr double kLargeContender = 0.4;
+constexpr int kRoundedForLarge = 2;
 
 } // namespace
 
 void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shapes)
 {
     m_cards.clear();
+    m_refined.assign(shapes.size(), false);
     for (size_t i = 0; i < shapes.size() && m_cards.size() < kCards; ++i) {
         // Once the best proposal is confirmed, only close contenders are worth the full-size
         // work; the caller uses the first card.
         if (!m_cards.empty() && shapes[i].score < kContender * ranking::scoreOf(m_cards.front()))
             break;
-        if (!fit(frame, shapes[i]))
-            continue;
-        Hypothesis h;
-        h.corners = m_fit.corners;
-        h.support = m_fit.support();
-        h.minSupport = m_fit.minSupport();
-        h.aspectError =
-            cardcheck::proportionError(h.corners, frame.size, frame.focal, frame.aspect);
-        for (const auto &sd : m_fit.sides)
-            TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d gaps %d\n", sd.inliers,
-                  sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity, sd.gaps);
-        TRACE("  fine %zu loose %d sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) "
-              "(%.1f,%.1f) (%.1f,%.1f)\n",
-              i, int(shapes[i].loose), h.support, h.minSupport, h.aspectError, h.corners[0].x,
-              h.corners[0].y, h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y,
-              h.corners[3].x, h.corners[3].y);
-        if (!isCard(frame, shapes[i], h))
-            continue;
-        const cardcheck::CornerArcs arcs =
-            cardcheck::cornerArcs(frame.picture, h.corners, frame.aspect);
-        TRACE("     corners rounded %d wrong %d unknown %d\n", arcs.rounded, arcs.wrong,
-              arcs.unknown);
-        // A shape whose corners show, and none of them like a card's, is something else.
-        if (arcs.wrong >= 2 && arcs.rounded == 0)
-            continue;
-        h.score = ranking::scoreOf(h) * ranking::cornerFactor(arcs.rounded, arcs.wrong);
-        bool duplicate = false;
-        for (const auto &other : m_cards)
-            duplicate = duplicate || quad::maxCornerDistance(other.corners, h.corners) < 3.0;
-        if (!duplicate)
-            m_cards.push_back(h);
+        tryShape(frame, shapes, i, 0);
     }
+    // Support and proportions cannot tell a sticky note from a card, but a large shape's
+    // corners can: when nothing found so far showed a card's corners, the largest shapes whose
+    // corners are big enough to judge get their turn, and count only if they show them.
+    bool cornersSeen = false;
+    for (const auto &card : m_cards)
+        cornersSeen = cornersSeen || card.roundedCorners >= kRoundedForLarge;
+    if (cornersSeen || shapes.empty())
+        return finish();
+    m_bySize.clear();
+    for (size_t i = 0; i < shapes.size(); ++i) {
+        const double longEdge = quad::longestSide(shapes[i].corners) * frame.factor;
+        if (!m_refined[i] && shapes[i].score >= kLargeContender * shapes.front().score &&
+            longEdge * CardGeometry::relativeCornerRadius >= cardcheck::kMinCornerRadiusPx)
+            m_bySize.push_back({longEdge, i});
+    }
+    std::sort(m_bySize.begin(), m_bySize.end(), std::greater<>());
+    for (size_t k = 0; k < m_bySize.size() && k < kLargeCards; ++k)
+        tryShape(frame, shapes, m_bySize[k].second, kRoundedForLarge);
+    finish();
+}
+
+void FineRefinement::finish()
+{
     ranking::demoteInnerShapes(m_cards);
     ranking::sortByScore(m_cards);
+}
+
+void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> &shapes, size_t i,
+                              int roundedNeeded)
+{
+    m_refined[i] = true;
+    if (!fit(frame, shapes[i]))
+        return;
+    Hypothesis h;
+    h.corners = m_fit.corners;
+    h.support = m_fit.support();
+    h.minSupport = m_fit.minSupport();
+    h.aspectError = cardcheck::proportionError(h.corners, frame.size, frame.focal, frame.aspect);
+    for (const auto &sd : m_fit.sides)
+        TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d gaps %d\n", sd.inliers,
+              sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity, sd.gaps);
+    TRACE("  fine %zu loose %d sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) "
+          "(%.1f,%.1f) (%.1f,%.1f)\n",
+          i, int(shapes[i].loose), h.support, h.minSupport, h.aspectError, h.corners[0].x,
+          h.corners[0].y, h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y,
+          h.corners[3].x, h.corners[3].y);
+    if (!isCard(frame, shapes[i], h))
+        return;
+    const cardcheck::CornerArcs arcs =
+        cardcheck::cornerArcs(frame.picture, h.corners, frame.aspect);
+    TRACE("     corners rounded %d wrong %d unknown %d\n", arcs.rounded, arcs.wrong, arcs.unknown);
+    // A shape whose corners show, and none of them like a card's, is something else.
+    if ((arcs.wrong >= 2 && arcs.rounded == 0) || arcs.rounded < roundedNeeded)
+        return;
+    h.roundedCorners = arcs.rounded;
+    h.score = ranking::scoreOf(h) * ranking::cornerFactor(arcs.rounded, arcs.wrong);
+    for (const auto &other : m_cards) {
+        if (quad::maxCornerDistance(other.corners, h.corners) < 3.0)
+            return;
+    }
+    m_cards.push_back(h);
 }
 
 bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)

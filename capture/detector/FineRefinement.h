@@ -6,6 +6,7 @@
 
 #include <opencv2/core/types.hpp>
 
+#include <utility>
 #include <vector>
 
 // Refines the best shapes of the shrunk picture on the full picture, keeps those that pass
@@ -29,6 +30,11 @@ public:
     [[nodiscard]] const std::vector<Hypothesis> &cards() const { return m_cards; }
 
 private:
+    // Refines shapes[i] and keeps it if it passes every check and shows at least roundedNeeded
+    // corners like a card's.
+    void tryShape(const Frame &frame, const std::vector<Hypothesis> &shapes, size_t i,
+                  int roundedNeeded);
+    void finish();
     // Fits the shape's sides on the full picture; false when they do not settle.
     bool fit(const Frame &frame, const Hypothesis &shape);
     [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h);
@@ -37,4 +43,6 @@ private:
     EdgeRefiner::Result m_fit;
     std::vector<Hypothesis> m_cards;
     std::vector<double> m_bands;
+    std::vector<bool> m_refined;                     // per coarse shape
+    std::vector<std::pair<double, size_t>> m_bySize; // coarse shapes by long side
 };

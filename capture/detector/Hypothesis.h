@@ -10,5 +10,6 @@ struct Hypothesis
     double minSupport = 0; // the worst side's share
     double aspectError = 0;
     double score = 0;
-    bool loose = false; // put together from loose lines rather than a closed outline
+    int roundedCorners = 0; // corners seen to follow a card's arc
+    bool loose = false;     // put together from loose lines rather than a closed outline
 };

@@ -128,6 +128,14 @@ double vanishingFocal(const Corners &c, cv::Size2d imageSize)
     return f2 > 0 && std::isfinite(f2) ? std::sqrt(f2) * norm : 0.0;
 }
 
+double longestSide(const Corners &c)
+{
+    double longest = 0;
+    for (int i = 0; i < 4; ++i)
+        longest = std::max(longest, cv::norm(c[(i + 1) % 4] - c[i]));
+    return longest;
+}
+
 double maxCornerDistance(const Corners &a, const Corners &b)
 {
     double d = 0;

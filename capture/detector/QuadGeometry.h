@@ -38,6 +38,9 @@ inline constexpr double kMaxFocal = 1.4;
 // orthogonal, with the principal point at the image centre; 0 when there is none.
 [[nodiscard]] double vanishingFocal(const Corners &c, cv::Size2d imageSize);
 
+// Length of the longest side.
+[[nodiscard]] double longestSide(const Corners &c);
+
 // Largest distance between corresponding corners.
 [[nodiscard]] double maxCornerDistance(const Corners &a, const Corners &b);
 
