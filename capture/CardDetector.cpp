@@ -26,6 +26,9 @@ int searchFactor(int longSide)
     return (longSide + 288) / 576;
 }
 
+// Long side of the picture shrunk for the look at a large card, below which it is not taken.
+constexpr int kMinCoarserSide = 160;
+
 // Aspect error past which a shape from loose segments is not proposed.
 constexpr double kSegmentAspectError = 0.45;
 
@@ -39,6 +42,7 @@ struct CardDetector::Buffers
     CoarseSearch coarse;
     FineRefinement fine;
     std::vector<Candidate> candidates;
+    std::vector<Hypothesis> cards;
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -57,14 +61,33 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     if (picture.width() == 0)
         return result;
     const int longSide = std::max(picture.width(), picture.height());
-    search(picture, options, searchFactor(longSide), true);
+    const int factor = searchFactor(longSide);
+    Buffers &b = *m_buffers;
+    search(picture, options, factor, true, 0);
+    b.cards = b.fine.cards();
+    // A card that fills much of the picture is best seen shrunk further, where keys, print and
+    // grain along its outline shrink away. That look counts only with corners like a card's,
+    // and is needed only when the first found no such corners.
+    const bool cornersSeen = !b.cards.empty() && b.cards.front().roundedCorners >= 2;
+    if (!cornersSeen && longSide / (2 * factor) >= kMinCoarserSide) {
+        search(picture, options, 2 * factor, false, 2);
+        if (!b.fine.cards().empty()) {
+            const Hypothesis &large = b.fine.cards().front();
+            std::erase_if(b.cards, [&](const Hypothesis &h) {
+                return quad::maxCornerDistance(h.corners, large.corners) < 3.0;
+            });
+            b.cards.insert(b.cards.begin(), large);
+        }
+    }
     // The quarter-size search of a 1080p frame can miss a small or faint card; a second look
     // at a third costs time only on frames where the first found nothing. The slow segment
     // route has had its turn.
-    if (m_buffers->fine.cards().empty() && longSide > 1400 && longSide <= 2600)
-        search(picture, options, 3, false);
+    if (b.cards.empty() && longSide > 1400 && longSide <= 2600) {
+        search(picture, options, 3, false, 0);
+        b.cards = b.fine.cards();
+    }
     const double height = picture.height();
-    for (const auto &h : m_buffers->fine.cards()) {
+    for (const auto &h : b.cards) {
         quad::Corners c = h.corners;
         quad::orderClockwise(c);
         // Named as seen on screen, reported with y growing upwards.
@@ -106,7 +129,7 @@ ColourSampler CardDetector::prepare(const QImage &image)
 }
 
 void CardDetector::search(const ColourSampler &picture, const Options &options, int factor,
-                          bool withSegments)
+                          bool withSegments, int roundedNeeded)
 {
     Buffers &b = *m_buffers;
     picture.shrink(factor, b.small);
@@ -123,8 +146,9 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
         small, b.finder.field(),
         cv::Size2d(double(picture.width()) / factor, double(picture.height()) / factor),
         focal / factor, options.aspectRatio};
-    const FineRefinement::Frame fine{picture, cv::Size2d(picture.width(), picture.height()), focal,
-                                     options.aspectRatio, factor};
+    const FineRefinement::Frame fine{picture, cv::Size2d(picture.width(), picture.height()),
+                                     focal,   options.aspectRatio,
+                                     factor,  roundedNeeded};
     // Shapes from loose straight segments: the card's outline may be broken (a finger, glare)
     // where its straight sides still show.
     const auto segmentRoute = [&] {

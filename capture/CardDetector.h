@@ -59,9 +59,10 @@ private:
     // A reader of the frame's pixels in place (or of a converted copy); empty for pictures
     // too small to search.
     ColourSampler prepare(const QImage &image);
-    // One search on the frame shrunk by factor; the cards end up in the fine stage.
-    void search(const ColourSampler &picture, const Options &options, int factor,
-                bool withSegments);
+    // One search on the frame shrunk by factor; the cards end up in the fine stage. A card
+    // must show at least roundedNeeded corners like a card's.
+    void search(const ColourSampler &picture, const Options &options, int factor, bool withSegments,
+                int roundedNeeded);
 
     Options m_options;
     std::unique_ptr<Buffers> m_buffers;

@@ -27,8 +27,8 @@ bool jpegLooksComplete(const QByteArray &bytes)
 
 QImage toBgra(QImage image)
 {
-    const QImage::Format wanted = image.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                          : QImage::Format_RGB32;
+    const QImage::Format wanted =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
     if (image.format() != wanted)
         image.convertTo(wanted);
     return image;
@@ -44,9 +44,10 @@ ImageLoader::Result ImageLoader::load(const QString &path)
     if (info.isDir())
         return {{}, QStringLiteral("cannot open %1: it is a folder").arg(path)};
     if (info.size() > maxFileBytes)
-        return {{}, QStringLiteral("%1 is too large to be a photo (%2 MB)")
-                        .arg(path)
-                        .arg(info.size() / (1024 * 1024))};
+        return {{},
+                QStringLiteral("%1 is too large to be a photo (%2 MB)")
+                    .arg(path)
+                    .arg(info.size() / (1024 * 1024))};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, QStringLiteral("cannot open %1: %2").arg(path, file.errorString())};
@@ -76,17 +77,19 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
     const QSize size = reader.size();
     if (size.isValid()) {
         if (size.isEmpty())
-            return {{}, QStringLiteral("%1 has no pixels (%2 x %3)")
-                            .arg(shown)
-                            .arg(size.width())
-                            .arg(size.height())};
+            return {{},
+                    QStringLiteral("%1 has no pixels (%2 x %3)")
+                        .arg(shown)
+                        .arg(size.width())
+                        .arg(size.height())};
         if (qint64(size.width()) * size.height() > maxPixels)
-            return {{}, QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
-                                       "megapixels)")
-                            .arg(shown)
-                            .arg(size.width())
-                            .arg(size.height())
-                            .arg(maxPixels / 1'000'000)};
+            return {{},
+                    QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
+                                   "megapixels)")
+                        .arg(shown)
+                        .arg(size.width())
+                        .arg(size.height())
+                        .arg(maxPixels / 1'000'000)};
     }
 
     const QByteArray format = reader.format();
@@ -97,9 +100,10 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
     if (image.isNull())
         return {{}, QStringLiteral("%1 could not be decoded: %2").arg(shown, reader.errorString())};
     if (qint64(image.width()) * image.height() > maxPixels)
-        return {{}, QStringLiteral("%1 is too large: %2 x %3 pixels")
-                        .arg(shown)
-                        .arg(image.width())
-                        .arg(image.height())};
+        return {{},
+                QStringLiteral("%1 is too large: %2 x %3 pixels")
+                    .arg(shown)
+                    .arg(image.width())
+                    .arg(image.height())};
     return {toBgra(std::move(image)), {}};
 }

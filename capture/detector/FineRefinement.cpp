@@ -32,7 +32,7 @@ void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shap
         // work; the caller uses the first card.
         if (!m_cards.empty() && shapes[i].score < kContender * ranking::scoreOf(m_cards.front()))
             break;
-        tryShape(frame, shapes, i, 0);
+        tryShape(frame, shapes, i, frame.roundedNeeded);
     }
     // Support and proportions cannot tell a sticky note from a card, but a large shape's
     // corners can: when nothing found so far showed a card's corners, the largest shapes whose
@@ -51,7 +51,8 @@ void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shap
     }
     std::sort(m_bySize.begin(), m_bySize.end(), std::greater<>());
     for (size_t k = 0; k < m_bySize.size() && k < kLargeCards; ++k)
-        tryShape(frame, shapes, m_bySize[k].second, kRoundedForLarge);
+        tryShape(frame, shapes, m_bySize[k].second,
+                 std::max(kRoundedForLarge, frame.roundedNeeded));
     finish();
 }
 

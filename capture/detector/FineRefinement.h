@@ -19,9 +19,10 @@ public:
     {
         const ColourSampler &picture; // the full picture
         cv::Size2d size;
-        double focal;  // pixels, 0 when unknown
-        double aspect; // wanted long edge over short edge
-        int factor;    // how much the coarse shapes' picture was shrunk
+        double focal;          // pixels, 0 when unknown
+        double aspect;         // wanted long edge over short edge
+        int factor;            // how much the coarse shapes' picture was shrunk
+        int roundedNeeded = 0; // corners a card must show like a card's
     };
 
     // shapes: from the shrunk picture, best first. Fills cards(), best first.
