@@ -3,6 +3,7 @@
 // to a folder of photos (images/*.jpg), each photo is timed too.
 
 #include "capture/CardDetector.h"
+#include "capture/CardTracker.h"
 #include "tools/scenegen/SceneGenerator.h"
 
 #include <QDir>
@@ -32,6 +33,41 @@ void detectScene(benchmark::State &state, SceneSpec sceneSpec)
 {
     const QImage image = renderScene(sceneSpec).image;
     detectImage(state, image);
+}
+
+SceneSpec sceneOf(SceneCategory category, int width, int height, quint64 seed);
+
+// A tracked live frame: the card of the frame before is looked for where it was, in frames of a
+// camera moving over the table (1080p).
+void trackScene(benchmark::State &state)
+{
+    cv::setNumThreads(0);
+    SceneSpec first = sceneOf(SceneCategory::Plain, 1920, 1080, 71);
+    first.tiltDeg = 12;
+    first.rollDeg = 4;
+    first.yawDeg = 8;
+    first.focalPx = 1700;
+    first.cardWidthFraction = 0.3;
+    first.cardCentre = QPointF(760, 540);
+    std::vector<QImage> frames;
+    for (const SceneSpec &spec : cameraPath(first, 8, 0.01))
+        frames.push_back(renderScene(spec).image);
+    CardDetector detector;
+    CardTracker tracker(detector);
+    for (const QImage &frame : frames)
+        (void)tracker.features(frame, detector.options());
+    // Back and forth along the path, so each frame follows a neighbour.
+    const size_t period = 2 * (frames.size() - 1);
+    size_t i = 0, tracked = 0, runs = 0;
+    for (auto _ : state) {
+        const size_t k = i++ % period;
+        auto features =
+            tracker.features(frames[k < frames.size() ? k : period - k], detector.options());
+        tracked += tracker.tracked();
+        ++runs;
+        benchmark::DoNotOptimize(features);
+    }
+    state.counters["trackedShare"] = double(tracked) / double(std::max<size_t>(runs, 1));
 }
 
 // Every photo in $MIRREL_REALCARDS/images, as the camera would deliver it (32-bit).
@@ -95,6 +131,8 @@ BENCHMARK_CAPTURE(detectScene, glare_1280x960, sceneOf(SceneCategory::Glare, 128
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+BENCHMARK(trackScene)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)
 {

@@ -56,10 +56,10 @@ CardDetector::~CardDetector() = default;
 
 std::vector<RectangleFeature> CardDetector::features(const QImage &image, const Options &options)
 {
-    std::vector<RectangleFeature> result;
+    m_buffers->cards.clear();
     const ColourSampler picture = prepare(image);
     if (picture.width() == 0)
-        return result;
+        return {};
     const int longSide = std::max(picture.width(), picture.height());
     const int factor = searchFactor(longSide);
     Buffers &b = *m_buffers;
@@ -86,8 +86,37 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         search(picture, options, 3, false, 0);
         b.cards = b.fine.cards();
     }
+    return report(picture.height());
+}
+
+std::vector<RectangleFeature> CardDetector::track(const QImage &image,
+                                                  const RectangleFeature &previous,
+                                                  const Options &options, int reach)
+{
+    Buffers &b = *m_buffers;
+    b.cards.clear();
+    const ColourSampler picture = prepare(image);
+    if (picture.width() == 0)
+        return {};
     const double height = picture.height();
-    for (const auto &h : b.cards) {
+    const auto down = [height](QPointF p) { return cv::Point2d(p.x(), height - p.y()); };
+    quad::Corners corners{down(previous.topLeft), down(previous.topRight),
+                          down(previous.bottomRight), down(previous.bottomLeft)};
+    quad::orderClockwise(corners);
+    if (!quad::isConvex(corners))
+        return {};
+    const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
+    const FineRefinement::Frame frame{picture, cv::Size2d(picture.width(), picture.height()), focal,
+                                      options.aspectRatio, 1};
+    b.fine.track(frame, corners, reach);
+    b.cards = b.fine.cards();
+    return report(height);
+}
+
+std::vector<RectangleFeature> CardDetector::report(double height) const
+{
+    std::vector<RectangleFeature> result;
+    for (const auto &h : m_buffers->cards) {
         quad::Corners c = h.corners;
         quad::orderClockwise(c);
         // Named as seen on screen, reported with y growing upwards.

@@ -52,6 +52,13 @@ public:
         return features(image, m_options);
     }
 
+    // Looks for the card only where `previous` (a feature of an earlier frame of the same size)
+    // put it, moved by at most `reach` pixels: much cheaper than a search. Returns the card or
+    // nothing; nothing means the caller should search the whole frame.
+    [[nodiscard]] std::vector<RectangleFeature> track(const QImage &image,
+                                                      const RectangleFeature &previous,
+                                                      const Options &options, int reach = 14);
+
     [[nodiscard]] const Options &options() const { return m_options; }
 
 private:
@@ -59,6 +66,8 @@ private:
     // A reader of the frame's pixels in place (or of a converted copy); empty for pictures
     // too small to search.
     ColourSampler prepare(const QImage &image);
+    // The cards found, as features in a y-up system, best first.
+    [[nodiscard]] std::vector<RectangleFeature> report(double height) const;
     // One search on the frame shrunk by factor; the cards end up in the fine stage. A card
     // must show at least roundedNeeded corners like a card's.
     void search(const ColourSampler &picture, const Options &options, int factor, bool withSegments,

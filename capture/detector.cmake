@@ -1,6 +1,8 @@
 target_sources(mirrel_capture PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CardDetector.h
   ${CMAKE_CURRENT_LIST_DIR}/CardDetector.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CardTracker.h
+  ${CMAKE_CURRENT_LIST_DIR}/CardTracker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/detector/Candidate.h
   ${CMAKE_CURRENT_LIST_DIR}/detector/CandidateFinder.h
   ${CMAKE_CURRENT_LIST_DIR}/detector/CandidateFinder.cpp

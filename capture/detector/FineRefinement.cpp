@@ -56,6 +56,26 @@ void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shap
     finish();
 }
 
+void FineRefinement::track(const Frame &frame, const quad::Corners &previous, int reach)
+{
+    m_cards.clear();
+    Hypothesis shape;
+    shape.corners = previous;
+    // Fitted as if found on a picture shrunk so that its corners are good to `reach` pixels.
+    Frame wide = frame;
+    wide.factor = std::max(1, (reach - 2) / 2);
+    for (auto &c : shape.corners)
+        c /= double(wide.factor);
+    const cv::Size2d size(frame.size.width / wide.factor, frame.size.height / wide.factor);
+    shape.aspectError =
+        cardcheck::proportionError(shape.corners, size, frame.focal / wide.factor, frame.aspect);
+    const std::vector<Hypothesis> shapes{shape};
+    m_refined.assign(1, false);
+    tryShape(wide, shapes, 0, 0);
+    if (!m_cards.empty() && m_wrongCorners > 0)
+        m_cards.clear();
+}
+
 void FineRefinement::finish()
 {
     ranking::demoteInnerShapes(m_cards);
@@ -90,6 +110,7 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     if ((arcs.wrong >= 2 && arcs.rounded == 0) || arcs.rounded < roundedNeeded)
         return;
     h.roundedCorners = arcs.rounded;
+    m_wrongCorners = arcs.wrong;
     h.score = ranking::scoreOf(h) * ranking::cornerFactor(arcs.rounded, arcs.wrong);
     for (const auto &other : m_cards) {
         if (quad::maxCornerDistance(other.corners, h.corners) < 3.0)

@@ -30,6 +30,11 @@ public:
 
     [[nodiscard]] const std::vector<Hypothesis> &cards() const { return m_cards; }
 
+    // Looks for the card where it was in the previous frame: the sides are fitted around the
+    // previous corners (within `reach` pixels) and the shape must pass every card check and
+    // show no corner unlike a card's. Fills cards() with it, or leaves it empty.
+    void track(const Frame &frame, const quad::Corners &previous, int reach);
+
 private:
     // Refines shapes[i] and keeps it if it passes every check and shows at least roundedNeeded
     // corners like a card's.
@@ -44,6 +49,7 @@ private:
     EdgeRefiner::Result m_fit;
     std::vector<Hypothesis> m_cards;
     std::vector<double> m_bands;
+    int m_wrongCorners = 0;                          // of the last shape kept
     std::vector<bool> m_refined;                     // per coarse shape
     std::vector<std::pair<double, size_t>> m_bySize; // coarse shapes by long side
 };

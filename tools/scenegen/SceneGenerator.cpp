@@ -1422,7 +1422,9 @@ Scene renderScene(const SceneSpec &sceneSpec)
         // grows with brightness, read noise does not. Demosaicing then brings the colour back
         // with its usual zipper artefacts along edges.
         cv::Mat mosaic(size, CV_16U);
-        cv::RNG noiseRng(fx.next());
+        cv::RNG noiseRng(sceneSpec.frameSeed
+                             ? fx.next() ^ (*sceneSpec.frameSeed * 0x9E3779B97F4A7C15ull)
+                             : fx.next());
         cv::Mat noise(size, CV_32F);
         noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
         const double read = k.noiseSigma * 0.5, shot = k.noiseSigma;
@@ -1520,6 +1522,23 @@ std::vector<SceneSpec> standardSet(quint64 firstSeed, int perCategory)
         }
     }
     return set;
+}
+
+std::vector<SceneSpec> cameraPath(const SceneSpec &first, int frames, double drift)
+{
+    std::vector<SceneSpec> path;
+    const QPointF start = first.cardCentre.value_or(QPointF(first.width * 0.5, first.height * 0.5));
+    const double step = drift * first.cardWidthFraction.value_or(0.3) * first.width;
+    for (int i = 0; i < frames; ++i) {
+        SceneSpec frame = first;
+        // A hand-held camera: the card drifts along a slow arc and the view turns a little.
+        const double t = i * step;
+        frame.cardCentre = start + QPointF(t, 0.3 * t * std::sin(i * 0.15));
+        frame.rollDeg = first.rollDeg.value_or(0.0) + (drift > 0 ? 0.2 * i : 0.0);
+        frame.frameSeed = quint64(i) + 1;
+        path.push_back(frame);
+    }
+    return path;
 }
 
 SceneSpec bundledTestSceneSpec()

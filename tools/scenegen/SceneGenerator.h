@@ -103,6 +103,8 @@ struct SceneSpec
     // A test pattern for checking the geometry: black background, white card and object
     // outlines, nothing else, no blur, no noise.
     bool clean = false;
+    // Frames of a video: the same scene with the sensor's noise drawn afresh for each frame.
+    std::optional<quint64> frameSeed;
 };
 
 struct Scene
@@ -137,6 +139,12 @@ struct Scene
 // webcam sizes. Another first seed or more scenes per category give a set to check a change
 // against that the detector was not tuned on.
 [[nodiscard]] std::vector<SceneSpec> standardSet(quint64 firstSeed = 1001, int perCategory = 5);
+
+// A camera moving over a table: `frames` views of the scene of `first` (whose pose should be
+// pinned: tilt, roll, yaw, focal length, card centre and size), the card drifting across the
+// picture by `drift` of its width per frame along a slow curve and turning a little, each frame
+// with its own sensor noise. With drift 0 the camera is still and only the noise changes.
+[[nodiscard]] std::vector<SceneSpec> cameraPath(const SceneSpec &first, int frames, double drift);
 
 // The bundled "test" photo: 3024 x 4032 portrait, the object's ends at (1984, 3016) and
 // (1957, 1199).
