@@ -21,14 +21,16 @@ const char *usage =
     "usage: mirrel-scene render OUT.(png|jpg) [--category NAME] [--seed N] [--size WxH]\n"
     "                          [--quality Q]\n"
     "       mirrel-scene set OUTDIR [--format png|jpg] [--quality Q] [--first-seed N]\n"
-    "                               [--per-category K]\n"
+    "                               [--per-category K] [--widened]\n"
     "       mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]\n"
     "       mirrel-scene vary IMAGE OUTDIR [--around x0,y0,x1,y1,x2,y2,x3,y3]\n"
     "Each picture gets its ground truth beside it (same name, .json). vary writes IMAGE scaled,\n"
     "cropped around the card given by --around, turned, mirrored, darkened and re-saved as\n"
-    "JPEG, with variants.json saying how each maps back onto IMAGE.\n"
+    "JPEG, with variants.json saying how each maps back onto IMAGE. set --widened renders the\n"
+    "categories that widen the labelled set (clutter keyboard onPaper held partial).\n"
     "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
-    "            perspective rotation small distractors noCard\n";
+    "            perspective rotation small distractors noCard clutter keyboard onPaper\n"
+    "            held partial\n";
 
 int fail(const QString &message)
 {
@@ -102,6 +104,9 @@ int main(int argc, char **argv)
     QString format = QStringLiteral("png");
     quint64 firstSeed = 1001;
     int perCategory = 5;
+    const bool widened = args.removeAll(QStringLiteral("--widened")) > 0;
+    if (widened && firstSeed == 1001)
+        firstSeed = 2001;
     while (!args.isEmpty()) {
         const QString key = args.takeFirst();
         if (args.isEmpty())
@@ -168,7 +173,8 @@ int main(int argc, char **argv)
         QJsonArray index;
         QElapsedTimer timer;
         qint64 renderMs = 0;
-        for (const SceneSpec &s : standardSet(firstSeed, perCategory)) {
+        for (const SceneSpec &s :
+             widened ? widenedSet(firstSeed, perCategory) : standardSet(firstSeed, perCategory)) {
             timer.start();
             const Scene scene = renderScene(s);
             renderMs += timer.elapsed();
