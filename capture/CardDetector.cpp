@@ -11,6 +11,7 @@
 #include <opencv2/core.hpp>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -161,6 +162,20 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
                           bool withSegments, int roundedNeeded)
 {
     Buffers &b = *m_buffers;
+#ifdef MIRREL_DETECTOR_TRACE
+    const auto started = std::chrono::steady_clock::now();
+    struct Lap
+    {
+        std::chrono::steady_clock::time_point from;
+        int factor;
+        ~Lap()
+        {
+            TRACE("search at 1/%d took %.1f ms\n", factor,
+                  std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from)
+                      .count());
+        }
+    } lap{started, factor};
+#endif
     picture.shrink(factor, b.small);
     b.finder.find(b.small, b.candidates);
     TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
@@ -189,8 +204,18 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
         b.coarse.run(coarse, b.candidates, true);
     };
 
+#ifdef MIRREL_DETECTOR_TRACE
+    TRACE("  proposals after %.1f ms\n",
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+              .count());
+#endif
     b.coarse.reset();
     b.coarse.run(coarse, b.candidates, false);
+#ifdef MIRREL_DETECTOR_TRACE
+    TRACE("  coarse after %.1f ms\n",
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+              .count());
+#endif
     bool segmentsTried = false;
     if (b.coarse.shapes().empty() && withSegments) {
         segmentRoute();

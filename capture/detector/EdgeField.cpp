@@ -150,7 +150,7 @@ void EdgeField::reseatSide(const quad::Corners &corners, int side, size_t count,
     };
     std::vector<Seat> seats;
     // The ends move along the neighbouring sides from 60 % to 140 % of their length.
-    constexpr int steps = 32;
+    constexpr int steps = 16;
     for (int u = 0; u <= steps; ++u) {
         const double s = 0.6 + 0.8 * u / steps;
         const cv::Point2d a = before + (corners[i] - before) * s;
