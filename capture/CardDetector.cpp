@@ -44,6 +44,7 @@ struct CardDetector::Buffers
     FineRefinement fine;
     std::vector<Candidate> candidates;
     std::vector<Hypothesis> cards;
+    std::vector<Hypothesis> kept;
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -226,5 +227,19 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     if (b.fine.cards().empty() && withSegments && !segmentsTried) {
         segmentRoute();
         b.fine.run(fine, b.coarse.shapes());
+        segmentsTried = true;
+    }
+    // Closed outlines gave only shapes whose corners could not be judged (a sticky note, a
+    // printed field): the card's own outline may have merged with what lies along it. Its
+    // straight sides still show; a card from them counts only with a card's corners.
+    if (withSegments && !segmentsTried && b.fine.cards().front().roundedCorners < 2) {
+        b.kept = b.fine.cards();
+        segmentRoute();
+        FineRefinement::Frame judged = fine;
+        judged.roundedNeeded = std::max(2, roundedNeeded);
+        b.fine.run(judged, b.coarse.shapes());
+        if (!b.fine.cards().empty())
+            b.kept.insert(b.kept.begin(), b.fine.cards().front());
+        b.fine.setCards(b.kept);
     }
 }

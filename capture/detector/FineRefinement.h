@@ -29,6 +29,8 @@ public:
     void run(const Frame &frame, const std::vector<Hypothesis> &shapes);
 
     [[nodiscard]] const std::vector<Hypothesis> &cards() const { return m_cards; }
+    // Replaces the cards (when a later look found a better one).
+    void setCards(const std::vector<Hypothesis> &cards) { m_cards = cards; }
 
     // Looks for the card where it was in the previous frame: the sides are fitted around the
     // previous corners (within `reach` pixels) and the shape must pass every card check and
