@@ -246,15 +246,29 @@ void CameraManager::setVideoOutputDelegate(FrameManager *delegate,
 void CameraManager::showStillPhoto(const QString &path)
 {
     m_sessionQueue->async([this, photo = StillPhotoSource(path)] {
-        if (!m_stillPhotoShown) {
-            m_stillPhotoShown = true;
-            // Live frames would overwrite the photo.
-            m_platform->setSampleBufferDelegate({}, nullptr);
-            if (m_platform->isRunning())
-                m_platform->stopRunning();
-        }
+        replaceCameraByStillPhoto();
         publishStillPhoto(photo);
     });
+}
+
+void CameraManager::showStillImage(const QImage &pixelBuffer)
+{
+    m_sessionQueue->async([this, pixelBuffer] {
+        replaceCameraByStillPhoto();
+        publishPixelBuffer(pixelBuffer);
+    });
+}
+
+void CameraManager::replaceCameraByStillPhoto()
+{
+    Q_ASSERT(m_sessionQueue->isCurrent());
+    if (m_stillPhotoShown)
+        return;
+    m_stillPhotoShown = true;
+    // Live frames would overwrite the photo.
+    m_platform->setSampleBufferDelegate({}, nullptr);
+    if (m_platform->isRunning())
+        m_platform->stopRunning();
 }
 
 void CameraManager::publishStillPhoto(const StillPhotoSource &photo)
@@ -265,9 +279,14 @@ void CameraManager::publishStillPhoto(const StillPhotoSource &photo)
         setError(CameraError::unreadablePhoto, loaded.error);
         return;
     }
+    publishPixelBuffer(loaded.image);
+}
+
+void CameraManager::publishPixelBuffer(const QImage &pixelBuffer)
+{
+    Q_ASSERT(m_sessionQueue->isCurrent());
     if (const std::shared_ptr<SerialQueue> queue = m_delegateQueue.lock()) {
-        queue->async([delegate = m_delegate, image = std::move(loaded.image)] {
-            delegate->publishPixelBuffer(image);
-        });
+        queue->async(
+            [delegate = m_delegate, pixelBuffer] { delegate->publishPixelBuffer(pixelBuffer); });
     }
 }

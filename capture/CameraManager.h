@@ -2,6 +2,7 @@
 
 #include "capture/StillPhotoSource.h"
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -102,6 +103,9 @@ public:
     // Replaces the camera by a photo from now on (a dropped file): stops the session and
     // publishes the photo once, or the error unreadablePhoto.
     Q_INVOKABLE void showStillPhoto(const QString &path);
+    // The same for a photo already decoded (a 32-bit BGRA pixel buffer): the app checks a photo
+    // the user opens before it gives up the current picture.
+    void showStillImage(const QImage &pixelBuffer);
 
     // Publishes `error` on the main thread; callable from any thread.
     void setError(CameraError error, const QString &detail = {});
@@ -126,6 +130,9 @@ private:
     void setStatus(Status status);
     // Session queue only.
     void publishStillPhoto(const StillPhotoSource &photo);
+    void publishPixelBuffer(const QImage &pixelBuffer);
+    // Session queue only: from now on the camera stays off and its frames go nowhere.
+    void replaceCameraByStillPhoto();
 
     std::optional<CameraError> m_error;
     QString m_errorDetail;

@@ -2,8 +2,14 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,14 +21,177 @@ QString displayName(const QString &name)
     return name.isEmpty() ? QStringLiteral("the image") : name;
 }
 
-// libjpeg decodes a cut-off file without complaint and fills the missing rows with grey.
-// A card found in a half-grey picture would be measured wrongly, so a JPEG must end with its
-// end-of-image marker (a few bytes of trailing padding are tolerated).
-bool jpegLooksComplete(const QByteArray &bytes)
+ImageLoader::Result failure(QString message)
 {
-    const qsizetype tail = qMin<qsizetype>(bytes.size(), 4096);
-    const QByteArrayView end(bytes.constData() + bytes.size() - tail, tail);
-    return end.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) >= 0;
+    return {{}, std::move(message)};
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Anything but a regular file is refused before it is opened: a device such as /dev/zero
+// never ends, and opening a named pipe without a writer blocks for ever.
+std::optional<QString> notAFile(const QString &path, const struct stat &info)
+{
+    if (S_ISREG(info.st_mode))
+        return std::nullopt;
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("cannot open %1: it is a folder").arg(path);
+    const char *kind = S_ISFIFO(info.st_mode)                           ? "a named pipe"
+                       : S_ISSOCK(info.st_mode)                         ? "a socket"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                                                                        : "not a file";
+    return QStringLiteral("cannot open %1: it is %2, not a photo file").arg(path, kind);
+}
+
+QString tooLarge(const QString &path, qint64 bytes)
+{
+    return QStringLiteral("%1 is too large to be a photo (%2 MB)")
+        .arg(path)
+        .arg(bytes / (1024 * 1024));
+}
+
+// Reads at most maxFileBytes + 1 bytes, whatever size the file claims, so that a file that
+// grows while it is read cannot take the memory with it.
+ImageLoader::Result readBounded(int fd, const QString &path, qint64 sizeHint)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(qMin(sizeHint, maxFileBytes) + 1));
+    qint64 have = 0;
+    while (have <= maxFileBytes) {
+        const qint64 chunk = qMin<qint64>(4 * 1024 * 1024, maxFileBytes + 1 - have);
+        bytes.resize(qsizetype(have + chunk));
+        const ssize_t got = ::read(fd, bytes.data() + have, size_t(chunk));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failure(QStringLiteral("cannot read %1: %2").arg(path, systemError(errno)));
+        if (got == 0)
+            break;
+        have += got;
+    }
+    bytes.resize(qsizetype(have));
+    if (have > maxFileBytes)
+        return failure(tooLarge(path, have));
+    return ImageLoader::load(bytes, path);
+}
+
+// Resources compiled into the program are read through Qt; they are never devices.
+ImageLoader::Result loadResource(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    if (file.size() > maxFileBytes)
+        return failure(tooLarge(path, file.size()));
+    return ImageLoader::load(file.readAll(), path);
+}
+
+enum class Ending
+{
+    complete,
+    truncated,
+    broken
+};
+
+// libjpeg decodes a cut-off file without complaint and fills the missing rows with grey: a
+// card found in such a picture would be measured wrongly. So the segments are walked to each
+// scan, through its entropy-coded data to the marker after it, until the end-of-image marker;
+// bytes after that marker (some phones append data) do not matter. FF D9 inside a segment
+// (an EXIF thumbnail) is skipped with the segment.
+Ending jpegEnding(QByteArrayView data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
+    const qsizetype n = data.size();
+    if (n < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return Ending::broken;
+    qsizetype i = 2;
+    bool inScan = false;
+    while (i < n) {
+        if (inScan) {
+            const void *next = std::memchr(bytes + i, 0xFF, size_t(n - i));
+            if (!next)
+                return Ending::truncated;
+            i = static_cast<const uchar *>(next) - bytes;
+            if (i + 1 >= n)
+                return Ending::truncated;
+            const uchar after = bytes[i + 1];
+            // A stuffed zero, a restart marker or fill: still inside the scan.
+            if (after == 0x00 || (after >= 0xD0 && after <= 0xD7)) {
+                i += 2;
+                continue;
+            }
+            if (after == 0xFF) {
+                ++i;
+                continue;
+            }
+            inScan = false;
+        }
+        // Between segments libjpeg skips stray bytes up to the next marker; so does this walk.
+        while (i < n && bytes[i] != 0xFF)
+            ++i;
+        while (i < n && bytes[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            return Ending::truncated;
+        const uchar marker = bytes[i++];
+        if (marker == 0xD9)
+            return Ending::complete;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            continue; // markers without a length
+        if (i + 2 > n)
+            return Ending::truncated;
+        const int length = (bytes[i] << 8) | bytes[i + 1];
+        if (length < 2)
+            return Ending::broken;
+        i += length;
+        if (i > n)
+            return Ending::truncated;
+        inScan = marker == 0xDA;
+    }
+    return Ending::truncated;
+}
+
+// A PNG ends with its IEND chunk; libpng keeps the rows it got from a cut-off file.
+Ending pngEnding(QByteArrayView data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
+    const qint64 n = data.size();
+    if (n < 8 || std::memcmp(bytes, "\x89PNG\r\n\x1a\n", 8) != 0)
+        return Ending::broken;
+    qint64 i = 8;
+    while (i + 12 <= n) {
+        const quint32 length = (quint32(bytes[i]) << 24) | (quint32(bytes[i + 1]) << 16) |
+                               (quint32(bytes[i + 2]) << 8) | quint32(bytes[i + 3]);
+        if (length > 0x7FFFFFFFu)
+            return Ending::broken;
+        if (std::memcmp(bytes + i + 4, "IEND", 4) == 0)
+            return Ending::complete;
+        i += 12 + qint64(length);
+    }
+    return Ending::truncated;
+}
+
+std::optional<QString> endingProblem(const QByteArray &format, const QByteArray &bytes,
+                                     const QString &shown)
+{
+    Ending ending = Ending::complete;
+    if (format == "jpeg")
+        ending = jpegEnding(bytes);
+    else if (format == "png")
+        ending = pngEnding(bytes);
+    const QString kind = QString::fromLatin1(format).toUpper();
+    switch (ending) {
+    case Ending::complete:
+        return std::nullopt;
+    case Ending::truncated:
+        return QStringLiteral("%1 is truncated (the %2 data ends early)").arg(shown, kind);
+    case Ending::broken:
+        return QStringLiteral("%1 is damaged (its %2 structure is broken)").arg(shown, kind);
+    }
+    return std::nullopt;
 }
 
 QImage toBgra(QImage image)
@@ -38,30 +207,42 @@ QImage toBgra(QImage image)
 
 ImageLoader::Result ImageLoader::load(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {{}, QStringLiteral("cannot open %1: no such file").arg(path)};
-    if (info.isDir())
-        return {{}, QStringLiteral("cannot open %1: it is a folder").arg(path)};
-    if (info.size() > maxFileBytes)
-        return {{},
-                QStringLiteral("%1 is too large to be a photo (%2 MB)")
-                    .arg(path)
-                    .arg(info.size() / (1024 * 1024))};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, QStringLiteral("cannot open %1: %2").arg(path, file.errorString())};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {{}, QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
-    return load(bytes, path);
+    if (path.startsWith(QLatin1Char(':')))
+        return loadResource(path);
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info;
+    if (::stat(native.constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return failure(QStringLiteral("cannot open %1: no such file").arg(path));
+        return failure(QStringLiteral("cannot open %1: %2").arg(path, systemError(errno)));
+    }
+    if (const auto refused = notAFile(path, info))
+        return failure(*refused);
+    if (info.st_size > maxFileBytes)
+        return failure(tooLarge(path, info.st_size));
+
+    // Non-blocking, in case the path became a pipe since it was looked at; checked again on
+    // what was opened.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return failure(QStringLiteral("cannot open %1: %2").arg(path, systemError(errno)));
+    struct stat opened;
+    Result result;
+    if (::fstat(fd, &opened) != 0)
+        result = failure(QStringLiteral("cannot read %1: %2").arg(path, systemError(errno)));
+    else if (const auto refused = notAFile(path, opened))
+        result = failure(*refused);
+    else
+        result = readBounded(fd, path, opened.st_size);
+    ::close(fd);
+    return result;
 }
 
 ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &name)
 {
     const QString shown = displayName(name);
     if (bytes.isEmpty())
-        return {{}, QStringLiteral("%1 is empty (0 bytes)").arg(shown)};
+        return failure(QStringLiteral("%1 is empty (0 bytes)").arg(shown));
 
     QByteArray data = bytes; // shares, no copy
     QBuffer buffer(&data);
@@ -72,38 +253,35 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
     reader.setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)) + 16);
 
     if (!reader.canRead())
-        return {{}, QStringLiteral("%1 is not an image this program can read").arg(shown)};
+        return failure(QStringLiteral("%1 is not an image this program can read").arg(shown));
 
     const QSize size = reader.size();
     if (size.isValid()) {
         if (size.isEmpty())
-            return {{},
-                    QStringLiteral("%1 has no pixels (%2 x %3)")
-                        .arg(shown)
-                        .arg(size.width())
-                        .arg(size.height())};
+            return failure(QStringLiteral("%1 has no pixels (%2 x %3)")
+                               .arg(shown)
+                               .arg(size.width())
+                               .arg(size.height()));
         if (qint64(size.width()) * size.height() > maxPixels)
-            return {{},
-                    QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
-                                   "megapixels)")
-                        .arg(shown)
-                        .arg(size.width())
-                        .arg(size.height())
-                        .arg(maxPixels / 1'000'000)};
+            return failure(QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
+                                          "megapixels)")
+                               .arg(shown)
+                               .arg(size.width())
+                               .arg(size.height())
+                               .arg(maxPixels / 1'000'000));
     }
 
-    const QByteArray format = reader.format();
-    if (format == "jpeg" && !jpegLooksComplete(bytes))
-        return {{}, QStringLiteral("%1 is truncated (the JPEG data ends early)").arg(shown)};
+    if (const auto problem = endingProblem(reader.format(), bytes, shown))
+        return failure(*problem);
 
     QImage image = reader.read();
     if (image.isNull())
-        return {{}, QStringLiteral("%1 could not be decoded: %2").arg(shown, reader.errorString())};
+        return failure(
+            QStringLiteral("%1 could not be decoded: %2").arg(shown, reader.errorString()));
     if (qint64(image.width()) * image.height() > maxPixels)
-        return {{},
-                QStringLiteral("%1 is too large: %2 x %3 pixels")
-                    .arg(shown)
-                    .arg(image.width())
-                    .arg(image.height())};
+        return failure(QStringLiteral("%1 is too large: %2 x %3 pixels")
+                           .arg(shown)
+                           .arg(image.width())
+                           .arg(image.height()));
     return {toBgra(std::move(image)), {}};
 }

@@ -19,6 +19,9 @@ public:
         double m31 = 0, m32 = 0, m33 = 1;
 
         static constexpr Matrix3x3 identity() { return {}; }
+        // Carries no point anywhere: W is 0 for every point, so nothing measured through it
+        // has a length.
+        static constexpr Matrix3x3 zero() { return {0, 0, 0, 0, 0, 0, 0, 0, 0}; }
 
         // None when |det| < 1e-7. The threshold is absolute: a matrix of tiny entries counts
         // as singular even when it is well conditioned. A NaN determinant passes the test and

@@ -22,8 +22,9 @@ public:
 
     static ProjectiveManager &shared();
 
-    // Image -> card plane for the target's first four points, unscaled; none when the
-    // calculator cannot build it. A target with fewer than four points is a programming error.
+    // Image -> card plane for the target's first four points, unscaled but signed so that W is
+    // positive on the card; none when the calculator cannot build it. A target with fewer than
+    // four points is a programming error.
     [[nodiscard]] std::optional<Calculator::Matrix3x3>
     projectiveMatrix(const TargetModel &target) const;
 

@@ -1,5 +1,6 @@
 #include "core/ReferenceTargetModel.h"
 
+#include "core/CardShape.h"
 #include "core/ProjectiveManager.h"
 
 #include <cmath>
@@ -43,13 +44,29 @@ ReferenceTargetModel::ReferenceTargetModel(const QList<QPointF> &corners, Target
     updateProjectiveMatrix();
 }
 
+CardShape::Fault ReferenceTargetModel::shapeFault() const
+{
+    const QList<QPointF> &p = points();
+    return CardShape::check({p[0], p[1], p[2], p[3]});
+}
+
 void ReferenceTargetModel::updateProjectiveMatrix()
 {
     auto matrix = ProjectiveManager::shared().projectiveMatrix(*this);
-    if (!matrix)
+    if (!matrix || shapeFault() != CardShape::Fault::none) {
+        // Lengths read through the last good matrix belong to a card that is no longer
+        // there, and those through this shape's matrix mean nothing: publish the matrix that
+        // measures nothing until the card has a proper shape again.
+        if (m_projectiveMatrix == Calculator::Matrix3x3::zero())
+            return;
+        m_projectiveMatrix = Calculator::Matrix3x3::zero();
+        Q_EMIT projectiveMatrixChanged(m_projectiveMatrix);
         return;
+    }
+    // Scaled to m33 = 1, keeping the sign that makes W positive on the card: when the photo's
+    // top-left corner lies beyond the card plane's horizon, m33 is -1 instead.
     if (matrix->m33 != 0)
-        matrix = matrix->divided(matrix->m33);
+        matrix = matrix->divided(std::fabs(matrix->m33));
     m_projectiveMatrix = *matrix;
     Q_EMIT projectiveMatrixChanged(m_projectiveMatrix);
 }

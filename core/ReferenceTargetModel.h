@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/Calculator.h"
+#include "core/CardShape.h"
 #include "core/TargetModel.h"
 
 // The reference card on the photo. Its corners are ordered so that corner 0 -> 1 is a long
 // edge; it publishes the homography from image pixels to millimetres on the card's plane
-// (scaled to m33 = 1). Its own edges always carry the card's nominal lengths.
+// (scaled to m33 = 1). While the corners do not outline a card (CardShape), it publishes the
+// zero matrix instead, through which no target has a length; the outline still follows the
+// corners. Its own edges always carry the card's nominal lengths.
 class ReferenceTargetModel : public TargetModel
 {
     Q_OBJECT
@@ -22,8 +25,11 @@ public:
         return m_projectiveMatrix;
     }
 
-    // Recomputes the matrix from the corners. A degenerate card keeps the previous matrix.
+    // Recomputes the matrix from the corners; the zero matrix when they outline no card.
     void updateProjectiveMatrix();
+
+    // What is wrong with the corners as a card's outline, if anything.
+    [[nodiscard]] CardShape::Fault shapeFault() const;
 
     // The matrix argument is not used: the card measures itself by its own corners.
     void movePoint(qsizetype index, const Calculator::Matrix3x3 &matrix, QPointF location,

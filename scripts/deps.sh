@@ -15,6 +15,8 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libopencv-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1 libglx-mesa0 libgl1-mesa-dri fonts-dejavu-core imagemagick
+  # the Debian package and its checks
+  dpkg-dev file desktop-file-utils appstream lintian man-db
 )
 
 missing=()

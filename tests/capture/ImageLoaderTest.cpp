@@ -1,8 +1,15 @@
 #include "capture/ImageLoader.h"
 #include "support/TestImages.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 QImage gradient(int w, int h, QImage::Format format)
@@ -12,6 +19,44 @@ QImage gradient(int w, int h, QImage::Format format)
         for (int x = 0; x < w; ++x)
             image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 80));
     return image.convertToFormat(format);
+}
+
+QByteArray progressiveJpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    return bytes;
+}
+
+// The JPEG with an extra segment right after its start marker.
+QByteArray withSegment(const QByteArray &jpeg, char marker, const QByteArray &payload)
+{
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xFF", 1);
+    segment.append(marker).append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+// Where the JPEG's first scan's entropy-coded data starts.
+qsizetype scanData(const QByteArray &jpeg)
+{
+    const qsizetype sos = jpeg.indexOf(QByteArray("\xFF\xDA", 2));
+    return sos + 2 + ((uchar(jpeg[sos + 2]) << 8) | uchar(jpeg[sos + 3]));
+}
+
+// A socket file in dir, left in place while the returned descriptor is open.
+int socketFile(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    return fd;
 }
 } // namespace
 
@@ -25,19 +70,21 @@ TEST(ImageLoader, refuses_bad_files_with_a_message)
     refused(ImageLoader::load(dir.filePath("missing.jpg")), "no such file");
     refused(ImageLoader::load(dir.path()), "folder");
 
+    // Endless or blocking: never opened. A pipe without a writer would hang the open.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.jpg")).constData(), 0600), 0);
+    refused(ImageLoader::load(dir.filePath("pipe.jpg")), "named pipe");
+    refused(ImageLoader::load(QStringLiteral("/dev/zero")), "device");
+    const int socket = socketFile(dir.filePath("socket.jpg"));
+    refused(ImageLoader::load(dir.filePath("socket.jpg")), "socket");
+    ::close(socket);
+
     TestImages::writeFile(dir.filePath("empty.jpg"), {});
     refused(ImageLoader::load(dir.filePath("empty.jpg")), "empty");
 
     TestImages::writeFile(dir.filePath("text.jpg"), "this is not a photo\n");
     refused(ImageLoader::load(dir.filePath("text.jpg")), "not an image");
 
-    // A cut-off JPEG decodes into a half-grey picture unless it is caught.
     const QByteArray jpeg = TestImages::encode(gradient(640, 480, QImage::Format_RGB32), "jpg");
-    refused(ImageLoader::load(jpeg.left(jpeg.size() / 2), "half.jpg"), "truncated");
-
-    const QByteArray png = TestImages::encode(gradient(64, 48, QImage::Format_RGB32), "png");
-    EXPECT_FALSE(ImageLoader::load(png.left(png.size() / 2), "half.png").ok());
-
     QByteArray corrupt = jpeg;
     for (qsizetype i = 200; i < corrupt.size() - 2; i += 7)
         corrupt[i] = char(corrupt[i] ^ 0x5A);
@@ -48,6 +95,45 @@ TEST(ImageLoader, refuses_bad_files_with_a_message)
     refused(ImageLoader::load(TestImages::pngHeaderOnly(20000, 20000), "huge.png"), "too large");
     refused(ImageLoader::load(TestImages::pngHeaderOnly(10001, 10000), "over.png"), "too large");
     EXPECT_FALSE(ImageLoader::load(TestImages::pngHeaderOnly(0, 100), "zero.png").ok());
+}
+
+// A cut-off file decodes into a picture with grey or missing rows unless it is caught, and a
+// card found in it is measured wrongly. Judged by the file's structure, not by its last bytes.
+TEST(ImageLoader, truncation_is_judged_by_the_file_structure)
+{
+    const QImage picture = gradient(640, 480, QImage::Format_RGB32);
+    const QByteArray jpeg = TestImages::encode(picture, "jpg");
+    // An EXIF block whose bytes hold the end-of-image marker.
+    const QByteArray withExif =
+        withSegment(jpeg, '\xE1', QByteArray("Exif\0\0II*\0\xFF\xD9\xFF\xD9 thumbnail", 24));
+    const QByteArray progressive = progressiveJpeg(picture);
+    const QByteArray png = TestImages::encode(gradient(64, 48, QImage::Format_RGB32), "png");
+    const qsizetype iend = png.size() - 12;
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        bool loads;
+    } cases[] = {
+        {"half.jpg", jpeg.left(jpeg.size() / 2), false},
+        {"no-end-marker.jpg", jpeg.left(jpeg.size() - 2), false},
+        {"header-only.jpg", jpeg.left(scanData(jpeg)), false},
+        {"exif-holds-the-end-marker.jpg", withExif.left(scanData(withExif) + 2000), false},
+        {"progressive-first-scans.jpg", progressive.left(progressive.size() * 2 / 3), false},
+        {"trailing-data.jpg", jpeg + QByteArray(3000, '\x55') + "\xFF\xD8\xFF", true},
+        {"exif-complete.jpg", withExif, true},
+        {"progressive.jpg", progressive, true},
+        {"half.png", png.left(png.size() / 2), false},
+        {"no-iend.png", png.left(iend), false},
+        {"trailing-data.png", png + QByteArray(100, '\0'), true},
+    };
+    for (const auto &c : cases) {
+        const ImageLoader::Result r = ImageLoader::load(c.bytes, QString::fromLatin1(c.name));
+        EXPECT_EQ(r.ok(), c.loads) << c.name << ": " << r.error.toStdString();
+        if (!c.loads) {
+            EXPECT_TRUE(r.error.contains(QLatin1String("truncated"))) << r.error.toStdString();
+        }
+    }
 }
 
 TEST(ImageLoader, any_pixel_format_becomes_32_bit_bgra)

@@ -119,10 +119,11 @@ TEST(Distance, lengths_through_the_card_matrix)
     // The diagonal of the card.
     EXPECT_NEAR(measure(*m, workedCard[0], workedCard[2]), std::hypot(85.725, 53.975), 1e-9);
 
-    // Any non-zero scaling of the matrix and either direction of the segment measure the same.
+    // Any positive scaling of the matrix and either direction of the segment measure the same.
+    // (A negative factor maps the same points but swaps the sides of the horizon.)
     const QPointF a(150, 260), b(380, 330);
     const double reference = measure(*m, a, b);
-    for (double factor : {1e-6, -3.0, 42.0, 1e9})
+    for (double factor : {1e-6, 3.0, 42.0, 1e9})
         EXPECT_NEAR(measure(m->divided(factor), a, b), reference, 1e-9 * reference);
     EXPECT_DOUBLE_EQ(measure(*m, b, a), reference);
 
@@ -130,10 +131,25 @@ TEST(Distance, lengths_through_the_card_matrix)
     EXPECT_DOUBLE_EQ(measure(Matrix::identity(), QPointF(0, 0), QPointF(3, 4)), 5.0);
 }
 
-TEST(Distance, point_on_the_line_at_infinity_is_stored_as_computed)
+// Guards lengths reported for pixels that are no point of the card's plane: beyond its
+// horizon (W <= 0), on it (W = 0), or so far that the length overflows.
+TEST(Distance, points_with_no_place_on_the_card_plane_have_no_length)
 {
-    // W = 0 at x = 1: no guard, the length is infinite or NaN, never a crash.
-    const Matrix m{1, 0, 0, 0, 1, 0, -1, 0, 1};
-    const double length = measure(m, QPointF(1, 0), QPointF(0, 0));
-    EXPECT_FALSE(std::isfinite(length));
+    const auto m = ProjectiveManager::shared().projectiveMatrix(workedCard);
+    ASSERT_TRUE(m);
+    EXPECT_TRUE(std::isfinite(measure(*m, QPointF(100, 200), QPointF(100, -100))));
+    for (const auto &[a, b] : {std::pair{QPointF(100, -3000), QPointF(100, -5000)},
+                               std::pair{QPointF(100, 200), QPointF(100, -5000)},
+                               std::pair{QPointF(-9000, 200), QPointF(100, 200)}})
+        EXPECT_TRUE(std::isnan(measure(*m, a, b))) << a.x() << "," << a.y();
+
+    const Matrix horizonAtXIsOne{1, 0, 0, 0, 1, 0, -1, 0, 1};
+    EXPECT_TRUE(std::isnan(measure(horizonAtXIsOne, QPointF(1, 0), QPointF(0, 0))));
+    EXPECT_TRUE(std::isnan(measure(Matrix::zero(), QPointF(1, 0), QPointF(0, 0))));
+    const Matrix scaling{8.5725, 0, 0, 0, 8.995833333333334, 0, 0, 0, 1};
+    EXPECT_TRUE(std::isnan(measure(scaling, QPointF(1e308, 1e308), QPointF(0, 0))));
+    EXPECT_TRUE(std::isnan(measure(scaling, QPointF(1.5e307, 0), QPointF(-1.5e307, 0))));
+    const Distance absent{{}, {}, Distance::noLength};
+    EXPECT_FALSE(absent.isMeasured());
+    EXPECT_EQ(absent, absent);
 }

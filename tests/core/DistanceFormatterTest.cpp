@@ -7,7 +7,7 @@
 
 using Units = Storage::UnitSystem;
 
-// Guards rounding at unit edges (half to even, as printf does) and non-finite lengths.
+// Guards rounding at unit edges (half to even, as printf does) and lengths that are absent.
 TEST(DistanceFormatter, rounds_at_the_unit_edges)
 {
     const struct
@@ -25,11 +25,13 @@ TEST(DistanceFormatter, rounds_at_the_unit_edges)
         {0.5, Units::metric, "0 mm"},
         {1.5, Units::metric, "2 mm"},
         {-0.4, Units::metric, "-0 mm"},
-        {std::numeric_limits<double>::quiet_NaN(), Units::metric, "nan mm"},
-        {std::numeric_limits<double>::infinity(), Units::imperial, "inf in"},
+        // A segment with no length shows a dash, never "nan mm" or "inf in".
+        {std::numeric_limits<double>::quiet_NaN(), Units::metric, "\u2013"},
+        {std::numeric_limits<double>::infinity(), Units::imperial, "\u2013"},
+        {-std::numeric_limits<double>::infinity(), Units::metric, "\u2013"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(DistanceFormatter::format(c.mm, c.units), c.text);
+        EXPECT_EQ(DistanceFormatter::format(c.mm, c.units), QString::fromUtf8(c.text));
     EXPECT_TRUE(DistanceFormatter::format(std::numeric_limits<double>::max(), Units::metric)
                     .endsWith(" mm"));
 }

@@ -68,7 +68,9 @@ TEST(ReferenceTargetModel, dragging_a_corner_moves_the_matrix_but_not_the_labels
     EXPECT_NEAR(moved.y(), 53.975, 1e-9);
 }
 
-TEST(ReferenceTargetModel, degenerate_drag_keeps_the_previous_matrix)
+// Guards lengths shown through a card that is no card: a corner dragged onto the line of two
+// others, or across the far edge, measures nothing until the outline is convex again.
+TEST(ReferenceTargetModel, a_card_out_of_shape_measures_nothing_until_it_is_convex_again)
 {
     ReferenceTargetModel card(
         {QPointF(100, 200), QPointF(400, 200), QPointF(400, 400), QPointF(100, 400)}, nullptr);
@@ -76,21 +78,51 @@ TEST(ReferenceTargetModel, degenerate_drag_keeps_the_previous_matrix)
     QSignalSpy matrixSpy(&card, &ReferenceTargetModel::projectiveMatrixChanged);
     DiagnosticLines diagnostics;
     const QSizeF image(1000, 1000);
-    // Corner 3 slides along the line through corners 0 and 1, two drag steps.
+    // Corner 3 slides along the line through corners 0 and 1, two drag steps: the calculator
+    // says so each time, the zero matrix is published once.
     card.movePoint(3, {}, QPointF(250, 200), image, image);
     card.movePoint(3, {}, QPointF(260, 200), image, image);
     EXPECT_EQ(DiagnosticLines::lines().size(), 2);
-    EXPECT_EQ(matrixSpy.count(), 0);
-    EXPECT_EQ(card.projectiveMatrix(), good);
+    EXPECT_EQ(card.shapeFault(), CardShape::Fault::collinearCorners);
+    ASSERT_EQ(matrixSpy.count(), 1);
+    EXPECT_EQ(card.projectiveMatrix(), Matrix::zero());
     EXPECT_EQ(card.points()[3], QPointF(260, 200));
     expectNominal(card);
+
+    // Past corner 2 the outline crosses itself; the calculator has a matrix for it, unused.
+    card.movePoint(3, {}, QPointF(500, 300), image, image);
+    EXPECT_EQ(card.shapeFault(), CardShape::Fault::crossedEdges);
+    EXPECT_EQ(matrixSpy.count(), 1);
+
+    card.movePoint(3, {}, QPointF(100, 400), image, image);
+    EXPECT_EQ(card.shapeFault(), CardShape::Fault::none);
+    EXPECT_EQ(matrixSpy.count(), 2);
+    EXPECT_EQ(card.projectiveMatrix(), good);
 }
 
-TEST(ReferenceTargetModel, a_degenerate_card_starts_with_the_identity)
+TEST(ReferenceTargetModel, a_degenerate_card_starts_measuring_nothing)
 {
     DiagnosticLines diagnostics;
     const ReferenceTargetModel card({QPointF(5, 5), QPointF(5, 5), QPointF(5, 5), QPointF(5, 5)},
                                     nullptr);
-    EXPECT_EQ(card.projectiveMatrix(), Matrix::identity());
+    EXPECT_EQ(card.projectiveMatrix(), Matrix::zero());
     EXPECT_EQ(DiagnosticLines::lines().size(), 1);
+}
+
+// Guards the sign of the matrix: a card photographed so steeply that the picture's top-left
+// corner lies beyond the horizon must still measure (W > 0 on the card, m33 = -1).
+TEST(ReferenceTargetModel, horizon_between_the_picture_origin_and_the_card)
+{
+    // The sides converge towards a vanishing line near y = 100: the origin lies beyond it.
+    const ReferenceTargetModel card(
+        {QPointF(400, 300), QPointF(600, 300), QPointF(700, 500), QPointF(300, 500)}, nullptr);
+    const Matrix &m = card.projectiveMatrix();
+    ASSERT_NE(m, Matrix::zero());
+    EXPECT_EQ(m.m33, -1);
+    Distance edge{card.points()[0], card.points()[1], 0};
+    edge.recalculate(m);
+    EXPECT_NEAR(edge.distance, 85.725, 1e-9);
+    Distance towardsTheOrigin{card.points()[0], QPointF(0, 0), 0};
+    towardsTheOrigin.recalculate(m);
+    EXPECT_FALSE(towardsTheOrigin.isMeasured());
 }

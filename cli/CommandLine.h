@@ -1,0 +1,50 @@
+#pragma once
+
+#include "cli/Checked.h"
+#include "core/Storage.h"
+
+#include <QList>
+#include <QPointF>
+#include <QStringList>
+
+#include <optional>
+
+// What one run of mirrel-measure was asked to do.
+struct Request
+{
+    enum class Command
+    {
+        help,
+        version,
+        measure,
+        detect
+    };
+
+    struct Segment
+    {
+        QString text; // as given, to name the segment in a message
+        QPointF from;
+        QPointF to;
+    };
+
+    Command command = Command::help;
+    std::optional<QList<QPointF>> card; // --card, four corners in image pixels
+    QString image;
+    QList<Segment> segments;
+    std::optional<Storage::UnitSystem> units;
+};
+
+// mirrel-measure's arguments, read with QCommandLineParser. Every mistake is a Failure with
+// exit status 2 and a message that names the argument.
+class CommandLine
+{
+public:
+    // arguments: without the program's name.
+    [[nodiscard]] static Checked<Request> parse(const QStringList &arguments);
+
+    // "x0,y0,x1,y1,..." with exactly count points of finite numbers.
+    [[nodiscard]] static Checked<QList<QPointF>> parsePoints(const QString &option,
+                                                             const QString &text, int count);
+
+    [[nodiscard]] static const char *usage();
+};

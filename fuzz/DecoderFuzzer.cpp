@@ -1,0 +1,55 @@
+// Feeds arbitrary bytes to the photo decoder: the structure checks of JPEG and PNG files, the
+// size checks, EXIF rotation and the conversion to 32-bit BGRA.
+
+#include "capture/ImageLoader.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImageReader>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+// Pictures whose header claims more than this are left out: decoding 100 megapixels takes
+// seconds and finds nothing that a smaller picture would not.
+constexpr qint64 maxFuzzPixels = 4'000'000;
+
+bool claimsTooMuch(const QByteArray &bytes)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize size = QImageReader(&buffer).size();
+    return size.isValid() && qint64(size.width()) * size.height() > maxFuzzPixels;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (claimsTooMuch(bytes))
+        return 0;
+    const ImageLoader::Result result = ImageLoader::load(bytes, QStringLiteral("fuzz input"));
+    if (!result.ok()) {
+        // A failure says why, in one line.
+        if (result.error.isEmpty() || result.error.contains(QLatin1Char('\n')))
+            __builtin_trap();
+        return 0;
+    }
+    const QImage &image = result.image;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        __builtin_trap();
+    if (qint64(image.width()) * image.height() > ImageLoader::maxPixels)
+        __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,91 @@
+#include "session/PhotoOpener.h"
+
+#include "capture/CameraManager.h"
+#include "capture/ImageLoader.h"
+#include "session/CameraViewModel.h"
+
+#include <QImage>
+#include <QThreadPool>
+
+PhotoOpener::PhotoOpener(QObject *parent) : QObject(parent) {}
+
+PhotoOpener::~PhotoOpener() = default;
+
+void PhotoOpener::setSession(CameraViewModel *session)
+{
+    if (session == m_session)
+        return;
+    m_session = session;
+    Q_EMIT sessionChanged();
+}
+
+QStringList PhotoOpener::nameFilters()
+{
+    return {QStringLiteral("Photos (*.jpg *.jpeg *.JPG *.JPEG *.png *.PNG *.webp *.WEBP *.bmp "
+                           "*.tif *.tiff)"),
+            QStringLiteral("All files (*)")};
+}
+
+void PhotoOpener::open(const QUrl &url)
+{
+    if (url.isLocalFile() || url.scheme().isEmpty()) {
+        openPath(url.isLocalFile() ? url.toLocalFile() : url.path());
+        return;
+    }
+    // A photo dragged out of a web page arrives as its web address.
+    ++m_lastRequest;
+    setBusy(false);
+    Q_EMIT failed(qtTrId("OpenPhoto_Error_NotLocal"));
+}
+
+void PhotoOpener::openPath(const QString &path)
+{
+    const quint64 request = ++m_lastRequest;
+    if (path.isEmpty()) {
+        setBusy(false);
+        Q_EMIT failed(qtTrId("OpenPhoto_Error_NoFile"));
+        return;
+    }
+    setBusy(true);
+    const QPointer<PhotoOpener> self(this);
+    QThreadPool::globalInstance()->start([self, request, path] {
+        ImageLoader::Result loaded = ImageLoader::load(path);
+        QMetaObject::invokeMethod(
+            self.get(),
+            [self, request, path, loaded = std::move(loaded)] {
+                if (self)
+                    self->finish(request, path, loaded.image, loaded.error);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PhotoOpener::finish(quint64 request, const QString &path, const QImage &image,
+                         const QString &error)
+{
+    // A later open replaced this one while it was decoding.
+    if (request != m_lastRequest)
+        return;
+    setBusy(false);
+    if (image.isNull()) {
+        Q_EMIT failed(error);
+        return;
+    }
+    if (!m_session) {
+        Q_EMIT failed(qtTrId("OpenPhoto_Error_NoSession"));
+        return;
+    }
+    // A new photo is a new measurement: back to the live state, where the frame is searched for
+    // the card, before the photo arrives.
+    m_session->setCameraState(CameraState::takePicture());
+    m_session->cameraManager().showStillImage(image);
+    Q_EMIT opened(path);
+}
+
+void PhotoOpener::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged();
+}

@@ -1,0 +1,110 @@
+#include "SessionRig.h"
+
+#include "session/MeasurementActions.h"
+#include "session/PhotoOpener.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage table(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// A session whose picture is frozen with a card and one line on it.
+struct Measuring : SessionRig
+{
+    Measuring()
+    {
+        EXPECT_TRUE(deliverAndWait(table({640, 480}, QColor(70, 74, 80))));
+        for (int press = 0; press < 3; ++press)
+            actions.mainAction();
+        actions.addMeasurableAction(TargetModel::Measurable::line);
+    }
+
+    [[nodiscard]] QSize frameSize() const { return model.frame()->image().size(); }
+
+    MeasurementActions actions{&model};
+    PhotoOpener opener;
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+TEST(PhotoOpener, a_new_photo_starts_a_new_measurement_on_it)
+{
+    Measuring rig;
+    rig.opener.setSession(&rig.model);
+    const QString path = rig.folder.filePath(QStringLiteral("desk photo.png"));
+    ASSERT_TRUE(table({800, 600}, Qt::darkGreen).save(path));
+
+    QSignalSpy opened(&rig.opener, &PhotoOpener::opened);
+    rig.opener.open(QUrl::fromLocalFile(path));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.frameSize() == QSize(800, 600); }, 10000));
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_FALSE(rig.opener.isBusy());
+    EXPECT_EQ(rig.model.cameraState(), CameraState::takePicture());
+    EXPECT_EQ(rig.model.referenceRectangle(), nullptr);
+    EXPECT_TRUE(rig.model.measurableObjects().isEmpty());
+}
+
+// A dropped file that is no photo must not cost the user the measurement on screen, nor put the
+// session into its error state, which would hide the buttons for good.
+TEST(PhotoOpener, a_photo_that_cannot_be_used_leaves_everything_as_it_was)
+{
+    Measuring rig;
+    rig.opener.setSession(&rig.model);
+    const QString path = rig.folder.filePath(QStringLiteral("notes.jpg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("these are not the pixels you are looking for");
+    file.close();
+
+    QSignalSpy failed(&rig.opener, &PhotoOpener::failed);
+    QSignalSpy opened(&rig.opener, &PhotoOpener::opened);
+    const CameraState state = rig.model.cameraState();
+    rig.opener.openPath(path);
+    ASSERT_TRUE(failed.wait(10000));
+    EXPECT_FALSE(failed.first().first().toString().isEmpty());
+    rig.opener.open(QUrl(QStringLiteral("https://example.org/card.jpg")));
+    rig.opener.openPath(QString());
+    EXPECT_EQ(failed.count(), 3);
+    EXPECT_EQ(opened.count(), 0);
+
+    EXPECT_EQ(rig.frameSize(), QSize(640, 480));
+    EXPECT_EQ(rig.model.cameraState(), state);
+    EXPECT_NE(rig.model.referenceRectangle(), nullptr);
+    EXPECT_EQ(rig.model.measurableObjects().size(), 1);
+    EXPECT_FALSE(rig.model.error().has_value());
+    EXPECT_FALSE(rig.opener.isBusy());
+}
+
+// Opening a second photo while the first still decodes: only the last one the user chose shows.
+TEST(PhotoOpener, the_last_photo_opened_wins)
+{
+    Measuring rig;
+    rig.opener.setSession(&rig.model);
+    const QString first = rig.folder.filePath(QStringLiteral("first.png"));
+    const QString second = rig.folder.filePath(QStringLiteral("second.png"));
+    ASSERT_TRUE(table({2000, 1500}, Qt::darkRed).save(first));
+    ASSERT_TRUE(table({300, 200}, Qt::darkBlue).save(second));
+
+    QSignalSpy opened(&rig.opener, &PhotoOpener::opened);
+    rig.opener.openPath(first);
+    rig.opener.openPath(second);
+    ASSERT_TRUE(opened.wait(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.frameSize() == QSize(300, 200); }, 10000));
+    // Let the first decode finish too; it must not replace the second photo.
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.first().first().toString(), second);
+    EXPECT_EQ(rig.frameSize(), QSize(300, 200));
+}

@@ -1,0 +1,1 @@
+# Measurement screen views: labels, loupe, handles, target views, frame view.
