@@ -202,6 +202,12 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
             return cardcheck::proportionError(c, coarse.size, coarse.focal, coarse.aspect);
         });
         TRACE("  %zu proposals from segments\n", b.candidates.size());
+        for (size_t i = 0; i < b.candidates.size(); ++i) {
+            const auto &c = b.candidates[i];
+            TRACE("  segment proposal %zu %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n",
+                  i, c.support, c.corners[0].x, c.corners[0].y, c.corners[1].x, c.corners[1].y,
+                  c.corners[2].x, c.corners[2].y, c.corners[3].x, c.corners[3].y);
+        }
         b.coarse.run(coarse, b.candidates, true);
     };
 
@@ -230,9 +236,11 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
         segmentsTried = true;
     }
     // Closed outlines gave only shapes whose corners could not be judged (a sticky note, a
-    // printed field): the card's own outline may have merged with what lies along it. Its
-    // straight sides still show; a card from them counts only with a card's corners.
-    if (withSegments && !segmentsTried && b.fine.cards().front().roundedCorners < 2) {
+    // printed field) or not all like a card's (a side on a printed line): the card's own
+    // outline may have merged with what lies along it. Its straight sides still show; a card
+    // from them counts only with a card's corners.
+    if (withSegments && !segmentsTried &&
+        (b.fine.cards().front().roundedCorners < 2 || b.fine.cards().front().wrongCorners > 0)) {
         b.kept = b.fine.cards();
         segmentRoute();
         FineRefinement::Frame judged = fine;

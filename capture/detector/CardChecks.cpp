@@ -16,6 +16,7 @@ namespace {
 constexpr double kLooseSecondSupport = 0.75;
 // Runs of profiles off the line that one side of such a shape may have.
 constexpr int kLooseGaps = 6;
+constexpr int kLooseGapsWithCorners = 10;
 // Share of a side's edge step by which the picture just inside and just outside it must differ.
 constexpr double kBandShare = 0.2;
 
@@ -127,11 +128,31 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
         const Colour in1 = at(3.0, 0.6), in2 = at(0.6, 3.0);
         const Colour outside = mean(out1, out2), inside = mean(in1, in2);
         const double contrast = difference(outside, inside);
-        // Both sides must agree on what the table and the card look like here; a finger or a
-        // cable over the corner makes them differ.
-        if (contrast < kCornerContrast || difference(out1, out2) > 0.5 * contrast ||
-            difference(in1, in2) > 0.5 * contrast) {
+        // Both sides must agree on what the card looks like here; a finger or a cable over the
+        // corner makes them differ.
+        if (contrast < kCornerContrast || difference(in1, in2) > 0.5 * contrast) {
             ++arcs.unknown;
+            continue;
+        }
+        if (difference(out1, out2) > 0.5 * contrast) {
+            // Something else lies beside one side (a flag, a cable, a shadow): the corner is
+            // judged against the card alone. The tip shows the card's face at a sharp corner
+            // and something else at a card's; the middle of the arc's square, the card.
+            const double step = std::min(difference(out1, in1), difference(out2, in2));
+            const double tip = difference(at(0.2, 0.2), inside) / std::max(step, 1.0);
+            const double middle = difference(at(0.62, 0.62), inside) / std::max(step, 1.0);
+            TRACE("     corner %zu radius %.1f px step %.0f outsides %.0f tip %.2f middle %.2f\n",
+                  k, radiusPx, step, difference(out1, out2), tip, middle);
+            // One side showing the same surface on both of its sides beside a corner where the
+            // other shows the card is a line on the card's face, not its edge.
+            if (step < kCornerContrast)
+                ++arcs.wrong;
+            else if (tip > 0.6 && middle < 0.4)
+                ++arcs.rounded;
+            else if (tip < 0.4)
+                ++arcs.wrong;
+            else
+                ++arcs.unknown;
             continue;
         }
         // The tip of the sharp corner lies outside the card's arc; the middle of the arc's
@@ -206,7 +227,7 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit)
     return true;
 }
 
-bool looseShapeHolds(const EdgeRefiner::Result &fit)
+bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners)
 {
     // Any four straight lines can be put together into a shape: the ends of lines of print, a
     // column of text. Only one side may be broken; the others run nearly unbroken.
@@ -227,7 +248,7 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit)
     // A finger or a glare spot breaks a side in one or two places; the ends of lines of print,
     // in as many places as there are lines.
     for (const auto &side : fit.sides) {
-        if (side.gaps > kLooseGaps)
+        if (side.gaps > (cardCorners ? kLooseGapsWithCorners : kLooseGaps))
             return false;
     }
     return true;

@@ -26,8 +26,9 @@ namespace cardcheck {
 
 // A shape put together from loose lines rather than a closed outline: only one side may be
 // broken (by a finger or glare), it must still step the card's way, and no side may be broken
-// in as many places as there are lines of print.
-[[nodiscard]] bool looseShapeHolds(const EdgeRefiner::Result &fit);
+// in as many places as there are lines of print. A shape that showed a card's corners
+// (cardCorners) may have its sides broken in a few more places (clutter along them).
+[[nodiscard]] bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners = false);
 
 // The surface changes across every side: bands just inside and just outside each side differ
 // by a share of that side's edge step. A line of grain or a shadow's crease has a strong edge

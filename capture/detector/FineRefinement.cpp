@@ -20,6 +20,8 @@ constexpr double kContender = 0.9;
 constexpr size_t kLargeCards = 2;
 constexpr double kLargeContender = 0.4;
 constexpr int kRoundedForLarge = 2;
+// Corners like a card's, and none unlike, that let a side be broken in more places.
+constexpr int kRoundedForBrokenSide = 2;
 
 } // namespace
 
@@ -101,15 +103,19 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
           i, int(shapes[i].loose), h.support, h.minSupport, h.aspectError, h.corners[0].x,
           h.corners[0].y, h.corners[1].x, h.corners[1].y, h.corners[2].x, h.corners[2].y,
           h.corners[3].x, h.corners[3].y);
-    if (!isCard(frame, shapes[i], h))
-        return;
+    // The corners first: the sides of a shape that shows a card's corners and no other may be
+    // broken in more places by fingers, cables or clutter along them.
     const cardcheck::CornerArcs arcs =
         cardcheck::cornerArcs(frame.picture, h.corners, frame.aspect);
     TRACE("     corners rounded %d wrong %d unknown %d\n", arcs.rounded, arcs.wrong, arcs.unknown);
+    const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
+    if (!isCard(frame, shapes[i], h, cardCorners))
+        return;
     // A shape whose corners show, and none of them like a card's, is something else.
     if ((arcs.wrong >= 2 && arcs.rounded == 0) || arcs.rounded < roundedNeeded)
         return;
     h.roundedCorners = arcs.rounded;
+    h.wrongCorners = arcs.wrong;
     m_wrongCorners = arcs.wrong;
     h.score = ranking::scoreOf(h) * ranking::cornerFactor(arcs.rounded, arcs.wrong);
     for (const auto &other : m_cards) {
@@ -160,7 +166,8 @@ bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)
     return m_refiner.refine(frame.picture, corners, narrow, m_fit);
 }
 
-bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h)
+bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
+                            bool cardCorners)
 {
     // A card nearly facing the camera pins its focal length down poorly, so a fraction of a
     // pixel of noise on the full-size corners can push the recovered shape just past the
@@ -169,13 +176,25 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
     const bool nearMiss = h.aspectError <= ranking::kMaxAspectError * 1.5 &&
                           shape.aspectError <= ranking::kMaxAspectError * 0.5;
     if (h.support < 0.6 || h.minSupport < 0.5 ||
-        (h.aspectError > ranking::kMaxAspectError && !nearMiss))
+        (h.aspectError > ranking::kMaxAspectError && !nearMiss)) {
+        TRACE("     refused: support or proportion\n");
         return false;
-    if (shape.loose && !cardcheck::looseShapeHolds(m_fit))
+    }
+    if (shape.loose && !cardcheck::looseShapeHolds(m_fit, cardCorners)) {
+        TRACE("     refused: loose shape\n");
         return false;
-    if (!cardcheck::sidesAreCardEdges(m_fit))
+    }
+    if (!cardcheck::sidesAreCardEdges(m_fit)) {
+        TRACE("     refused: sides\n");
         return false;
-    if (!cardcheck::surfaceChangesAcrossSides(frame.picture, m_fit, m_bands))
+    }
+    if (!cardcheck::surfaceChangesAcrossSides(frame.picture, m_fit, m_bands)) {
+        TRACE("     refused: surface\n");
         return false;
-    return cardcheck::insidePicture(h.corners, frame.size);
+    }
+    if (!cardcheck::insidePicture(h.corners, frame.size)) {
+        TRACE("     refused: border\n");
+        return false;
+    }
+    return true;
 }

@@ -45,7 +45,10 @@ private:
     void finish();
     // Fits the shape's sides on the full picture; false when they do not settle.
     bool fit(const Frame &frame, const Hypothesis &shape);
-    [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h);
+    // Every check but the corners'; cardCorners: the shape showed a card's corners and no
+    // other, so its sides may be broken in more places.
+    [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
+                              bool cardCorners);
 
     EdgeRefiner m_refiner;
     EdgeRefiner::Result m_fit;

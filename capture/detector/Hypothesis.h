@@ -11,5 +11,6 @@ struct Hypothesis
     double aspectError = 0;
     double score = 0;
     int roundedCorners = 0; // corners seen to follow a card's arc
+    int wrongCorners = 0;   // corners seen to be sharp or much rounder
     bool loose = false;     // put together from loose lines rather than a closed outline
 };

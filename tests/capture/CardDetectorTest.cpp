@@ -1,4 +1,6 @@
 #include "capture/CardDetector.h"
+#include "capture/detector/CardChecks.h"
+#include "capture/detector/ColourSampler.h"
 #include "tools/scenegen/SceneGenerator.h"
 
 #include <QPainter>
@@ -190,4 +192,53 @@ TEST(CardDetector, takesOnlyARectangleWithACardsRoundedCorners)
     EXPECT_FALSE(detector.features(picture(0.037)).empty()) << "a card's corners";
     EXPECT_TRUE(detector.features(picture(0.0)).empty()) << "sharp corners";
     EXPECT_TRUE(detector.features(picture(0.15)).empty()) << "much rounder corners";
+}
+
+// Guards the corner check where something else lies along one side (a sticky-note flag, a
+// cable, a box): beside such a corner the two sides show different surfaces, yet a card's
+// corners there still count as a card's and a cut sheet's as sharp. A side taken on a line
+// printed across the card's face leaves the card on both sides of it, and its corners are not
+// a card's.
+TEST(CardDetector, judgesCornersWithSomethingElseAlongOneSide)
+{
+    const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0;
+    const QRectF card(350, 300, longEdge, shortEdge);
+    const auto picture = [&](double radiusShare) {
+        QImage image(QSize(1600, 1200), QImage::Format_RGB32);
+        image.fill(QColor(96, 84, 70));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(230, 60, 90));
+        painter.drawRect(QRectF(card.left() - 200, card.top() - 160, longEdge + 400, 160));
+        painter.setBrush(QColor(222, 218, 206));
+        const double r = radiusShare * longEdge;
+        painter.drawRoundedRect(card, r, r);
+        painter.setBrush(QColor(40, 60, 120));
+        painter.drawRect(QRectF(card.left() + 60, card.top() + 120, longEdge - 120, 6));
+        painter.end();
+        addNoise(image, 3, 11);
+        return image;
+    };
+    const auto arcs = [](const QImage &image, double top) {
+        const ColourSampler sampler(image.constBits(), image.width(), image.height(),
+                                    std::ptrdiff_t(image.bytesPerLine()), 4);
+        const quad::Corners corners{cv::Point2d(350, top), cv::Point2d(1250, top),
+                                    cv::Point2d(1250, 300 + 900 * 17.0 / 27.0),
+                                    cv::Point2d(350, 300 + 900 * 17.0 / 27.0)};
+        return cardcheck::cornerArcs(sampler, corners, CardGeometry::aspectRatio);
+    };
+
+    const QImage rounded = picture(0.037);
+    const cardcheck::CornerArcs found = arcs(rounded, 300);
+    EXPECT_EQ(found.rounded, 4) << "a card's corners, beside the flag as well";
+    EXPECT_EQ(found.wrong, 0);
+
+    const cardcheck::CornerArcs sheet = arcs(picture(0.0), 300);
+    EXPECT_EQ(sheet.rounded, 0);
+    EXPECT_EQ(sheet.wrong, 4) << "a cut sheet's corners, beside the flag as well";
+
+    // The top side on the printed line: the shape is still of about a card's proportions.
+    const cardcheck::CornerArcs printed = arcs(rounded, 300 + 123);
+    EXPECT_GE(printed.wrong, 2) << "corners on a line printed on the card";
 }
