@@ -13,6 +13,8 @@ namespace {
 
 // Shapes refined on the shrunk picture.
 constexpr size_t kShapes = 10;
+// Proposals from loose segments refined at most.
+constexpr size_t kSegmentTries = 15;
 // The largest proposals tried besides the best supported ones, and the least share of the
 // picture they cover.
 constexpr size_t kLargest = 3;
@@ -66,7 +68,7 @@ void CoarseSearch::run(const Frame &frame, const std::vector<Candidate> &candida
     // straight lines about).
     m_fromSegments = fromSegments;
     size_t extended = fromSegments ? 4 : 0;
-    const size_t tries = fromSegments ? kShapes : kShapes * 2;
+    const size_t tries = fromSegments ? kSegmentTries : kShapes * 2;
     for (size_t i = 0; i < candidates.size() && i < tries; ++i) {
         if (m_shapes.size() >= kShapes)
             break;

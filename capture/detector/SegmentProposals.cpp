@@ -12,6 +12,16 @@
 
 namespace {
 
+// Pieces of one side: directions within about 3 degrees, ends within 2 pixels of the longer
+// piece's line, and a gap shorter than half their joint length.
+constexpr double kJoinAngle = 0.05;
+constexpr double kJoinOffset = 2.0;
+constexpr double kJoinGap = 0.5;
+// Shapes kept in the order of their segments' strength before the rest are ranked by support.
+constexpr size_t kFirstInOrder = 10;
+// Proportion error at which a shape's rank falls to 1/e of its support.
+constexpr double kRankAspectSoftness = 0.1;
+
 void addUnique(std::vector<Candidate> &out, const Candidate &c)
 {
     for (const auto &other : out) {
@@ -38,6 +48,7 @@ void SegmentProposals::find(const EdgeField &field, const OutlineProposals &outl
                 collectSegments(contour);
         }
     }
+    joinCollinear();
     // Wood grain and other texture give long but faint straight lines; a card's edges are
     // shorter on a small card, but crisp.
     for (auto &sg : m_segments)
@@ -53,8 +64,26 @@ void SegmentProposals::find(const EdgeField &field, const OutlineProposals &outl
 #endif
     pairOpposites();
     addFourSideQuads(field, out, maxAspectError, aspect);
-    if (out.empty())
+    if (out.empty()) {
         addThreeSideQuads(field, out, maxAspectError, aspect);
+        std::stable_sort(out.begin(), out.end(), [](const Candidate &x, const Candidate &y) {
+            return x.support > y.support;
+        });
+    } else if (out.size() > kFirstInOrder) {
+        // The shapes of the strongest segments come first; after them, the most card-like of
+        // the rest by support and proportions (a card's sides broken by fingers or print rank
+        // low as segments; blocks of print inside it are well supported but of other shapes).
+        m_ranked.clear();
+        for (size_t i = kFirstInOrder; i < out.size(); ++i) {
+            const double a = aspect(out[i].corners) / kRankAspectSoftness;
+            m_ranked.push_back({-out[i].support * std::exp(-a * a), i});
+        }
+        std::sort(m_ranked.begin(), m_ranked.end());
+        m_reordered.assign(out.begin(), out.begin() + std::ptrdiff_t(kFirstInOrder));
+        for (const auto &[key, i] : m_ranked)
+            m_reordered.push_back(out[i]);
+        out.swap(m_reordered);
+    }
 }
 
 void SegmentProposals::collectSegments(const std::vector<cv::Point> &contour)
@@ -87,6 +116,44 @@ void SegmentProposals::collectSegments(const std::vector<cv::Point> &contour)
         if (!duplicate)
             m_segments.push_back({a, b, d, length, 0});
     }
+}
+
+void SegmentProposals::joinCollinear()
+{
+    // Print touching the card's edge, a finger or a cable across it cut one side into pieces
+    // on one line; joined, they make a side again.
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = 0; i < m_segments.size(); ++i) {
+            for (size_t j = i + 1; j < m_segments.size();) {
+                if (join(m_segments[i], m_segments[j])) {
+                    m_segments.erase(m_segments.begin() + std::ptrdiff_t(j));
+                    joined = true;
+                } else {
+                    ++j;
+                }
+            }
+        }
+    }
+}
+
+bool SegmentProposals::join(Segment &into, const Segment &other)
+{
+    // Along the longer piece's line.
+    const Segment &s = into.length >= other.length ? into : other;
+    const Segment &t = &s == &into ? other : into;
+    if (std::abs(s.d.x * t.d.y - s.d.y * t.d.x) > kJoinAngle)
+        return false;
+    const cv::Point2d n(-s.d.y, s.d.x);
+    if (std::abs((t.a - s.a).dot(n)) > kJoinOffset || std::abs((t.b - s.a).dot(n)) > kJoinOffset)
+        return false;
+    const double ta = (t.a - s.a).dot(s.d), tb = (t.b - s.a).dot(s.d);
+    const double gap = std::max(std::min(ta, tb) - s.length, -std::max(ta, tb));
+    if (gap > kJoinGap * (s.length + t.length))
+        return false;
+    const double from = std::min({0.0, ta, tb}), to = std::max({s.length, ta, tb});
+    into = {s.a + s.d * from, s.a + s.d * to, s.d, to - from, 0};
+    return true;
 }
 
 double SegmentProposals::contrastAlong(const EdgeField &field, const Segment &s) const
@@ -239,6 +306,4 @@ void SegmentProposals::addThreeSideQuads(const EdgeField &field, std::vector<Can
             }
         }
     }
-    std::stable_sort(out.begin(), out.end(),
-                     [](const Candidate &x, const Candidate &y) { return x.support > y.support; });
 }

@@ -34,6 +34,10 @@ private:
         double rank = 0; // contrast along it, times the root of its length
     };
     void collectSegments(const std::vector<cv::Point> &contour);
+    // Joins pieces of one straight line into one segment.
+    void joinCollinear();
+    // Makes into the segment covering both when they are pieces of one line.
+    [[nodiscard]] static bool join(Segment &into, const Segment &other);
     // Mean gradient across the segment, sampled along it.
     [[nodiscard]] double contrastAlong(const EdgeField &field, const Segment &s) const;
     void pairOpposites();
@@ -52,5 +56,7 @@ private:
     std::vector<cv::Point> m_poly;
     std::vector<Segment> m_segments;
     std::vector<std::pair<int, int>> m_pairs;
+    std::vector<std::pair<double, size_t>> m_ranked;
+    std::vector<Candidate> m_reordered;
     int m_minSide = 0;
 };
