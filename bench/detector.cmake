@@ -1,4 +1,4 @@
 mirrel_add_benchmark(DetectorBench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DetectorBench.cpp
-  LIBS mirrel_capture mirrel_detector_synth mirrel_scenegen ${OpenCV_LIBS})
+  LIBS mirrel_capture mirrel_scenegen ${OpenCV_LIBS})
 target_include_directories(DetectorBench SYSTEM PRIVATE ${OpenCV_INCLUDE_DIRS})

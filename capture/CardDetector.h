@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/CardGeometry.h"
+
 #include <QImage>
 #include <QPointF>
 
 #include <memory>
 #include <vector>
+
+class ColourSampler;
 
 // One quadrilateral found in an image. Corners are in a y-up pixel system: x grows to the
 // right, y grows upwards from the bottom edge of the image, and (0, 0) is the bottom-left
@@ -27,7 +31,7 @@ class CardDetector
 public:
     struct Options
     {
-        double aspectRatio = 1.588235294117647;
+        double aspectRatio = CardGeometry::aspectRatio;
         double focalLength = 0.0;
     };
 
@@ -48,10 +52,27 @@ public:
         return features(image, m_options);
     }
 
+    // Looks for the card only where `previous` (a feature of an earlier frame of the same size)
+    // put it, moved by at most `reach` pixels: much cheaper than a search. Returns the card or
+    // nothing; nothing means the caller should search the whole frame.
+    [[nodiscard]] std::vector<RectangleFeature> track(const QImage &image,
+                                                      const RectangleFeature &previous,
+                                                      const Options &options, int reach = 14);
+
     [[nodiscard]] const Options &options() const { return m_options; }
 
 private:
     struct Buffers;
+    // A reader of the frame's pixels in place (or of a converted copy); empty for pictures
+    // too small to search.
+    ColourSampler prepare(const QImage &image);
+    // The cards found, as features in a y-up system, best first.
+    [[nodiscard]] std::vector<RectangleFeature> report(double height) const;
+    // One search on the frame shrunk by factor; the cards end up in the fine stage. A card
+    // must show at least roundedNeeded corners like a card's.
+    void search(const ColourSampler &picture, const Options &options, int factor, bool withSegments,
+                int roundedNeeded);
+
     Options m_options;
     std::unique_ptr<Buffers> m_buffers;
 };

@@ -1,13 +1,14 @@
 #include "capture/ImageProcessor.h"
 
+#include "core/CardGeometry.h"
+
 ImageProcessor &ImageProcessor::shared()
 {
     static ImageProcessor processor;
     return processor;
 }
 
-ImageProcessor::ImageProcessor()
-    : m_options{1.588235294117647, 0.0}, m_detector(m_options)
+ImageProcessor::ImageProcessor() : m_options{CardGeometry::aspectRatio, 0.0}, m_detector(m_options)
 {
 }
 
@@ -19,7 +20,7 @@ std::optional<QList<QPointF>> ImageProcessor::processImage(QImage &image, bool u
 
     std::optional<QList<QPointF>> result;
     if (detectRectangle) {
-        const std::vector<RectangleFeature> features = m_detector.features(image, m_options);
+        const std::vector<RectangleFeature> features = m_tracker.features(image, m_options);
         if (!features.empty()) {
             // Only the best one counts; the detector reports in a y-up system.
             const RectangleFeature &card = features.front();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CardDetector.h"
+#include "capture/CardTracker.h"
 
 #include <QImage>
 #include <QList>
@@ -30,5 +31,7 @@ public:
 private:
     const CardDetector::Options m_options;
     CardDetector m_detector;
+    // Live frames follow the card found in the frame before.
+    CardTracker m_tracker{m_detector};
     std::optional<QImage> m_lastImage;
 };

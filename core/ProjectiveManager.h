@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Calculator.h"
+#include "core/CardGeometry.h"
 
 #include <optional>
 
@@ -12,9 +13,9 @@ class ProjectiveManager
 {
 public:
     // The card's outline in millimetres, corner 0 at the origin, corner 0 -> 1 a long edge.
-    static constexpr double cardWidth = 85.725;
-    static constexpr double cardHeight = 53.975;
-    static constexpr double cardAspectRatio = 0.6296296296296297; // short edge over long edge
+    static constexpr double cardWidth = CardGeometry::width;
+    static constexpr double cardHeight = CardGeometry::height;
+    static constexpr double cardAspectRatio = CardGeometry::inverseAspectRatio; // short over long
     static constexpr Calculator::Quadrilateral cardOutline{QPointF(0, 0), QPointF(cardWidth, 0),
                                                            QPointF(cardWidth, cardHeight),
                                                            QPointF(0, cardHeight)};

@@ -10,7 +10,9 @@ add_library(mirrel_scenegen STATIC
   ${CMAKE_CURRENT_LIST_DIR}/scenegen/Textures.h
   ${CMAKE_CURRENT_LIST_DIR}/scenegen/Textures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/scenegen/CardFace.h
-  ${CMAKE_CURRENT_LIST_DIR}/scenegen/CardFace.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/scenegen/CardFace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scenegen/ImageVariants.h
+  ${CMAKE_CURRENT_LIST_DIR}/scenegen/ImageVariants.cpp)
 target_include_directories(mirrel_scenegen PUBLIC ${PROJECT_SOURCE_DIR})
 target_include_directories(mirrel_scenegen SYSTEM PUBLIC ${OpenCV_INCLUDE_DIRS})
 target_link_libraries(mirrel_scenegen PUBLIC Qt6::Core Qt6::Gui ${OpenCV_LIBS})

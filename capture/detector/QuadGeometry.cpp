@@ -73,10 +73,10 @@ bool intersect(const Line &a, const Line &b, cv::Point2d &out)
 double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLength)
 {
     // Zhang and He, "Whiteboard scanning and image enhancement": with the principal point at
-    // the origin, the two vanishing directions of a rectangle's sides are orthogonal in space,
-    // which fixes the focal length and then the ratio of the sides.
+    // the origin, the two vanishing directions of a rectangle's sides are orthogonal in space;
+    // with the focal length known, the corners' depths then give the ratio of the sides.
     const double norm = std::max(imageSize.width, imageSize.height);
-    if (norm <= 0)
+    if (norm <= 0 || !(focalLength > 0))
         return 0;
     const cv::Point2d centre(imageSize.width * 0.5, imageSize.height * 0.5);
     auto at = [&](int i) { return homogeneous((c[i] - centre) / norm); };
@@ -93,17 +93,7 @@ double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLengt
     const cv::Vec3d n2 = k2 * m2 - m1;
     const cv::Vec3d n3 = k3 * m3 - m1;
 
-    // Phone cameras span roughly 0.5 (ultra wide) to 3 (telephoto) image widths.
-    constexpr double fallbackFocal = 0.85, minFocal = 0.5, maxFocal = 3.0;
-    double f = focalLength > 0 ? focalLength / norm : fallbackFocal;
-    if (focalLength <= 0) {
-        const double zz = n2[2] * n3[2];
-        if (std::abs(zz) > 1e-12) {
-            const double f2 = -(n2[0] * n3[0] + n2[1] * n3[1]) / zz;
-            if (f2 > 0)
-                f = std::clamp(std::sqrt(f2), minFocal, maxFocal);
-        }
-    }
+    const double f = focalLength / norm;
     const double f2 = f * f;
     const double a = (n2[0] * n2[0] + n2[1] * n2[1]) / f2 + n2[2] * n2[2];
     const double b = (n3[0] * n3[0] + n3[1] * n3[1]) / f2 + n3[2] * n3[2];
@@ -136,6 +126,14 @@ double vanishingFocal(const Corners &c, cv::Size2d imageSize)
         return 0;
     const double f2 = -(n2[0] * n3[0] + n2[1] * n3[1]) / zz;
     return f2 > 0 && std::isfinite(f2) ? std::sqrt(f2) * norm : 0.0;
+}
+
+double longestSide(const Corners &c)
+{
+    double longest = 0;
+    for (int i = 0; i < 4; ++i)
+        longest = std::max(longest, cv::norm(c[(i + 1) % 4] - c[i]));
+    return longest;
 }
 
 double maxCornerDistance(const Corners &a, const Corners &b)

@@ -25,15 +25,21 @@ void orderClockwise(Corners &c);
 // Intersection of two lines; false when they are (nearly) parallel.
 [[nodiscard]] bool intersect(const Line &a, const Line &b, cv::Point2d &out);
 
+// The focal lengths of a phone's main camera, in multiples of the picture's long side.
+inline constexpr double kMinFocal = 0.6;
+inline constexpr double kMaxFocal = 1.4;
+
 // Long edge over short edge of the rectangle that, seen through a pinhole camera with its
-// principal point at the image centre, projects onto c. With focalLength <= 0 the focal length
-// is recovered from the two vanishing points and kept within what phone cameras have.
-// Returns 0 for a shape that cannot be the image of a rectangle.
+// principal point at the image centre and the given focal length (pixels), projects onto c.
+// Returns 0 for a shape that cannot be the image of a rectangle, or without a focal length.
 [[nodiscard]] double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLength);
 
 // The focal length (pixels) for which the two vanishing directions of c's sides are
 // orthogonal, with the principal point at the image centre; 0 when there is none.
 [[nodiscard]] double vanishingFocal(const Corners &c, cv::Size2d imageSize);
+
+// Length of the longest side.
+[[nodiscard]] double longestSide(const Corners &c);
 
 // Largest distance between corresponding corners.
 [[nodiscard]] double maxCornerDistance(const Corners &a, const Corners &b);

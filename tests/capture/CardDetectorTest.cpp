@@ -1,7 +1,10 @@
 #include "capture/CardDetector.h"
-#include "capture/detector/SyntheticCard.h"
-#include "core/Distance.h"
-#include "core/ProjectiveManager.h"
+#include "capture/detector/CardChecks.h"
+#include "capture/detector/ColourSampler.h"
+#include "tools/scenegen/SceneGenerator.h"
+
+#include <QPainter>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -25,24 +28,8 @@ Quad flipped(const RectangleFeature &f, int height)
     return {down(f.topLeft), down(f.topRight), down(f.bottomRight), down(f.bottomLeft)};
 }
 
-// Clockwise on screen from the corner with the smallest x + y.
-Quad ordered(Quad c)
-{
-    QPointF centre;
-    for (const auto &p : c)
-        centre += p / 4;
-    std::sort(c.begin(), c.end(), [&](QPointF a, QPointF b) {
-        return std::atan2(a.y() - centre.y(), a.x() - centre.x()) <
-               std::atan2(b.y() - centre.y(), b.x() - centre.x());
-    });
-    std::rotate(
-        c.begin(),
-        std::min_element(c.begin(), c.end(),
-                         [](QPointF a, QPointF b) { return a.x() + a.y() < b.x() + b.y(); }),
-        c.end());
-    return c;
-}
-
+// Largest corner distance, corner for corner: both quadrilaterals clockwise on screen from the
+// corner with the smallest x + y.
 double worstCorner(const Quad &a, const Quad &b)
 {
     double worst = 0;
@@ -51,69 +38,82 @@ double worstCorner(const Quad &a, const Quad &b)
     return worst;
 }
 
-QImage cardScene(QSize size, const Quad &corners, QColor table = QColor(90, 95, 100),
-                 QColor card = QColor(230, 228, 220), double blur = 0.7, double noise = 1.5)
+SceneSpec sceneOf(SceneCategory category, QSize size, quint64 seed)
 {
-    QImage image = SyntheticCard::background(size, table, 0.0, 1);
-    SyntheticCard(corners).drawCard(image, card);
-    SyntheticCard::blur(image, blur);
-    SyntheticCard::addNoise(image, noise, 2);
-    return image;
+    SceneSpec spec;
+    spec.category = category;
+    spec.width = size.width();
+    spec.height = size.height();
+    spec.seed = seed;
+    return spec;
 }
 
-// Length of the plane segment a-b (mm) measured through a homography from the card corners.
-double measuredLength(const Quad &cardCorners, const SyntheticCard &plane, QPointF a, QPointF b)
+void addNoise(QImage &image, int amplitude, quint32 seed)
 {
-    Distance d{plane.map(a), plane.map(b), 0};
-    d.recalculate(*ProjectiveManager::shared().projectiveMatrix(cardCorners));
-    return d.distance;
+    QRandomGenerator rng(seed);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int n = int(rng.bounded(2 * amplitude + 1)) - amplitude;
+            const auto at = [n](int v) { return std::clamp(v + n, 0, 255); };
+            row[x] = qRgb(at(qRed(row[x])), at(qGreen(row[x])), at(qBlue(row[x])));
+        }
+    }
 }
 
 } // namespace
 
-// Guards against corners taken on the rounded arcs, which makes every length about 2 % long.
+// Guards against corners taken on the rounded arcs: on a large card they are tens of pixels
+// off the straight edges' intersections and make every length about 1.5 % long.
 TEST(CardDetector, cornersAreWhereTheStraightEdgesMeetNotOnTheArcs)
 {
-    const QSize size(3000, 2250);
-    const Quad truth = SyntheticCard::pose(size, QPointF(1500, 1100), 1800, 8, 15);
-    const auto features = CardDetector().features(cardScene(size, truth));
+    SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(3000, 2250), 31);
+    spec.cardWidthFraction = 0.55;
+    spec.tiltDeg = 15;
+    const Scene scene = renderScene(spec);
+    const auto features = CardDetector().features(scene.image);
     ASSERT_FALSE(features.empty());
-    const Quad found = flipped(features.front(), size.height());
-    EXPECT_LT(worstCorner(found, ordered(truth)), 0.5);
-    // A 150 mm object lying beside the card.
-    const double length = measuredLength(found, SyntheticCard(truth), {-40, 70}, {110, 70});
-    EXPECT_LT(std::abs(length / 150 - 1), 0.001) << length << " mm";
+    const Quad found = flipped(features.front(), scene.image.height());
+    EXPECT_LT(worstCorner(found, scene.card), 1.0);
+    const double length =
+        lengthThroughCard(found, scene.cardFirstEdgeLong, scene.objectFrom, scene.objectTo);
+    EXPECT_LT(std::abs(length / scene.objectLengthMm - 1), 0.003) << length << " mm";
 }
 
 // Guards continuous coordinates (pixel centres at +0.5) and corner naming after the y flip.
 TEST(CardDetector, reportsContinuousYUpCoordinatesOfAnAxisAlignedCard)
 {
-    const QSize size(1600, 1200);
     // Edges exactly on pixel boundaries: 864 x 544 px is 27:17.
     const Quad truth{QPointF(300, 250), QPointF(1164, 250), QPointF(1164, 794), QPointF(300, 794)};
-    const auto features = CardDetector().features(
-        cardScene(size, truth, QColor(60, 60, 60), QColor(235, 235, 235), 0.0, 0.0));
+    SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(1600, 1200), 3);
+    spec.clean = true;
+    spec.cardCorners = truth;
+    const Scene scene = renderScene(spec);
+    const auto features = CardDetector().features(scene.image);
     ASSERT_FALSE(features.empty());
     const RectangleFeature &f = features.front();
     const QPointF yUp[] = {f.topLeft, f.topRight, f.bottomRight, f.bottomLeft};
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_NEAR(yUp[i].x(), truth[i].x(), 0.05) << "corner " << i;
-        EXPECT_NEAR(yUp[i].y(), size.height() - truth[i].y(), 0.05) << "corner " << i;
+        EXPECT_NEAR(yUp[i].y(), spec.height - truth[i].y(), 0.05) << "corner " << i;
     }
 }
 
 // Guards corner naming under rotation: topLeft has the smallest x + y, names run clockwise.
 TEST(CardDetector, namesCornersConsistentlyAtEveryAngle)
 {
-    const QSize size(1280, 960);
     CardDetector detector;
     for (int angle = 0; angle < 360; angle += 20) {
-        const Quad truth = SyntheticCard::pose(size, QPointF(640, 480), 520, angle + 3, 20);
-        const QImage image = cardScene(size, truth);
-        const auto features = detector.features(image);
+        SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(1280, 960), 40 + quint64(angle));
+        spec.clean = true;
+        spec.rollDeg = angle + 3;
+        spec.cardCentre = QPointF(640, 480);
+        spec.cardWidthFraction = 0.4;
+        const Scene scene = renderScene(spec);
+        const auto features = detector.features(scene.image);
         ASSERT_FALSE(features.empty()) << "angle " << angle;
-        const Quad found = flipped(features.front(), image.height());
-        EXPECT_LT(worstCorner(found, ordered(truth)), 0.5) << "angle " << angle;
+        const Quad found = flipped(features.front(), scene.image.height());
+        EXPECT_LT(worstCorner(found, scene.card), 0.5) << "angle " << angle;
         double area = 0;
         for (size_t i = 0; i < 4; ++i)
             area += found[i].x() * found[(i + 1) % 4].y() - found[(i + 1) % 4].x() * found[i].y();
@@ -121,40 +121,11 @@ TEST(CardDetector, namesCornersConsistentlyAtEveryAngle)
     }
 }
 
-// Guards against an A4 sheet or wood grain taken for the card.
-TEST(CardDetector, prefersTheCardShapeAndReportsNothingWithoutOne)
-{
-    const QSize size(1920, 1080);
-    QImage image = SyntheticCard::background(size, QColor(120, 90, 60), 0.12, 5);
-    const SyntheticCard sheet(
-        SyntheticCard::pose(size, QPointF(560, 540), 700, -10, 15, 297.0 / 210), 297, 210);
-    sheet.fill(image, QRectF(0, 0, 297, 210), 0, QColor(245, 245, 240));
-    QImage withoutCard = image;
-    const Quad truth = SyntheticCard::pose(size, QPointF(1400, 560), 520, 12, 15);
-    SyntheticCard(truth).drawCard(image, QColor(30, 60, 140));
-    for (QImage *picture : {&image, &withoutCard}) {
-        SyntheticCard::blur(*picture, 0.7);
-        SyntheticCard::addNoise(*picture, 2.0, 9);
-    }
-
-    CardDetector detector;
-    const auto features = detector.features(image);
-    ASSERT_FALSE(features.empty());
-    EXPECT_LT(worstCorner(flipped(features.front(), size.height()), ordered(truth)), 0.5);
-
-    EXPECT_TRUE(detector.features(withoutCard).empty()) << "the A4 sheet taken for a card";
-
-    QImage grain = SyntheticCard::background(size, QColor(150, 110, 70), 0.25, 8);
-    SyntheticCard::addNoise(grain, 4.0, 3);
-    EXPECT_TRUE(detector.features(grain).empty()) << "wood grain taken for a card";
-}
-
 // Guards grey, alpha, 24/64-bit and odd-sized pictures against stride and row-end mistakes.
 TEST(CardDetector, handlesGreyAlphaAndOddSizedPictures)
 {
-    const QSize size(1279, 957);
-    const Quad truth = SyntheticCard::pose(size, QPointF(630, 470), 560, 33, 10);
-    const QImage image = cardScene(size, truth);
+    const Scene scene = renderScene(sceneOf(SceneCategory::Plain, QSize(1279, 957), 1001));
+    const QImage &image = scene.image;
     CardDetector detector;
     QImage alpha = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < alpha.height(); y += 7)
@@ -169,12 +140,13 @@ TEST(CardDetector, handlesGreyAlphaAndOddSizedPictures)
     for (const QImage &variant : variants) {
         const auto features = detector.features(variant);
         ASSERT_FALSE(features.empty()) << "format " << int(variant.format());
-        EXPECT_LT(worstCorner(flipped(features.front(), size.height()), ordered(truth)), 0.5)
+        EXPECT_LT(worstCorner(flipped(features.front(), image.height()), scene.card), 1.0)
             << "format " << int(variant.format());
     }
 }
 
-// Guards against crashes on degenerate pictures: nothing, tiny, a line, flat, extreme shapes.
+// Guards against crashes on degenerate pictures: nothing, tiny, a line, flat, extreme shapes,
+// and against a quadrilateral cut by the border being taken for a card to measure with.
 TEST(CardDetector, degeneratePicturesGiveNothingAndDoNotCrash)
 {
     CardDetector detector;
@@ -185,11 +157,88 @@ TEST(CardDetector, degeneratePicturesGiveNothingAndDoNotCrash)
         QImage image(size, QImage::Format_RGB32);
         image.fill(QColor(128, 128, 128));
         EXPECT_TRUE(detector.features(image).empty()) << size.width() << "x" << size.height();
-        SyntheticCard::addNoise(image, 60, 4);
+        addNoise(image, 100, 4);
         (void)detector.features(image);
     }
-    // A card cut by the picture's border is not a card to measure with.
-    const QSize size(1280, 960);
-    const Quad outside = SyntheticCard::pose(size, QPointF(60, 480), 600, 0, 0);
-    EXPECT_TRUE(detector.features(cardScene(size, outside)).empty());
+    SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(1280, 960), 12);
+    spec.cardCorners =
+        Quad{QPointF(-240, 300), QPointF(480, 300), QPointF(480, 753), QPointF(-240, 753)};
+    EXPECT_TRUE(detector.features(renderScene(spec).image).empty());
+}
+
+// Guards the choice by what a card is: a rectangle of the card's proportions with sharp corners
+// (a cut sheet, a sticky note) or with much rounder ones (a phone, a key) is not a card; the same
+// rectangle with a card's corners is.
+TEST(CardDetector, takesOnlyARectangleWithACardsRoundedCorners)
+{
+    const QSize size(1920, 1080);
+    const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0;
+    const auto picture = [&](double radiusShare) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(96, 84, 70));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(960, 540);
+        painter.rotate(7);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(222, 218, 206));
+        const double r = radiusShare * longEdge;
+        painter.drawRoundedRect(QRectF(-longEdge / 2, -shortEdge / 2, longEdge, shortEdge), r, r);
+        painter.end();
+        addNoise(image, 3, 5);
+        return image;
+    };
+    CardDetector detector;
+    EXPECT_FALSE(detector.features(picture(0.037)).empty()) << "a card's corners";
+    EXPECT_TRUE(detector.features(picture(0.0)).empty()) << "sharp corners";
+    EXPECT_TRUE(detector.features(picture(0.15)).empty()) << "much rounder corners";
+}
+
+// Guards the corner check where something else lies along one side (a sticky-note flag, a
+// cable, a box): beside such a corner the two sides show different surfaces, yet a card's
+// corners there still count as a card's and a cut sheet's as sharp. A side taken on a line
+// printed across the card's face leaves the card on both sides of it, and its corners are not
+// a card's.
+TEST(CardDetector, judgesCornersWithSomethingElseAlongOneSide)
+{
+    const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0;
+    const QRectF card(350, 300, longEdge, shortEdge);
+    const auto picture = [&](double radiusShare) {
+        QImage image(QSize(1600, 1200), QImage::Format_RGB32);
+        image.fill(QColor(96, 84, 70));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(230, 60, 90));
+        painter.drawRect(QRectF(card.left() - 200, card.top() - 160, longEdge + 400, 160));
+        painter.setBrush(QColor(222, 218, 206));
+        const double r = radiusShare * longEdge;
+        painter.drawRoundedRect(card, r, r);
+        painter.setBrush(QColor(40, 60, 120));
+        painter.drawRect(QRectF(card.left() + 60, card.top() + 120, longEdge - 120, 6));
+        painter.end();
+        addNoise(image, 3, 11);
+        return image;
+    };
+    const auto arcs = [](const QImage &image, double top) {
+        const ColourSampler sampler(image.constBits(), image.width(), image.height(),
+                                    std::ptrdiff_t(image.bytesPerLine()), 4);
+        const quad::Corners corners{cv::Point2d(350, top), cv::Point2d(1250, top),
+                                    cv::Point2d(1250, 300 + 900 * 17.0 / 27.0),
+                                    cv::Point2d(350, 300 + 900 * 17.0 / 27.0)};
+        return cardcheck::cornerArcs(sampler, corners, CardGeometry::aspectRatio);
+    };
+
+    const QImage rounded = picture(0.037);
+    const cardcheck::CornerArcs found = arcs(rounded, 300);
+    EXPECT_EQ(found.rounded, 4) << "a card's corners, beside the flag as well";
+    EXPECT_EQ(found.wrong, 0);
+
+    const cardcheck::CornerArcs sheet = arcs(picture(0.0), 300);
+    EXPECT_EQ(sheet.rounded, 0);
+    EXPECT_EQ(sheet.wrong, 4) << "a cut sheet's corners, beside the flag as well";
+
+    // The top side on the printed line: the shape is still of about a card's proportions.
+    const cardcheck::CornerArcs printed = arcs(rounded, 300 + 123);
+    EXPECT_GE(printed.wrong, 2) << "corners on a line printed on the card";
 }

@@ -108,13 +108,14 @@ struct Row
     std::vector<double> lengths;
 };
 
-QString reportPath()
+QString reportPath(const QString &name)
 {
     const QString env = qEnvironmentVariable("MIRREL_ACCURACY_REPORT");
-    if (!env.isEmpty())
+    if (!env.isEmpty() && name == QLatin1String("detector-accuracy"))
         return env;
     const QString build = qEnvironmentVariable("MIRREL_BUILD_DIR");
-    return (build.isEmpty() ? QDir::tempPath() : build) + QStringLiteral("/detector-accuracy.txt");
+    return (build.isEmpty() ? QDir::tempPath() : build) + QLatin1Char('/') + name +
+           QStringLiteral(".txt");
 }
 
 QString format(double v, int decimals)
@@ -122,24 +123,35 @@ QString format(double v, int decimals)
     return std::isnan(v) ? QStringLiteral("-") : QString::number(v, 'f', decimals);
 }
 
-} // namespace
+struct Summary
+{
+    int withCard = 0;
+    int found = 0;
+    int without = 0;
+    int falseAlarms = 0;
+    int misnamed = 0;
+    double medianSharpCorner = NAN;
+    double medianCorner = NAN;
+    double medianLength = NAN;
+};
 
-// Guards the product's accuracy end to end: the card must be found where there is one and
-// nowhere else, its corners must sit on the straight-edge intersections to a fraction of a
-// pixel, and a length measured through them must come out right.
-TEST(DetectorAccuracy, generated_set_meets_the_targets)
+// Runs the detector over a set of scenes, prints a table per category and writes it beside
+// the build (reportName.txt and .json).
+Summary evaluate(const std::vector<SceneSpec> &set, const QString &reportName)
 {
     CardDetector detector;
     std::vector<Outcome> outcomes;
     QElapsedTimer timer;
     qint64 renderMs = 0, detectMs = 0;
-    for (const SceneSpec &sceneSpec : standardSet()) {
+    for (const SceneSpec &sceneSpec : set) {
         timer.start();
         const Scene scene = renderScene(sceneSpec);
         renderMs += timer.restart();
         // A scene whose layout failed would silently turn into one without a card.
-        EXPECT_EQ(scene.hasCard, sceneSpec.category != SceneCategory::NoCard)
+        EXPECT_EQ(scene.hasCard, sceneSpec.category != SceneCategory::NoCard &&
+                                     sceneSpec.category != SceneCategory::Partial)
             << "seed " << sceneSpec.seed;
+        EXPECT_TRUE(scene.hasCard || !scene.image.isNull());
         const std::vector<RectangleFeature> features = detector.features(scene.image);
         detectMs += timer.elapsed();
 
@@ -225,7 +237,8 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
                  .arg(QStringLiteral("max len%"), 11);
     for (SceneCategory c : allSceneCategories) {
         const QString name = sceneCategoryName(c);
-        line(name, rows[name], c != SceneCategory::NoCard);
+        if (rows.count(name))
+            line(name, rows[name], c != SceneCategory::NoCard && c != SceneCategory::Partial);
     }
     table += QStringLiteral("card found in %1 of %2 scenes with a card (%3 %); reported in %4 of "
                             "%5 scenes without one; misnamed corners: %6\n")
@@ -271,7 +284,7 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
                               {"medianCornerPxAll", number(median(all.corners))},
                               {"medianLengthError", number(median(all.lengths))},
                               {"categories", categories}};
-    const QString path = reportPath();
+    const QString path = reportPath(reportName);
     const QString jsonPath =
         (path.endsWith(QLatin1String(".txt")) ? path.chopped(4) : path) + QStringLiteral(".json");
     QSaveFile file(path), jsonFile(jsonPath);
@@ -282,19 +295,53 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
             std::printf("report written to %s and %s\n", qPrintable(path), qPrintable(jsonPath));
     }
 
+    Summary result;
+    result.withCard = withCard;
+    result.found = found;
+    result.without = without;
+    result.falseAlarms = falseAlarms;
+    result.misnamed = misnamed;
+    result.medianSharpCorner = median(sharp.corners);
+    result.medianCorner = median(all.corners);
+    result.medianLength = median(all.lengths);
+    return result;
+}
+
+} // namespace
+
+// Guards the product's accuracy end to end: the card must be found where there is one and
+// nowhere else, its corners must sit on the straight-edge intersections to a fraction of a
+// pixel, and a length measured through them must come out right.
+TEST(DetectorAccuracy, generated_set_meets_the_targets)
+{
+    const Summary s = evaluate(standardSet(), QStringLiteral("detector-accuracy"));
     // The goal is 97 % of the scenes with a card, and the detector reaches it on this set with
     // one scene to spare at most. The floor sits one scene below the goal so that a borderline
     // scene flipping between machines (libm and SIMD paths differ in the last bits) does not
     // fail the build; the report says whether the goal itself is met.
-    const int goal = int(std::ceil(0.97 * withCard));
-    std::printf("found %d of %d scenes with a card; the goal is %d (%s)\n", found, withCard, goal,
-                found >= goal ? "met" : "not met");
-    EXPECT_GE(found, goal - 1) << "card found in fewer scenes than before";
-    EXPECT_EQ(falseAlarms, 0) << "a card reported in a scene without one";
-    EXPECT_EQ(misnamed, 0) << "corner names inconsistent after the y flip";
-    EXPECT_LT(median(sharp.corners), 0.5) << "median corner error on sharp scenes";
-    EXPECT_LT(median(all.corners), 1.5) << "median corner error over all scenes";
-    EXPECT_LT(median(all.lengths), 0.003) << "median relative error of the measured object";
+    const int goal = int(std::ceil(0.97 * s.withCard));
+    std::printf("found %d of %d scenes with a card; the goal is %d (%s)\n", s.found, s.withCard,
+                goal, s.found >= goal ? "met" : "not met");
+    EXPECT_GE(s.found, goal - 1) << "card found in fewer scenes than before";
+    EXPECT_EQ(s.falseAlarms, 0) << "a card reported in a scene without one";
+    EXPECT_EQ(s.misnamed, 0) << "corner names inconsistent after the y flip";
+    EXPECT_LT(s.medianSharpCorner, 0.5) << "median corner error on sharp scenes";
+    EXPECT_LT(s.medianCorner, 1.5) << "median corner error over all scenes";
+    EXPECT_LT(s.medianLength, 0.003) << "median relative error of the measured object";
+}
+
+// Guards the scenes that look like real photos (clutter, keyboards, printed paper, a card held
+// in a hand, a card running off the picture): the detector must not fall below the level it
+// reached, and must never report a card that runs off the picture.
+TEST(DetectorAccuracy, widened_set_holds_its_level)
+{
+    const Summary s = evaluate(widenedSet(), QStringLiteral("detector-accuracy-widened"));
+    // Reached: 15 of 20 (one scene of slack for machines that round differently).
+    constexpr int reached = 15;
+    EXPECT_GE(s.found, reached - 1) << "card found in fewer scenes than before";
+    EXPECT_EQ(s.falseAlarms, 0) << "a card reported where it runs off the picture";
+    EXPECT_EQ(s.misnamed, 0) << "corner names inconsistent after the y flip";
+    EXPECT_LT(s.medianCorner, 1.5) << "median corner error";
 }
 
 // Guards the bundled test photo: its ground truth must agree with itself, and the detector

@@ -37,6 +37,16 @@ private:
     std::vector<int> m_values;
 };
 
+// Waits until an item queued on a fresh queue now has run: the time any other queue needed to
+// run what it was given. What a suspended or stopped queue has not run by then, it held back.
+void letAnotherQueueRun(std::chrono::milliseconds delay = std::chrono::milliseconds(0))
+{
+    SerialQueue other(QStringLiteral("org.mirrel.test.other"));
+    std::atomic<bool> ran{false};
+    other.asyncAfter(delay, [&] { ran = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ran.load(); }));
+}
+
 std::vector<int> upTo(int count)
 {
     std::vector<int> values(size_t(count), 0);
@@ -93,11 +103,11 @@ TEST(SerialQueue, suspension_nests_and_holds_queued_and_delayed_items)
     queue.async([&] { order.add(1); });
     queue.asyncAfter(20ms, [&] { order.add(2); });
     queue.async([&] { order.add(3); });
-    QTest::qWait(150);
+    letAnotherQueueRun(20ms); // the delayed item has come due
     EXPECT_EQ(order.size(), 0u);
 
     queue.resume();
-    QTest::qWait(100);
+    letAnotherQueueRun();
     EXPECT_EQ(order.size(), 0u) << "one resume undid two suspensions";
 
     std::thread([&] { queue.resume(); }).join(); // as the access answer does
@@ -144,16 +154,18 @@ TEST(SerialQueue, shutdown_drops_waiting_work_and_waits_for_the_running_item)
     std::atomic<int> ran{0};
     {
         SerialQueue queue(QStringLiteral("org.mirrel.test.shutdown"));
+        std::atomic<bool> started{false};
         queue.async([&] {
-            QThread::msleep(100);
+            started = true;
+            QThread::msleep(50); // still running when the queue goes
             ++ran;
         });
         queue.async([&] { ran += 100; });
         queue.asyncAfter(50ms, [&] { ran += 1000; });
-        QTest::qWait(20); // the first item is running
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }));
     }
     EXPECT_EQ(ran.load(), 1) << "the running item finished, the waiting ones were dropped";
-    QTest::qWait(100);
+    letAnotherQueueRun(50ms); // the delayed item would have come due
     EXPECT_EQ(ran.load(), 1);
 
     {

@@ -4,3 +4,9 @@ mirrel_add_test(DetectorAccuracyTest
   LIBS mirrel_capture mirrel_scenegen
   LABELS accuracy
   TIMEOUT 600)
+# The same card whatever is done to the picture: scaled, cropped, turned, mirrored, darkened.
+mirrel_add_test(DetectorInvarianceTest
+  SOURCES DetectorInvarianceTest.cpp
+  LIBS mirrel_capture mirrel_scenegen
+  LABELS accuracy
+  TIMEOUT 600)

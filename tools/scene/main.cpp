@@ -1,4 +1,5 @@
 // mirrel-scene: renders labelled photo-like scenes for tuning and testing the card detector.
+#include "tools/scenegen/ImageVariants.h"
 #include "tools/scenegen/SceneFiles.h"
 #include "tools/scenegen/SceneGenerator.h"
 
@@ -12,6 +13,7 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -19,16 +21,67 @@ const char *usage =
     "usage: mirrel-scene render OUT.(png|jpg) [--category NAME] [--seed N] [--size WxH]\n"
     "                          [--quality Q]\n"
     "       mirrel-scene set OUTDIR [--format png|jpg] [--quality Q] [--first-seed N]\n"
-    "                               [--per-category K]\n"
+    "                               [--per-category K] [--widened]\n"
     "       mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]\n"
-    "Each picture gets its ground truth beside it (same name, .json).\n"
+    "       mirrel-scene vary IMAGE OUTDIR [--around x0,y0,x1,y1,x2,y2,x3,y3]\n"
+    "Each picture gets its ground truth beside it (same name, .json). vary writes IMAGE scaled,\n"
+    "cropped around the card given by --around, turned, mirrored, darkened and re-saved as\n"
+    "JPEG, with variants.json saying how each maps back onto IMAGE. set --widened renders the\n"
+    "categories that widen the labelled set (clutter keyboard onPaper held partial).\n"
     "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
-    "            perspective rotation small distractors noCard\n";
+    "            perspective rotation small distractors noCard clutter keyboard onPaper\n"
+    "            held partial\n";
 
 int fail(const QString &message)
 {
     std::fprintf(stderr, "mirrel-scene: %s\n", qPrintable(message));
     return 2;
+}
+
+// mirrel-scene vary IMAGE OUTDIR [--around x0,y0,...,x3,y3]
+int vary(QStringList args)
+{
+    if (args.size() != 2 && !(args.size() == 4 && args[2] == QLatin1String("--around")))
+        return fail(QStringLiteral("vary takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]"));
+    const QImage image(args[0]);
+    if (image.isNull())
+        return fail(QStringLiteral("cannot read %1").arg(args[0]));
+    std::optional<std::array<QPointF, 4>> card;
+    if (args.size() == 4) {
+        const QStringList numbers = args[3].split(QLatin1Char(','));
+        if (numbers.size() != 8)
+            return fail(QStringLiteral("--around needs eight numbers"));
+        std::array<QPointF, 4> corners;
+        for (size_t i = 0; i < 4; ++i) {
+            bool okX = false, okY = false;
+            corners[i] =
+                QPointF(numbers[int(2 * i)].toDouble(&okX), numbers[int(2 * i + 1)].toDouble(&okY));
+            if (!okX || !okY)
+                return fail(QStringLiteral("--around: not a number in '%1'").arg(args[3]));
+        }
+        card = corners;
+    }
+    const QDir out(args[1]);
+    if (!QDir().mkpath(out.path()))
+        return fail(QStringLiteral("cannot create %1").arg(out.path()));
+    QJsonArray list;
+    for (const ImageVariant &v : imageVariants(image, card)) {
+        const QString file = v.name + QStringLiteral(".png");
+        // Light compression: these are read once and thrown away.
+        if (!v.image.save(out.filePath(file), "PNG", 90))
+            return fail(QStringLiteral("cannot write %1").arg(out.filePath(file)));
+        const QTransform &m = v.toOriginal;
+        list.append(QJsonObject{{QStringLiteral("name"), v.name},
+                                {QStringLiteral("file"), file},
+                                {QStringLiteral("toOriginal"),
+                                 QJsonArray{m.m11(), m.m21(), m.dx(), m.m12(), m.m22(), m.dy()}}});
+    }
+    QSaveFile index(out.filePath(QStringLiteral("variants.json")));
+    if (!index.open(QIODevice::WriteOnly) ||
+        index.write(QJsonDocument(QJsonObject{{QStringLiteral("variants"), list}}).toJson()) < 0 ||
+        !index.commit())
+        return fail(QStringLiteral("cannot write the index in %1").arg(out.path()));
+    return 0;
 }
 
 } // namespace
@@ -42,6 +95,8 @@ int main(int argc, char **argv)
         return args.contains(QStringLiteral("--help")) ? 0 : 2;
     }
     const QString command = args.takeFirst();
+    if (command == QLatin1String("vary"))
+        return vary(args);
     const QString out = args.takeFirst();
     SceneSpec sceneSpec;
     int quality = 92;
@@ -49,6 +104,9 @@ int main(int argc, char **argv)
     QString format = QStringLiteral("png");
     quint64 firstSeed = 1001;
     int perCategory = 5;
+    const bool widened = args.removeAll(QStringLiteral("--widened")) > 0;
+    if (widened && firstSeed == 1001)
+        firstSeed = 2001;
     while (!args.isEmpty()) {
         const QString key = args.takeFirst();
         if (args.isEmpty())
@@ -115,7 +173,8 @@ int main(int argc, char **argv)
         QJsonArray index;
         QElapsedTimer timer;
         qint64 renderMs = 0;
-        for (const SceneSpec &s : standardSet(firstSeed, perCategory)) {
+        for (const SceneSpec &s :
+             widened ? widenedSet(firstSeed, perCategory) : standardSet(firstSeed, perCategory)) {
             timer.start();
             const Scene scene = renderScene(s);
             renderMs += timer.elapsed();

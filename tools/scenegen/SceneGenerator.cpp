@@ -54,6 +54,10 @@ struct Look
     int distractors = 0;
     bool glare = false;
     bool finger = false;
+    bool thumb = false;   // a second finger over the opposite edge: the card is held
+    bool clutter = false; // office clutter close around the card
+    bool onPaper = false; // the card lies on a printed sheet
+    bool partial = false; // the card runs off the picture
     double lensSigma = 0.6;
     double defocusRadius = 0.0;
     double motionLength = 0.0;
@@ -95,6 +99,23 @@ Surface anySurface(SceneRng &rng)
     static const Surface all[] = {Surface::Wood,  Surface::Wood,   Surface::LightTable,
                                   Surface::Paper, Surface::Fabric, Surface::DarkTable};
     return all[rng.integer(0, 5)];
+}
+
+// A card centre close to one side of the frame, so that the card runs off it.
+cv::Point2d nearBorder(const SceneSpec &sceneSpec, SceneRng &rng)
+{
+    const double along = rng.uniform(0.2, 0.8), across = rng.uniform(0.04, 0.14);
+    const double w = sceneSpec.width, h = sceneSpec.height;
+    switch (rng.integer(0, 3)) {
+    case 0:
+        return {along * w, across * h};
+    case 1:
+        return {along * w, (1 - across) * h};
+    case 2:
+        return {across * w, along * h};
+    default:
+        return {(1 - across) * w, along * h};
+    }
 }
 
 Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
@@ -221,6 +242,35 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
         k.hasCard = false;
         k.distractors = rng.integer(1, 3);
         k.widthFraction = rng.uniform(0.15, 0.3);
+        break;
+    case SceneCategory::Clutter:
+        k.clutter = true;
+        k.distractors = rng.integer(3, 5);
+        k.widthFraction = rng.uniform(0.25, 0.45);
+        separate();
+        break;
+    case SceneCategory::Keyboard:
+        k.surface = Surface::Keyboard;
+        k.distractors = 0;
+        k.widthFraction = rng.uniform(0.3, 0.5);
+        break;
+    case SceneCategory::OnPaper:
+        k.onPaper = true;
+        k.distractors = 0;
+        k.surface = rng.chance(0.5) ? Surface::Wood : Surface::DarkTable;
+        k.widthFraction = rng.uniform(0.25, 0.4);
+        break;
+    case SceneCategory::Held:
+        k.finger = true;
+        k.thumb = true;
+        k.widthFraction = rng.uniform(0.35, 0.55);
+        separate();
+        break;
+    case SceneCategory::Partial:
+        k.partial = true;
+        k.widthFraction = rng.uniform(0.3, 0.5);
+        k.cardCentre = nearBorder(sceneSpec, rng);
+        separate();
         break;
     }
 
@@ -573,7 +623,11 @@ enum class DistractorKind
     Paper,
     Box,
     Phone,
-    Frame
+    Frame,
+    // Office clutter seen beside cards in real photos.
+    StickyNote,
+    MemoryModule,
+    Notebook
 };
 
 Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
@@ -655,6 +709,48 @@ Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rn
         sp.shadowStrength = 0.4;
         break;
     }
+    case DistractorKind::StickyNote: {
+        static const cv::Vec3f colours[] = {{0.2f, 0.85f, 0.95f}, {0.6f, 0.3f, 0.95f},
+                                            {0.3f, 0.9f, 0.4f},   {0.9f, 0.55f, 0.2f},
+                                            {0.55f, 0.3f, 0.95f}, {0.35f, 0.95f, 0.95f}};
+        const cv::Vec3f colour = colours[rng.integer(0, 5)];
+        sp.colour = [colour](double, double) { return colour; };
+        sp.shadowOffsetMm = 0.3;
+        sp.shadowSigmaMm = 0.5;
+        sp.shadowStrength = 0.2;
+        break;
+    }
+    case DistractorKind::MemoryModule: {
+        sp.colour = [rect](double x, double y) -> cv::Vec3f {
+            const cv::Point2d l = rect.local(x, y);
+            if (l.y > rect.h - 4.5 && std::fmod(l.x, 1.0) < 0.6)
+                return {0.25f, 0.65f, 0.85f}; // gold contacts
+            const double chip = std::fmod(l.x - 6.0, 16.0);
+            if (l.x > 6 && l.x < rect.w - 6 && chip < 10.0 && l.y > 6 && l.y < rect.h - 10)
+                return {0.06f, 0.06f, 0.07f};
+            return {0.15f, 0.35f, 0.12f}; // green board
+        };
+        sp.shadowOffsetMm = 1.0;
+        sp.shadowSigmaMm = 1.0;
+        sp.shadowStrength = 0.3;
+        break;
+    }
+    case DistractorKind::Notebook: {
+        const cv::Vec3f cover(float(rng.uniform(0.1, 0.8)), float(rng.uniform(0.1, 0.8)),
+                              float(rng.uniform(0.1, 0.8)));
+        sp.colour = [rect, cover](double x, double y) -> cv::Vec3f {
+            const cv::Point2d l = rect.local(x, y);
+            // A label on the cover.
+            if (l.x > rect.w * 0.3 && l.x < rect.w * 0.7 && l.y > rect.h * 0.15 &&
+                l.y < rect.h * 0.3)
+                return {0.92f, 0.92f, 0.9f};
+            return cover;
+        };
+        sp.shadowOffsetMm = 2;
+        sp.shadowSigmaMm = 1.5;
+        sp.shadowStrength = 0.35;
+        break;
+    }
     case DistractorKind::Frame: {
         const double border = rng.uniform(12, 20);
         const cv::Vec3f frame =
@@ -698,6 +794,19 @@ PlaneRect distractorShape(DistractorKind kind, cv::Point2d centre, double angle,
     }
     case DistractorKind::Phone:
         return PlaneRect::centred(centre, angle, 71.5, 147.0, 9.0);
+    case DistractorKind::StickyNote: {
+        // Index flags and square notes: sharp corners, other proportions.
+        if (rng.chance(0.6))
+            return PlaneRect::centred(centre, angle, 44.0, 12.0, 0.3);
+        return PlaneRect::centred(centre, angle, 76.0, 76.0, 0.4);
+    }
+    case DistractorKind::MemoryModule:
+        return PlaneRect::centred(centre, angle, 133.35, 31.25, 0.8);
+    case DistractorKind::Notebook: {
+        // Larger than the card, some of nearly its proportions, with barely rounded corners.
+        const double w = rng.uniform(140, 210);
+        return PlaneRect::centred(centre, angle, w, w / rng.uniform(1.4, 1.62), 1.5);
+    }
     case DistractorKind::Frame: {
         // Squarish frames: the opening of a 13 x 18 frame would have the card's proportions,
         // and a scene without a card must not contain a card-shaped rectangle.
@@ -861,6 +970,7 @@ struct Layout
     std::vector<std::pair<DistractorKind, PlaneRect>> distractors;
     bool finger = false;
     Hand hand;
+    std::optional<Hand> thumb;    // over the opposite edge, when the card is held
     std::optional<Camera> camera; // absent when the card's corners were pinned
 };
 
@@ -944,9 +1054,13 @@ std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, Scen
     const PlaneRaster raster(layout.H);
     if (k.hasCard && !sceneSpec.cardCorners) {
         const double margin = 0.02 * std::min(size.width, size.height);
+        int outside = 0;
         for (const auto &p : cardOutline)
-            if (!insideImage(raster.toImage(p), size, margin))
-                return std::nullopt;
+            outside += !insideImage(raster.toImage(p), size, k.partial ? -margin : margin);
+        // A card running off the picture keeps its middle in it.
+        const cv::Point2d middle = raster.toImage({cardWidthMm / 2, cardHeightMm / 2});
+        if (k.partial ? outside == 0 || !insideImage(middle, size, margin) : outside > 0)
+            return std::nullopt;
     }
     const auto stick = placeStick(sceneSpec, k, raster, cam ? &*cam : nullptr, rng);
     if (!stick)
@@ -954,11 +1068,24 @@ std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, Scen
     layout.stick = *stick;
 
     std::vector<std::vector<cv::Point2d>> taken;
+    if (k.onPaper && k.hasCard) {
+        // The sheet under the card: the card lies well inside it.
+        SceneRng sheetRng = rng.fork();
+        const cv::Point2d middle(cardWidthMm / 2 + rng.uniform(-30, 30),
+                                 cardHeightMm / 2 + rng.uniform(-30, 30));
+        const PlaneRect sheet =
+            distractorShape(DistractorKind::Paper, middle, rng.uniform(-0.3, 0.3), sheetRng);
+        layout.distractors.emplace_back(DistractorKind::Paper, sheet);
+    }
     if (k.hasCard)
-        taken.push_back(cardPolygon(8.0));
+        taken.push_back(cardPolygon(k.clutter ? 1.0 : 8.0));
     taken.push_back(layout.stick.polygon(5.0));
     for (int i = 0; i < k.distractors; ++i) {
-        const auto kind = DistractorKind(rng.integer(0, 3));
+        static const DistractorKind clutter[] = {
+            DistractorKind::StickyNote, DistractorKind::StickyNote, DistractorKind::MemoryModule,
+            DistractorKind::Notebook,   DistractorKind::Phone,      DistractorKind::Box};
+        const auto kind =
+            k.clutter ? clutter[rng.integer(0, 5)] : DistractorKind(rng.integer(0, 3));
         for (int attempt = 0; attempt < 200; ++attempt) {
             const cv::Point2d px(rng.uniform(0, 1) * size.width, rng.uniform(0, 1) * size.height);
             if (cam && cam->depthAt(px) <= 0)
@@ -980,7 +1107,7 @@ std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, Scen
             if (!ok)
                 continue;
             layout.distractors.emplace_back(kind, rect);
-            taken.push_back(rect.polygon(3.0));
+            taken.push_back(rect.polygon(k.clutter ? 1.0 : 3.0));
             break;
         }
     }
@@ -1024,6 +1151,23 @@ std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, Scen
         if (overlap(hand.polygon(3.0), layout.stick.polygon(3.0)))
             return std::nullopt;
         layout.finger = true;
+        if (k.thumb) {
+            // Holding the card: the thumb presses on the opposite edge from the other side.
+            const size_t opposite = (edge + 2) % 4;
+            const cv::Point2d c = cardOutline[opposite], d = cardOutline[(opposite + 1) % 4];
+            const cv::Point2d across = (d - c) / cv::norm(d - c);
+            const cv::Point2d out(across.y, -across.x);
+            Hand thumb;
+            thumb.radius = rng.uniform(9.5, 11.5);
+            thumb.tip = c + (d - c) * rng.uniform(0.25, 0.75) - out * rng.uniform(4.0, 8.0);
+            const double tilt = radians(rng.uniform(-35, 35));
+            thumb.dir = {out.x * std::cos(tilt) - out.y * std::sin(tilt),
+                         out.x * std::sin(tilt) + out.y * std::cos(tilt)};
+            thumb.length = 150;
+            if (overlap(thumb.polygon(3.0), layout.stick.polygon(3.0)))
+                return std::nullopt;
+            layout.thumb = thumb;
+        }
     }
     return layout;
 }
@@ -1224,6 +1368,16 @@ QString sceneCategoryName(SceneCategory category)
         return QStringLiteral("distractors");
     case SceneCategory::NoCard:
         return QStringLiteral("noCard");
+    case SceneCategory::Clutter:
+        return QStringLiteral("clutter");
+    case SceneCategory::Keyboard:
+        return QStringLiteral("keyboard");
+    case SceneCategory::OnPaper:
+        return QStringLiteral("onPaper");
+    case SceneCategory::Held:
+        return QStringLiteral("held");
+    case SceneCategory::Partial:
+        return QStringLiteral("partial");
     }
     return {};
 }
@@ -1256,8 +1410,10 @@ Scene renderScene(const SceneSpec &sceneSpec)
         if (!layout && !sceneSpec.cardCorners) {
             // Loosen the pose a little before the next try.
             if (!sceneSpec.cardCentre)
-                k.cardCentre = {layoutRng.uniform(0.3, 0.7) * sceneSpec.width,
-                                layoutRng.uniform(0.3, 0.7) * sceneSpec.height};
+                k.cardCentre = k.partial
+                                   ? nearBorder(sceneSpec, layoutRng)
+                                   : cv::Point2d(layoutRng.uniform(0.3, 0.7) * sceneSpec.width,
+                                                 layoutRng.uniform(0.3, 0.7) * sceneSpec.height);
             if (!sceneSpec.tiltDeg)
                 k.tiltDeg *= 0.95;
             if (!sceneSpec.cardWidthFraction && attempt > 20)
@@ -1358,8 +1514,14 @@ Scene renderScene(const SceneSpec &sceneSpec)
                          [](double, double) { return cv::Vec3f(1.0f, 1.0f, 1.0f); });
     }
 
-    if (layout->finger && !sceneSpec.clean) {
-        const Hand hand = layout->hand;
+    std::vector<Hand> hands;
+    if (layout->finger)
+        hands.push_back(layout->hand);
+    if (layout->thumb)
+        hands.push_back(*layout->thumb);
+    for (const Hand &hand : hands) {
+        if (sceneSpec.clean)
+            break;
         Sprite sprite;
         sprite.distance = [hand](double x, double y) { return hand.distance(x, y); };
         const cv::Vec3f skin(float(paintRng.uniform(0.45, 0.6)), float(paintRng.uniform(0.55, 0.7)),
@@ -1422,7 +1584,9 @@ Scene renderScene(const SceneSpec &sceneSpec)
         // grows with brightness, read noise does not. Demosaicing then brings the colour back
         // with its usual zipper artefacts along edges.
         cv::Mat mosaic(size, CV_16U);
-        cv::RNG noiseRng(fx.next());
+        cv::RNG noiseRng(sceneSpec.frameSeed
+                             ? fx.next() ^ (*sceneSpec.frameSeed * 0x9E3779B97F4A7C15ull)
+                             : fx.next());
         cv::Mat noise(size, CV_32F);
         noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
         const double read = k.noiseSigma * 0.5, shot = k.noiseSigma;
@@ -1459,7 +1623,8 @@ Scene renderScene(const SceneSpec &sceneSpec)
     if (!sceneSpec.clean)
         scene.image = jpegRoundTrip(scene.image, k.jpegQuality);
 
-    scene.hasCard = k.hasCard;
+    // A card running off the picture is drawn, but it is not a card to measure with.
+    scene.hasCard = k.hasCard && !k.partial;
     std::array<cv::Point2d, 4> corners;
     for (size_t i = 0; i < 4; ++i)
         corners[i] = raster.toImage(cardOutline[i]);
@@ -1494,13 +1659,17 @@ double lengthThroughCard(const std::array<QPointF, 4> &card, bool firstEdgeLong,
     return cv::norm(toPlane.toImage(toCv(from)) - toPlane.toImage(toCv(to)));
 }
 
-std::vector<SceneSpec> standardSet(quint64 firstSeed, int perCategory)
+namespace {
+
+std::vector<SceneSpec> setOf(const SceneCategory *first, const SceneCategory *last,
+                             quint64 firstSeed, int perCategory)
 {
     std::vector<SceneSpec> set;
     static const QSize sizes[] = {
         {1920, 1080}, {1280, 960}, {1920, 1080}, {1080, 1920}, {1280, 960}};
     quint64 seed = firstSeed;
-    for (SceneCategory category : allSceneCategories) {
+    for (const SceneCategory *c = first; c != last; ++c) {
+        const SceneCategory category = *c;
         const int count = category == SceneCategory::NoCard ? 2 * perCategory : perCategory;
         for (int i = 0; i < count; ++i) {
             SceneSpec sceneSpec;
@@ -1520,6 +1689,37 @@ std::vector<SceneSpec> standardSet(quint64 firstSeed, int perCategory)
         }
     }
     return set;
+}
+
+} // namespace
+
+std::vector<SceneSpec> standardSet(quint64 firstSeed, int perCategory)
+{
+    return setOf(allSceneCategories.data(), allSceneCategories.data() + firstSceneCategories,
+                 firstSeed, perCategory);
+}
+
+std::vector<SceneSpec> widenedSet(quint64 firstSeed, int perCategory)
+{
+    return setOf(allSceneCategories.data() + firstSceneCategories,
+                 allSceneCategories.data() + allSceneCategories.size(), firstSeed, perCategory);
+}
+
+std::vector<SceneSpec> cameraPath(const SceneSpec &first, int frames, double drift)
+{
+    std::vector<SceneSpec> path;
+    const QPointF start = first.cardCentre.value_or(QPointF(first.width * 0.5, first.height * 0.5));
+    const double step = drift * first.cardWidthFraction.value_or(0.3) * first.width;
+    for (int i = 0; i < frames; ++i) {
+        SceneSpec frame = first;
+        // A hand-held camera: the card drifts along a slow arc and the view turns a little.
+        const double t = i * step;
+        frame.cardCentre = start + QPointF(t, 0.3 * t * std::sin(i * 0.15));
+        frame.rollDeg = first.rollDeg.value_or(0.0) + (drift > 0 ? 0.2 * i : 0.0);
+        frame.frameSeed = quint64(i) + 1;
+        path.push_back(frame);
+    }
+    return path;
 }
 
 SceneSpec bundledTestSceneSpec()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CardGeometry.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QString>
@@ -32,6 +34,12 @@ enum class SceneCategory
     Small,       // card about 12 % of the frame width
     Distractors, // paper, box, phone, picture frame beside the card
     NoCard,      // distractors and the object only
+    // Kinds of picture seen in real photos of cards.
+    Clutter,  // sticky notes and flags, a memory module, a notebook, a phone close to the card
+    Keyboard, // the card lying on a computer keyboard
+    OnPaper,  // the card lying on a printed sheet
+    Held,     // the card held in a hand: a thumb over one edge, fingers over the other
+    Partial,  // the card runs off the picture: no card must be reported
 };
 
 inline constexpr std::array allSceneCategories = {
@@ -39,15 +47,21 @@ inline constexpr std::array allSceneCategories = {
     SceneCategory::Textured,    SceneCategory::Glare,       SceneCategory::Defocus,
     SceneCategory::MotionBlur,  SceneCategory::Noise,       SceneCategory::Finger,
     SceneCategory::Perspective, SceneCategory::Rotation,    SceneCategory::Small,
-    SceneCategory::Distractors, SceneCategory::NoCard};
+    SceneCategory::Distractors, SceneCategory::NoCard,      SceneCategory::Clutter,
+    SceneCategory::Keyboard,    SceneCategory::OnPaper,     SceneCategory::Held,
+    SceneCategory::Partial};
+
+// The categories of the first labelled set, which the detector's accuracy goals refer to; the
+// later ones (from Clutter on) widen it towards what real photos show.
+inline constexpr size_t firstSceneCategories = 14;
 
 [[nodiscard]] QString sceneCategoryName(SceneCategory category);
 [[nodiscard]] std::optional<SceneCategory> sceneCategoryFromName(const QString &name);
 
 // The card outline in its own plane, millimetres: long edge along x.
-inline constexpr double cardWidthMm = 85.725;
-inline constexpr double cardHeightMm = 53.975;
-inline constexpr double cardCornerRadiusMm = 3.18;
+inline constexpr double cardWidthMm = CardGeometry::width;
+inline constexpr double cardHeightMm = CardGeometry::height;
+inline constexpr double cardCornerRadiusMm = CardGeometry::cornerRadius;
 
 enum class SceneSurface
 {
@@ -55,7 +69,8 @@ enum class SceneSurface
     Fabric,
     LightTable,
     DarkTable,
-    Paper
+    Paper,
+    Keyboard
 };
 
 enum class SceneCardStyle
@@ -101,6 +116,8 @@ struct SceneSpec
     // A test pattern for checking the geometry: black background, white card and object
     // outlines, nothing else, no blur, no noise.
     bool clean = false;
+    // Frames of a video: the same scene with the sensor's noise drawn afresh for each frame.
+    std::optional<quint64> frameSeed;
 };
 
 struct Scene
@@ -131,10 +148,19 @@ struct Scene
 [[nodiscard]] double lengthThroughCard(const std::array<QPointF, 4> &card, bool firstEdgeLong,
                                        QPointF from, QPointF to);
 
-// The labelled set: every category, at least 60 scenes with a card and 8 without, at phone and
-// webcam sizes. Another first seed or more scenes per category give a set to check a change
-// against that the detector was not tuned on.
+// The labelled set: every category of the first set, at least 60 scenes with a card and 8
+// without, at phone and webcam sizes. Another first seed or more scenes per category give a set
+// to check a change against that the detector was not tuned on.
 [[nodiscard]] std::vector<SceneSpec> standardSet(quint64 firstSeed = 1001, int perCategory = 5);
+
+// The same for the categories that widen the set (Clutter on), seeds following the first set.
+[[nodiscard]] std::vector<SceneSpec> widenedSet(quint64 firstSeed = 2001, int perCategory = 5);
+
+// A camera moving over a table: `frames` views of the scene of `first` (whose pose should be
+// pinned: tilt, roll, yaw, focal length, card centre and size), the card drifting across the
+// picture by `drift` of its width per frame along a slow curve and turning a little, each frame
+// with its own sensor noise. With drift 0 the camera is still and only the noise changes.
+[[nodiscard]] std::vector<SceneSpec> cameraPath(const SceneSpec &first, int frames, double drift);
 
 // The bundled "test" photo: 3024 x 4032 portrait, the object's ends at (1984, 3016) and
 // (1957, 1199).

@@ -157,6 +157,57 @@ cv::Mat flat(cv::Size size, double s, cv::Vec3f base, double mottle, double grai
     return out;
 }
 
+// A computer keyboard: rows of keys (19.05 mm pitch, staggered), each a rounded square with a
+// lighter top and a legend, on a frame darker or lighter than the keys.
+cv::Mat keyboard(cv::Size size, double s, SceneRng &rng)
+{
+    const bool white = rng.chance(0.35);
+    const cv::Vec3f frame =
+        white ? jitter({0.72f, 0.73f, 0.74f}, 0.05, rng) : jitter({0.03f, 0.03f, 0.035f}, 0.1, rng);
+    const cv::Vec3f key =
+        white ? jitter({0.9f, 0.9f, 0.91f}, 0.03, rng) : jitter({0.1f, 0.1f, 0.11f}, 0.1, rng);
+    const cv::Vec3f legend = white ? cv::Vec3f(0.2f, 0.2f, 0.22f) : cv::Vec3f(0.8f, 0.8f, 0.8f);
+    constexpr double pitch = 19.05, top = 14.5, skirt = 17.5, radius = 2.0;
+    const double staggers[] = {0.0, 0.25, 0.375, 0.625, 0.1};
+    const quint64 salt = rng.next();
+    cv::Mat out(size, CV_32FC3);
+    const auto inside = [](double u, double v, double side, double r) {
+        // Signed distance to a rounded square of the given side centred at the origin.
+        const double qx = std::abs(u) - side / 2 + r, qy = std::abs(v) - side / 2 + r;
+        return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) -
+               r;
+    };
+    for (int r = 0; r < size.height; ++r) {
+        cv::Vec3f *row = out.ptr<cv::Vec3f>(r);
+        const double y = (r + 0.5) / s;
+        const int keyRow = int(std::floor(y / pitch));
+        const double stagger = staggers[((keyRow % 5) + 5) % 5] * pitch;
+        for (int c = 0; c < size.width; ++c) {
+            const double x = (c + 0.5) / s + stagger;
+            const int keyCol = int(std::floor(x / pitch));
+            const double u = x - (keyCol + 0.5) * pitch, v = y - (keyRow + 0.5) * pitch;
+            const double dSkirt = inside(u, v, skirt, radius + 1.0);
+            const double dTop = inside(u, v, top, radius);
+            cv::Vec3f colour = frame;
+            if (dSkirt < 0)
+                colour = key * 0.8f + frame * 0.2f;
+            if (dTop < 0) {
+                colour = key;
+                // A legend in the key's upper left: a few strokes.
+                const quint64 h = (salt ^ (quint64(keyRow) * 0x9E3779B97F4A7C15ull) ^
+                                   (quint64(keyCol) * 0xC2B2AE3D27D4EB4Full)) *
+                                  0xBF58476D1CE4E5B9ull;
+                const double lu = u + 4.0, lv = v + 3.0;
+                if (lu > 0 && lu < 3.5 && lv > 0 && lv < 4.5 &&
+                    ((h >> (int(lv * 2) * 4 + int(lu * 1.5))) & 1))
+                    colour = legend;
+            }
+            row[c] = colour;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 cv::Mat surfaceTexture(Surface surface, cv::Size size, double s, SceneRng &rng, double level)
@@ -182,6 +233,8 @@ cv::Mat surfaceTexture(Surface surface, cv::Size size, double s, SceneRng &rng, 
         const float g = pick(0.86, 0.94);
         return flat(size, s, cv::Vec3f(g * 0.96f, g * 0.99f, g), 0.015, 0.02, 0.0, rng);
     }
+    case Surface::Keyboard:
+        return keyboard(size, s, rng);
     }
     return cv::Mat(size, CV_32FC3, cv::Scalar::all(0.5));
 }

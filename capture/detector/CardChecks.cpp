@@ -1,0 +1,322 @@
+#include "capture/detector/CardChecks.h"
+
+#include "capture/detector/Trace.h"
+#include "core/CardGeometry.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace cardcheck {
+
+namespace {
+
+// Share of profiles on the second worst side below which a shape built from loose straight
+// segments is not taken for the card.
+constexpr double kLooseSecondSupport = 0.75;
+// Runs of profiles off the line that one side of such a shape may have.
+constexpr int kLooseGaps = 6;
+constexpr int kLooseGapsWithCorners = 10;
+// Share of a side's edge step by which the picture just inside and just outside it must differ.
+constexpr double kBandShare = 0.2;
+
+// Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
+constexpr double kCornerContrast = 12.0;
+
+int sidesBrighterOutside(const EdgeRefiner::Result &fit)
+{
+    int count = 0;
+    for (const auto &side : fit.sides)
+        count += side.polarity > 0;
+    return count;
+}
+
+using Colour = std::array<double, 3>;
+
+// The homography taking the rectangle [0, width] x [0, height] onto corners (in order).
+cv::Matx33d rectangleToQuad(const quad::Corners &corners, double width, double height)
+{
+    // Heckbert's square-to-quad mapping, scaled to the rectangle.
+    const cv::Point2d p0 = corners[0], p1 = corners[1], p2 = corners[2], p3 = corners[3];
+    const cv::Point2d s = p0 - p1 + p2 - p3;
+    const cv::Point2d d1 = p1 - p2, d2 = p3 - p2;
+    const double den = d1.x * d2.y - d2.x * d1.y;
+    double g = 0, h = 0;
+    if (std::abs(den) > 1e-12) {
+        g = (s.x * d2.y - d2.x * s.y) / den;
+        h = (d1.x * s.y - s.x * d1.y) / den;
+    }
+    const cv::Matx33d square(p1.x - p0.x + g * p1.x, p3.x - p0.x + h * p3.x, p0.x,
+                             p1.y - p0.y + g * p1.y, p3.y - p0.y + h * p3.y, p0.y, g, h, 1.0);
+    return square * cv::Matx33d(1.0 / width, 0, 0, 0, 1.0 / height, 0, 0, 0, 1);
+}
+
+cv::Point2d apply(const cv::Matx33d &m, cv::Point2d p)
+{
+    const cv::Vec3d q = m * cv::Vec3d(p.x, p.y, 1.0);
+    return {q[0] / q[2], q[1] / q[2]};
+}
+
+// Mean colour over a small cross of plane points around p (spread millimetres apart).
+Colour colourAround(const ColourSampler &image, const cv::Matx33d &toImage, cv::Point2d p,
+                    cv::Point2d e1, cv::Point2d e2, double spread)
+{
+    Colour sum{0, 0, 0};
+    const cv::Point2d offsets[] = {{0, 0}, e1 * spread, -e1 * spread, e2 * spread, -e2 * spread};
+    for (const cv::Point2d &o : offsets) {
+        const cv::Point2d q = apply(toImage, p + o);
+        const auto c = image.at(q.x, q.y);
+        for (size_t k = 0; k < 3; ++k)
+            sum[k] += c[k] / 5.0;
+    }
+    return sum;
+}
+
+double difference(const Colour &a, const Colour &b)
+{
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                     (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+Colour mean(const Colour &a, const Colour &b)
+{
+    return {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2};
+}
+
+// Where c lies between from (0) and to (1).
+double between(const Colour &c, const Colour &from, const Colour &to)
+{
+    double dot = 0, length = 0;
+    for (size_t k = 0; k < 3; ++k) {
+        dot += (c[k] - from[k]) * (to[k] - from[k]);
+        length += (to[k] - from[k]) * (to[k] - from[k]);
+    }
+    return length > 0 ? dot / length : 0.5;
+}
+
+} // namespace
+
+CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, double aspect)
+{
+    CornerArcs arcs;
+    // The card's long edge along the longer pair of sides.
+    const double first = cv::norm(corners[1] - corners[0]) + cv::norm(corners[3] - corners[2]);
+    const double second = cv::norm(corners[2] - corners[1]) + cv::norm(corners[0] - corners[3]);
+    const double longEdge = CardGeometry::width;
+    const double shortEdge = longEdge / std::max(aspect, 1.0 / aspect);
+    const double w = first >= second ? longEdge : shortEdge;
+    const double h = first >= second ? shortEdge : longEdge;
+    const cv::Matx33d toImage = rectangleToQuad(corners, w, h);
+    const cv::Point2d plane[] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    const double r = CardGeometry::cornerRadius;
+    for (size_t k = 0; k < 4; ++k) {
+        const cv::Point2d p = plane[k];
+        const cv::Point2d e1 = (plane[(k + 1) % 4] - p) / cv::norm(plane[(k + 1) % 4] - p);
+        const cv::Point2d e2 = (plane[(k + 3) % 4] - p) / cv::norm(plane[(k + 3) % 4] - p);
+        const double radiusPx = std::min(cv::norm(apply(toImage, p + e1 * r) - corners[k]),
+                                         cv::norm(apply(toImage, p + e2 * r) - corners[k]));
+        if (radiusPx < kMinCornerRadiusPx) {
+            ++arcs.unknown;
+            continue;
+        }
+        const auto at = [&](double u, double v) {
+            return colourAround(image, toImage, p + e1 * (u * r) + e2 * (v * r), e1, e2, 0.06 * r);
+        };
+        // Table just outside each side and card just inside it, along the straight part of
+        // the side past the arc (and past a much rounder corner's).
+        const Colour out1 = at(3.0, -0.6), out2 = at(-0.6, 3.0);
+        const Colour in1 = at(3.0, 0.6), in2 = at(0.6, 3.0);
+        const Colour outside = mean(out1, out2), inside = mean(in1, in2);
+        const double contrast = difference(outside, inside);
+        // Both sides must agree on what the card looks like here; a finger or a cable over the
+        // corner makes them differ.
+        if (contrast < kCornerContrast || difference(in1, in2) > 0.5 * contrast) {
+            ++arcs.unknown;
+            continue;
+        }
+        if (difference(out1, out2) > 0.5 * contrast) {
+            // Something else lies beside one side (a flag, a cable, a shadow): the corner is
+            // judged against the card alone. The tip shows the card's face at a sharp corner
+            // and something else at a card's; the middle of the arc's square, the card.
+            const double step = std::min(difference(out1, in1), difference(out2, in2));
+            const double tip = difference(at(0.2, 0.2), inside) / std::max(step, 1.0);
+            const double middle = difference(at(0.62, 0.62), inside) / std::max(step, 1.0);
+            TRACE("     corner %zu radius %.1f px step %.0f outsides %.0f tip %.2f middle %.2f\n",
+                  k, radiusPx, step, difference(out1, out2), tip, middle);
+            // One side showing the same surface on both of its sides beside a corner where the
+            // other shows the card is a line on the card's face, not its edge.
+            if (step < kCornerContrast)
+                ++arcs.wrong;
+            else if (tip > 0.6 && middle < 0.4)
+                ++arcs.rounded;
+            else if (tip < 0.4)
+                ++arcs.wrong;
+            else
+                ++arcs.unknown;
+            continue;
+        }
+        // The tip of the sharp corner lies outside the card's arc; the middle of the arc's
+        // square, inside it.
+        const double tip = between(at(0.2, 0.2), outside, inside);
+        const double middle = between(at(0.62, 0.62), outside, inside);
+        TRACE("     corner %zu radius %.1f px contrast %.0f tip %.2f middle %.2f\n", k, radiusPx,
+              contrast, tip, middle);
+        if (tip < 0.4 && middle > 0.6)
+            ++arcs.rounded;
+        else if (tip > 0.6 || middle < 0.4)
+            ++arcs.wrong;
+        else
+            ++arcs.unknown;
+    }
+    return arcs;
+}
+
+double proportionError(const quad::Corners &corners, cv::Size2d imageSize, double focal,
+                       double wanted)
+{
+    if (!(wanted > 0))
+        return 1e9;
+    const double target = std::max(wanted, 1.0 / wanted);
+    auto error = [&](double f) {
+        const double aspect = quad::rectangleAspect(corners, imageSize, f);
+        return aspect > 0 ? std::abs(std::log(aspect / target)) : 1e9;
+    };
+    if (focal > 0)
+        return error(focal);
+    // The focal length recovered from the vanishing points pins the shape down in a tilted
+    // view; it is held to what a phone's main camera has, because with the card nearly facing
+    // the camera a tenth of a pixel of corner noise swings it anywhere, and then any focal
+    // length in that span explains the shape equally well.
+    const double norm = std::max(imageSize.width, imageSize.height);
+    const double vanishing = quad::vanishingFocal(corners, imageSize);
+    if (vanishing > 0)
+        return error(std::clamp(vanishing, quad::kMinFocal * norm, quad::kMaxFocal * norm));
+    double best = 1e9;
+    for (double f = quad::kMinFocal; f <= quad::kMaxFocal + 0.01; f += 0.1)
+        best = std::min(best, error(f * norm));
+    return best;
+}
+
+bool sidesAreCardEdges(const EdgeRefiner::Result &fit)
+{
+    double shortest = 1e9, longest = 0;
+    for (size_t k = 0; k < 4; ++k) {
+        const double length = cv::norm(fit.corners[(k + 1) % 4] - fit.corners[k]);
+        shortest = std::min(shortest, length);
+        longest = std::max(longest, length);
+    }
+    // Even at a steep angle a card's short side is more than a fifth of its long side.
+    if (shortest < 0.2 * longest)
+        return false;
+    // Two sides brighter outside and two darker is the face of a box or shading.
+    if (sidesBrighterOutside(fit) == 2)
+        return false;
+    // All four sides are the same card against much the same table; one faint side among
+    // crisp ones is usually a shadow or a fold closing some other shape. A card's edge is a
+    // straight step; the crest of broad grain or shading is a faint and wavy line of gradient
+    // peaks. Sensor noise scatters a blurred edge's points too, so the allowance grows with
+    // the edge's width, which stays small next to the card's size.
+    double strongest = 0;
+    for (const auto &side : fit.sides)
+        strongest = std::max(strongest, side.contrast);
+    for (const auto &side : fit.sides) {
+        if (side.contrast < std::max(2.0, 0.2 * strongest) ||
+            side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
+            return false;
+    }
+    return true;
+}
+
+bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners)
+{
+    // Any four straight lines can be put together into a shape: the ends of lines of print, a
+    // column of text. Only one side may be broken; the others run nearly unbroken.
+    if (fit.secondSupport() < kLooseSecondSupport)
+        return false;
+    // The broken side must still be an edge of the card against the table, not the end of a
+    // column of print.
+    size_t weakest = 0;
+    for (size_t k = 1; k < 4; ++k) {
+        const auto &side = fit.sides[k];
+        const auto &worst = fit.sides[weakest];
+        if (side.inliers * worst.profiles < worst.inliers * side.profiles)
+            weakest = k;
+    }
+    const int majority = sidesBrighterOutside(fit) > 2 ? 1 : -1;
+    if (fit.sides[weakest].polarity != majority)
+        return false;
+    // A finger or a glare spot breaks a side in one or two places; the ends of lines of print,
+    // in as many places as there are lines.
+    for (const auto &side : fit.sides) {
+        if (side.gaps > (cardCorners ? kLooseGapsWithCorners : kLooseGaps))
+            return false;
+    }
+    return true;
+}
+
+bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Result &fit,
+                               std::vector<double> &scratch)
+{
+    for (size_t k = 0; k < 4; ++k) {
+        const auto &side = fit.sides[k];
+        const double band = bandContrast(image, fit.corners, k, side.edgeWidth, scratch);
+        if (band < kBandShare * side.contrast * side.edgeWidth)
+            return false;
+    }
+    return true;
+}
+
+bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize)
+{
+    for (const auto &c : corners) {
+        if (!(c.x > -2 && c.y > -2 && c.x < imageSize.width + 2 && c.y < imageSize.height + 2))
+            return false;
+    }
+    return true;
+}
+
+double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t side, int edgeWidth,
+                    std::vector<double> &scratch)
+{
+    const cv::Point2d a = c[side], b = c[(side + 1) % 4];
+    cv::Point2d centre(0, 0);
+    for (const auto &p : c)
+        centre += p * 0.25;
+    const double length = cv::norm(b - a);
+    if (length < 8)
+        return 0;
+    const cv::Point2d d = (b - a) / length;
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((a + b) * 0.5 - centre) < 0)
+        n = -n;
+    double shortest = 1e9;
+    for (size_t k = 0; k < 4; ++k)
+        shortest = std::min(shortest, cv::norm(c[(k + 1) % 4] - c[k]));
+    const double gap = edgeWidth + 2.0;
+    const int band = std::max(3, int(0.04 * shortest));
+    constexpr int samples = 16;
+    scratch.clear();
+    for (int i = 0; i < samples; ++i) {
+        const cv::Point2d p = a + (b - a) * (0.15 + 0.7 * (i + 0.5) / samples);
+        std::array<double, 3> inside{0, 0, 0}, outside{0, 0, 0};
+        for (int k = 0; k < band; ++k) {
+            const auto in = image.at(p.x - n.x * (gap + k), p.y - n.y * (gap + k));
+            const auto out = image.at(p.x + n.x * (gap + k), p.y + n.y * (gap + k));
+            for (size_t ch = 0; ch < 3; ++ch) {
+                inside[ch] += in[ch];
+                outside[ch] += out[ch];
+            }
+        }
+        double sq = 0;
+        for (size_t ch = 0; ch < 3; ++ch) {
+            const double diff = (inside[ch] - outside[ch]) / band;
+            sq += diff * diff;
+        }
+        scratch.push_back(std::sqrt(sq));
+    }
+    auto mid = scratch.begin() + std::ptrdiff_t(scratch.size() / 2);
+    std::nth_element(scratch.begin(), mid, scratch.end());
+    return *mid;
+}
+
+} // namespace cardcheck

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "capture/detector/ColourSampler.h"
+#include "capture/detector/EdgeRefiner.h"
+#include "capture/detector/QuadGeometry.h"
+
+#include <opencv2/core/matx.hpp>
+#include <opencv2/core/types.hpp>
+
+#include <vector>
+
+// What makes a fitted quadrilateral a card, one check per function. Each looks at the fit of
+// the four sides on the picture they were fitted on.
+namespace cardcheck {
+
+// |log(seen aspect / wanted aspect)| of the rectangle that, seen through a phone camera, looks
+// like corners. focal: pixels, 0 when unknown (then recovered from the vanishing points and
+// held to a phone camera's range). An A4 sheet (1.414) is 0.116 from 27:17, a 3:2 photo 0.057.
+[[nodiscard]] double proportionError(const quad::Corners &corners, cv::Size2d imageSize,
+                                     double focal, double wanted);
+
+// The sides of a shape are a card's edges against the table: straight and crisp next to the
+// card's size, none much fainter than the others, the short side not absurdly short, and the
+// card brighter (or darker) than the table all round but for one side at most.
+[[nodiscard]] bool sidesAreCardEdges(const EdgeRefiner::Result &fit);
+
+// A shape put together from loose lines rather than a closed outline: only one side may be
+// broken (by a finger or glare), it must still step the card's way, and no side may be broken
+// in as many places as there are lines of print. A shape that showed a card's corners
+// (cardCorners) may have its sides broken in a few more places (clutter along them).
+[[nodiscard]] bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners = false);
+
+// The surface changes across every side: bands just inside and just outside each side differ
+// by a share of that side's edge step. A line of grain or a shadow's crease has a strong edge
+// but the same surface on both sides.
+[[nodiscard]] bool surfaceChangesAcrossSides(const ColourSampler &image,
+                                             const EdgeRefiner::Result &fit,
+                                             std::vector<double> &scratch);
+
+// Every corner lies inside the picture: a card cut by the border cannot be measured with.
+[[nodiscard]] bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize);
+
+// What the four corners of a fitted shape look like, seen through the shape's own homography
+// onto a card of the given proportions: a card's corner leaves its two straight sides and
+// follows an arc of 3.7 % of its long edge, so the tip of the sharp corner shows the table and
+// the inside of the arc the card. A sticky note or a sheet has sharp corners (the tip shows its
+// face); a key or a phone is much rounder (the inside of the arc shows the table too).
+// Pixels the arc must span for its corner to be judged: the tip and the inside of the arc then
+// lie clear of the edge's blur.
+inline constexpr double kMinCornerRadiusPx = 12.0;
+
+struct CornerArcs
+{
+    int rounded = 0; // corners that follow the card's arc
+    int wrong = 0;   // corners that are sharp or much rounder
+    int unknown = 0; // too small to tell, no contrast, or something over the corner
+};
+[[nodiscard]] CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners,
+                                    double aspect);
+
+// Median colour difference between bands just inside and just outside one side, past the
+// edge's own blur (edgeWidth pixels).
+[[nodiscard]] double bandContrast(const ColourSampler &image, const quad::Corners &corners,
+                                  size_t side, int edgeWidth, std::vector<double> &scratch);
+
+} // namespace cardcheck

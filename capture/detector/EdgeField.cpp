@@ -1,0 +1,220 @@
+#include "capture/detector/EdgeField.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// One row: the gradient of the channel whose gradient is largest.
+void strongestChannel(int cols, const short *__restrict x0, const short *__restrict y0,
+                      const short *__restrict x1, const short *__restrict y1,
+                      const short *__restrict x2, const short *__restrict y2, short *__restrict gx,
+                      short *__restrict gy)
+{
+    for (int x = 0; x < cols; ++x) {
+        const int a0 = x0[x], b0 = y0[x], a1 = x1[x], b1 = y1[x], a2 = x2[x], b2 = y2[x];
+        const int m0 = (a0 < 0 ? -a0 : a0) + (b0 < 0 ? -b0 : b0);
+        const int m1 = (a1 < 0 ? -a1 : a1) + (b1 < 0 ? -b1 : b1);
+        const int m2 = (a2 < 0 ? -a2 : a2) + (b2 < 0 ? -b2 : b2);
+        const int m01 = m1 > m0 ? m1 : m0;
+        const int sx = m1 > m0 ? a1 : a0, sy = m1 > m0 ? b1 : b0;
+        gx[x] = short(m2 > m01 ? a2 : sx);
+        gy[x] = short(m2 > m01 ? b2 : sy);
+    }
+}
+
+cv::Point2d centreOf(const quad::Corners &corners)
+{
+    cv::Point2d centre(0, 0);
+    for (const auto &c : corners)
+        centre += c * 0.25;
+    return centre;
+}
+
+} // namespace
+
+bool EdgeField::compute(const cv::Mat &image)
+{
+    if (image.cols < 16 || image.rows < 16 || image.type() != CV_8UC3) {
+        m_dx.release();
+        m_dy.release();
+        return false;
+    }
+    cv::GaussianBlur(image, m_smooth, cv::Size(5, 5), 1.2, 1.2, cv::BORDER_REPLICATE);
+    cv::Sobel(m_smooth, m_dx3, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
+    cv::Sobel(m_smooth, m_dy3, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+    // Per pixel, the gradient of the colour channel that changes most (as Canny does for
+    // colour), computed once for every threshold level and every side check.
+    m_dx.create(m_dx3.size(), CV_16SC1);
+    m_dy.create(m_dx3.size(), CV_16SC1);
+    cv::split(m_dx3, m_planesX);
+    cv::split(m_dy3, m_planesY);
+    for (int y = 0; y < m_dx3.rows; ++y) {
+        strongestChannel(m_dx3.cols, m_planesX[0].ptr<short>(y), m_planesY[0].ptr<short>(y),
+                         m_planesX[1].ptr<short>(y), m_planesY[1].ptr<short>(y),
+                         m_planesX[2].ptr<short>(y), m_planesY[2].ptr<short>(y), m_dx.ptr<short>(y),
+                         m_dy.ptr<short>(y));
+    }
+
+    // Sensor noise, from the second difference of the unsmoothed picture: smooth shading and
+    // broad grain have none, so they do not raise the thresholds that a faint card edge must
+    // pass, while real noise does.
+    m_magnitudes.clear();
+    for (int y = 1; y < image.rows; y += 3) {
+        const uchar *row = image.ptr<uchar>(y);
+        for (int i = 3; i + 3 < image.cols * 3; i += 7)
+            m_magnitudes.push_back(std::abs(int(row[i - 3]) - 2 * int(row[i]) + int(row[i + 3])));
+    }
+    auto middle = m_magnitudes.begin() + std::ptrdiff_t(m_magnitudes.size() / 2);
+    std::nth_element(m_magnitudes.begin(), middle, m_magnitudes.end());
+    // A median second difference of 1 grey level is about 1 level of noise; after smoothing,
+    // Sobel turns it into a few levels of gradient.
+    m_noise = m_magnitudes.empty() ? 0.0 : 3.0 * double(*middle);
+    m_edgeThreshold = float(std::max(10.0, 2.5 * m_noise));
+    return true;
+}
+
+bool EdgeField::edgeAcross(int x, int y, cv::Point2d n, float &across) const
+{
+    if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
+        return false;
+    const float gx = m_dx.ptr<short>(y)[x], gy = m_dy.ptr<short>(y)[x];
+    across = float(gx * n.x + gy * n.y);
+    return across * across >= 0.6f * (gx * gx + gy * gy) && across != 0.0f;
+}
+
+double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples) const
+{
+    const double length = cv::norm(b - a);
+    if (length < 1)
+        return 0;
+    const cv::Point2d d = (b - a) / length;
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((a + b) * 0.5 - centre) < 0)
+        n = -n;
+    const int samples = std::clamp(int(length / 3), 8, maxSamples);
+    int positive = 0, negative = 0;
+    for (int s = 0; s < samples; ++s) {
+        const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
+        int sign = 0;
+        float best = 0;
+        for (int o = -3; o <= 3; ++o) {
+            const int x = int(std::floor(p.x + n.x * o)), y = int(std::floor(p.y + n.y * o));
+            float across = 0;
+            if (!edgeAcross(x, y, n, across) || std::abs(across) <= best)
+                continue;
+            best = std::abs(across);
+            sign = across > 0 ? 1 : -1;
+        }
+        if (best >= m_edgeThreshold)
+            (sign > 0 ? positive : negative)++;
+    }
+    return double(std::max(positive, negative)) / samples;
+}
+
+double EdgeField::sideSupport(const quad::Corners &corners, double *worst) const
+{
+    if (m_dx.empty())
+        return 0;
+    const cv::Point2d centre = centreOf(corners);
+    double total = 0, minimum = 1;
+    for (int i = 0; i < 4; ++i) {
+        const cv::Point2d a = corners[size_t(i)], b = corners[size_t((i + 1) % 4)];
+        if (cv::norm(b - a) < 1)
+            return 0;
+        const double share = sideShare(a, b, centre, 40);
+        total += share;
+        minimum = std::min(minimum, share);
+    }
+    if (worst)
+        *worst = minimum;
+    return total / 4;
+}
+
+void EdgeField::reseatSide(const quad::Corners &corners, int side, size_t count,
+                           std::vector<quad::Corners> &out) const
+{
+    out.clear();
+    if (m_dx.empty())
+        return;
+    const size_t i = size_t(side), next = size_t((side + 1) % 4);
+    const cv::Point2d before = corners[(i + 3) % 4], after = corners[(i + 2) % 4];
+    const cv::Point2d centre = centreOf(corners);
+    struct Seat
+    {
+        double share;
+        double s;
+        double t;
+    };
+    std::vector<Seat> seats;
+    // The ends move along the neighbouring sides from 60 % to 140 % of their length.
+    constexpr int steps = 16;
+    for (int u = 0; u <= steps; ++u) {
+        const double s = 0.6 + 0.8 * u / steps;
+        const cv::Point2d a = before + (corners[i] - before) * s;
+        for (int v = 0; v <= steps; ++v) {
+            const double t = 0.6 + 0.8 * v / steps;
+            const cv::Point2d b = after + (corners[next] - after) * t;
+            const double share = sideShare(a, b, centre, 24);
+            if (share >= 0.6)
+                seats.push_back({share, s, t});
+        }
+    }
+    std::sort(seats.begin(), seats.end(),
+              [](const Seat &x, const Seat &y) { return x.share > y.share; });
+    for (const Seat &seat : seats) {
+        quad::Corners moved = corners;
+        moved[i] = before + (corners[i] - before) * seat.s;
+        moved[next] = after + (corners[next] - after) * seat.t;
+        bool distinct = quad::maxCornerDistance(moved, corners) > 1.5;
+        for (const auto &o : out)
+            distinct = distinct && quad::maxCornerDistance(moved, o) > 3.0;
+        if (distinct && quad::isConvex(moved))
+            out.push_back(moved);
+        if (out.size() >= count)
+            return;
+    }
+}
+
+void EdgeField::parallelEdges(const quad::Corners &corners, int side, double maxOffset,
+                              std::vector<double> &offsets) const
+{
+    offsets.clear();
+    if (m_dx.empty())
+        return;
+    const cv::Point2d centre = centreOf(corners);
+    const cv::Point2d a = corners[size_t(side)], b = corners[size_t((side + 1) % 4)];
+    const double length = cv::norm(b - a);
+    if (length < 4)
+        return;
+    const cv::Point2d d = (b - a) / length;
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((a + b) * 0.5 - centre) < 0)
+        n = -n;
+    constexpr int samples = 20;
+    const int last = int(maxOffset) + 1;
+    m_shares.assign(size_t(std::max(last + 2, 0)), 0);
+    for (int o = 2; o <= last; ++o) {
+        int supported = 0;
+        for (int s = 0; s < samples; ++s) {
+            const cv::Point2d p = a + (b - a) * (0.15 + 0.7 * (s + 0.5) / samples) + n * double(o);
+            float across = 0;
+            if (edgeAcross(int(std::floor(p.x)), int(std::floor(p.y)), n, across) &&
+                std::abs(across) >= m_edgeThreshold)
+                ++supported;
+        }
+        m_shares[size_t(o)] = supported;
+    }
+    // Every local maximum of support that covers most of the side is an edge; print near
+    // the edge (a stripe's lettering) can merge with it into one run, so runs are not enough.
+    for (int o = 3; o < last; ++o) {
+        const int v = m_shares[size_t(o)];
+        if (v < samples * 6 / 10 || v < m_shares[size_t(o - 1)] || v <= m_shares[size_t(o + 1)])
+            continue;
+        offsets.push_back(o);
+        if (offsets.size() >= 5)
+            return;
+    }
+}

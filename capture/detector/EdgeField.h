@@ -1,0 +1,66 @@
+#pragma once
+
+#include "capture/detector/QuadGeometry.h"
+
+#include <opencv2/core/mat.hpp>
+
+#include <vector>
+
+// The colour gradient of the shrunk picture and probes along lines of it: how much of a side
+// runs along an edge, where a parallel edge lies, where a lost side may really run. Every
+// proposal route reads the same field, computed once per search.
+class EdgeField
+{
+public:
+    // image: 8-bit BGR. Returns false (and leaves the field empty) for pictures too small to
+    // search.
+    bool compute(const cv::Mat &image);
+
+    [[nodiscard]] bool empty() const { return m_dx.empty(); }
+    [[nodiscard]] int cols() const { return m_dx.cols; }
+    [[nodiscard]] int rows() const { return m_dx.rows; }
+    // Per pixel, the gradient of the colour channel that changes most (16-bit Sobel).
+    [[nodiscard]] const cv::Mat &dx() const { return m_dx; }
+    [[nodiscard]] const cv::Mat &dy() const { return m_dy; }
+    // Sensor noise on the gradient's scale; the edge thresholds rise with it.
+    [[nodiscard]] double noise() const { return m_noise; }
+    // Gradient a side sample must reach to count as lying on an edge.
+    [[nodiscard]] float edgeThreshold() const { return m_edgeThreshold; }
+
+    // Gradient across a line of normal n at a pixel; false outside the picture or where the
+    // gradient does not run across the line.
+    [[nodiscard]] bool edgeAcross(int x, int y, cv::Point2d n, float &across) const;
+
+    // Share of points along a to b with an edge across, of one polarity; centre is inside.
+    [[nodiscard]] double sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                                   int maxSamples) const;
+
+    // Mean share of points along the four sides where there is an edge across the side; the
+    // worst side's share goes to worst.
+    [[nodiscard]] double sideSupport(const quad::Corners &corners, double *worst = nullptr) const;
+
+    // Offsets (pixels, outwards) at which a line parallel to side `side` has edge support over
+    // most of its length, nearest first. Finds the true outline when a printed stripe parallel
+    // to an edge closed a smaller quadrilateral.
+    void parallelEdges(const quad::Corners &corners, int side, double maxOffset,
+                       std::vector<double> &offsets) const;
+
+    // Where side `side` of corners may really run when it has little support (the card's edge
+    // runs along a seam or into glare): its two ends slide along the neighbouring sides, and
+    // the best supported, clearly different positions are returned (at most `count`).
+    void reseatSide(const quad::Corners &corners, int side, size_t count,
+                    std::vector<quad::Corners> &out) const;
+
+private:
+    cv::Mat m_smooth;
+    cv::Mat m_dx3;
+    cv::Mat m_dy3;
+    std::vector<cv::Mat> m_planesX;
+    std::vector<cv::Mat> m_planesY;
+    cv::Mat m_dx;
+    cv::Mat m_dy;
+    std::vector<int> m_magnitudes;
+    mutable std::vector<int> m_shares;
+    float m_edgeThreshold = 0;
+    double m_noise = 0;
+};

@@ -1,0 +1,104 @@
+#include "capture/CardTracker.h"
+#include "capture/CardDetector.h"
+#include "tools/scenegen/SceneGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+using Quad = std::array<QPointF, 4>;
+
+double distance(QPointF a, QPointF b)
+{
+    return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
+
+Quad corners(const RectangleFeature &f, int height)
+{
+    const auto down = [height](QPointF p) { return QPointF(p.x(), height - p.y()); };
+    return {down(f.topLeft), down(f.topRight), down(f.bottomRight), down(f.bottomLeft)};
+}
+
+double worstCorner(const Quad &a, const Quad &b)
+{
+    double worst = 0;
+    for (size_t i = 0; i < 4; ++i)
+        worst = std::max(worst, distance(a[i], b[i]));
+    return worst;
+}
+
+// A phone held over a card on a table, the pose pinned so only the camera's path moves.
+SceneSpec heldOver(SceneCategory category, quint64 seed)
+{
+    SceneSpec spec;
+    spec.category = category;
+    spec.seed = seed;
+    spec.width = 1920;
+    spec.height = 1080;
+    spec.tiltDeg = 12;
+    spec.rollDeg = 4;
+    spec.yawDeg = 8;
+    spec.focalPx = 1700;
+    spec.cardWidthFraction = 0.3;
+    spec.cardCentre = QPointF(760, 540);
+    return spec;
+}
+
+} // namespace
+
+// Guards the live outline: while the camera moves, it follows the card in every frame (most of
+// them without a search of the whole frame) and never jumps to another rectangle.
+TEST(CardTracker, follows_the_card_as_the_camera_moves)
+{
+    for (const auto category : {SceneCategory::Plain, SceneCategory::Distractors}) {
+        CardDetector detector;
+        CardTracker tracker(detector);
+        int onCard = 0, tracked = 0, frames = 0;
+        for (const SceneSpec &spec : cameraPath(heldOver(category, 71), 16, 0.01)) {
+            const Scene scene = renderScene(spec);
+            const auto found = tracker.features(scene.image, detector.options());
+            ++frames;
+            tracked += tracker.tracked();
+            if (!found.empty() &&
+                worstCorner(corners(found.front(), scene.image.height()), scene.card) < 3.0)
+                ++onCard;
+        }
+        std::printf("%s: card outlined in %d of %d frames, %d tracked\n",
+                    qPrintable(sceneCategoryName(category)), onCard, frames, tracked);
+        EXPECT_EQ(onCard, frames) << qPrintable(sceneCategoryName(category));
+        EXPECT_GE(tracked, frames - 2) << qPrintable(sceneCategoryName(category));
+    }
+}
+
+// Guards a steady outline on a still scene: from frame to frame only the sensor noise changes,
+// and the corners must not wander with it.
+TEST(CardTracker, holds_still_on_a_still_scene)
+{
+    CardDetector detector;
+    CardTracker tracker(detector);
+    std::vector<double> jitter;
+    Quad previous{};
+    bool first = true;
+    for (const SceneSpec &spec : cameraPath(heldOver(SceneCategory::Plain, 72), 10, 0.0)) {
+        const Scene scene = renderScene(spec);
+        const auto found = tracker.features(scene.image, detector.options());
+        ASSERT_FALSE(found.empty());
+        const Quad now = corners(found.front(), scene.image.height());
+        if (!first)
+            jitter.push_back(worstCorner(now, previous));
+        previous = now;
+        first = false;
+    }
+    std::sort(jitter.begin(), jitter.end());
+    double mean = 0;
+    for (double j : jitter)
+        mean += j / double(jitter.size());
+    std::printf("frame-to-frame corner jitter: mean %.3f px, largest %.3f px\n", mean,
+                jitter.back());
+    EXPECT_LT(mean, 0.3);
+}

@@ -1,0 +1,112 @@
+#include "tools/scenegen/ImageVariants.h"
+
+#include <QBuffer>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+cv::Mat wrap(const QImage &image)
+{
+    return cv::Mat(image.height(), image.width(), CV_8UC4, const_cast<uchar *>(image.constBits()),
+                   size_t(image.bytesPerLine()));
+}
+
+QImage scaled(const QImage &image, double factor, QTransform &toOriginal)
+{
+    const int width = std::max(1, int(std::lround(image.width() * factor)));
+    const int height = std::max(1, int(std::lround(image.height() * factor)));
+    QImage out(width, height, QImage::Format_RGB32);
+    cv::Mat dst = wrap(out);
+    // Both keep pixel centres at +0.5, so continuous coordinates scale exactly.
+    cv::resize(wrap(image), dst, dst.size(), 0, 0, factor < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+    toOriginal =
+        QTransform::fromScale(double(image.width()) / width, double(image.height()) / height);
+    return out;
+}
+
+QImage jpegRoundTrip(const QImage &image, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", quality);
+    QImage decoded;
+    decoded.loadFromData(bytes, "JPG");
+    return decoded.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+std::vector<ImageVariant> imageVariants(const QImage &source,
+                                        const std::optional<std::array<QPointF, 4>> &card)
+{
+    std::vector<ImageVariant> out;
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return out;
+    const double w = image.width(), h = image.height();
+    for (const double factor : {0.5, 0.75, 1.25, 1.5}) {
+        ImageVariant v;
+        v.name = QStringLiteral("scale%1").arg(factor);
+        v.image = scaled(image, factor, v.toOriginal);
+        out.push_back(v);
+    }
+    if (card) {
+        double longEdge = 0, x0 = w, y0 = h, x1 = 0, y1 = 0;
+        for (size_t i = 0; i < 4; ++i) {
+            const QPointF a = (*card)[i], b = (*card)[(i + 1) % 4];
+            longEdge = std::max(longEdge, std::hypot(b.x() - a.x(), b.y() - a.y()));
+            x0 = std::min(x0, a.x());
+            y0 = std::min(y0, a.y());
+            x1 = std::max(x1, a.x());
+            y1 = std::max(y1, a.y());
+        }
+        const double margin = 0.25 * longEdge;
+        const QRect box = QRect(QPoint(int(std::floor(std::max(0.0, x0 - margin))),
+                                       int(std::floor(std::max(0.0, y0 - margin)))),
+                                QPoint(int(std::ceil(std::min(w, x1 + margin))) - 1,
+                                       int(std::ceil(std::min(h, y1 + margin))) - 1));
+        if (box.width() >= 32 && box.height() >= 32) {
+            ImageVariant v;
+            v.name = QStringLiteral("crop");
+            v.image = image.copy(box);
+            v.toOriginal = QTransform::fromTranslate(box.x(), box.y());
+            out.push_back(v);
+        }
+    }
+    {
+        // A quarter turn clockwise: the original point (x, y) lands on (h - y, x).
+        ImageVariant v;
+        v.name = QStringLiteral("rotate90");
+        v.image = image.transformed(QTransform().rotate(90));
+        v.toOriginal = QTransform(0, -1, 1, 0, 0, h);
+        out.push_back(v);
+    }
+    {
+        ImageVariant v;
+        v.name = QStringLiteral("mirror");
+        v.image = image.mirrored(true, false);
+        v.toOriginal = QTransform(-1, 0, 0, 1, w, 0);
+        out.push_back(v);
+    }
+    {
+        ImageVariant v;
+        v.name = QStringLiteral("darken60");
+        v.image = image.copy();
+        cv::Mat m = wrap(v.image);
+        cv::multiply(m, cv::Scalar(0.6, 0.6, 0.6, 1.0), m);
+        out.push_back(v);
+    }
+    {
+        ImageVariant v;
+        v.name = QStringLiteral("jpeg70");
+        v.image = jpegRoundTrip(image, 70);
+        out.push_back(v);
+    }
+    return out;
+}

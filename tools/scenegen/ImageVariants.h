@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QString>
+#include <QTransform>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+// The same picture changed in ways that must not change which card a detector finds: scaled,
+// cropped around the card, turned, mirrored, darkened, re-saved as JPEG. Each variant says how
+// its coordinates map back onto the original's (continuous coordinates, y down), so an answer
+// can be compared without marked corners.
+struct ImageVariant
+{
+    QString name;
+    QImage image;          // Format_RGB32
+    QTransform toOriginal; // variant point -> original point
+};
+
+// The standard changes: scale 0.5, 0.75, 1.25 and 1.5; a crop around `card` with a margin of
+// a quarter of its long edge (skipped without a card); a quarter turn clockwise; a mirror
+// image; 60 % brightness; JPEG quality 70.
+[[nodiscard]] std::vector<ImageVariant>
+imageVariants(const QImage &image, const std::optional<std::array<QPointF, 4>> &card);
