@@ -7,6 +7,7 @@
 #include "capture/detector/FineRefinement.h"
 #include "capture/detector/Ranking.h"
 #include "capture/detector/Trace.h"
+#include "core/CardShape.h"
 
 #include <opencv2/core.hpp>
 
@@ -123,6 +124,10 @@ std::vector<RectangleFeature> CardDetector::report(double height) const
         quad::orderClockwise(c);
         // Named as seen on screen, reported with y growing upwards.
         auto up = [height](cv::Point2d p) { return QPointF(p.x, height - p.y); };
+        // The measurement refuses an outline that is no card (a corner of nearly 180 degrees
+        // makes a triangle); offering it would only show dashes.
+        if (CardShape::check({up(c[0]), up(c[1]), up(c[2]), up(c[3])}) != CardShape::Fault::none)
+            continue;
         result.push_back({up(c[0]), up(c[1]), up(c[2]), up(c[3]), h.score});
     }
     return result;
