@@ -1,11 +1,7 @@
-#include "capture/CameraManager.h"
-#include "capture/CameraPlatform.h"
-#include "capture/FrameManager.h"
-#include "capture/ImageProcessor.h"
+#include "bench/IdleCapture.h"
 #include "core/LineTargetModel.h"
 #include "core/RectangleTargetModel.h"
 #include "core/ReferenceTargetModel.h"
-#include "session/CameraViewModel.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -18,34 +14,6 @@
 #include <memory>
 
 namespace {
-
-// No camera: frames are handed to the frame manager's signal directly.
-class IdlePlatform final : public CameraPlatform
-{
-public:
-    int authorizationStatus() override { return authorized; }
-    void requestAccess(std::function<void(bool)> completion) override { completion(true); }
-    void beginConfiguration() override {}
-    void commitConfiguration() override {}
-    bool findBackCamera() override { return false; }
-    std::optional<QString> setContinuousAutofocus() override { return std::nullopt; }
-    std::optional<QString> createInput() override { return std::nullopt; }
-    bool addInput() override { return false; }
-    bool addVideoOutput() override { return false; }
-    void startRunning() override {}
-    void stopRunning() override {}
-    bool isRunning() const override { return false; }
-    void setSampleBufferDelegate(FrameReceiver, std::shared_ptr<SerialQueue>) override {}
-};
-
-struct Capture
-{
-    std::shared_ptr<IdlePlatform> platform = std::make_shared<IdlePlatform>();
-    CameraManager camera{platform, CameraManager::Setup{true, std::nullopt}};
-    FrameManager frames{camera, QStringLiteral(":/no-test-frame")};
-    ImageProcessor processor;
-    CameraViewModel model{camera, frames, processor, nullptr};
-};
 
 // A webcam-sized frame: a grainy wooden-brown table, a sheet of paper and a card with a
 // printed face, seen at a slight angle.

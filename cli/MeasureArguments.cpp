@@ -12,16 +12,19 @@ constexpr const char *usageText =
     "                         [--segment ...] [--units metric|imperial]\n"
     "  mirrel-measure measure IMAGE --segment x1,y1,x2,y2 [--segment ...] [--units ...]\n"
     "  mirrel-measure detect IMAGE\n"
+    "  mirrel-measure annotate IMAGE -o OUT.png [--card ...] [--segment ...] [--units ...]\n"
     "  mirrel-measure --help | --version\n"
     "\n"
     "Measures lengths in a photo against a bank-card-sized reference card (85.725 x 53.975 mm).\n"
     "Points are image pixels, origin at the top-left corner, y down. --card gives the card's\n"
     "four corners in order around it; without it the card is found in IMAGE. Lengths are\n"
     "printed in millimetres and as the app shows them, in the chosen unit system (default:\n"
-    "the one stored in the app's settings).\n"
+    "the one stored in the app's settings). annotate measures like measure and also draws the\n"
+    "card and every segment with its length onto the photo, as the app exports it, into the\n"
+    "PNG file OUT.png; the card is the one found in IMAGE unless --card gives it.\n"
     "\n"
-    "Exit status: 0 success, 2 bad arguments or unreadable image, 3 no usable card or a\n"
-    "segment that has no length on the card's plane.\n";
+    "Exit status: 0 success, 2 bad arguments, an unreadable image or an OUT.png that cannot\n"
+    "be written, 3 no usable card or a segment that has no length on the card's plane.\n";
 
 Failure usageFailure(const QString &message)
 {
@@ -35,6 +38,8 @@ struct Options
     QCommandLineOption card{QStringLiteral("card"), {}, QStringLiteral("corners")};
     QCommandLineOption segment{QStringLiteral("segment"), {}, QStringLiteral("ends")};
     QCommandLineOption units{QStringLiteral("units"), {}, QStringLiteral("system")};
+    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")}, {},
+                              QStringLiteral("file")};
 };
 
 // The argument as the user typed it, for an option the parser did not know.
@@ -56,7 +61,7 @@ Failure parserFailure(const QCommandLineParser &parser, const QStringList &argum
                                 .arg(spelledOption(arguments, unknown.first())));
     // The parser's other complaint is an option that takes a value coming last.
     const QString last = arguments.isEmpty() ? QString() : arguments.last();
-    for (const char *option : {"--card", "--segment", "--units"})
+    for (const char *option : {"--card", "--segment", "--units", "-o", "--output"})
         if (last == QLatin1String(option))
             return usageFailure(QStringLiteral("%1 needs a value").arg(last));
     return usageFailure(parser.errorText() + QStringLiteral(" (see --help)"));
@@ -107,6 +112,26 @@ Checked<ToolRequest> measureRequest(const QCommandLineParser &parser, const Opti
         return usageFailure(QStringLiteral("measure needs --card or an IMAGE (see --help)"));
     if (request.segments.isEmpty())
         return usageFailure(QStringLiteral("measure needs at least one --segment"));
+    return request;
+}
+
+Checked<ToolRequest> annotateRequest(const QCommandLineParser &parser, const Options &options)
+{
+    ToolRequest request;
+    request.command = ToolRequest::Command::annotate;
+    if (const auto failure = readMeasureOptions(parser, options, request))
+        return *failure;
+    const QStringList images = parser.positionalArguments().mid(1);
+    if (images.size() != 1)
+        return usageFailure(QStringLiteral("annotate takes exactly one IMAGE (see --help)"));
+    request.image = images.first();
+    request.output = parser.value(options.output);
+    if (request.output.isEmpty())
+        return usageFailure(QStringLiteral("annotate needs -o OUT.png"));
+    if (!request.output.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return usageFailure(
+            QStringLiteral("-o: the annotated picture is a PNG file; name it .png, not \"%1\"")
+                .arg(request.output));
     return request;
 }
 
@@ -163,9 +188,10 @@ Checked<ToolRequest> MeasureArguments::parse(const QStringList &arguments)
         return usageFailure(QStringLiteral("missing command (see --help)"));
     const Options options;
     QCommandLineParser parser;
-    parser.addOptions(
-        {options.help, options.version, options.card, options.segment, options.units});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("measure or detect"));
+    parser.addOptions({options.help, options.version, options.card, options.segment, options.units,
+                       options.output});
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("measure, detect or annotate"));
     // The parser takes the first element for the program's name.
     const bool parsed = parser.parse(QStringList(QStringLiteral("mirrel-measure")) + arguments);
 
@@ -174,7 +200,7 @@ Checked<ToolRequest> MeasureArguments::parse(const QStringList &arguments)
         return request;
     const QString command = parser.positionalArguments().value(0);
     if (!command.isEmpty() && command != QLatin1String("measure") &&
-        command != QLatin1String("detect"))
+        command != QLatin1String("detect") && command != QLatin1String("annotate"))
         return usageFailure(QStringLiteral("unknown command \"%1\" (see --help)").arg(command));
     if (!parsed)
         return parserFailure(parser, arguments);
@@ -184,7 +210,11 @@ Checked<ToolRequest> MeasureArguments::parse(const QStringList &arguments)
     }
     if (command.isEmpty())
         return usageFailure(QStringLiteral("missing command (see --help)"));
+    if (parser.isSet(options.output) && command != QLatin1String("annotate"))
+        return usageFailure(QStringLiteral("-o is for annotate (see --help)"));
     if (command == QLatin1String("measure"))
         return measureRequest(parser, options);
+    if (command == QLatin1String("annotate"))
+        return annotateRequest(parser, options);
     return detectRequest(parser, options);
 }

@@ -17,7 +17,8 @@ struct ToolRequest
         help,
         version,
         measure,
-        detect
+        detect,
+        annotate
     };
 
     struct Segment
@@ -30,6 +31,7 @@ struct ToolRequest
     Command command = Command::help;
     std::optional<QList<QPointF>> card; // --card, four corners in image pixels
     QString image;
+    QString output; // annotate: the PNG file to write
     QList<Segment> segments;
     std::optional<Storage::UnitSystem> units;
 };

@@ -9,7 +9,10 @@
 #include "core/ProjectiveManager.h"
 #include "core/ReferenceTargetModel.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <cmath>
 #include <optional>
@@ -129,9 +132,81 @@ MeasureTool::Outcome refused(const Failure &failure)
     return {failure.exit, {}, oneLine(failure.message)};
 }
 
+
+// The card, every segment's length through it, and the matrix, as JSON members; or why the
+// card or a segment cannot be measured.
+Checked<QByteArray> measuredMembers(const ToolRequest &request, const QList<QPointF> &corners,
+                                    QList<QPointF> *cardPoints)
+{
+    const ReferenceTargetModel card(corners, nullptr);
+    if (const auto failure = checkCard(card))
+        return *failure;
+
+    const Calculator::Matrix3x3 &m = card.projectiveMatrix();
+    const Storage::UnitSystem unitSystem = request.units.value_or(Storage::storedUnitSystem());
+    QByteArray measured("[");
+    for (const ToolRequest::Segment &segment : request.segments) {
+        Distance distance{segment.from, segment.to, 0};
+        distance.recalculate(m);
+        if (!distance.isMeasured())
+            return unmeasurable(segment, m);
+        if (measured.size() > 1)
+            measured += ',';
+        measured += JsonText::object(
+            {{"from", JsonText::of(JsonText::point(segment.from))},
+             {"to", JsonText::of(JsonText::point(segment.to))},
+             {"mm", JsonText::of(distance.distance)},
+             {"text", JsonText::of(DistanceFormatter::format(distance.distance, unitSystem))}});
+    }
+    measured += ']';
+    *cardPoints = card.points();
+    const QJsonArray matrix{m.m11, m.m12, m.m13, m.m21, m.m22, m.m23, m.m31, m.m32, m.m33};
+    const QByteArray object = JsonText::object(
+        {{"card", JsonText::object({{"points", JsonText::of(JsonText::points(card.points()))},
+                                    {"source", request.card ? "\"given\"" : "\"detected\""}})},
+         {"matrix", JsonText::of(matrix)},
+         {"segments", measured}});
+    // Without the closing brace, so that a caller can add members.
+    return object.left(object.size() - 1);
+}
+
+// The card's corners: the ones given, else the ones found in the image.
+Checked<QList<QPointF>> cardCorners(const ToolRequest &request, const QImage &image)
+{
+    if (request.card)
+        return *request.card;
+    const Detection detection = detectCard(image);
+    if (!detection.corners)
+        return Failure{exitNotMeasurable,
+                       QStringLiteral("no reference card found in %1").arg(request.image)};
+    return *detection.corners;
+}
+
+// Writes the whole file or nothing: an existing file is replaced only by a complete one.
+std::optional<Failure> writePng(const QImage &image, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failure{exitUsage,
+                       QStringLiteral("cannot write %1: %2").arg(path, file.errorString())};
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        return Failure{exitUsage, QStringLiteral("cannot write %1: the picture could not be "
+                                                 "encoded")
+                                      .arg(path)};
+    }
+    if (!file.commit())
+        return Failure{exitUsage,
+                       QStringLiteral("cannot write %1: %2").arg(path, file.errorString())};
+    return std::nullopt;
+}
+
 } // namespace
 
-MeasureTool::MeasureTool(ImageSource images) : m_images(std::move(images)) {}
+MeasureTool::MeasureTool(ImageSource images, Annotator annotator)
+    : m_images(std::move(images)), m_annotator(std::move(annotator))
+{
+}
 
 MeasureTool::Outcome MeasureTool::run(const QStringList &arguments) const
 {
@@ -149,6 +224,9 @@ MeasureTool::Outcome MeasureTool::run(const QStringList &arguments) const
         break;
     case ToolRequest::Command::measure:
         json = measure(*request);
+        break;
+    case ToolRequest::Command::annotate:
+        json = annotate(*request);
         break;
     }
     if (!json.ok())
@@ -177,47 +255,53 @@ Checked<QByteArray> MeasureTool::detect(const ToolRequest &request) const
          {"milliseconds", JsonText::of(std::round(detection.milliseconds * 100) / 100)}});
 }
 
+
 Checked<QByteArray> MeasureTool::measure(const ToolRequest &request) const
 {
-    QList<QPointF> corners;
-    if (request.card) {
-        corners = *request.card;
-    } else {
-        const Checked<QImage> image = loadImage(request.image);
-        if (!image.ok())
-            return image.failure();
-        const Detection detection = detectCard(*image);
-        if (!detection.corners)
-            return Failure{exitNotMeasurable,
-                           QStringLiteral("no reference card found in %1").arg(request.image)};
-        corners = *detection.corners;
-    }
+    // With the corners given there is no image to read.
+    const Checked<QImage> image = request.card ? QImage() : loadImage(request.image);
+    if (!image.ok())
+        return image.failure();
+    const Checked<QList<QPointF>> corners = cardCorners(request, *image);
+    if (!corners.ok())
+        return corners.failure();
+    QList<QPointF> cardPoints;
+    const Checked<QByteArray> members = measuredMembers(request, *corners, &cardPoints);
+    if (!members.ok())
+        return members.failure();
+    return *members + '}';
+}
 
-    const ReferenceTargetModel card(corners, nullptr);
-    if (const auto failure = checkCard(card))
+Checked<QByteArray> MeasureTool::annotate(const ToolRequest &request) const
+{
+    if (!m_annotator)
+        return Failure{exitUsage, QStringLiteral("annotate is not available here")};
+    // Refuse a folder that cannot take the file before the slow part.
+    const QFileInfo output(request.output);
+    if (output.isDir())
+        return Failure{exitUsage, QStringLiteral("-o: %1 is a folder").arg(request.output)};
+    if (!output.absoluteDir().exists())
+        return Failure{exitUsage, QStringLiteral("-o: the folder %1 does not exist")
+                                      .arg(output.absolutePath())};
+
+    const Checked<QImage> image = loadImage(request.image);
+    if (!image.ok())
+        return image.failure();
+    const Checked<QList<QPointF>> corners = cardCorners(request, *image);
+    if (!corners.ok())
+        return corners.failure();
+    QList<QPointF> cardPoints;
+    const Checked<QByteArray> members = measuredMembers(request, *corners, &cardPoints);
+    if (!members.ok())
+        return members.failure();
+
+    Annotation annotation{request.image, *image, cardPoints, {}};
+    for (const ToolRequest::Segment &segment : request.segments)
+        annotation.segments.append(QLineF(segment.from, segment.to));
+    const Checked<QImage> drawn = m_annotator(annotation);
+    if (!drawn.ok())
+        return drawn.failure();
+    if (const auto failure = writePng(*drawn, request.output))
         return *failure;
-
-    const Calculator::Matrix3x3 &m = card.projectiveMatrix();
-    const Storage::UnitSystem unitSystem = request.units.value_or(Storage::storedUnitSystem());
-    QByteArray measured("[");
-    for (const ToolRequest::Segment &segment : request.segments) {
-        Distance distance{segment.from, segment.to, 0};
-        distance.recalculate(m);
-        if (!distance.isMeasured())
-            return unmeasurable(segment, m);
-        if (measured.size() > 1)
-            measured += ',';
-        measured += JsonText::object(
-            {{"from", JsonText::of(JsonText::point(segment.from))},
-             {"to", JsonText::of(JsonText::point(segment.to))},
-             {"mm", JsonText::of(distance.distance)},
-             {"text", JsonText::of(DistanceFormatter::format(distance.distance, unitSystem))}});
-    }
-    measured += ']';
-    const QJsonArray matrix{m.m11, m.m12, m.m13, m.m21, m.m22, m.m23, m.m31, m.m32, m.m33};
-    return JsonText::object(
-        {{"card", JsonText::object({{"points", JsonText::of(JsonText::points(card.points()))},
-                                    {"source", request.card ? "\"given\"" : "\"detected\""}})},
-         {"matrix", JsonText::of(matrix)},
-         {"segments", measured}});
+    return *members + ",\"output\":" + JsonText::of(output.absoluteFilePath()) + '}';
 }

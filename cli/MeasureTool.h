@@ -5,6 +5,8 @@
 #include "cli/MeasureArguments.h"
 
 #include <QByteArray>
+#include <QImage>
+#include <QLineF>
 #include <QStringList>
 
 #include <functional>
@@ -18,6 +20,17 @@ class MeasureTool
 public:
     using ImageSource = std::function<ImageLoader::Result(const QString &path)>;
 
+    // What annotate draws: the photo with its card and segments.
+    struct Annotation
+    {
+        QString photoPath;
+        QImage photo;
+        QList<QPointF> card;
+        QList<QLineF> segments;
+    };
+    // Draws the annotated picture; the program hands in the app's own views.
+    using Annotator = std::function<Checked<QImage>(const Annotation &annotation)>;
+
     struct Outcome
     {
         int exit = exitSuccess;
@@ -25,7 +38,8 @@ public:
         QString error;     // empty on success
     };
 
-    explicit MeasureTool(ImageSource images);
+    // Without an annotator, annotate fails with a message.
+    explicit MeasureTool(ImageSource images, Annotator annotator = {});
 
     // arguments: without the program's name.
     [[nodiscard]] Outcome run(const QStringList &arguments) const;
@@ -34,6 +48,8 @@ private:
     [[nodiscard]] Checked<QImage> loadImage(const QString &path) const;
     [[nodiscard]] Checked<QByteArray> detect(const ToolRequest &request) const;
     [[nodiscard]] Checked<QByteArray> measure(const ToolRequest &request) const;
+    [[nodiscard]] Checked<QByteArray> annotate(const ToolRequest &request) const;
 
     ImageSource m_images;
+    Annotator m_annotator;
 };

@@ -2,10 +2,17 @@
 // output carries only JSON; a failure is one line on standard error.
 
 #include "capture/ImageLoader.h"
+#include "cli/MeasureArguments.h"
 #include "cli/MeasureTool.h"
 #include "core/Diagnostics.h"
+#include "core/Storage.h"
+#include "ui/AnnotationRenderer.h"
+#include "ui/TextTables.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QtQml/QQmlExtensionPlugin>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -64,7 +71,49 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
+Checked<QImage> annotated(const MeasureTool::Annotation &annotation)
+{
+    const AnnotationRenderer::Result result = AnnotationRenderer::render(
+        {annotation.photoPath, annotation.photo, annotation.card, annotation.segments});
+    if (result.image.isNull())
+        return Failure{exitUsage, result.error};
+    return result.image;
+}
+
+// annotate draws with the app's views, which need a GUI application but never a display: it
+// renders off screen, in software, so that it runs the same on a server. The labels read the
+// unit system from the settings; --units overrides it for this run the way a launch argument
+// does in the app.
+std::unique_ptr<QCoreApplication> application(int &argc, char **argv,
+                                              std::vector<QByteArray> &arguments)
+{
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    const Checked<ToolRequest> request = MeasureArguments::parse(given);
+    if (!request.ok() || request->command != ToolRequest::Command::annotate)
+        return std::make_unique<QCoreApplication>(argc, argv);
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    arguments.assign(argv, argv + argc);
+    if (request->units) {
+        arguments.emplace_back(QByteArray("-") + Storage::metricUnitKey);
+        arguments.emplace_back(request->units == Storage::UnitSystem::metric ? "YES" : "NO");
+    }
+    static std::vector<char *> pointers;
+    for (QByteArray &argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    static int count = int(arguments.size());
+    auto app = std::make_unique<QGuiApplication>(count, pointers.data());
+    TextTables::install();
+    return app;
+}
+
 } // namespace
+
+Q_IMPORT_QML_PLUGIN(MirrelPlugin)
 
 int main(int argc, char **argv)
 {
@@ -72,12 +121,14 @@ int main(int argc, char **argv)
     // that the tool already explains.
     Diagnostics::setSink(verbose() ? &Diagnostics::toStandardError : [](const char *) {});
     qInstallMessageHandler(&quietMessages);
-    QCoreApplication app(argc, argv);
+    std::vector<QByteArray> arguments;
+    const std::unique_ptr<QCoreApplication> app = application(argc, argv, arguments);
     QCoreApplication::setApplicationName(QStringLiteral("mirrel-measure"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MIRREL_VERSION));
 
-    const MeasureTool tool(&quietlyLoaded);
-    const MeasureTool::Outcome outcome = tool.run(QCoreApplication::arguments().mid(1));
+    const MeasureTool tool(&quietlyLoaded, &annotated);
+    // Without the unit override appended for the views.
+    const MeasureTool::Outcome outcome = tool.run(QCoreApplication::arguments().mid(1, argc - 1));
     std::fwrite(outcome.output.constData(), 1, size_t(outcome.output.size()), stdout);
     if (!outcome.error.isEmpty())
         std::fprintf(stderr, "mirrel-measure: %s\n", qPrintable(outcome.error));

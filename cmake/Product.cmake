@@ -2,8 +2,9 @@
 # The screens get the addresses as compile definitions, the desktop metadata through
 # configure_file.
 set(MIRREL_APP_ID "app.mirrel.Mirrel")
-set(MIRREL_WEBSITE "https://mirrel.app")
+set(MIRREL_WEBSITE "https://www.mirrel.app")
 set(MIRREL_SUPPORT_EMAIL "support@mirrel.app")
-set(MIRREL_STORE_HOST "apps.apple.com")
-set(MIRREL_STORE_ID "6739204517")
+# The store that ships the desktop program, and the program's id there.
+set(MIRREL_STORE_HOST "flathub.org")
+set(MIRREL_STORE_ID "${MIRREL_APP_ID}")
 set(MIRREL_MAINTAINER "The Mirrel developers <${MIRREL_SUPPORT_EMAIL}>")

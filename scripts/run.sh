@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job: measuring the object in the bundled
-# sample photo against the card found in it.
+# Installs what is missing, builds, and runs Mirrel.
+#   With a display: the app, on the camera, or on the bundled sample photo when there is no
+#   camera (arguments go to the app, e.g. a photo of your own).
+#   Without a display: measures the object in the bundled sample photo, draws the measurement
+#   into a PNG as the app would export it, and prints the lengths.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MIRREL_BUILD_DIR:-$root/build}"
@@ -9,5 +12,19 @@ build="${MIRREL_BUILD_DIR:-$root/build}"
 "$root/scripts/build.sh"
 
 photo="$root/resources/test.jpg"
-echo "Measuring the object in $photo (its ends at (1984, 3016) and (1957, 1199)):" >&2
-exec "$build/cli/mirrel-measure" measure "$photo" --segment 1984,3016,1957,1199 "$@"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    if [ $# -eq 0 ] && ! compgen -G "/dev/video*" >/dev/null; then
+        echo "No camera found: showing the sample photo $photo" >&2
+        set -- "$photo"
+    fi
+    exec "$build/app/mirrel" "$@"
+fi
+
+out="${MIRREL_OUTPUT:-$build/measured.png}"
+echo "No display: measuring the pencil in the sample photo $photo" >&2
+json="$("$build/cli/mirrel-measure" annotate "$photo" -o "$out" \
+    --segment 1984,3016,1957,1199 --units metric "$@")"
+echo "$json"
+lengths="$(grep -o '"text":"[^"]*"' <<<"$json" | sed 's/"text":"\(.*\)"/\1/' | paste -sd, -)"
+echo "The pencil is $lengths long (true length 187.3 mm)." >&2
+echo "The measured picture is $out" >&2

@@ -4,7 +4,9 @@
 #include "capture/ImageLoader.h"
 #include "session/CameraViewModel.h"
 
+#include <QDir>
 #include <QImage>
+#include <QStandardPaths>
 #include <QThreadPool>
 
 PhotoOpener::PhotoOpener(QObject *parent) : QObject(parent) {}
@@ -88,4 +90,12 @@ void PhotoOpener::setBusy(bool busy)
         return;
     m_busy = busy;
     Q_EMIT busyChanged();
+}
+
+QUrl PhotoOpener::startFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists())
+        return QUrl::fromLocalFile(pictures);
+    return QUrl::fromLocalFile(QDir::homePath());
 }

@@ -20,6 +20,8 @@ class PhotoOpener : public QObject
     Q_PROPERTY(bool busy READ isBusy NOTIFY busyChanged FINAL)
     // For the file dialog: the photo formats that open.
     Q_PROPERTY(QStringList nameFilters READ nameFilters CONSTANT FINAL)
+    // Where a file dialog for photos starts: the pictures folder, else the home folder.
+    Q_PROPERTY(QUrl startFolder READ startFolder CONSTANT FINAL)
 
 public:
     explicit PhotoOpener(QObject *parent = nullptr);
@@ -29,6 +31,7 @@ public:
     void setSession(CameraViewModel *session);
     [[nodiscard]] bool isBusy() const { return m_busy; }
     [[nodiscard]] static QStringList nameFilters();
+    [[nodiscard]] static QUrl startFolder();
 
     // A local file URL (from a dialog or a drop) or a plain path. When several photos are
     // opened in quick succession, the last one wins.

@@ -1,14 +1,57 @@
 import QtQuick
 import Mirrel as Mirrel
 
-// The root view: the tutorial until it has been seen, the measurement screen afterwards.
+// The root view: the tutorial until it has been seen, the measurement screen afterwards. A test
+// run goes straight to the measurement screen. When the choice changes, the leaving screen
+// shrinks away while the arriving one grows in.
 Item {
     id: root
 
     required property Mirrel.Storage storage
 
-    Mirrel.CameraView {
+    readonly property bool showsTutorial: !storage.isTutorialSeen
+                                          && !Mirrel.ProcessFacts.isUITest
+    readonly property Item screen: showsTutorial ? tutorial.item : measurement.item
+
+    clip: true
+
+    component ScaledScreen: Loader {
+        required property bool shown
+
         anchors.fill: parent
-        storage: root.storage
+        active: shown || scale > 0
+        visible: active
+        scale: shown ? 1 : 0
+        opacity: shown ? 1 : 0
+        Behavior on scale {
+            NumberAnimation {
+                duration: 100
+                easing.type: Easing.InOutQuad
+            }
+        }
+        Behavior on opacity {
+            NumberAnimation {
+                duration: 100
+                easing.type: Easing.InOutQuad
+            }
+        }
+    }
+
+    ScaledScreen {
+        id: tutorial
+        objectName: "tutorialScreen"
+        shown: root.showsTutorial
+        sourceComponent: Mirrel.TutorialView {
+            storage: root.storage
+        }
+    }
+
+    ScaledScreen {
+        id: measurement
+        objectName: "measurementScreen"
+        shown: !root.showsTutorial
+        sourceComponent: Mirrel.CameraView {
+            storage: root.storage
+        }
     }
 }

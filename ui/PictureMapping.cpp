@@ -5,12 +5,24 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
 double PictureMapping::fillScale(QSizeF imageSize, QSizeF viewSize)
 {
     return std::min(imageSize.width() / viewSize.width(), imageSize.height() / viewSize.height());
+}
+
+double PictureMapping::exportScale(QSizeF imageSize, QSizeF viewSize)
+{
+    constexpr double largestSide = 8192; // what every GPU takes as a texture
+    const double scale = fillScale(imageSize, viewSize);
+    const double limit = largestSide / std::max(viewSize.width(), viewSize.height());
+    if (!std::isfinite(scale) || !std::isfinite(limit) || limit < 1)
+        return 1;
+    return std::clamp(scale, 1.0, limit);
 }
 
 QPointF PictureMapping::viewPoint(QPointF imagePoint, QSizeF imageSize, QSizeF viewSize)
@@ -26,6 +38,12 @@ QPointF PictureMapping::imagePoint(QPointF viewPoint, QSizeF imageSize, QSizeF v
     // The target models move points with this same arithmetic; one definition keeps a dragged
     // point exactly under the finger.
     return TargetModel::imagePoint(viewPoint, imageSize, viewSize);
+}
+
+QRectF PictureMapping::visibleRect(QSizeF imageSize, QSizeF viewSize)
+{
+    return {imagePoint(QPointF(0, 0), imageSize, viewSize),
+            imagePoint(QPointF(viewSize.width(), viewSize.height()), imageSize, viewSize)};
 }
 
 QList<QPointF> PictureMapping::polygonPath(const QList<QPointF> &points, QSizeF imageSize,

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QtQml/qqml.h>
 
@@ -28,6 +29,13 @@ public:
     // The exact inverse of viewPoint: the image pixel under a view position.
     [[nodiscard]] Q_INVOKABLE static QPointF imagePoint(QPointF viewPoint, QSizeF imageSize,
                                                         QSizeF viewSize);
+    // The part of the photo that shows in the area, in image pixels: the whole photo cut to
+    // the area's aspect ratio around its centre.
+    // How many times larger than on screen an exported picture is drawn: at the photo's own
+    // resolution (one photo pixel per exported pixel), never below the screen's size and never
+    // beyond what a texture holds.
+    [[nodiscard]] Q_INVOKABLE static double exportScale(QSizeF imageSize, QSizeF viewSize);
+    [[nodiscard]] Q_INVOKABLE static QRectF visibleRect(QSizeF imageSize, QSizeF viewSize);
     // The closed outline through the points in view points, as a polyline that returns to its
     // first point (two points are drawn there and back).
     [[nodiscard]] Q_INVOKABLE static QList<QPointF> polygonPath(const QList<QPointF> &points,

@@ -1,5 +1,8 @@
 #include "support/TestImages.h"
 
+#include <QColor>
+#include <QDir>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -222,4 +225,88 @@ TEST(DetectCommand, the_bundled_photo_measures_its_object)
     ASSERT_EQ(measure.exit, 0) << measure.err.toStdString();
     EXPECT_EQ(measure.json()["card"].toObject()["source"].toString(), "detected");
     EXPECT_GT(measure.json()["segments"][0]["mm"].toDouble(), 0);
+}
+
+namespace {
+
+// The mean colour of the 5 x 5 pixels around p.
+QColor patchColor(const QImage &image, QPoint p)
+{
+    int r = 0, g = 0, b = 0;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) {
+            const QColor c = image.pixelColor(p + QPoint(dx, dy));
+            r += c.red(), g += c.green(), b += c.blue();
+        }
+    return QColor(r / 25, g / 25, b / 25);
+}
+
+void expectColorNear(const QColor &actual, const QColor &expected, int tolerance)
+{
+    EXPECT_NEAR(actual.red(), expected.red(), tolerance) << actual.name().toStdString();
+    EXPECT_NEAR(actual.green(), expected.green(), tolerance) << actual.name().toStdString();
+    EXPECT_NEAR(actual.blue(), expected.blue(), tolerance) << actual.name().toStdString();
+}
+
+} // namespace
+
+// The picture is the photo at its own size with the overlays where the photo's pixels are: a
+// shifted or scaled overlay would miss the card's edge.
+TEST(AnnotateCommand, draws_the_measurement_onto_the_photo_at_its_own_size)
+{
+    QTemporaryDir dir;
+    const QString photoPath = qEnvironmentVariable("MIRREL_SOURCE_DIR") + "/resources/test.jpg";
+    const QString out = dir.filePath("measured.png");
+    const Outcome r = run({"annotate", photoPath, "-o", out, "--segment", "1984,3016,1957,1199",
+                           "--units", "imperial"});
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.json()["output"].toString(), out);
+    EXPECT_EQ(r.json()["segments"][0]["text"].toString(), "7.4 in");
+    EXPECT_EQ(r.json()["card"].toObject()["source"].toString(), "detected");
+
+    const QImage photo(photoPath);
+    const QImage drawn(out, "PNG");
+    ASSERT_EQ(drawn.size(), photo.size());
+    // Open table: the photo itself.
+    expectColorNear(patchColor(drawn, {2800, 150}), patchColor(photo, {2800, 150}), 12);
+    // A quarter of the way down the card's left edge: its outline in the card's colour.
+    const QJsonArray card = r.json()["card"].toObject()["points"].toArray();
+    const QPointF top(card[0][0].toDouble(), card[0][1].toDouble());
+    const QPointF bottom(card[3][0].toDouble(), card[3][1].toDouble());
+    expectColorNear(patchColor(drawn, (top + (bottom - top) * 0.25).toPoint()),
+                    QColor(53, 202, 171), 12);
+}
+
+TEST(AnnotateCommand, refusals_leave_existing_files_alone)
+{
+    QTemporaryDir dir;
+    const QString photoPath = qEnvironmentVariable("MIRREL_SOURCE_DIR") + "/resources/test.jpg";
+    const QString segment = QStringLiteral("1984,3016,1957,1199");
+    const QString existing = dir.filePath("existing.png");
+    TestImages::writeFile(existing, "keep me");
+    QImage grey(640, 480, QImage::Format_Grayscale8);
+    grey.fill(128);
+    TestImages::writeFile(dir.filePath("grey.png"), TestImages::encode(grey, "png"));
+
+    expectRefused(run({"annotate", photoPath, "--segment", segment}), 2, "-o OUT.png");
+    expectRefused(run({"annotate", photoPath, "-o", dir.filePath("a.jpg")}), 2, ".png");
+    expectRefused(run({"annotate", "-o", existing}), 2, "exactly one IMAGE");
+    expectRefused(run({"detect", photoPath, "-o", existing}), 2, "annotate");
+    expectRefused(run({"annotate", photoPath, "-o", dir.filePath("no/such/a.png")}), 2,
+                  "does not exist");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.png"));
+    expectRefused(run({"annotate", photoPath, "-o", dir.filePath("folder.png")}), 2, "folder");
+    // Even root cannot create a file there.
+    expectRefused(run({"annotate", photoPath, "-o", "/proc/measured.png"}), 2, "cannot write");
+
+    // A failed measurement writes nothing over an existing picture.
+    expectRefused(run({"annotate", dir.filePath("grey.png"), "-o", existing}), 3,
+                  "no reference card");
+    expectRefused(run({"annotate", photoPath, "-o", existing, "--card", "0,0,86,54,86,0,0,54"}),
+                  3);
+    expectRefused(run({"annotate", photoPath, "-o", existing, "--segment", "100,-20000,100,-30000"}),
+                  3, "--segment");
+    QFile kept(existing);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "keep me");
 }

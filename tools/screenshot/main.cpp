@@ -62,12 +62,13 @@ int main(int argc, char *argv[])
     QQmlEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     QQmlComponent component(&engine, QUrl::fromLocalFile(parser.positionalArguments()[0]));
+    // Declared first so it goes last: items with layers must leave before their window.
+    std::unique_ptr<QQuickWindow> host;
     std::unique_ptr<QObject> root(component.create());
     if (!root)
         return fail(component.errorString().trimmed());
 
     QQuickWindow *window = qobject_cast<QQuickWindow *>(root.get());
-    std::unique_ptr<QQuickWindow> host;
     if (!window) {
         auto *item = qobject_cast<QQuickItem *>(root.get());
         if (!item)

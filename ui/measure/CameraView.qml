@@ -1,24 +1,269 @@
 import QtQuick
+import QtQuick.Dialogs
 import Mirrel as Mirrel
 
-// The measurement screen: picture, loupe, hint and bottom bar, over one session.
+// The measurement screen: the picture with the card and the targets, the loupe while a point is
+// dragged, the hint and the buttons, the share sheet; the settings take its place while they
+// are open. It owns the session, which keeps the card and the targets while the settings show.
 Item {
     id: root
 
     required property Mirrel.Storage storage
 
+    readonly property alias model: session
+    // The point being dragged, for the loupe; the no-point record while none is.
+    readonly property var noPoint: Mirrel.LoupeLayout.noPoint()
+    property var draggedPoint: noPoint
+    property bool shareActivityVisible: false
+    // The last exported picture.
+    property var snapshotImage: undefined
+    // One line about a photo that could not be opened; empty when there is none.
+    property string photoMessage: ""
+
+    // The main action in the export state: render the picture area as it is (nothing selected
+    // while exporting) at the photo's own resolution, and offer it to share.
+    function exportPicture() {
+        const frameView = measurementLayers.item ? measurementLayers.item.frameView : null;
+        if (!frameView || !frameView.hasImage)
+            return;
+        const scale = Mirrel.PictureMapping.exportScale(frameView.imageSize, frameView.viewSize);
+        frameView.grabToImage(result => {
+                root.snapshotImage = result.image;
+                root.shareActivityVisible = true;
+            }, Qt.size(Math.round(frameView.width * scale), Math.round(frameView.height * scale)));
+    }
+
+    // Ctrl+S: straight to the share sheet from wherever targets are added or exported.
+    function saveShortcut() {
+        const state = session.cameraState.name;
+        if (state === "addTarget")
+            actions.saveImageAction();
+        if (session.cameraState.name === "export")
+            actions.mainAction();
+    }
+
+    function deleteSelectedTarget() {
+        const targets = session.measurableObjects;
+        for (let i = 0; i < targets.length; ++i) {
+            if (targets[i].isSelected) {
+                Mirrel.TargetActions.deleteTarget(session, targets[i]);
+                return;
+            }
+        }
+    }
+
+    function openPhotoDialog() {
+        photoDialog.open();
+    }
+
     Mirrel.CameraViewModel {
-        id: model
+        id: session
     }
 
-    Rectangle {
+    Mirrel.MeasurementActions {
+        id: actions
+        session: session
+        onExportRequested: root.exportPicture()
+    }
+
+    Mirrel.PhotoOpener {
+        id: opener
+        session: session
+        onOpened: root.photoMessage = ""
+        onFailed: message => root.photoMessage = qsTrId("OpenPhoto_Failed").arg(message)
+    }
+
+    // Everything but the settings; gone (and the camera stopped) while the settings show.
+    Loader {
+        id: measurementLayers
+        objectName: "measurementLayers"
         anchors.fill: parent
-        color: Mirrel.Palette.lightBackground
+        active: !root.storage.showSettings
+        sourceComponent: measurementComponent
     }
 
-    Text {
-        anchors.centerIn: parent
-        text: qsTrId(model.cameraState.hint)
-        color: Mirrel.Palette.black
+    Loader {
+        id: settings
+        objectName: "settings"
+        anchors.fill: parent
+        active: root.storage.showSettings
+        source: Qt.resolvedUrl("../settings/SettingsView.qml")
+        onLoaded: {
+            item.storage = root.storage;
+            item.closeAction.connect(() => root.storage.showSettings = !root.storage.showSettings);
+            item.howToUseAction.connect(() => {
+                    root.storage.showSettings = !root.storage.showSettings;
+                    root.storage.isTutorialSeen = false;
+                });
+        }
+    }
+
+    Component {
+        id: measurementComponent
+
+        Item {
+            id: layers
+
+            readonly property alias frameView: frameView
+
+            Component.onCompleted: session.startCapture()
+            Component.onDestruction: session.stopCapture()
+
+            Mirrel.FrameView {
+                id: frameView
+                objectName: "frameView"
+                model: session
+                viewSize: Qt.size(layers.width, layers.height)
+                imageLabel: qsTrId("Content from camera")
+                onDraggingOccurred: record => root.draggedPoint = record === undefined
+                                    || record === null ? root.noPoint : record
+                onTargetContextAction: target => actions.contextAction(target)
+            }
+
+            Mirrel.ZoomView {
+                objectName: "zoomView"
+                anchors.fill: parent
+                visible: frameView.hasImage
+                viewSize: frameView.viewSize
+                image: frameView.hasImage ? session.frame.image : undefined
+                draggedPoint: root.draggedPoint
+                opacity: root.draggedPoint.center.x === 0 && root.draggedPoint.center.y === 0
+                         ? 0 : 1
+                // The drag's 0.1-second ease played at 0.3 speed.
+                Behavior on opacity {
+                    NumberAnimation {
+                        duration: 333
+                        easing.type: Easing.InOutQuad
+                    }
+                }
+            }
+
+            // Hint on top, buttons at the foot; both give way to the error view.
+            Item {
+                id: chrome
+                anchors.fill: parent
+                anchors.margins: 12
+                visible: session.error === undefined
+
+                Mirrel.HintView {
+                    objectName: "hintView"
+                    anchors.top: parent.top
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    cameraState: session.cameraState
+                    maximumWidth: parent.width - 2 * (openButton.width + 8)
+                }
+
+                Mirrel.CameraBottomView {
+                    objectName: "CameraBottomView"
+                    anchors.bottom: parent.bottom
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    cameraState: session.cameraState
+                    onMainAction: actions.mainAction()
+                    onHelpAction: root.storage.showSettings = !root.storage.showSettings
+                    onSaveImageAction: actions.saveImageAction()
+                    onAddMeasurableAction: kind => actions.addMeasurableAction(kind)
+                }
+
+                Rectangle {
+                    objectName: "photoMessage"
+                    visible: root.photoMessage !== ""
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    anchors.bottom: parent.bottom
+                    anchors.bottomMargin: 92
+                    width: Math.min(message.implicitWidth, parent.width - 24)
+                    height: message.implicitHeight
+                    radius: 10
+                    color: Qt.rgba(0, 0, 0, 0.7)
+
+                    Text {
+                        id: message
+                        width: parent.width
+                        wrapMode: Text.Wrap
+                        horizontalAlignment: Text.AlignHCenter
+                        padding: 10
+                        text: root.photoMessage
+                        color: Mirrel.Palette.white
+                    }
+                }
+            }
+
+            // Open a photo instead of the camera: top left, clear of the hint.
+            Mirrel.CameraRoundButton {
+                id: openButton
+                objectName: "CameraView_OpenPhotoButton"
+                anchors.top: parent.top
+                anchors.left: parent.left
+                anchors.margins: 12 + 5
+                symbol: "photo"
+                Accessible.name: qsTrId("OpenPhoto_DialogTitle")
+                onClicked: root.openPhotoDialog()
+            }
+        }
+    }
+
+    Loader {
+        id: shareSheet
+        objectName: "shareSheet"
+        anchors.fill: parent
+        active: root.shareActivityVisible
+        sourceComponent: Mirrel.ActivityViewController {
+            activityItems: root.snapshotImage !== undefined ? [root.snapshotImage] : []
+            backdrop: measurementLayers
+            onDismissed: root.shareActivityVisible = false
+        }
+    }
+
+    FileDialog {
+        id: photoDialog
+        title: qsTrId("OpenPhoto_DialogTitle")
+        nameFilters: opener.nameFilters
+        fileMode: FileDialog.OpenFile
+        // Then wherever the last photo came from.
+        currentFolder: opener.startFolder
+        onAccepted: opener.open(selectedFile)
+    }
+
+    DropArea {
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+        onDropped: drop => {
+            if (drop.hasUrls && drop.urls.length > 0) {
+                opener.open(drop.urls[0]);
+                drop.accept(Qt.CopyAction);
+            }
+        }
+    }
+
+    Shortcut {
+        sequences: ["Space", "Return", "Enter"]
+        enabled: !root.storage.showSettings && !root.shareActivityVisible
+                 && session.error === undefined
+        onActivated: actions.mainAction()
+    }
+    Shortcut {
+        sequence: StandardKey.Save
+        enabled: !root.storage.showSettings && !root.shareActivityVisible
+        onActivated: root.saveShortcut()
+    }
+    Shortcut {
+        sequence: StandardKey.Open
+        enabled: !root.shareActivityVisible
+        onActivated: root.openPhotoDialog()
+    }
+    Shortcut {
+        sequence: "Ctrl+,"
+        enabled: !root.shareActivityVisible
+        onActivated: root.storage.showSettings = !root.storage.showSettings
+    }
+    Shortcut {
+        sequences: [StandardKey.Delete, "Backspace"]
+        enabled: !root.storage.showSettings && !root.shareActivityVisible
+        onActivated: root.deleteSelectedTarget()
+    }
+    Shortcut {
+        sequence: StandardKey.Cancel
+        enabled: root.storage.showSettings && !root.shareActivityVisible
+        onActivated: root.storage.showSettings = false
     }
 }

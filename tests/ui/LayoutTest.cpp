@@ -1,0 +1,200 @@
+// The numbers the measurement screen shows, from worked examples: where labels sit and how they
+// turn, where the loupe goes and what it cuts, where a context button lands, how the picture
+// item places a partly outside rectangle.
+
+#include "core/RectangleTargetModel.h"
+#include "core/Storage.h"
+#include "ui/ContextButtonLayout.h"
+#include "ui/LabelLayout.h"
+#include "ui/LoupeLayout.h"
+#include "ui/MiddleModifier.h"
+#include "ui/PictureItem.h"
+#include "ui/PictureMapping.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const QSizeF photo(3024, 4032);
+const QSizeF phone(390, 844);
+
+void expectNear(QPointF actual, QPointF expected, double tolerance = 1e-3)
+{
+    EXPECT_NEAR(actual.x(), expected.x(), tolerance) << "y " << actual.y();
+    EXPECT_NEAR(actual.y(), expected.y(), tolerance) << "x " << actual.x();
+}
+
+void expectNear(QRectF actual, QRectF expected, double tolerance = 1e-3)
+{
+    expectNear(actual.topLeft(), expected.topLeft(), tolerance);
+    expectNear(actual.bottomRight(), expected.bottomRight(), tolerance);
+}
+
+} // namespace
+
+TEST(Labels, sit_on_the_middle_of_their_edge_turned_by_its_direction_without_folding)
+{
+    // The default line of a new session: upright, on the centre of the area.
+    EXPECT_EQ(LabelLayout::rotation({1008, 2016}, {2016, 2016}), 0.0);
+    expectNear(MiddleModifier::position({1008, 2016}, {2016, 2016}, photo, phone), {195, 422});
+
+    // A new rectangle's edges run clockwise; its bottom edge goes right to left and reads
+    // upside down rather than being folded upright.
+    const QList<QPointF> quad = RectangleTargetModel::defaultQuadrilateral(3024, 4032);
+    const double expected[] = {0.0, 99.025, 180.0, -99.025};
+    for (int k = 0; k < 4; ++k)
+        EXPECT_NEAR(LabelLayout::rotation(quad[k], quad[(k + 1) % 4]), expected[k], 1e-3) << k;
+
+    // The same edge the other way round: same place, half a turn further.
+    const QPointF a(907.2, 1698.667), b(1008, 2333.333);
+    expectNear(MiddleModifier::position(a, b, photo, phone),
+               MiddleModifier::position(b, a, photo, phone), 1e-9);
+    EXPECT_NEAR(std::abs(LabelLayout::rotation(b, a) - LabelLayout::rotation(a, b)), 180, 1e-9);
+
+    // An edge of no length: upright, on its point.
+    EXPECT_EQ(LabelLayout::rotation({500, 700}, {500, 700}), 0.0);
+    expectNear(MiddleModifier::position({500, 700}, {500, 700}, photo, phone),
+               PictureMapping::viewPoint({500, 700}, photo, phone), 1e-9);
+
+    EXPECT_EQ(LabelLayout::ringWidth(true), 1.0);
+    EXPECT_EQ(LabelLayout::ringWidth(false), 0.0);
+}
+
+TEST(Labels, show_the_length_in_the_chosen_unit_and_a_dash_for_none)
+{
+    Storage storage;
+    storage.setUnitSystem(Storage::UnitSystem::metric);
+    EXPECT_EQ(LabelLayout::text(Distance{{0, 0}, {1, 0}, 85.725}), "86 mm");
+    EXPECT_EQ(LabelLayout::text(Distance{{0, 0}, {1, 0}, 53.975}), "54 mm");
+    storage.setUnitSystem(Storage::UnitSystem::imperial);
+    EXPECT_EQ(LabelLayout::text(Distance{{0, 0}, {1, 0}, 85.725}), "3.4 in");
+    storage.setUnitSystem(Storage::UnitSystem::metric);
+}
+
+TEST(Loupe, sits_in_the_quarter_away_from_the_finger)
+{
+    EXPECT_NEAR(LoupeLayout::side(phone), 130, 1e-9);
+    expectNear(LoupeLayout::center({100, 200}, phone), {303.333, 530.333});
+    expectNear(LoupeLayout::center({300, 200}, phone), {86.667, 530.333});
+    expectNear(LoupeLayout::center({100, 600}, phone), {303.333, 313.667});
+    expectNear(LoupeLayout::center({300, 700}, phone), {86.667, 313.667});
+    expectNear(LoupeLayout::center({195, 422}, phone), {86.667, 313.667});
+    // Outside the area counts as below or to the right.
+    expectNear(LoupeLayout::center({-5, 200}, phone), {86.667, 313.667});
+    expectNear(LoupeLayout::center({400, 100}, phone), {86.667, 313.667});
+    expectNear(LoupeLayout::center({390, 100}, phone), {86.667, 530.333});
+}
+
+TEST(Loupe, cuts_the_square_around_the_finger_clamped_to_the_top_left_only)
+{
+    // The centre: 130 pixels around (1512, 2016), of which the loupe shows the middle 65.
+    const QPointF centre(195, 422);
+    expectNear(PictureMapping::imagePoint(centre, photo, phone), {1512, 2016});
+    expectNear(LoupeLayout::cropRect(centre, photo, phone), {1447, 1951, 130, 130});
+    expectNear(LoupeLayout::shownRect(centre, photo, phone), {1479.5, 1983.5, 65, 65});
+    const double magnification = LoupeLayout::side(phone) /
+                                 LoupeLayout::shownRect(centre, photo, phone).width() *
+                                 PictureMapping::fillScale(photo, phone);
+    EXPECT_NEAR(magnification, 9.5545, 1e-4);
+
+    // Near the top the crop starts at row 0, so the loupe's middle is below the finger's pixel.
+    const QRectF topLeft = LoupeLayout::cropRect({5, 5}, photo, phone);
+    EXPECT_EQ(topLeft.y(), 0.0);
+    EXPECT_GT(topLeft.center().y(), PictureMapping::imagePoint({5, 5}, photo, phone).y());
+
+    // Near the bottom right the square reaches 60 pixels past the bottom; what can be cut is
+    // about 70 pixels high, and the loupe shows its middle.
+    const QPointF corner(389, 843);
+    const QRectF crop = LoupeLayout::cropRect(corner, photo, phone);
+    EXPECT_NEAR(crop.bottom() - photo.height(), 60, 0.5);
+    const QRectF cut = LoupeLayout::cutRect(corner, photo, phone);
+    EXPECT_NEAR(cut.height(), 70, 0.5);
+    EXPECT_EQ(cut.width(), 130.0);
+    EXPECT_EQ(cut.bottom(), photo.height());
+    expectNear(LoupeLayout::shownRect(corner, photo, phone).center(), cut.center(), 1e-9);
+}
+
+TEST(Loupe, draws_a_line_to_the_rim_towards_each_neighbour_and_a_cross)
+{
+    const double half = 65;
+    const QPointF middle(half, half);
+    // A rectangle's point has two neighbours: lines of length L / 2 whatever their distance.
+    const QPointF finger(195, 422);
+    DraggedPoint record{finger,
+                        {PictureMapping::imagePoint({395, 422}, photo, phone),
+                         PictureMapping::imagePoint({195, 400}, photo, phone)},
+                        QStringLiteral("#ff0000")};
+    QList<QPolygonF> lines = LoupeLayout::lines(record, photo, phone);
+    ASSERT_EQ(lines.size(), 4);
+    expectNear(lines[0][0], middle);
+    expectNear(lines[0][1], {130, 65});
+    expectNear(lines[1][1], {65, 0});
+    // The cross: 10 points each way.
+    expectNear(lines[2][0], {65, 60});
+    expectNear(lines[2][1], {65, 70});
+    expectNear(lines[3][0], {60, 65});
+    expectNear(lines[3][1], {70, 65});
+
+    // A line's end has one neighbour; one under the finger gives a line of no length.
+    record.neighbours = {PictureMapping::imagePoint(finger, photo, phone)};
+    lines = LoupeLayout::lines(record, photo, phone);
+    ASSERT_EQ(lines.size(), 3);
+    expectNear(lines[0][0], middle);
+    expectNear(lines[0][1], middle);
+
+    // Without neighbours only the cross.
+    EXPECT_EQ(LoupeLayout::lines(DraggedPoint{finger, {}, {}}, photo, phone).size(), 2);
+    EXPECT_EQ(LoupeLayout::lineWidth(), 1.0);
+}
+
+TEST(ContextButton, sits_off_a_line_along_its_normal_inside_the_area_and_on_a_quad_centroid)
+{
+    // The default line runs left to right: the button is 44 points above its middle...
+    expectNear(ContextButtonLayout::position({{1008, 2016}, {2016, 2016}}, true, photo, phone),
+               {195, 378});
+    // ...and below it when the middle is less than 44 points from the top.
+    expectNear(ContextButtonLayout::position({{1008, 100}, {2016, 100}}, true, photo, phone),
+               PictureMapping::viewPoint({1512, 100}, photo, phone) + QPointF(0, 44));
+    // Exactly 44 points below the top edge the upper place is on the edge, which counts.
+    const double y44 = PictureMapping::imagePoint({0, 44}, photo, phone).y();
+    expectNear(ContextButtonLayout::position({{1008, y44}, {2016, y44}}, true, photo, phone),
+               {195, 0});
+
+    // A line drawn downwards: to the right of its middle, or to the left near the right edge.
+    expectNear(ContextButtonLayout::position({{1512, 1000}, {1512, 3000}}, true, photo, phone),
+               PictureMapping::viewPoint({1512, 2000}, photo, phone) + QPointF(44, 0));
+    const double xRight = PictureMapping::imagePoint({370, 0}, photo, phone).x();
+    expectNear(ContextButtonLayout::position({{xRight, 1000}, {xRight, 3000}}, true, photo, phone),
+               PictureMapping::viewPoint({xRight, 2000}, photo, phone) - QPointF(44, 0));
+
+    // A line whose ends were dragged onto each other has no normal; its button stays on it
+    // rather than at a position of NaN that would take it off the screen for good.
+    expectNear(ContextButtonLayout::position({{1512, 2016}, {1512, 2016}}, true, photo, phone),
+               {195, 422});
+
+    // A quadrilateral's button is on the mean of its corners, not the middle of its bounds.
+    const QList<QPointF> kite{{0, 0}, {100, 0}, {100, 100}, {0, 300}};
+    expectNear(ContextButtonLayout::position(kite, false, photo, phone),
+               PictureMapping::viewPoint({50, 100}, photo, phone), 1e-9);
+}
+
+TEST(PictureItem, draws_only_the_part_of_a_rectangle_that_lies_in_the_picture)
+{
+    // A source reaching 60 pixels past the bottom of the picture fills only the upper part of
+    // the target, in proportion.
+    const PictureItem::Placement placement =
+        PictureItem::place({100, 940, 120, 120}, QSize(400, 1000), {0, 0, 240, 240});
+    expectNear(placement.source, {100, 940, 120, 60});
+    expectNear(placement.target, {0, 0, 240, 120});
+    EXPECT_TRUE(
+        PictureItem::place({500, 0, 10, 10}, QSize(400, 1000), {0, 0, 10, 10}).source.isEmpty());
+
+    // The loupe's round window: transparent in the corners, the picture in the middle.
+    QImage picture(200, 200, QImage::Format_RGB32);
+    picture.fill(QColor(10, 120, 200));
+    const QImage round = PictureItem::roundCut(picture, {50, 50, 100, 100}, QSize(100, 100));
+    EXPECT_EQ(qAlpha(round.pixel(1, 1)), 0);
+    EXPECT_EQ(round.pixelColor(50, 50), QColor(10, 120, 200));
+}

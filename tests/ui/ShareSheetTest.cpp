@@ -1,0 +1,290 @@
+#include "ChromeTesting.h"
+#include "FakePlatformServices.h"
+#include "UiHarness.h"
+
+#include "ui/measure/PictureSaver.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <optional>
+
+using chrome::child;
+using chrome::click;
+using chrome::shown;
+
+namespace {
+
+// An annotated picture as the export renders it: a photo-like fill with a coloured line.
+QImage exportedPicture()
+{
+    QImage image(390, 844, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(120, 90, 60));
+    QPainter painter(&image);
+    painter.setPen(QPen(QColor(53, 202, 171), 4));
+    painter.drawLine(40, 700, 350, 120);
+    return image;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// A folder nobody may write into. File modes do not stop root, so as root the folder is also
+// marked immutable; where the file system cannot do that either, sysfs stands in (without a
+// file of ours inside).
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString &path) : m_path(path)
+    {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        if (!writable(path))
+            return;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            m_immutable = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (!m_immutable || writable(path))
+            m_path = QStringLiteral("/sys");
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_immutable) {
+            const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY);
+            int flags = 0;
+            if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            }
+            if (fd >= 0)
+                ::close(fd);
+        }
+        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    }
+
+    // The folder that turned out read-only: the one asked for, or sysfs.
+    [[nodiscard]] const QString &path() const { return m_path; }
+
+private:
+    static bool writable(const QString &folder)
+    {
+        QFile probe(folder + QStringLiteral("/.probe"));
+        const bool ok = probe.open(QIODevice::WriteOnly);
+        if (ok)
+            probe.remove();
+        return ok;
+    }
+
+    QString m_path;
+    bool m_immutable = false;
+};
+
+// The sheet with one exported picture, handed over as the measurement screen does it: a list
+// built in QML around the picture.
+QQuickItem *showSheet(UiHarness &ui, const QImage &picture)
+{
+    return ui.show(QStringLiteral("import QtQuick\nimport Mirrel as Mirrel\n"
+                                  "Mirrel.ActivityViewController {"
+                                  " required property var exported; activityItems: [exported] }"),
+                   {{"exported", QVariant::fromValue(picture)}}, QSize(390, 844));
+}
+
+void saveThroughSheet(QQuickItem *sheet, const QString &path)
+{
+    QMetaObject::invokeMethod(sheet, "saveTo", Q_ARG(QUrl, QUrl::fromLocalFile(path)),
+                              Q_ARG(bool, false));
+}
+
+} // namespace
+
+// The file the user gets must be a complete PNG of the picture, nothing else left behind.
+TEST(PictureSaver, writes_a_complete_png_and_leaves_no_temporary_file)
+{
+    QTemporaryDir folder;
+    const QImage picture = exportedPicture();
+    const QString path = folder.filePath(QStringLiteral("measure.png"));
+    const auto result = PictureSaver::writePng(picture, path, false);
+    ASSERT_EQ(result.outcome, PictureSaver::Saved) << result.error.toStdString();
+    QImageReader reader(path);
+    EXPECT_EQ(reader.format(), "png");
+    const QImage back = reader.read();
+    EXPECT_EQ(back.convertToFormat(picture.format()), picture);
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("measure.png")});
+
+    // A name typed without the extension still gives a PNG file.
+    EXPECT_EQ(PictureSaver::pngPath(QUrl::fromLocalFile(folder.filePath(QStringLiteral("b")))),
+              folder.filePath(QStringLiteral("b.png")));
+    EXPECT_EQ(
+        PictureSaver::writePng(QImage(), folder.filePath(QStringLiteral("c.png")), false).outcome,
+        PictureSaver::Failed);
+}
+
+TEST(ShareSheet, saving_over_an_existing_file_asks_first_and_keeps_it_unless_told)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("measure.png"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("yesterday's picture");
+    }
+    UiHarness ui;
+    QQuickItem *sheet = showSheet(ui, exportedPicture());
+    ASSERT_TRUE(sheet);
+    QQuickItem *question = child(sheet, "ActivityViewController_ReplaceQuestion");
+    EXPECT_FALSE(shown(question));
+
+    saveThroughSheet(sheet, path);
+    EXPECT_TRUE(shown(question));
+    EXPECT_EQ(contents(path), QByteArray("yesterday's picture"));
+    click(ui.window(), child(sheet, "ActivityViewController_KeepButton"));
+    EXPECT_FALSE(shown(question));
+    EXPECT_EQ(contents(path), QByteArray("yesterday's picture"));
+
+    saveThroughSheet(sheet, path);
+    click(ui.window(), child(sheet, "ActivityViewController_ReplaceButton"));
+    EXPECT_FALSE(shown(question));
+    EXPECT_EQ(QImage(path).convertToFormat(exportedPicture().format()), exportedPicture());
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("measure.png")});
+}
+
+// A refused folder must say so clearly, leave what is there untouched, and keep the picture
+// in the sheet so it can be saved elsewhere.
+TEST(ShareSheet, a_save_into_a_read_only_folder_fails_clearly_and_loses_nothing)
+{
+    QTemporaryDir base;
+    const QString lockedPath = base.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkpath(lockedPath));
+    const QString existing = lockedPath + QStringLiteral("/measure.png");
+    ASSERT_TRUE(exportedPicture().mirrored().save(existing));
+    const QByteArray before = contents(existing);
+    const ReadOnlyFolder locked(lockedPath);
+    const QString target = locked.path() + QStringLiteral("/measure.png");
+
+    UiHarness ui;
+    QQuickItem *sheet = showSheet(ui, exportedPicture());
+    ASSERT_TRUE(sheet);
+    // Straight to replacing, as after answering "replace" for the existing file.
+    QMetaObject::invokeMethod(sheet, "saveTo", Q_ARG(QUrl, QUrl::fromLocalFile(target)),
+                              Q_ARG(bool, true));
+    QQuickItem *message = child(sheet, "ActivityViewController_Message");
+    EXPECT_TRUE(shown(message));
+    const QString text = message->property("text").toString();
+    EXPECT_TRUE(text.contains(locked.path())) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("could not be saved"))) << text.toStdString();
+    if (locked.path() == lockedPath) {
+        EXPECT_EQ(contents(existing), before);
+        EXPECT_EQ(filesIn(lockedPath), QStringList{QStringLiteral("measure.png")});
+    } else {
+        EXPECT_FALSE(QFile::exists(target));
+    }
+    EXPECT_FALSE(shown(child(sheet, "ActivityViewController_ReplaceQuestion")));
+
+    // The picture is still there to save somewhere else.
+    const QString elsewhere = base.filePath(QStringLiteral("measure.png"));
+    saveThroughSheet(sheet, elsewhere);
+    EXPECT_EQ(QImage(elsewhere).convertToFormat(exportedPicture().format()), exportedPicture());
+}
+
+// Points the home folder somewhere harmless for the life of a test, so a dialog that starts in
+// the user's pictures folder never touches the real one.
+class TemporaryHome
+{
+public:
+    TemporaryHome() : m_old(qgetenv("HOME")) { qputenv("HOME", m_home.path().toLocal8Bit()); }
+    ~TemporaryHome() { qputenv("HOME", m_old); }
+    [[nodiscard]] QString path() const { return m_home.path(); }
+
+private:
+    QTemporaryDir m_home;
+    QByteArray m_old;
+};
+
+// The save button opens the dialog in the pictures folder; the name typed there is saved as a
+// PNG; the folder button then shows that folder; the copy button puts the picture on the
+// clipboard.
+TEST(ShareSheet, save_dialog_copy_and_show_folder_act_on_the_exported_picture)
+{
+    FakePlatformServicesScope services;
+    const TemporaryHome home;
+    const QString pictures = home.path() + QStringLiteral("/Pictures");
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    UiHarness ui;
+    const QImage picture = exportedPicture();
+    QQuickItem *sheet = showSheet(ui, picture);
+    ASSERT_TRUE(sheet);
+    EXPECT_FALSE(child(sheet, "ActivityViewController_FolderButton")->isEnabled());
+
+    click(ui.window(), child(sheet, "ActivityViewController_SaveButton"));
+    auto *dialog = sheet->findChild<QObject *>(QStringLiteral("ActivityViewController_SaveDialog"));
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->property("visible").toBool(); }));
+    EXPECT_EQ(dialog->property("currentFolder").toUrl(), QUrl::fromLocalFile(pictures));
+    // The name field of the dialog's own Qt Quick implementation.
+    QQuickItem *name = nullptr;
+    for (QObject *root : {static_cast<QObject *>(dialog), static_cast<QObject *>(&ui.window())}) {
+        if (!name)
+            name = root->findChild<QQuickItem *>(QStringLiteral("fileNameTextField"));
+    }
+    ASSERT_TRUE(name);
+    EXPECT_TRUE(name->property("text").toString().endsWith(QStringLiteral(".png")));
+    // Typed, as a user would, then confirmed.
+    name->forceActiveFocus();
+    QMetaObject::invokeMethod(name, "selectAll");
+    for (const char letter : QByteArrayLiteral("chosen"))
+        QTest::keyClick(&ui.window(), letter);
+    QMetaObject::invokeMethod(dialog, "accept");
+    const QString path = pictures + QStringLiteral("/chosen.png");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(path); }))
+        << filesIn(pictures).join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(QImage(path).convertToFormat(picture.format()), picture);
+
+    QQuickItem *folderButton = child(sheet, "ActivityViewController_FolderButton");
+    EXPECT_TRUE(folderButton->isEnabled());
+    click(ui.window(), folderButton);
+    ASSERT_EQ(services->urls.size(), 1);
+    EXPECT_EQ(services->urls[0], QUrl::fromLocalFile(pictures));
+
+    QGuiApplication::clipboard()->clear();
+    click(ui.window(), child(sheet, "ActivityViewController_CopyButton"));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(picture.format()), picture);
+}
+
+TEST(ShareSheet, done_and_a_click_beside_the_sheet_dismiss_it_a_click_on_it_does_not)
+{
+    UiHarness ui;
+    QQuickItem *sheet = showSheet(ui, exportedPicture());
+    ASSERT_TRUE(sheet);
+    QSignalSpy dismissed(sheet, SIGNAL(dismissed()));
+    click(ui.window(), child(sheet, "ActivityViewController_Picture"));
+    EXPECT_EQ(dismissed.count(), 0);
+    QTest::mouseClick(&ui.window(), Qt::LeftButton, {}, QPoint(195, 20));
+    EXPECT_EQ(dismissed.count(), 1);
+    click(ui.window(), child(sheet, "ActivityViewController_DoneButton"));
+    EXPECT_EQ(dismissed.count(), 2);
+}

@@ -1,0 +1,272 @@
+#include "ChromeTesting.h"
+#include "UiHarness.h"
+
+#include "core/Storage.h"
+#include "core/UserDefaults.h"
+#include "ui/tutorial/Permissions.h"
+
+#include <QMutex>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using chrome::child;
+using chrome::click;
+using chrome::shown;
+
+namespace {
+
+// Holds every question until the test answers it, and answers from a thread of its own, as a
+// platform does.
+class FakePermissions final : public Permissions
+{
+public:
+    void requestCameraAccess(Answer answer) override
+    {
+        const QMutexLocker lock(&m_mutex);
+        ++cameraQuestions;
+        m_pending.push_back(std::move(answer));
+    }
+    void requestPhotoLibraryAccess(Answer answer) override
+    {
+        const QMutexLocker lock(&m_mutex);
+        ++photoQuestions;
+        m_pending.push_back(std::move(answer));
+    }
+
+    // Answers every open question on another thread and waits until that thread is done.
+    void answerAll(bool granted)
+    {
+        std::vector<Answer> answers;
+        {
+            const QMutexLocker lock(&m_mutex);
+            answers.swap(m_pending);
+        }
+        std::thread platform([&] {
+            for (auto &answer : answers)
+                answer(granted);
+        });
+        platform.join();
+    }
+
+    int cameraQuestions = 0;
+    int photoQuestions = 0;
+
+private:
+    QMutex m_mutex;
+    std::vector<Answer> m_pending;
+};
+
+// The fake permissions, a settings file of its own and a store on it, for one test.
+struct TutorialRig
+{
+    TutorialRig()
+        : permissions(std::make_shared<FakePermissions>()),
+          defaults(std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("settings.ini")))),
+          storage(std::make_unique<Storage>(*defaults))
+    {
+        Permissions::install(permissions);
+        QObject::connect(storage.get(), &Storage::isTutorialSeenChanged, [this] {
+            ++writes;
+            writtenOnGuiThread = QThread::currentThread() == qApp->thread();
+        });
+    }
+    ~TutorialRig() { Permissions::install(nullptr); }
+
+    QQuickItem *show(UiHarness &ui, int startPage = 0)
+    {
+        return ui.show(QStringLiteral("TutorialView"),
+                       {{"storage", QVariant::fromValue(storage.get())}, {"startPage", startPage}},
+                       QSize(390, 844));
+    }
+
+    // What the next launch reads.
+    [[nodiscard]] bool seenOnDisk() const
+    {
+        return UserDefaults(defaults->fileName())
+            .boolValue(QStringLiteral("Storage_isTutorialSeen"));
+    }
+
+    QTemporaryDir folder;
+    std::shared_ptr<FakePermissions> permissions;
+    std::unique_ptr<UserDefaults> defaults;
+    std::unique_ptr<Storage> storage;
+    int writes = 0;
+    bool writtenOnGuiThread = false;
+};
+
+int page(QQuickItem *tutorial)
+{
+    return tutorial->property("page").toInt();
+}
+
+// Title, summary, button title and dots must all belong to the page shown.
+void expectPageContent(QQuickItem *tutorial, int expected)
+{
+    SCOPED_TRACE("page " + std::to_string(expected));
+    ASSERT_EQ(page(tutorial), expected);
+    const auto key = [&](const char *suffix) {
+        return qtTrId(QStringLiteral("Tutorial_%1_%2")
+                          .arg(expected)
+                          .arg(QLatin1String(suffix))
+                          .toUtf8()
+                          .constData());
+    };
+    EXPECT_EQ(child(tutorial, "TutorialTextView_Title")->property("text").toString(), key("Title"));
+    EXPECT_EQ(child(tutorial, "TutorialTextView_Summary")->property("text").toString(),
+              key("Summary"));
+    EXPECT_EQ(child(tutorial, "TutorialPageButton")->property("text").toString(),
+              key("NextButtonTitle"));
+    for (int dot = 0; dot < 5; ++dot) {
+        const QColor colour = child(tutorial, "TutorialPageControl_Dot" + QString::number(dot))
+                                  ->property("color")
+                                  .value<QColor>();
+        EXPECT_EQ(colour.alphaF() == 1.0, dot == expected) << "dot " << dot;
+    }
+    EXPECT_EQ(shown(child(tutorial, "TutorialNavigationView_SkipButton")), expected != 0);
+}
+
+} // namespace
+
+// The whole way through with both questions refused: the camera and share pages wait for the
+// answer, a refusal still moves on, and finishing writes the flag once, on the GUI thread, so
+// the next launch opens on the measurement screen.
+TEST(Tutorial, refused_permissions_still_lead_through_every_page_to_one_write_of_the_flag)
+{
+    TutorialRig rig;
+    UiHarness ui;
+    QQuickItem *tutorial = rig.show(ui);
+    ASSERT_TRUE(tutorial);
+    QQuickItem *button = child(tutorial, "TutorialPageButton");
+    expectPageContent(tutorial, 0);
+
+    click(ui.window(), button);
+    expectPageContent(tutorial, 1);
+
+    click(ui.window(), button);
+    EXPECT_EQ(rig.permissions->cameraQuestions, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page(tutorial), 1); // until the platform answers
+    rig.permissions->answerAll(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page(tutorial) == 2; }));
+    expectPageContent(tutorial, 2);
+
+    click(ui.window(), button);
+    expectPageContent(tutorial, 3);
+    click(ui.window(), button);
+    expectPageContent(tutorial, 4);
+
+    click(ui.window(), button);
+    EXPECT_EQ(rig.permissions->photoQuestions, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.writes, 0);
+    rig.permissions->answerAll(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
+    EXPECT_EQ(rig.writes, 1);
+    EXPECT_TRUE(rig.writtenOnGuiThread);
+    EXPECT_TRUE(rig.seenOnDisk());
+}
+
+// Skipping finishes from any page but the first, where there is no skip button at all.
+TEST(Tutorial, skip_finishes_from_every_page_but_the_first)
+{
+    for (int start = 1; start < 5; ++start) {
+        SCOPED_TRACE("page " + std::to_string(start));
+        TutorialRig rig;
+        UiHarness ui;
+        QQuickItem *tutorial = rig.show(ui, start);
+        ASSERT_TRUE(tutorial);
+        click(ui.window(), child(tutorial, "TutorialNavigationView_SkipButton"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
+        EXPECT_EQ(rig.writes, 1);
+        EXPECT_TRUE(rig.seenOnDisk());
+    }
+    TutorialRig rig;
+    UiHarness ui;
+    QQuickItem *welcome = rig.show(ui);
+    ASSERT_TRUE(welcome);
+    QQuickItem *skip = child(welcome, "TutorialNavigationView_SkipButton");
+    EXPECT_FALSE(shown(skip));
+    EXPECT_EQ(skip->parentItem()->height(), 0);
+}
+
+// Impatient presses ask again and again; however many answers come back, one finish writes
+// the flag once. An answer that arrives after the tutorial is gone changes nothing.
+TEST(Tutorial, repeated_and_late_answers_write_the_flag_once_and_never_after_the_tutorial)
+{
+    {
+        TutorialRig rig;
+        UiHarness ui;
+        QQuickItem *tutorial = rig.show(ui, 4);
+        ASSERT_TRUE(tutorial);
+        QQuickItem *button = child(tutorial, "TutorialPageButton");
+        click(ui.window(), button);
+        click(ui.window(), button);
+        EXPECT_EQ(rig.permissions->photoQuestions, 2);
+        rig.permissions->answerAll(true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
+        QTest::qWait(0);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rig.writes, 1);
+    }
+    TutorialRig rig;
+    {
+        UiHarness ui;
+        QQuickItem *tutorial = rig.show(ui, 1);
+        ASSERT_TRUE(tutorial);
+        click(ui.window(), child(tutorial, "TutorialPageButton"));
+        EXPECT_EQ(rig.permissions->cameraQuestions, 1);
+    }
+    rig.permissions->answerAll(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.writes, 0);
+}
+
+// The main button is as wide as the column and shrinks while held.
+TEST(Tutorial, the_main_button_spans_the_column_and_shrinks_while_held)
+{
+    TutorialRig rig;
+    UiHarness ui;
+    QQuickItem *tutorial = rig.show(ui);
+    ASSERT_TRUE(tutorial);
+    QQuickItem *button = child(tutorial, "TutorialPageButton");
+    EXPECT_EQ(button->width(), child(tutorial, "TutorialView_Column")->width());
+    const QPoint centre = chrome::centreOf(button);
+    QTest::mousePress(&ui.window(), Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 0.9; }));
+    QTest::mouseRelease(&ui.window(), Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 1.0; }));
+}
+
+// The desktop answers like a platform: once, later, and not on the thread that asked.
+TEST(Tutorial, the_desktop_answers_both_questions_on_another_thread)
+{
+    Permissions::install(nullptr);
+    const auto permissions = Permissions::current();
+    struct Reply
+    {
+        std::atomic<int> count{0};
+        std::atomic<bool> onGuiThread{false};
+        std::atomic<bool> granted{false};
+    };
+    Reply camera, photos;
+    const auto record = [](Reply &reply) {
+        return [&reply](bool granted) {
+            reply.onGuiThread = QThread::currentThread() == qApp->thread();
+            reply.granted = granted;
+            ++reply.count;
+        };
+    };
+    permissions->requestCameraAccess(record(camera));
+    permissions->requestPhotoLibraryAccess(record(photos));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return camera.count == 1 && photos.count == 1; }));
+    EXPECT_FALSE(camera.onGuiThread);
+    EXPECT_FALSE(photos.onGuiThread);
+    EXPECT_TRUE(photos.granted); // a desktop has no photo library to guard
+}

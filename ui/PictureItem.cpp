@@ -1,0 +1,132 @@
+#include "ui/PictureItem.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QQuickWindow>
+#include <QSGImageNode>
+#include <QSGTexture>
+
+#include <cmath>
+
+PictureItem::PictureItem(QQuickItem *parent) : QQuickItem(parent)
+{
+    setFlag(ItemHasContents, true);
+}
+
+void PictureItem::setImage(const QImage &image)
+{
+    // A new frame is a new picture even when its pixels happen to match; compare identities.
+    if (image.cacheKey() == m_image.cacheKey() && image.isNull() == m_image.isNull())
+        return;
+    const QSize oldSize = m_image.size();
+    m_image = image;
+    m_textureDirty = true;
+    Q_EMIT imageChanged();
+    if (m_image.size() != oldSize)
+        Q_EMIT imageSizeChanged();
+    update();
+}
+
+void PictureItem::setSourceRect(const QRectF &rect)
+{
+    if (rect == m_sourceRect)
+        return;
+    m_sourceRect = rect;
+    // The round window bakes the rectangle into its texture.
+    m_textureDirty = m_textureDirty || m_circular;
+    Q_EMIT sourceRectChanged();
+    update();
+}
+
+void PictureItem::setCircular(bool circular)
+{
+    if (circular == m_circular)
+        return;
+    m_circular = circular;
+    m_textureDirty = true;
+    Q_EMIT circularChanged();
+    update();
+}
+
+void PictureItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
+{
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (m_circular && newGeometry.size() != oldGeometry.size())
+        m_textureDirty = true;
+    update();
+}
+
+QRectF PictureItem::effectiveSource() const
+{
+    return m_sourceRect.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(m_image.size())) : m_sourceRect;
+}
+
+PictureItem::Placement PictureItem::place(QRectF source, QSize imageSize, QRectF target)
+{
+    const QRectF inside = source.intersected(QRectF(QPointF(0, 0), QSizeF(imageSize)));
+    if (source.isEmpty() || !inside.isValid())
+        return {};
+    const double sx = target.width() / source.width();
+    const double sy = target.height() / source.height();
+    return {inside, QRectF(target.x() + (inside.x() - source.x()) * sx,
+                           target.y() + (inside.y() - source.y()) * sy, inside.width() * sx,
+                           inside.height() * sy)};
+}
+
+QImage PictureItem::roundCut(const QImage &image, QRectF source, QSize size)
+{
+    QImage cut(size, QImage::Format_ARGB32_Premultiplied);
+    cut.fill(Qt::transparent);
+    const Placement placement = place(source, image.size(), QRectF(QPointF(0, 0), QSizeF(size)));
+    if (placement.source.isEmpty())
+        return cut;
+    QPainter painter(&cut);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    QPainterPath circle;
+    circle.addEllipse(QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.setClipPath(circle);
+    painter.drawImage(placement.target, image, placement.source);
+    return cut;
+}
+
+QSGNode *PictureItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+{
+    auto *node = static_cast<QSGImageNode *>(oldNode);
+    const QRectF bounds = boundingRect();
+    if (m_image.isNull() || bounds.isEmpty()) {
+        delete node;
+        return nullptr;
+    }
+    if (!node) {
+        node = window()->createImageNode();
+        node->setOwnsTexture(true);
+        node->setFiltering(QSGTexture::Linear);
+        m_textureDirty = true;
+    }
+
+    if (m_circular) {
+        if (m_textureDirty) {
+            const qreal dpr = window()->effectiveDevicePixelRatio();
+            const QSize pixels(std::max(1, int(std::ceil(bounds.width() * dpr))),
+                               std::max(1, int(std::ceil(bounds.height() * dpr))));
+            node->setTexture(
+                window()->createTextureFromImage(roundCut(m_image, effectiveSource(), pixels)));
+        }
+        node->setSourceRect(QRectF(QPointF(0, 0), node->texture()->textureSize()));
+        node->setRect(bounds);
+    } else {
+        if (m_textureDirty) {
+            // The texture keeps a shallow copy of the frame and uploads it from there.
+            const QQuickWindow::CreateTextureOptions options =
+                m_image.hasAlphaChannel() ? QQuickWindow::CreateTextureOptions()
+                                          : QQuickWindow::TextureIsOpaque;
+            node->setTexture(window()->createTextureFromImage(m_image, options));
+        }
+        const Placement placement = place(effectiveSource(), m_image.size(), bounds);
+        node->setSourceRect(placement.source);
+        node->setRect(placement.target);
+    }
+    m_textureDirty = false;
+    node->markDirty(QSGNode::DirtyMaterial);
+    return node;
+}

@@ -1,0 +1,101 @@
+import QtQuick
+import Qt5Compat.GraphicalEffects
+import Mirrel as Mirrel
+
+// What the picture area shows when there is no picture: why the camera gives none, over the
+// striped background. A missing permission comes with a button to the camera-permission help;
+// any other camera failure with a message alone; no error with nothing at all.
+Mirrel.Debug_BackgroundView {
+    id: root
+
+    // The session's error: undefined, or a camera error.
+    required property var error
+
+    readonly property int errorCase: Mirrel.CameraErrorCase.caseFor(error)
+
+    // The go-to-settings button; it does nothing else.
+    signal goToSettingsAction
+
+    Item {
+        id: stack
+
+        implicitWidth: Math.max(icon.width, message.implicitWidth + 32,
+                                settingsButton.visible ? settingsButton.width : 0)
+        implicitHeight: column.implicitHeight
+
+        Column {
+            id: column
+
+            width: parent.width
+            spacing: 8
+            visible: root.errorCase !== Mirrel.CameraErrorCase.Nothing
+            layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
+                           && GraphicsInfo.api !== GraphicsInfo.Unknown
+            layer.effect: DropShadow {
+                radius: 10
+                samples: 21
+                color: Qt.rgba(0, 0, 0, 0.33)
+                transparentBorder: true
+            }
+
+            // The octagon alone; a failure gives it room of its own.
+            Item {
+                width: icon.width + (root.errorCase === Mirrel.CameraErrorCase.PermissionMissing ? 0 : 32)
+                height: icon.height + (root.errorCase === Mirrel.CameraErrorCase.PermissionMissing ? 0 : 32)
+                anchors.horizontalCenter: parent.horizontalCenter
+
+                Mirrel.SymbolImage {
+                    id: icon
+
+                    objectName: "CameraErrorView_Icon"
+                    anchors.centerIn: parent
+                    width: 60
+                    height: 60
+                    name: "exclamationmark.octagon.fill"
+                    color: Mirrel.Palette.alertRed
+                }
+            }
+
+            Text {
+                id: message
+
+                objectName: "CameraErrorView_Message"
+                x: 16
+                width: parent.width - 32
+                bottomPadding: root.errorCase === Mirrel.CameraErrorCase.PermissionMissing ? 16 : 0
+                text: {
+                    switch (root.errorCase) {
+                    case Mirrel.CameraErrorCase.PermissionMissing:
+                        return qsTrId("Main_Error_CameraPermission");
+                    case Mirrel.CameraErrorCase.CameraFailure:
+                        return qsTrId("Main_Error_UknownError");
+                    case Mirrel.CameraErrorCase.UnreadablePhoto:
+                        return qsTrId("Main_Error_UnreadablePhoto");
+                    }
+                    return "";
+                }
+                color: Mirrel.Palette.white
+                font.pixelSize: 17
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+            }
+
+            Item {
+                width: settingsButton.width
+                height: settingsButton.height + 16
+                anchors.horizontalCenter: parent.horizontalCenter
+                visible: settingsButton.visible
+
+                Mirrel.CapsuleButton {
+                    id: settingsButton
+
+                    objectName: "CameraErrorView_GoToSettingsButton"
+                    y: 16
+                    visible: root.errorCase === Mirrel.CameraErrorCase.PermissionMissing
+                    text: Mirrel.TextKeys.mainErrorGoToSettings
+                    onClicked: root.goToSettingsAction()
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,115 @@
+#include "ui/measure/PictureSaver.h"
+
+#include "ui/SystemActions.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+void PictureSaver::setImage(const QImage &image)
+{
+    m_image = image;
+    Q_EMIT imageChanged();
+}
+
+PictureSaver::Result PictureSaver::writePng(const QImage &image, const QString &path, bool replace)
+{
+    if (image.isNull())
+        return {Failed, QStringLiteral("there is no picture")};
+    if (!replace && QFileInfo::exists(path))
+        return {Exists, {}};
+    // QSaveFile writes next to the target and renames over it on commit; it never falls back to
+    // writing into the target itself, so a failure leaves an existing file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {Failed, file.errorString()};
+    QImageWriter writer(&file, "png");
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        return {Failed, writer.errorString()};
+    }
+    // A file may have appeared while the picture was encoded.
+    if (!replace && QFileInfo::exists(path)) {
+        file.cancelWriting();
+        return {Exists, {}};
+    }
+    if (!file.commit())
+        return {Failed, file.errorString()};
+    return {Saved, {}};
+}
+
+QString PictureSaver::pngPath(const QUrl &file)
+{
+    // Qt's own save dialog may answer with a bare path rather than a file URL.
+    QString path = file.isLocalFile()        ? file.toLocalFile()
+                   : file.scheme().isEmpty() ? file.path()
+                                             : file.toString();
+    if (!path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        path += QLatin1String(".png");
+    return path;
+}
+
+QString PictureSaver::folderOf(const QUrl &file)
+{
+    return QDir::toNativeSeparators(QFileInfo(pngPath(file)).absolutePath());
+}
+
+QString PictureSaver::fileNameOf(const QUrl &file)
+{
+    return QFileInfo(pngPath(file)).fileName();
+}
+
+PictureSaver::Outcome PictureSaver::save(const QUrl &file, bool replace)
+{
+    const QString path = pngPath(file);
+    const Result result = writePng(m_image, path, replace);
+    setLastError(result.error);
+    if (result.outcome == Saved) {
+        m_savedFile = QFileInfo(path).absoluteFilePath();
+        Q_EMIT savedFileChanged();
+    }
+    return result.outcome;
+}
+
+bool PictureSaver::copyToClipboard() const
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (m_image.isNull() || !clipboard)
+        return false;
+    clipboard->setImage(m_image);
+    return true;
+}
+
+bool PictureSaver::openContainingFolder() const
+{
+    return SystemActions::openContainingFolder(m_savedFile);
+}
+
+QUrl PictureSaver::picturesFolder()
+{
+    for (const auto location : {QStandardPaths::PicturesLocation, QStandardPaths::HomeLocation}) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folder.isEmpty() && QDir(folder).exists())
+            return QUrl::fromLocalFile(folder);
+    }
+    return QUrl::fromLocalFile(QDir::homePath());
+}
+
+QString PictureSaver::suggestedFileName(const QString &base)
+{
+    return QStringLiteral("%1 %2.png")
+        .arg(base, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")));
+}
+
+void PictureSaver::setLastError(const QString &error)
+{
+    if (error == m_lastError)
+        return;
+    m_lastError = error;
+    Q_EMIT lastErrorChanged();
+}

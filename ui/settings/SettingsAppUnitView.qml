@@ -1,0 +1,77 @@
+import QtQuick
+import Mirrel as Mirrel
+
+// The unit choice: metric or imperial, written to the settings store the moment a segment is
+// tapped and always showing the stored choice.
+Column {
+    id: root
+
+    required property Mirrel.Storage storage
+
+    spacing: 0
+
+    Mirrel.SettingsSectionTitleView {
+        width: parent.width
+        text: Mirrel.TextKeys.settingsAppUnit
+    }
+
+    Item {
+        width: 1
+        height: 5
+    }
+
+    // A segmented control tinted with the accent colour.
+    Rectangle {
+        objectName: "SettingsAppUnitView_Picker"
+        width: parent.width
+        height: 32
+        radius: 8
+        color: Qt.rgba(24 / 255, 93 / 255, 86 / 255, 0.5)
+        antialiasing: true
+
+        Row {
+            anchors.fill: parent
+            anchors.margins: 2
+
+            Repeater {
+                model: [
+                    {"unit": Mirrel.UnitSystems.metric, "label": Mirrel.TextKeys.settingsAppUnitMetric,
+                        "name": "Metric"},
+                    {"unit": Mirrel.UnitSystems.imperial, "label": Mirrel.TextKeys.settingsAppUnitImperial,
+                        "name": "Imperial"}
+                ]
+
+                Rectangle {
+                    id: segment
+
+                    required property var modelData
+                    readonly property bool selected: root.storage.unitSystem === modelData.unit
+
+                    objectName: "SettingsAppUnitView_" + modelData.name
+                    width: parent.width / 2
+                    height: parent.height
+                    radius: 7
+                    color: selected ? Qt.rgba(20 / 255, 78 / 255, 68 / 255, 1) : "transparent"
+                    antialiasing: true
+                    Accessible.role: Accessible.RadioButton
+                    Accessible.name: modelData.label
+                    Accessible.checked: selected
+
+                    Text {
+                        anchors.centerIn: parent
+                        width: Math.min(implicitWidth, parent.width - 8)
+                        text: segment.modelData.label
+                        color: Mirrel.Palette.accent
+                        font.pixelSize: 13
+                        font.weight: segment.selected ? Font.DemiBold : Font.Normal
+                        elide: Text.ElideRight
+                    }
+
+                    TapHandler {
+                        onTapped: root.storage.unitSystem = segment.modelData.unit
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,113 @@
+import QtQuick
+import QtQuick.Layouts
+import Mirrel as Mirrel
+
+// The first-run tutorial: five pages, each a picture, a title and a summary between the skip
+// row and the main button, with the page dots at the foot. Pages change only through the two
+// buttons; finishing writes Storage.isTutorialSeen, and the application then shows the
+// measurement screen.
+Rectangle {
+    id: root
+
+    required property Mirrel.Storage storage
+    // The page to start on; the application always starts on the first.
+    property int startPage: 0
+    // The page shown.
+    readonly property int page: flow.page
+
+    // Set while the main button changes the page, which fades the new page in; the camera
+    // answer's change arrives later and shows at once.
+    property bool animatesPageChange: false
+
+    color: Mirrel.Palette.lightBackground
+
+    onPageChanged: {
+        if (animatesPageChange)
+            fadeIn.restart();
+    }
+
+    Mirrel.TutorialFlow {
+        id: flow
+
+        storage: root.storage
+        Component.onCompleted: page = root.startPage
+    }
+
+    ColumnLayout {
+        id: column
+
+        objectName: "TutorialView_Column"
+        anchors.top: parent.top
+        anchors.bottom: dots.top
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.margins: 16
+        // A phone's width; wider windows keep it in the middle.
+        width: Math.min(parent.width - 32, 480)
+        spacing: 8
+
+        Mirrel.TutorialNavigationView {
+            Layout.fillWidth: true
+            Layout.preferredHeight: implicitHeight
+            page: root.page
+            onSkipPressed: flow.finish()
+        }
+
+        Item {
+            Layout.fillHeight: true
+        }
+
+        Image {
+            objectName: "TutorialView_Picture"
+            Layout.preferredWidth: 170
+            Layout.preferredHeight: 170
+            Layout.alignment: Qt.AlignHCenter
+            source: flow.image
+            sourceSize: Qt.size(340, 340)
+            fillMode: Image.PreserveAspectFit
+            smooth: true
+        }
+
+        Item {
+            Layout.fillHeight: true
+        }
+
+        Mirrel.TutorialTextView {
+            Layout.fillWidth: true
+            page: root.page
+        }
+
+        Item {
+            Layout.fillHeight: true
+        }
+
+        Mirrel.TutorialPageButton {
+            Layout.fillWidth: true
+            page: root.page
+            onButtonPressed: {
+                root.animatesPageChange = true;
+                flow.next();
+                root.animatesPageChange = false;
+            }
+        }
+    }
+
+    NumberAnimation {
+        id: fadeIn
+
+        target: column
+        property: "opacity"
+        from: 0.3
+        to: 1
+        duration: 100
+        easing.type: Easing.InOutQuad
+    }
+
+    Mirrel.TutorialPageControl {
+        id: dots
+
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 16
+        anchors.horizontalCenter: parent.horizontalCenter
+        page: root.page
+    }
+}
