@@ -238,7 +238,8 @@ ImageLoader::Result ImageLoader::load(const QString &path)
     return result;
 }
 
-ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &name)
+ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &name,
+                                      qint64 pixelLimit)
 {
     const QString shown = displayName(name);
     if (bytes.isEmpty())
@@ -250,10 +251,15 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     // The decoded picture of a 100-megapixel photo takes 400 MB in 32 bits per pixel.
-    reader.setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)) + 16);
+    reader.setAllocationLimit(int(pixelLimit * 4 / (1024 * 1024)) + 16);
 
     if (!reader.canRead())
         return failure(QStringLiteral("%1 is not an image this program can read").arg(shown));
+    // The structure first: reading the header hands the chunks before the pixels to libpng,
+    // which reserves whatever length a chunk claims (a 150-byte file can ask for 1.4 GB), and
+    // once the header has failed the reader no longer names its format.
+    if (const auto problem = endingProblem(reader.format(), bytes, shown))
+        return failure(*problem);
 
     const QSize size = reader.size();
     if (size.isValid()) {
@@ -262,23 +268,20 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
                                .arg(shown)
                                .arg(size.width())
                                .arg(size.height()));
-        if (qint64(size.width()) * size.height() > maxPixels)
+        if (qint64(size.width()) * size.height() > pixelLimit)
             return failure(QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
                                           "megapixels)")
                                .arg(shown)
                                .arg(size.width())
                                .arg(size.height())
-                               .arg(maxPixels / 1'000'000));
+                               .arg(double(pixelLimit) / 1'000'000));
     }
-
-    if (const auto problem = endingProblem(reader.format(), bytes, shown))
-        return failure(*problem);
 
     QImage image = reader.read();
     if (image.isNull())
         return failure(
             QStringLiteral("%1 could not be decoded: %2").arg(shown, reader.errorString()));
-    if (qint64(image.width()) * image.height() > maxPixels)
+    if (qint64(image.width()) * image.height() > pixelLimit)
         return failure(QStringLiteral("%1 is too large: %2 x %3 pixels")
                            .arg(shown)
                            .arg(image.width())

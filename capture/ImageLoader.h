@@ -20,5 +20,8 @@ public:
     };
 
     [[nodiscard]] static Result load(const QString &path);
-    [[nodiscard]] static Result load(const QByteArray &bytes, const QString &name = {});
+    // pixelLimit lowers maxPixels where decoding a large picture is not worth its time (the
+    // fuzzer).
+    [[nodiscard]] static Result load(const QByteArray &bytes, const QString &name = {},
+                                     qint64 pixelLimit = maxPixels);
 };

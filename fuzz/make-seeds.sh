@@ -28,6 +28,9 @@ scene "$decoder/card.ppm"
 # Shapes the structure walk must handle: data after the end marker, a cut-off scan.
 { cat "$decoder/card.jpg"; printf 'trailing\377\330'; } > "$decoder/trailing.jpg"
 head -c 400 "$decoder/card.jpg" > "$decoder/cut.jpg"
+# A chunk after the header that claims 256 MB: refused before the decoder reserves it.
+{ head -c 33 "$decoder/card.png"; printf '\020\000\000\000tEXtdate:modify'; tail -c +34 "$decoder/card.png"; } \
+    > "$decoder/long-chunk.png"
 
 # Detector: "RAW", width and height (little-endian 16 bits), a format byte, then pixels.
 { printf 'RAW\100\000\060\000\000'; head -c 2048 /dev/urandom; } > "$detector/raw-noise.bin"

@@ -109,6 +109,10 @@ TEST(ImageLoader, truncation_is_judged_by_the_file_structure)
     const QByteArray progressive = progressiveJpeg(picture);
     const QByteArray png = TestImages::encode(gradient(64, 48, QImage::Format_RGB32), "png");
     const qsizetype iend = png.size() - 12;
+    // A chunk right after the header that claims 256 MB of a file of a few hundred bytes: the
+    // decoder would reserve it all before finding out.
+    const QByteArray longChunk =
+        png.left(33) + QByteArray("\x10\0\0\0tEXtdate:modify", 19) + png.mid(33);
     const struct
     {
         const char *name;
@@ -126,6 +130,7 @@ TEST(ImageLoader, truncation_is_judged_by_the_file_structure)
         {"half.png", png.left(png.size() / 2), false},
         {"no-iend.png", png.left(iend), false},
         {"trailing-data.png", png + QByteArray(100, '\0'), true},
+        {"chunk-longer-than-the-file.png", longChunk, false},
     };
     for (const auto &c : cases) {
         const ImageLoader::Result r = ImageLoader::load(c.bytes, QString::fromLatin1(c.name));

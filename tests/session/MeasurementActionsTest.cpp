@@ -1,5 +1,7 @@
 #include "SessionRig.h"
 
+#include "core/CardShape.h"
+#include "core/DistanceFormatter.h"
 #include "core/LineTargetModel.h"
 #include "core/RectangleTargetModel.h"
 #include "core/ReferenceTargetModel.h"
@@ -7,6 +9,8 @@
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -116,6 +120,70 @@ TEST(MeasurementActions, added_targets_are_selected_measured_and_removable)
     rig.actions.contextAction(targets[0]);
     EXPECT_EQ(rig.model.measurableObjects(), QList<TargetModel *>({targets[1]}));
     EXPECT_EQ(rig.model.cameraState(), CameraState::addTarget(true));
+}
+
+// Guards wrong lengths shown as results in the running session: while the user drags the
+// card out of shape every target's label is a dash, a target added meanwhile as well, and all
+// of them measure again, each through the new matrix, once the card is convex again. A point
+// past the card plane's horizon has no length either.
+TEST(MeasurementActions, lengths_are_dashes_while_the_card_is_out_of_shape)
+{
+    AddingTargets rig;
+    ReferenceTargetModel *card = rig.model.referenceRectangle();
+    rig.actions.addMeasurableAction(TargetModel::Measurable::rectangle);
+    rig.actions.addMeasurableAction(TargetModel::Measurable::line);
+    const auto labels = [&] {
+        QStringList texts;
+        for (const TargetModel *target : rig.model.measurableObjects())
+            for (const Distance &d : target->distances())
+                texts.append(DistanceFormatter::format(d.distance, Storage::UnitSystem::metric));
+        return texts;
+    };
+    const auto expectMeasuredThroughTheCard = [&] {
+        for (const TargetModel *target : rig.model.measurableObjects())
+            for (Distance edge : target->distances()) {
+                const double shown = edge.distance;
+                edge.recalculate(card->projectiveMatrix());
+                EXPECT_TRUE(edge.isMeasured());
+                EXPECT_DOUBLE_EQ(shown, edge.distance);
+            }
+    };
+    const QString dash(QChar(0x2013));
+    const QSizeF image(frameSize);
+    const QPointF corner2 = card->points()[2];
+
+    // Corner 2 dragged across the opposite edge, then inside the card: crossed, then concave.
+    // The outline follows the finger both times.
+    for (const auto &[where, fault] : {std::pair{QPointF(300, 450), CardShape::Fault::crossedEdges},
+                                       std::pair{QPointF(600, 400), CardShape::Fault::concave}}) {
+        card->movePoint(2, {}, where, image, image);
+        turnEventLoop();
+        EXPECT_EQ(card->points()[2], where);
+        EXPECT_EQ(card->shapeFault(), fault);
+        EXPECT_EQ(labels(), QStringList(5, dash));
+    }
+    rig.actions.addMeasurableAction(TargetModel::Measurable::line);
+    EXPECT_EQ(labels(), QStringList(6, dash));
+
+    card->movePoint(2, {}, corner2 + QPointF(12, 9), image, image);
+    turnEventLoop();
+    EXPECT_EQ(card->shapeFault(), CardShape::Fault::none);
+    EXPECT_FALSE(labels().contains(dash));
+    expectMeasuredThroughTheCard();
+
+    // A card seen steeply: its horizon runs above the picture (y = -1634 at x = 100). An end
+    // of a line dragged past it loses the line's length; the other targets keep theirs.
+    const QList<QPointF> steep{QPointF(100, 200), QPointF(400, 210), QPointF(420, 400),
+                               QPointF(90, 380)};
+    for (int k = 0; k < 4; ++k)
+        card->movePoint(k, {}, steep[k], image, image);
+    turnEventLoop();
+    TargetModel *line = rig.model.measurableObjects().last();
+    line->movePoint(1, card->projectiveMatrix(), QPointF(100, -3000), image, image);
+    EXPECT_EQ(labels().last(), dash);
+    EXPECT_EQ(labels().count(dash), 1);
+    line->movePoint(1, card->projectiveMatrix(), QPointF(100, 100), image, image);
+    expectMeasuredThroughTheCard();
 }
 
 // Guards the export and the return to a live preview.
