@@ -182,6 +182,16 @@ Checked<QList<QPointF>> cardCorners(const ToolRequest &request, const QImage &im
     return *detection.corners;
 }
 
+// The card (given, or found in the image) and the segments measured through it.
+Checked<QByteArray> measuredCard(const ToolRequest &request, const QImage &image,
+                                 QList<QPointF> *cardPoints)
+{
+    const Checked<QList<QPointF>> corners = cardCorners(request, image);
+    if (!corners.ok())
+        return corners.failure();
+    return measuredMembers(request, *corners, cardPoints);
+}
+
 // Writes the whole file or nothing: an existing file is replaced only by a complete one.
 std::optional<Failure> writePng(const QImage &image, const QString &path)
 {
@@ -262,11 +272,8 @@ Checked<QByteArray> MeasureTool::measure(const ToolRequest &request) const
     const Checked<QImage> image = request.card ? QImage() : loadImage(request.image);
     if (!image.ok())
         return image.failure();
-    const Checked<QList<QPointF>> corners = cardCorners(request, *image);
-    if (!corners.ok())
-        return corners.failure();
     QList<QPointF> cardPoints;
-    const Checked<QByteArray> members = measuredMembers(request, *corners, &cardPoints);
+    const Checked<QByteArray> members = measuredCard(request, *image, &cardPoints);
     if (!members.ok())
         return members.failure();
     return *members + '}';
@@ -287,11 +294,8 @@ Checked<QByteArray> MeasureTool::annotate(const ToolRequest &request) const
     const Checked<QImage> image = loadImage(request.image);
     if (!image.ok())
         return image.failure();
-    const Checked<QList<QPointF>> corners = cardCorners(request, *image);
-    if (!corners.ok())
-        return corners.failure();
     QList<QPointF> cardPoints;
-    const Checked<QByteArray> members = measuredMembers(request, *corners, &cardPoints);
+    const Checked<QByteArray> members = measuredCard(request, *image, &cardPoints);
     if (!members.ok())
         return members.failure();
 
