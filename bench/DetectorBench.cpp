@@ -50,8 +50,8 @@ void trackScene(benchmark::State &state)
     first.cardWidthFraction = 0.3;
     first.cardCentre = QPointF(760, 540);
     std::vector<QImage> frames;
-    for (const SceneSpec &spec : cameraPath(first, 8, 0.01))
-        frames.push_back(renderScene(spec).image);
+    for (const SceneSpec &setup : cameraPath(first, 8, 0.01))
+        frames.push_back(renderScene(setup).image);
     CardDetector detector;
     CardTracker tracker(detector);
     for (const QImage &frame : frames)

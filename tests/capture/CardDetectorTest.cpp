@@ -40,12 +40,12 @@ double worstCorner(const Quad &a, const Quad &b)
 
 SceneSpec sceneOf(SceneCategory category, QSize size, quint64 seed)
 {
-    SceneSpec spec;
-    spec.category = category;
-    spec.width = size.width();
-    spec.height = size.height();
-    spec.seed = seed;
-    return spec;
+    SceneSpec setup;
+    setup.category = category;
+    setup.width = size.width();
+    setup.height = size.height();
+    setup.seed = seed;
+    return setup;
 }
 
 void addNoise(QImage &image, int amplitude, quint32 seed)
@@ -67,10 +67,10 @@ void addNoise(QImage &image, int amplitude, quint32 seed)
 // off the straight edges' intersections and make every length about 1.5 % long.
 TEST(CardDetector, cornersAreWhereTheStraightEdgesMeetNotOnTheArcs)
 {
-    SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(3000, 2250), 31);
-    spec.cardWidthFraction = 0.55;
-    spec.tiltDeg = 15;
-    const Scene scene = renderScene(spec);
+    SceneSpec setup = sceneOf(SceneCategory::Plain, QSize(3000, 2250), 31);
+    setup.cardWidthFraction = 0.55;
+    setup.tiltDeg = 15;
+    const Scene scene = renderScene(setup);
     const auto features = CardDetector().features(scene.image);
     ASSERT_FALSE(features.empty());
     const Quad found = flipped(features.front(), scene.image.height());
@@ -85,17 +85,17 @@ TEST(CardDetector, reportsContinuousYUpCoordinatesOfAnAxisAlignedCard)
 {
     // Edges exactly on pixel boundaries: 864 x 544 px is 27:17.
     const Quad truth{QPointF(300, 250), QPointF(1164, 250), QPointF(1164, 794), QPointF(300, 794)};
-    SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(1600, 1200), 3);
-    spec.clean = true;
-    spec.cardCorners = truth;
-    const Scene scene = renderScene(spec);
+    SceneSpec setup = sceneOf(SceneCategory::Plain, QSize(1600, 1200), 3);
+    setup.clean = true;
+    setup.cardCorners = truth;
+    const Scene scene = renderScene(setup);
     const auto features = CardDetector().features(scene.image);
     ASSERT_FALSE(features.empty());
     const RectangleFeature &f = features.front();
     const QPointF yUp[] = {f.topLeft, f.topRight, f.bottomRight, f.bottomLeft};
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_NEAR(yUp[i].x(), truth[i].x(), 0.05) << "corner " << i;
-        EXPECT_NEAR(yUp[i].y(), spec.height - truth[i].y(), 0.05) << "corner " << i;
+        EXPECT_NEAR(yUp[i].y(), setup.height - truth[i].y(), 0.05) << "corner " << i;
     }
 }
 
@@ -104,12 +104,12 @@ TEST(CardDetector, namesCornersConsistentlyAtEveryAngle)
 {
     CardDetector detector;
     for (int angle = 0; angle < 360; angle += 20) {
-        SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(1280, 960), 40 + quint64(angle));
-        spec.clean = true;
-        spec.rollDeg = angle + 3;
-        spec.cardCentre = QPointF(640, 480);
-        spec.cardWidthFraction = 0.4;
-        const Scene scene = renderScene(spec);
+        SceneSpec setup = sceneOf(SceneCategory::Plain, QSize(1280, 960), 40 + quint64(angle));
+        setup.clean = true;
+        setup.rollDeg = angle + 3;
+        setup.cardCentre = QPointF(640, 480);
+        setup.cardWidthFraction = 0.4;
+        const Scene scene = renderScene(setup);
         const auto features = detector.features(scene.image);
         ASSERT_FALSE(features.empty()) << "angle " << angle;
         const Quad found = flipped(features.front(), scene.image.height());
@@ -160,10 +160,10 @@ TEST(CardDetector, degeneratePicturesGiveNothingAndDoNotCrash)
         addNoise(image, 100, 4);
         (void)detector.features(image);
     }
-    SceneSpec spec = sceneOf(SceneCategory::Plain, QSize(1280, 960), 12);
-    spec.cardCorners =
+    SceneSpec setup = sceneOf(SceneCategory::Plain, QSize(1280, 960), 12);
+    setup.cardCorners =
         Quad{QPointF(-240, 300), QPointF(480, 300), QPointF(480, 753), QPointF(-240, 753)};
-    EXPECT_TRUE(detector.features(renderScene(spec).image).empty());
+    EXPECT_TRUE(detector.features(renderScene(setup).image).empty());
 }
 
 // Guards the choice by what a card is: a rectangle of the card's proportions with sharp corners

@@ -35,18 +35,18 @@ double worstCorner(const Quad &a, const Quad &b)
 // A phone held over a card on a table, the pose pinned so only the camera's path moves.
 SceneSpec heldOver(SceneCategory category, quint64 seed)
 {
-    SceneSpec spec;
-    spec.category = category;
-    spec.seed = seed;
-    spec.width = 1920;
-    spec.height = 1080;
-    spec.tiltDeg = 12;
-    spec.rollDeg = 4;
-    spec.yawDeg = 8;
-    spec.focalPx = 1700;
-    spec.cardWidthFraction = 0.3;
-    spec.cardCentre = QPointF(760, 540);
-    return spec;
+    SceneSpec setup;
+    setup.category = category;
+    setup.seed = seed;
+    setup.width = 1920;
+    setup.height = 1080;
+    setup.tiltDeg = 12;
+    setup.rollDeg = 4;
+    setup.yawDeg = 8;
+    setup.focalPx = 1700;
+    setup.cardWidthFraction = 0.3;
+    setup.cardCentre = QPointF(760, 540);
+    return setup;
 }
 
 } // namespace
@@ -59,8 +59,8 @@ TEST(CardTracker, follows_the_card_as_the_camera_moves)
         CardDetector detector;
         CardTracker tracker(detector);
         int onCard = 0, tracked = 0, frames = 0;
-        for (const SceneSpec &spec : cameraPath(heldOver(category, 71), 16, 0.01)) {
-            const Scene scene = renderScene(spec);
+        for (const SceneSpec &setup : cameraPath(heldOver(category, 71), 16, 0.01)) {
+            const Scene scene = renderScene(setup);
             const auto found = tracker.features(scene.image, detector.options());
             ++frames;
             tracked += tracker.tracked();
@@ -84,8 +84,8 @@ TEST(CardTracker, holds_still_on_a_still_scene)
     std::vector<double> jitter;
     Quad previous{};
     bool first = true;
-    for (const SceneSpec &spec : cameraPath(heldOver(SceneCategory::Plain, 72), 10, 0.0)) {
-        const Scene scene = renderScene(spec);
+    for (const SceneSpec &setup : cameraPath(heldOver(SceneCategory::Plain, 72), 10, 0.0)) {
+        const Scene scene = renderScene(setup);
         const auto found = tracker.features(scene.image, detector.options());
         ASSERT_FALSE(found.empty());
         const Quad now = corners(found.front(), scene.image.height());

@@ -106,12 +106,12 @@ TEST(DetectorInvariance, generated_scenes_give_the_same_card_under_every_change)
         {SceneCategory::Glare, 1024, {1080, 1920}},
     };
     for (const auto &s : scenes) {
-        SceneSpec spec;
-        spec.category = s.category;
-        spec.seed = s.seed;
-        spec.width = s.size.width();
-        spec.height = s.size.height();
-        const Scene scene = renderScene(spec);
+        SceneSpec setup;
+        setup.category = s.category;
+        setup.seed = s.seed;
+        setup.width = s.size.width();
+        setup.height = s.size.height();
+        const Scene scene = renderScene(setup);
         expectTheSameCard(scene.image, QStringLiteral("%1-%2").arg(scene.category).arg(s.seed));
     }
 }
