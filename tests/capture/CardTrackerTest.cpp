@@ -1,5 +1,6 @@
 #include "capture/CardTracker.h"
 #include "capture/CardDetector.h"
+#include "tests/capture/DetectorTesting.h"
 #include "tools/scenegen/SceneGenerator.h"
 
 #include <gtest/gtest.h>
@@ -11,26 +12,7 @@
 
 namespace {
 
-using Quad = std::array<QPointF, 4>;
-
-double distance(QPointF a, QPointF b)
-{
-    return std::hypot(a.x() - b.x(), a.y() - b.y());
-}
-
-Quad corners(const RectangleFeature &f, int height)
-{
-    const auto down = [height](QPointF p) { return QPointF(p.x(), height - p.y()); };
-    return {down(f.topLeft), down(f.topRight), down(f.bottomRight), down(f.bottomLeft)};
-}
-
-double worstCorner(const Quad &a, const Quad &b)
-{
-    double worst = 0;
-    for (size_t i = 0; i < 4; ++i)
-        worst = std::max(worst, distance(a[i], b[i]));
-    return worst;
-}
+using namespace DetectorTesting;
 
 // A phone held over a card on a table, the pose pinned so only the camera's path moves.
 SceneSpec heldOver(SceneCategory category, quint64 seed)
@@ -65,7 +47,7 @@ TEST(CardTracker, follows_the_card_as_the_camera_moves)
             ++frames;
             tracked += tracker.tracked();
             if (!found.empty() &&
-                worstCorner(corners(found.front(), scene.image.height()), scene.card) < 3.0)
+                worstCorner(flipped(found.front(), scene.image.height()), scene.card) < 3.0)
                 ++onCard;
         }
         std::printf("%s: card outlined in %d of %d frames, %d tracked\n",
@@ -88,7 +70,7 @@ TEST(CardTracker, holds_still_on_a_still_scene)
         const Scene scene = renderScene(setup);
         const auto found = tracker.features(scene.image, detector.options());
         ASSERT_FALSE(found.empty());
-        const Quad now = corners(found.front(), scene.image.height());
+        const Quad now = flipped(found.front(), scene.image.height());
         if (!first)
             jitter.push_back(worstCorner(now, previous));
         previous = now;
