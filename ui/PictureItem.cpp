@@ -6,6 +6,9 @@
 #include <QSGImageNode>
 #include <QSGTexture>
 
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
 #include <cmath>
 
 PictureItem::PictureItem(QQuickItem *parent) : QQuickItem(parent)
@@ -51,7 +54,8 @@ void PictureItem::setCircular(bool circular)
 void PictureItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
 {
     QQuickItem::geometryChange(newGeometry, oldGeometry);
-    if (m_circular && newGeometry.size() != oldGeometry.size())
+    // The round window is baked at the item's size, and a reduced picture was reduced for it.
+    if ((m_circular || m_textureReduction > 1) && newGeometry.size() != oldGeometry.size())
         m_textureDirty = true;
     update();
 }
@@ -89,6 +93,31 @@ QImage PictureItem::roundCut(const QImage &image, QRectF source, QSize size)
     return cut;
 }
 
+int PictureItem::reduction(QSizeF source, QSizeF target)
+{
+    if (target.isEmpty())
+        return 1;
+    const double ratio =
+        std::min(source.width() / target.width(), source.height() / target.height());
+    return std::clamp(int(ratio), 1, maxReduction);
+}
+
+QImage PictureItem::reduced(const QImage &image, int factor)
+{
+    if (factor <= 1 || image.isNull())
+        return image;
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QImage source = image.convertToFormat(format);
+    QImage out(std::max(1, source.width() / factor), std::max(1, source.height() / factor), format);
+    const cv::Mat from(source.height(), source.width(), CV_8UC4,
+                       const_cast<uchar *>(source.constBits()), size_t(source.bytesPerLine()));
+    cv::Mat to(out.height(), out.width(), CV_8UC4, out.bits(), size_t(out.bytesPerLine()));
+    // Averages whole blocks of pixels: no aliasing, and fast for an integer factor.
+    cv::resize(from, to, to.size(), 0, 0, cv::INTER_AREA);
+    return out;
+}
+
 QSGNode *PictureItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
     auto *node = static_cast<QSGImageNode *>(oldNode);
@@ -115,15 +144,26 @@ QSGNode *PictureItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
         node->setSourceRect(QRectF(QPointF(0, 0), node->texture()->textureSize()));
         node->setRect(bounds);
     } else {
+        const Placement placement = place(effectiveSource(), m_image.size(), bounds);
         if (m_textureDirty) {
-            // The texture keeps a shallow copy of the frame and uploads it from there.
+            // A photo shown far smaller than its size goes to the graphics card averaged down
+            // by a whole factor: a fraction of the upload, and no shimmer from sampling a few
+            // of many pixels. Drawn at its own size (the export), it goes as it is; the texture
+            // then keeps a shallow copy of the frame and uploads it from there.
+            const qreal dpr = window()->effectiveDevicePixelRatio();
+            m_textureReduction = reduction(placement.source.size(), placement.target.size() * dpr);
             const QQuickWindow::CreateTextureOptions options =
                 m_image.hasAlphaChannel() ? QQuickWindow::CreateTextureOptions()
                                           : QQuickWindow::TextureIsOpaque;
-            node->setTexture(window()->createTextureFromImage(m_image, options));
+            node->setTexture(
+                window()->createTextureFromImage(reduced(m_image, m_textureReduction), options));
         }
-        const Placement placement = place(effectiveSource(), m_image.size(), bounds);
-        node->setSourceRect(placement.source);
+        const QSizeF textureSize = node->texture()->textureSize();
+        const double sx = textureSize.width() / m_image.width();
+        const double sy = textureSize.height() / m_image.height();
+        const QRectF &source = placement.source;
+        node->setSourceRect(
+            QRectF(source.x() * sx, source.y() * sy, source.width() * sx, source.height() * sy));
         node->setRect(placement.target);
     }
     m_textureDirty = false;

@@ -47,6 +47,11 @@ public:
     // The picture as the round window shows it: source drawn onto a size x size square
     // (device pixels), transparent outside the inscribed circle.
     [[nodiscard]] static QImage roundCut(const QImage &image, QRectF source, QSize size);
+    // The whole factor by which a picture drawn from source onto target pixels can be averaged
+    // down and still have at least one texel per pixel; 1 when it cannot.
+    [[nodiscard]] static int reduction(QSizeF source, QSizeF target);
+    // image averaged down by factor (each side divided, rounded down); image itself for 1.
+    [[nodiscard]] static QImage reduced(const QImage &image, int factor);
 
 Q_SIGNALS:
     void imageChanged();
@@ -65,4 +70,7 @@ private:
     QRectF m_sourceRect;
     bool m_circular = false;
     bool m_textureDirty = true;
+    int m_textureReduction = 1;
+
+    static constexpr int maxReduction = 16;
 };

@@ -198,3 +198,27 @@ TEST(PictureItem, draws_only_the_part_of_a_rectangle_that_lies_in_the_picture)
     EXPECT_EQ(qAlpha(round.pixel(1, 1)), 0);
     EXPECT_EQ(round.pixelColor(50, 50), QColor(10, 120, 200));
 }
+
+TEST(PictureItem, reduces_a_photo_shown_small_by_a_whole_factor_that_keeps_every_pixel_covered)
+{
+    // A 12-megapixel photo on a phone-sized area: 7.75 photo pixels per screen pixel across,
+    // 5.8 down; the smaller decides, rounded down, so no side falls below one texel per pixel.
+    EXPECT_EQ(PictureItem::reduction({3024, 4032}, {390, 693}), 5);
+    // Drawn at its own size (the export) or magnified, nothing is reduced.
+    EXPECT_EQ(PictureItem::reduction({3024, 4032}, {3024, 4032}), 1);
+    EXPECT_EQ(PictureItem::reduction({100, 100}, {400, 400}), 1);
+    EXPECT_EQ(PictureItem::reduction({100, 100}, {}), 1);
+    EXPECT_EQ(PictureItem::reduction({100000, 100000}, {10, 10}), 16);
+
+    // Averaged, not sampled: one-pixel stripes become their mean, not one of the two colours.
+    QImage stripes(9, 4, QImage::Format_RGB32);
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixel(x, y, x % 2 ? qRgb(200, 100, 0) : qRgb(0, 100, 200));
+    const QImage small = PictureItem::reduced(stripes, 2);
+    ASSERT_EQ(small.size(), QSize(4, 2));
+    const QColor mean = small.pixelColor(1, 1);
+    EXPECT_NEAR(mean.red(), 100, 25);
+    EXPECT_NEAR(mean.blue(), 100, 25);
+    EXPECT_EQ(PictureItem::reduced(stripes, 1).cacheKey(), stripes.cacheKey());
+}
