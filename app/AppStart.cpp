@@ -1,7 +1,11 @@
 #include "app/AppStart.h"
 
 #include "app/FirstFrameReport.h"
+#include "capture/FrameManager.h"
 #include "capture/StillPhotoSource.h"
+#include "core/Session.h"
+#include "core/Storage.h"
+#include "core/UserDefaults.h"
 #include "ui/TextTables.h"
 
 #include <QGuiApplication>
@@ -22,6 +26,13 @@ void AppStart::prepare(const CommandLine &commandLine)
     if (!commandLine.photo.isEmpty())
         StillPhotoSource::setLaunchPhoto(commandLine.photo);
     TextTables::install();
+    // When the measurement screen comes first, the picture source starts now, on its own
+    // threads, while the screens load: the camera opens (or the photo is decoded) in parallel
+    // instead of after the window is up. The tutorial asks about the camera first, so it
+    // leaves the camera alone until it is done.
+    if (Session::shared().isUITest() ||
+        UserDefaults::standard().boolValue(QLatin1String(Storage::tutorialSeenKey)))
+        FrameManager::shared();
 }
 
 std::unique_ptr<QQmlApplicationEngine> AppStart::load()
