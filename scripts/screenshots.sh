@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders every page of the screenshot gallery (tests/ui/gallery/*.qml) into build/screenshots/
+# Renders every page of the screenshot gallery (tools/screenshot/gallery/*.qml) into build/screenshots/
 # under a virtual X display with Mesa, so shadows and blur render as on a desktop. Look at the
 # pictures after every visual change. Usage: scripts/screenshots.sh [NAME-FILTER]
 set -euo pipefail
@@ -20,7 +20,7 @@ export XDG_CONFIG_HOME="$build/screenshots-config"
 export MIRREL_SOURCE_DIR="$root"
 export QT_QPA_PLATFORM=xcb
 shopt -s nullglob
-pages=("$root"/tests/ui/gallery/*"$filter"*.qml)
+pages=("$root"/tools/screenshot/gallery/*"$filter"*.qml)
 [ ${#pages[@]} -gt 0 ] || { echo "no gallery pages match '$filter'" >&2; exit 1; }
 for page in "${pages[@]}"; do
   name="$(basename "$page" .qml)"
