@@ -1,12 +1,12 @@
 #include "ui/PictureItem.h"
 
+#include "capture/PictureScaling.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QSGTexture>
-
-#include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -102,22 +102,6 @@ int PictureItem::reduction(QSizeF source, QSizeF target)
     return std::clamp(int(ratio), 1, maxReduction);
 }
 
-QImage PictureItem::reduced(const QImage &image, int factor)
-{
-    if (factor <= 1 || image.isNull())
-        return image;
-    const QImage::Format format =
-        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    const QImage source = image.convertToFormat(format);
-    QImage out(std::max(1, source.width() / factor), std::max(1, source.height() / factor), format);
-    const cv::Mat from(source.height(), source.width(), CV_8UC4,
-                       const_cast<uchar *>(source.constBits()), size_t(source.bytesPerLine()));
-    cv::Mat to(out.height(), out.width(), CV_8UC4, out.bits(), size_t(out.bytesPerLine()));
-    // Averages whole blocks of pixels: no aliasing, and fast for an integer factor.
-    cv::resize(from, to, to.size(), 0, 0, cv::INTER_AREA);
-    return out;
-}
-
 QSGNode *PictureItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
     auto *node = static_cast<QSGImageNode *>(oldNode);
@@ -155,8 +139,8 @@ QSGNode *PictureItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
             const QQuickWindow::CreateTextureOptions options =
                 m_image.hasAlphaChannel() ? QQuickWindow::CreateTextureOptions()
                                           : QQuickWindow::TextureIsOpaque;
-            node->setTexture(
-                window()->createTextureFromImage(reduced(m_image, m_textureReduction), options));
+            node->setTexture(window()->createTextureFromImage(
+                PictureScaling::averagedDown(m_image, m_textureReduction), options));
         }
         const QSizeF textureSize = node->texture()->textureSize();
         const double sx = textureSize.width() / m_image.width();

@@ -50,8 +50,6 @@ public:
     // The whole factor by which a picture drawn from source onto target pixels can be averaged
     // down and still have at least one texel per pixel; 1 when it cannot.
     [[nodiscard]] static int reduction(QSizeF source, QSizeF target);
-    // image averaged down by factor (each side divided, rounded down); image itself for 1.
-    [[nodiscard]] static QImage reduced(const QImage &image, int factor);
 
 Q_SIGNALS:
     void imageChanged();

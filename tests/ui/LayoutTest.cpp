@@ -2,6 +2,7 @@
 // turn, where the loupe goes and what it cuts, where a context button lands, how the picture
 // item places a partly outside rectangle.
 
+#include "capture/PictureScaling.h"
 #include "core/RectangleTargetModel.h"
 #include "core/Storage.h"
 #include "ui/ContextButtonLayout.h"
@@ -215,10 +216,10 @@ TEST(PictureItem, reduces_a_photo_shown_small_by_a_whole_factor_that_keeps_every
     for (int x = 0; x < stripes.width(); ++x)
         for (int y = 0; y < stripes.height(); ++y)
             stripes.setPixel(x, y, x % 2 ? qRgb(200, 100, 0) : qRgb(0, 100, 200));
-    const QImage small = PictureItem::reduced(stripes, 2);
+    const QImage small = PictureScaling::averagedDown(stripes, 2);
     ASSERT_EQ(small.size(), QSize(4, 2));
     const QColor mean = small.pixelColor(1, 1);
     EXPECT_NEAR(mean.red(), 100, 25);
     EXPECT_NEAR(mean.blue(), 100, 25);
-    EXPECT_EQ(PictureItem::reduced(stripes, 1).cacheKey(), stripes.cacheKey());
+    EXPECT_EQ(PictureScaling::averagedDown(stripes, 1).cacheKey(), stripes.cacheKey());
 }
