@@ -205,33 +205,3 @@ TEST(CameraBottomView, presses_report_their_actions)
     EXPECT_EQ(add[1][0].toInt(), int(TargetModel::Measurable::rectangle));
     EXPECT_EQ(main.count(), 1);
 }
-
-// Held down, a bar button shrinks to 90 % and comes back when let go; the add buttons grow in
-// from their smaller size rather than popping up.
-TEST(CameraBottomView, a_held_button_shrinks_and_the_add_buttons_grow_in)
-{
-    UiHarness ui;
-    QQuickItem *bar =
-        ui.show(QStringLiteral("CameraBottomView"),
-                {{"cameraState", stateValue(CameraState::addTarget(false))}}, QSize(390, 120));
-    ASSERT_TRUE(bar);
-    for (const char *name :
-         {"CameraBottomView_CameraMainButton", "CameraBottomView_CameraHelpButton"}) {
-        QQuickItem *button = child(bar, name);
-        const QPoint centre = centreOf(button);
-        QTest::mousePress(&ui.window(), Qt::LeftButton, {}, centre);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 0.9; })) << name;
-        QTest::mouseRelease(&ui.window(), Qt::LeftButton, {}, centre);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 1.0; })) << name;
-    }
-
-    QQuickItem *line = child(bar, "CameraMainButton_AddLineButton");
-    bar->setProperty("cameraState", stateValue(CameraState::addTarget(true)));
-    double smallest = line->scale();
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        smallest = std::min(smallest, line->scale());
-        return line->scale() == 1;
-    }));
-    EXPECT_LT(smallest, 0.9);
-    EXPECT_GE(smallest, 0.6);
-}

@@ -89,30 +89,3 @@ TEST(CameraErrorView, the_settings_button_opens_the_camera_permission_help_and_n
     // The error stays: only granting access and a new frame end it.
     EXPECT_TRUE(shown(child(view, "CameraErrorView_GoToSettingsButton")));
 }
-
-// On a phone-sized area the seven stripes together span the diagonal; content keeps its own
-// size up to the area's and is centred.
-TEST(Debug_BackgroundView, stripes_span_the_diagonal_and_content_is_limited_and_centred)
-{
-    UiHarness ui;
-    QQuickItem *view = ui.show(
-        QStringLiteral("import QtQuick\nimport Mirrel as Mirrel\nMirrel.Debug_BackgroundView {"
-                       " property alias probe: probe\n"
-                       " Rectangle { id: probe; implicitWidth: 100; implicitHeight: 50 } }"),
-        {}, QSize(390, 844));
-    ASSERT_TRUE(view);
-    EXPECT_NEAR(view->property("stripeWidth").toDouble(), 132.82, 0.005);
-    EXPECT_NEAR(view->property("diagonal").toDouble(), 929.75, 0.005);
-    QQuickItem *stripes = child(view, "Debug_BackgroundView_Stripes");
-    EXPECT_EQ(stripes->rotation(), 45);
-    EXPECT_NEAR(stripes->width(), 929.75, 0.01);
-
-    auto *probe = view->property("probe").value<QQuickItem *>();
-    ASSERT_TRUE(probe);
-    EXPECT_EQ(probe->mapToScene({0, 0}), QPointF(145, 397));
-    EXPECT_EQ(probe->size(), QSizeF(100, 50));
-    probe->setProperty("implicitWidth", 2000);
-    probe->setProperty("implicitHeight", 3000);
-    EXPECT_EQ(probe->size(), QSizeF(390, 844));
-    EXPECT_EQ(probe->mapToScene({0, 0}), QPointF(0, 0));
-}

@@ -26,28 +26,6 @@ void expectNear(QPointF actual, QPointF expected, double tolerance = 1e-9)
 
 } // namespace
 
-// The screens must look the same in light and dark mode; a scheme-dependent entry would show as
-// a differently coloured button in the evening.
-TEST(Palette, every_entry_is_the_same_in_both_schemes_and_the_secondary_accent_follows_accent)
-{
-    using S = Palette::ColorScheme;
-    const QList<QColor (*)(S)> entries = {&Palette::lightBackground, &Palette::white,
-                                          &Palette::black,           &Palette::alertRed,
-                                          &Palette::accent,          &Palette::lightGray,
-                                          &Palette::accentSecondary, &Palette::accentSecondaryFaded,
-                                          &Palette::systemBlack,     &Palette::systemBlackFaded,
-                                          &Palette::accentLight,     &Palette::systemWhite,
-                                          &Palette::systemRed};
-    for (auto entry : entries)
-        EXPECT_EQ(entry(S::light), entry(S::dark));
-    EXPECT_EQ(Palette::accent(), QColor(53, 202, 171));
-    EXPECT_EQ(Palette::accentSecondary(), Palette::accent());
-    QColor faded = Palette::accent();
-    faded.setAlphaF(0.4f);
-    EXPECT_EQ(Palette::accentSecondaryFaded(), faded);
-    EXPECT_NEAR(Palette::lightBackground().redF(), 240.0 / 255.0, 1e-6);
-}
-
 TEST(PictureMapping, a_phone_photo_fills_a_phone_screen_by_its_height)
 {
     EXPECT_DOUBLE_EQ(PictureMapping::fillScale(photo, phone), 4.777251184834123);
@@ -101,26 +79,4 @@ TEST(TargetColor, the_card_is_accent_and_a_target_keeps_its_colour_for_the_run)
     for (int i = 0; i < 500; ++i)
         seen.insert(PictureMapping::colorIndex(QUuid::createUuid().toString()));
     EXPECT_EQ(seen.size(), 12);
-}
-
-// The module's singletons must be reachable from QML under the module's own qualifier, which
-// keeps our Palette apart from Qt Quick's type of the same name.
-TEST(MirrelModule, qml_reads_the_palette_and_the_mapping)
-{
-    UiHarness ui;
-    QQuickItem *item = ui.show(QStringLiteral(R"(
-        import QtQuick
-        import Mirrel as Mirrel
-        Item {
-            property color accent: Mirrel.Palette.accent
-            property real width2: Mirrel.Palette.standardLineWidth
-            property point centre: Mirrel.PictureMapping.viewPoint(Qt.point(1512, 2016),
-                                                                   Qt.size(3024, 4032),
-                                                                   Qt.size(390, 844))
-        })"),
-                               {}, QSize(100, 100));
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->property("accent").value<QColor>(), Palette::accent());
-    EXPECT_EQ(item->property("width2").toDouble(), 2.0);
-    expectNear(item->property("centre").toPointF(), {195, 422});
 }

@@ -285,23 +285,6 @@ TEST(TargetView, labels_turn_with_their_edges_and_ring_the_selected_target)
     EXPECT_EQ(labels[0]->property("ringWidth").toDouble(), 0.0);
 }
 
-TEST(ContextButton, sits_44_points_off_a_horizontal_line_and_below_it_near_the_top)
-{
-    PictureScreen screen;
-    screen.takePicture();
-    TargetModel *line = screen.add(TargetModel::Measurable::line);
-    QQuickItem *button = itemsNamed(screen.viewOf(line), QStringLiteral("contextButton")).front();
-    ASSERT_TRUE(button->isVisible());
-    const QPointF middle = screen.toView((line->points()[0] + line->points()[1]) / 2);
-    EXPECT_EQ(centreInWindow(button), middle - QPointF(0, 44));
-
-    // Both ends 30 points from the top: there is no room above.
-    const auto identity = Calculator::Matrix3x3::identity();
-    line->movePoint(0, identity, QPointF(100, 30), photo, screen.view()->size());
-    line->movePoint(1, identity, QPointF(290, 30), photo, screen.view()->size());
-    EXPECT_EQ(centreInWindow(button), QPointF(195, 74));
-}
-
 TEST(ContextButton, the_card_check_mark_confirms_the_card_and_a_bin_removes_only_its_target)
 {
     PictureScreen screen;

@@ -228,22 +228,6 @@ TEST(Tutorial, repeated_and_late_answers_write_the_flag_once_and_never_after_the
     EXPECT_EQ(rig.writes, 0);
 }
 
-// The main button is as wide as the column and shrinks while held.
-TEST(Tutorial, the_main_button_spans_the_column_and_shrinks_while_held)
-{
-    TutorialRig rig;
-    UiHarness ui;
-    QQuickItem *tutorial = rig.show(ui);
-    ASSERT_TRUE(tutorial);
-    QQuickItem *button = child(tutorial, "TutorialPageButton");
-    EXPECT_EQ(button->width(), child(tutorial, "TutorialView_Column")->width());
-    const QPoint centre = chrome::centreOf(button);
-    QTest::mousePress(&ui.window(), Qt::LeftButton, {}, centre);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 0.9; }));
-    QTest::mouseRelease(&ui.window(), Qt::LeftButton, {}, centre);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button->scale() == 1.0; }));
-}
-
 // The desktop answers like a platform: once, later, and not on the thread that asked.
 TEST(Tutorial, the_desktop_answers_both_questions_on_another_thread)
 {
