@@ -34,6 +34,11 @@ constexpr int kMinCoarserSide = 160;
 // Aspect error past which a shape from loose segments is not proposed.
 constexpr double kSegmentAspectError = 0.45;
 
+// A rectangle inside a card cut by the border is print on it when it covers less than this
+// share of the card's area, within this share of the card's long side of its outline.
+constexpr double kPrintShare = 0.7;
+constexpr double kPrintMargin = 0.01;
+
 } // namespace
 
 struct CardDetector::Buffers
@@ -46,6 +51,7 @@ struct CardDetector::Buffers
     std::vector<Candidate> candidates;
     std::vector<Hypothesis> cards;
     std::vector<Hypothesis> kept;
+    std::vector<quad::Corners> cutShapes;
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -60,6 +66,7 @@ CardDetector::~CardDetector() = default;
 std::vector<RectangleFeature> CardDetector::features(const QImage &image, const Options &options)
 {
     m_buffers->cards.clear();
+    m_buffers->fine.forgetCutCards();
     const ColourSampler picture = prepare(image);
     if (picture.width() == 0)
         return {};
@@ -89,6 +96,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         search(picture, options, 3, false, 0);
         b.cards = b.fine.cards();
     }
+    dropPrintOnCutCards();
     return report(picture.height());
 }
 
@@ -114,6 +122,42 @@ std::vector<RectangleFeature> CardDetector::track(const QImage &image,
     b.fine.track(frame, corners, reach);
     b.cards = b.fine.cards();
     return report(height);
+}
+
+void CardDetector::noteCutCards(const ColourSampler &picture, const Options &options, int factor)
+{
+    // Two of its corners in the picture must be a card's, and none unlike one.
+    Buffers &b = *m_buffers;
+    b.finder.findCutShapes(b.cutShapes);
+    for (quad::Corners corners : b.cutShapes) {
+        for (auto &c : corners)
+            c *= double(factor);
+        const cardcheck::CornerArcs arcs =
+            cardcheck::cornerArcs(picture, corners, options.aspectRatio);
+        if (arcs.rounded >= 2 && arcs.wrong == 0) {
+            TRACE("  card cut by the border (%.0f,%.0f) (%.0f,%.0f) (%.0f,%.0f) (%.0f,%.0f)\n",
+                  corners[0].x, corners[0].y, corners[1].x, corners[1].y, corners[2].x,
+                  corners[2].y, corners[3].x, corners[3].y);
+            b.fine.addCutCard(corners);
+        }
+    }
+}
+
+void CardDetector::dropPrintOnCutCards()
+{
+    // A card running off the picture cannot be measured with, and the rectangles printed on
+    // its face (a photo, a name field) are not cards: the picture holds no card to report.
+    // A fit of the same card a little off lies inside it too, but is not much smaller; a shape
+    // showing a card's corners of its own is judged by them.
+    Buffers &b = *m_buffers;
+    for (const quad::Corners &cut : b.fine.cutCards()) {
+        std::erase_if(b.cards, [&](const Hypothesis &h) {
+            quad::Corners corners = h.corners;
+            quad::orderClockwise(corners);
+            return h.roundedCorners < 2 && quad::area(corners) < kPrintShare * quad::area(cut) &&
+                   quad::contains(cut, corners, kPrintMargin * quad::longestSide(cut));
+        });
+    }
 }
 
 std::vector<RectangleFeature> CardDetector::report(double height) const
@@ -207,6 +251,7 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
             return cardcheck::proportionError(c, coarse.size, coarse.focal, coarse.aspect);
         });
         TRACE("  %zu proposals from segments\n", b.candidates.size());
+        noteCutCards(picture, options, factor);
         for (size_t i = 0; i < b.candidates.size(); ++i) {
             const auto &c = b.candidates[i];
             TRACE("  segment proposal %zu %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n",

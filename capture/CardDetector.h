@@ -72,6 +72,10 @@ private:
     // must show at least roundedNeeded corners like a card's.
     void search(const ColourSampler &picture, const Options &options, int factor, bool withSegments,
                 int roundedNeeded);
+    // Judges the segment route's shapes of a card running off the picture by their corners.
+    void noteCutCards(const ColourSampler &picture, const Options &options, int factor);
+    // Drops the cards found inside a card that runs off the picture.
+    void dropPrintOnCutCards();
 
     Options m_options;
     std::unique_ptr<Buffers> m_buffers;

@@ -12,6 +12,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -135,6 +136,68 @@ QImage convertYuv(const QVideoFrame &mapped)
     return image;
 }
 
+QImage convertedPixels(const QVideoFrame &sampleBuffer)
+{
+    if (!sampleBuffer.isValid() || sampleBuffer.width() <= 0 || sampleBuffer.height() <= 0)
+        return {};
+
+    const QVideoFrameFormat::PixelFormat format = sampleBuffer.pixelFormat();
+    {
+        QVideoFrame mapped = sampleBuffer;
+        if (mapped.map(QVideoFrame::ReadOnly)) {
+            QImage image;
+            if (format == QVideoFrameFormat::Format_BGRA8888)
+                image = copyBgra(mapped, QImage::Format_ARGB32);
+            else if (format == QVideoFrameFormat::Format_BGRX8888)
+                image = copyBgra(mapped, QImage::Format_RGB32);
+            else
+                image = convertYuv(mapped);
+            mapped.unmap();
+            if (!image.isNull())
+                return image;
+        }
+    }
+
+    // Everything else goes through Qt, which needs the GUI application object.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return {};
+    QImage image = sampleBuffer.toImage();
+    if (image.isNull())
+        return {};
+    if (!hasAlpha(format) && image.depth() == 32 &&
+        (image.format() == QImage::Format_ARGB32_Premultiplied ||
+         image.format() == QImage::Format_ARGB32)) {
+        // Opaque pixels read the same in every 32-bit layout with alpha first.
+        image.reinterpretAsFormat(QImage::Format_RGB32);
+    }
+    const QImage::Format wanted = hasAlpha(format) ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (image.format() != wanted)
+        image.convertTo(wanted);
+    return image;
+}
+
+std::atomic<qsizetype> livePixelBufferCount{0};
+
+void releaseCountedPixels(void *owner)
+{
+    delete static_cast<QImage *>(owner);
+    livePixelBufferCount.fetch_sub(1, std::memory_order_relaxed);
+}
+
+// The same pixels, without a copy, in an image whose last reference gives them back through
+// releaseCountedPixels(): the count of live pixel buffers then follows every holder.
+QImage counted(QImage image)
+{
+    if (image.isNull())
+        return image;
+    auto *owner = new QImage(std::move(image));
+    // The image was just made here and is not shared, so this does not copy.
+    uchar *bits = owner->bits();
+    livePixelBufferCount.fetch_add(1, std::memory_order_relaxed);
+    return QImage(bits, owner->width(), owner->height(), owner->bytesPerLine(), owner->format(),
+                  releaseCountedPixels, owner);
+}
+
 } // namespace
 
 FrameManager &FrameManager::shared()
@@ -180,8 +243,8 @@ void FrameManager::prepareTestImage()
         return;
     QFile file(m_testImage);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_preparedTestImage = ImageLoader::Result{{}, QStringLiteral("test frame %1 is missing")
-                                                          .arg(m_testImage)};
+        m_preparedTestImage =
+            ImageLoader::Result{{}, QStringLiteral("test frame %1 is missing").arg(m_testImage)};
         return;
     }
     m_preparedTestImage = ImageLoader::load(file.readAll(), m_testImage);
@@ -200,42 +263,12 @@ void FrameManager::publishTestImage()
         std::fprintf(stderr, "%s\n", qPrintable(prepared.error));
 }
 
+qsizetype FrameManager::livePixelBuffers()
+{
+    return livePixelBufferCount.load(std::memory_order_relaxed);
+}
+
 QImage FrameManager::pixelBuffer(const QVideoFrame &sampleBuffer)
 {
-    if (!sampleBuffer.isValid() || sampleBuffer.width() <= 0 || sampleBuffer.height() <= 0)
-        return {};
-
-    const QVideoFrameFormat::PixelFormat format = sampleBuffer.pixelFormat();
-    {
-        QVideoFrame mapped = sampleBuffer;
-        if (mapped.map(QVideoFrame::ReadOnly)) {
-            QImage image;
-            if (format == QVideoFrameFormat::Format_BGRA8888)
-                image = copyBgra(mapped, QImage::Format_ARGB32);
-            else if (format == QVideoFrameFormat::Format_BGRX8888)
-                image = copyBgra(mapped, QImage::Format_RGB32);
-            else
-                image = convertYuv(mapped);
-            mapped.unmap();
-            if (!image.isNull())
-                return image;
-        }
-    }
-
-    // Everything else goes through Qt, which needs the GUI application object.
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return {};
-    QImage image = sampleBuffer.toImage();
-    if (image.isNull())
-        return {};
-    if (!hasAlpha(format) && image.depth() == 32 &&
-        (image.format() == QImage::Format_ARGB32_Premultiplied ||
-         image.format() == QImage::Format_ARGB32)) {
-        // Opaque pixels read the same in every 32-bit layout with alpha first.
-        image.reinterpretAsFormat(QImage::Format_RGB32);
-    }
-    const QImage::Format wanted = hasAlpha(format) ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    if (image.format() != wanted)
-        image.convertTo(wanted);
-    return image;
+    return counted(convertedPixels(sampleBuffer));
 }

@@ -61,6 +61,10 @@ public:
     // The frame's picture as a 32-bit BGRA image (null when the frame has none). BGRA frames
     // cost one copy of the rows; other layouts one conversion.
     [[nodiscard]] static QImage pixelBuffer(const QVideoFrame &sampleBuffer);
+    // How many pixel buffers made by pixelBuffer() are alive in the whole process, wherever
+    // they are held (`current`, a publication on its way, a caller's copy). A steady stream
+    // of frames keeps this at a handful; a holder that never lets go makes it grow per frame.
+    [[nodiscard]] static qsizetype livePixelBuffers();
 
 Q_SIGNALS:
     // Emitted on the main thread for every assignment, after `current` holds the frame.

@@ -24,6 +24,12 @@ public:
     void findFromSegments(std::vector<Candidate> &out, double maxAspectError,
                           const std::function<double(const quad::Corners &)> &aspect);
 
+    // Shapes of a card running off the picture, from the last findFromSegments().
+    void findCutShapes(std::vector<quad::Corners> &out) const
+    {
+        m_segments.findCutShapes(m_field, out);
+    }
+
     // The gradient of the last picture given to find(), for probes along lines.
     [[nodiscard]] const EdgeField &field() const { return m_field; }
 

@@ -23,6 +23,13 @@ constexpr double kBandShare = 0.2;
 // Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
 constexpr double kCornerContrast = 12.0;
 
+// Of a card cut by the border: the least share of a side that must be in the picture for the
+// side to be judged, the share of its profiles there that must lie on its line on average,
+// and on the worst side (a laminated card bends a little along its length).
+constexpr double kJudgedInPicture = 0.1;
+constexpr double kCutSupport = 0.6;
+constexpr double kCutMinSupport = 0.25;
+
 int sidesBrighterOutside(const EdgeRefiner::Result &fit)
 {
     int count = 0;
@@ -115,7 +122,12 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
         const cv::Point2d e2 = (plane[(k + 3) % 4] - p) / cv::norm(plane[(k + 3) % 4] - p);
         const double radiusPx = std::min(cv::norm(apply(toImage, p + e1 * r) - corners[k]),
                                          cv::norm(apply(toImage, p + e2 * r) - corners[k]));
-        if (radiusPx < kMinCornerRadiusPx) {
+        // A corner outside the picture shows nothing of itself (the picture's border is read
+        // in its place).
+        const bool inPicture = corners[k].x > -1 && corners[k].y > -1 &&
+                               corners[k].x < image.width() + 1 &&
+                               corners[k].y < image.height() + 1;
+        if (radiusPx < kMinCornerRadiusPx || !inPicture) {
             ++arcs.unknown;
             continue;
         }
@@ -264,6 +276,49 @@ bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Re
             return false;
     }
     return true;
+}
+
+double shareInPicture(cv::Point2d a, cv::Point2d b, cv::Size2d imageSize)
+{
+    // Clips the parameter range [0, 1] of a + t (b - a) against each border in turn.
+    double from = 0, to = 1;
+    const cv::Point2d d = b - a;
+    const double starts[] = {a.x, imageSize.width - a.x, a.y, imageSize.height - a.y};
+    const double rates[] = {d.x, -d.x, d.y, -d.y};
+    for (size_t k = 0; k < 4; ++k) {
+        if (rates[k] == 0) {
+            if (starts[k] < 0)
+                return 0;
+            continue;
+        }
+        const double t = -starts[k] / rates[k];
+        if (rates[k] > 0)
+            from = std::max(from, t);
+        else
+            to = std::min(to, t);
+    }
+    return std::max(0.0, to - from);
+}
+
+bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs, cv::Size2d imageSize)
+{
+    if (arcs.rounded < 2 || arcs.wrong > 0)
+        return false;
+    double sum = 0;
+    int judged = 0;
+    for (size_t k = 0; k < 4; ++k) {
+        const auto &side = fit.sides[k];
+        const double inPicture =
+            shareInPicture(fit.corners[k], fit.corners[(k + 1) % 4], imageSize);
+        if (inPicture < kJudgedInPicture || side.profiles == 0)
+            continue;
+        const double share = std::min(1.0, side.inliers / (side.profiles * inPicture));
+        if (share < kCutMinSupport)
+            return false;
+        sum += share;
+        ++judged;
+    }
+    return judged >= 3 && sum >= kCutSupport * judged;
 }
 
 bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize)

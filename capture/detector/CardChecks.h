@@ -40,6 +40,9 @@ namespace cardcheck {
 // Every corner lies inside the picture: a card cut by the border cannot be measured with.
 [[nodiscard]] bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize);
 
+// The share of the segment from a to b that lies inside the picture.
+[[nodiscard]] double shareInPicture(cv::Point2d a, cv::Point2d b, cv::Size2d imageSize);
+
 // What the four corners of a fitted shape look like, seen through the shape's own homography
 // onto a card of the given proportions: a card's corner leaves its two straight sides and
 // follows an arc of 3.7 % of its long edge, so the tip of the sharp corner shows the table and
@@ -57,6 +60,13 @@ struct CornerArcs
 };
 [[nodiscard]] CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners,
                                     double aspect);
+
+// A shape that runs off the picture and shows a card wherever it is in the picture: a card's
+// corners and none unlike them, and its sides on their straight lines as far as they are in
+// the picture. (Its proportions are the caller's to judge.) Such a card cannot be measured
+// with, and a rectangle inside it is print on its face.
+[[nodiscard]] bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs,
+                                   cv::Size2d imageSize);
 
 // Median colour difference between bands just inside and just outside one side, past the
 // edge's own blur (edgeWidth pixels).

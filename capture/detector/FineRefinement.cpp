@@ -61,6 +61,7 @@ void FineRefinement::run(const Frame &frame, const std::vector<Hypothesis> &shap
 void FineRefinement::track(const Frame &frame, const quad::Corners &previous, int reach)
 {
     m_cards.clear();
+    m_cutCards.clear();
     Hypothesis shape;
     shape.corners = previous;
     // Fitted as if found on a picture shrunk so that its corners are good to `reach` pixels.
@@ -108,6 +109,11 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     const cardcheck::CornerArcs arcs =
         cardcheck::cornerArcs(frame.picture, h.corners, frame.aspect);
     TRACE("     corners rounded %d wrong %d unknown %d\n", arcs.rounded, arcs.wrong, arcs.unknown);
+    if (!cardcheck::insidePicture(h.corners, frame.size)) {
+        TRACE("     refused: border\n");
+        noteCutCard(frame, h, arcs);
+        return;
+    }
     const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
     if (!isCard(frame, shapes[i], h, cardCorners))
         return;
@@ -192,9 +198,17 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
         TRACE("     refused: surface\n");
         return false;
     }
-    if (!cardcheck::insidePicture(h.corners, frame.size)) {
-        TRACE("     refused: border\n");
-        return false;
-    }
     return true;
+}
+
+void FineRefinement::noteCutCard(const Frame &frame, const Hypothesis &h,
+                                 const cardcheck::CornerArcs &arcs)
+{
+    if (h.aspectError > ranking::kMaxAspectError ||
+        !cardcheck::cardCutByBorder(m_fit, arcs, frame.size))
+        return;
+    TRACE("     a card cut by the border\n");
+    quad::Corners corners = h.corners;
+    quad::orderClockwise(corners);
+    m_cutCards.push_back(corners);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/detector/CardChecks.h"
 #include "capture/detector/ColourSampler.h"
 #include "capture/detector/EdgeRefiner.h"
 #include "capture/detector/Hypothesis.h"
@@ -29,6 +30,11 @@ public:
     void run(const Frame &frame, const std::vector<Hypothesis> &shapes);
 
     [[nodiscard]] const std::vector<Hypothesis> &cards() const { return m_cards; }
+    // Cards seen running off the picture since forgetCutCards(), clockwise on screen: fits
+    // that show a card where they are in the picture, and shapes the caller judged so.
+    [[nodiscard]] const std::vector<quad::Corners> &cutCards() const { return m_cutCards; }
+    void addCutCard(const quad::Corners &corners) { m_cutCards.push_back(corners); }
+    void forgetCutCards() { m_cutCards.clear(); }
     // Replaces the cards (when a later look found a better one).
     void setCards(const std::vector<Hypothesis> &cards) { m_cards = cards; }
 
@@ -49,10 +55,13 @@ private:
     // other, so its sides may be broken in more places.
     [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
                               bool cardCorners);
+    // Keeps h, a fit running off the picture, among cutCards() if it shows a card there.
+    void noteCutCard(const Frame &frame, const Hypothesis &h, const cardcheck::CornerArcs &arcs);
 
     EdgeRefiner m_refiner;
     EdgeRefiner::Result m_fit;
     std::vector<Hypothesis> m_cards;
+    std::vector<quad::Corners> m_cutCards;
     std::vector<double> m_bands;
     int m_wrongCorners = 0;                          // of the last shape kept
     std::vector<bool> m_refined;                     // per coarse shape

@@ -21,6 +21,8 @@ constexpr double kJoinGap = 0.5;
 constexpr size_t kFirstInOrder = 10;
 // Proportion error at which a shape's rank falls to 1/e of its support.
 constexpr double kRankAspectSoftness = 0.1;
+// Pixels of the shrunk picture from its border within which a side runs into it.
+constexpr double kBorderReach = 3.0;
 
 void addUnique(std::vector<Candidate> &out, const Candidate &c)
 {
@@ -249,6 +251,43 @@ void SegmentProposals::addFourSideQuads(const EdgeField &field, std::vector<Cand
     }
 }
 
+bool SegmentProposals::threeSides(int i, int j, int k, ThreeSides &out) const
+{
+    const Segment &s = m_segments[size_t(i)], &t = m_segments[size_t(j)];
+    const Segment &e = m_segments[size_t(k)];
+    if (k == i || k == j || std::abs(s.d.x * e.d.y - s.d.y * e.d.x) < 0.5)
+        return false;
+    if (!quad::intersect(line(i), line(k), out.a) || !quad::intersect(line(j), line(k), out.b))
+        return false;
+    out.across = cv::norm(out.b - out.a);
+    if (out.across < m_minSide)
+        return false;
+    // The joining side must lie at one end of the pair, the pair running away from it.
+    out.u = s.d;
+    const cv::Point2d mid = (s.a + s.b + t.a + t.b) * 0.25;
+    if ((mid - (out.a + out.b) * 0.5).dot(out.u) < 0)
+        out.u = -out.u;
+    const double sNear = std::min((s.a - out.a).dot(out.u), (s.b - out.a).dot(out.u));
+    const double tNear = std::min((t.a - out.b).dot(out.u), (t.b - out.b).dot(out.u));
+    if (sNear < -0.2 * out.across || tNear < -0.2 * out.across)
+        return false;
+    out.sFar = std::max((s.a - out.a).dot(out.u), (s.b - out.a).dot(out.u));
+    out.tFar = std::max((t.a - out.b).dot(out.u), (t.b - out.b).dot(out.u));
+    return true;
+}
+
+bool SegmentProposals::closeShape(const ThreeSides &sides, int i, int j, int k, double reach,
+                                  quad::Corners &corners) const
+{
+    const quad::Line far{sides.a + sides.u * reach, m_segments[size_t(k)].d};
+    corners[0] = sides.a;
+    corners[1] = sides.b;
+    if (!quad::intersect(line(j), far, corners[2]) || !quad::intersect(far, line(i), corners[3]))
+        return false;
+    quad::orderClockwise(corners);
+    return quad::isConvex(corners);
+}
+
 void SegmentProposals::addThreeSideQuads(const EdgeField &field, std::vector<Candidate> &out,
                                          double maxAspectError,
                                          const std::function<double(const quad::Corners &)> &aspect)
@@ -257,45 +296,19 @@ void SegmentProposals::addThreeSideQuads(const EdgeField &field, std::vector<Can
     // other three stay whole: two opposite sides and the one joining them. The missing side
     // lies where the opposite pair ends, or where the card's proportions put it.
     const double ratios[] = {0.0, CardGeometry::aspectRatio, CardGeometry::inverseAspectRatio};
+    ThreeSides sides;
     for (const auto &[i, j] : m_pairs) {
-        const Segment &s = m_segments[size_t(i)], &t = m_segments[size_t(j)];
         for (size_t k = 0; k < m_segments.size(); ++k) {
-            if (int(k) == i || int(k) == j)
+            if (!threeSides(i, j, int(k), sides))
                 continue;
-            const Segment &e = m_segments[k];
-            if (std::abs(s.d.x * e.d.y - s.d.y * e.d.x) < 0.5)
-                continue;
-            cv::Point2d a, b;
-            if (!quad::intersect(line(i), line(int(k)), a) ||
-                !quad::intersect(line(j), line(int(k)), b))
-                continue;
-            const double across = cv::norm(b - a);
-            if (across < m_minSide)
-                continue;
-            // The joining side must lie at one end of the pair, the pair running away from it.
-            cv::Point2d u = s.d;
-            const cv::Point2d mid = (s.a + s.b + t.a + t.b) * 0.25;
-            if ((mid - (a + b) * 0.5).dot(u) < 0)
-                u = -u;
-            const double sNear = std::min((s.a - a).dot(u), (s.b - a).dot(u));
-            const double tNear = std::min((t.a - b).dot(u), (t.b - b).dot(u));
-            if (sNear < -0.2 * across || tNear < -0.2 * across)
-                continue;
-            const double sFar = std::max((s.a - a).dot(u), (s.b - a).dot(u));
-            const double tFar = std::max((t.a - b).dot(u), (t.b - b).dot(u));
+            const double sFar = sides.sFar, tFar = sides.tFar;
             for (double ratio : ratios) {
-                const double reach = ratio > 0 ? ratio * across : std::max(sFar, tFar);
+                const double reach = ratio > 0 ? ratio * sides.across : std::max(sFar, tFar);
                 if (reach < m_minSide || std::max(sFar, tFar) < 0.5 * reach)
                     continue;
-                const quad::Line far{a + u * reach, e.d};
                 Candidate c;
-                c.corners[0] = a;
-                c.corners[1] = b;
-                if (!quad::intersect(line(j), far, c.corners[2]) ||
-                    !quad::intersect(far, line(i), c.corners[3]))
-                    continue;
-                quad::orderClockwise(c.corners);
-                if (!acceptable(field, c.corners, maxAspectError, aspect))
+                if (!closeShape(sides, i, j, int(k), reach, c.corners) ||
+                    !acceptable(field, c.corners, maxAspectError, aspect))
                     continue;
                 double worst = 0;
                 const double mean = field.sideSupport(c.corners, &worst);
@@ -303,6 +316,44 @@ void SegmentProposals::addThreeSideQuads(const EdgeField &field, std::vector<Can
                     continue;
                 c.support = 0.5 * (mean + worst);
                 addUnique(out, c);
+            }
+        }
+    }
+}
+
+void SegmentProposals::findCutShapes(const EdgeField &field, std::vector<quad::Corners> &out) const
+{
+    // A card running off the picture shows two opposite sides that run into the border and the
+    // side joining them; its fourth side, where the card's proportions put it, lies outside.
+    out.clear();
+    const cv::Rect2d inside(kBorderReach, kBorderReach, field.cols() - 2 * kBorderReach,
+                            field.rows() - 2 * kBorderReach);
+    const auto atBorder = [&](cv::Point2d p) { return !inside.contains(p); };
+    const auto inPicture = [&](cv::Point2d p) {
+        return p.x > 0 && p.y > 0 && p.x < field.cols() && p.y < field.rows();
+    };
+    ThreeSides sides;
+    for (const auto &[i, j] : m_pairs) {
+        const Segment &s = m_segments[size_t(i)], &t = m_segments[size_t(j)];
+        for (size_t k = 0; k < m_segments.size(); ++k) {
+            if (!threeSides(i, j, int(k), sides) || !inPicture(sides.a) || !inPicture(sides.b))
+                continue;
+            // One of the pair runs away from the joining side into the border.
+            const auto farEnd = [&](const Segment &g, cv::Point2d from) {
+                return (g.a - from).dot(sides.u) > (g.b - from).dot(sides.u) ? g.a : g.b;
+            };
+            if (!atBorder(farEnd(s, sides.a)) && !atBorder(farEnd(t, sides.b)))
+                continue;
+            for (double ratio : {CardGeometry::aspectRatio, CardGeometry::inverseAspectRatio}) {
+                const double reach = ratio * sides.across;
+                quad::Corners corners;
+                if (std::max(sides.sFar, sides.tFar) < 0.5 * reach ||
+                    !closeShape(sides, i, j, int(k), reach, corners))
+                    continue;
+                const int outside = int(!inPicture(corners[0])) + int(!inPicture(corners[1])) +
+                                    int(!inPicture(corners[2])) + int(!inPicture(corners[3]));
+                if (outside > 0)
+                    out.push_back(corners);
             }
         }
     }

@@ -24,6 +24,11 @@ public:
               std::vector<Candidate> &out, double maxAspectError,
               const std::function<double(const quad::Corners &)> &aspect);
 
+    // Shapes of a card running off the picture, from the segments of the last find(): two
+    // opposite segments running into the border and the one joining them, closed by the
+    // card's proportions beyond the border. Their corners are for the caller to judge.
+    void findCutShapes(const EdgeField &field, std::vector<quad::Corners> &out) const;
+
 private:
     struct Segment
     {
@@ -44,6 +49,17 @@ private:
     void addFourSideQuads(const EdgeField &field, std::vector<Candidate> &out,
                           double maxAspectError,
                           const std::function<double(const quad::Corners &)> &aspect);
+    // Segments i and j (opposite) joined by segment k: where k meets them (a, b), how far it
+    // is across, and how far i and j run from it along u.
+    struct ThreeSides
+    {
+        cv::Point2d a, b, u;
+        double across = 0, sFar = 0, tFar = 0;
+    };
+    [[nodiscard]] bool threeSides(int i, int j, int k, ThreeSides &out) const;
+    // The shape of those three sides closed by a fourth at reach along u; false unless convex.
+    [[nodiscard]] bool closeShape(const ThreeSides &sides, int i, int j, int k, double reach,
+                                  quad::Corners &corners) const;
     // Two opposite segments and the one joining them, the fourth side hidden.
     void addThreeSideQuads(const EdgeField &field, std::vector<Candidate> &out,
                            double maxAspectError,

@@ -221,3 +221,43 @@ TEST(CardDetector, judgesCornersWithSomethingElseAlongOneSide)
     const cardcheck::CornerArcs printed = arcs(rounded, 300 + 123);
     EXPECT_GE(printed.wrong, 2) << "corners on a line printed on the card";
 }
+
+// Guards against reporting print on a card that runs off the picture (a name field, a photo):
+// such a card cannot be measured with, and neither can its print. The same card whole is found
+// as the card, not its print.
+TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
+{
+    const QSize size(1440, 1080);
+    const auto picture = [&](double left, double longEdge) {
+        const double shortEdge = longEdge * 17.0 / 27.0;
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(70, 64, 58));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(226, 222, 212));
+        const QRectF card(left, 70, longEdge, shortEdge);
+        const double r = 0.037 * longEdge;
+        painter.drawRoundedRect(card, r, r);
+        // A field of the card's own proportions, printed dark on its face.
+        painter.setBrush(QColor(40, 52, 96));
+        const double scale = longEdge / 1500;
+        painter.drawRect(
+            QRectF(card.left() + 380 * scale, card.top() + 330 * scale, 216 * scale, 136 * scale));
+        painter.end();
+        addNoise(image, 3, 17);
+        return image;
+    };
+    CardDetector detector;
+    const QImage cut = picture(50, 1500);
+    const std::vector<RectangleFeature> reported = detector.features(cut);
+    EXPECT_TRUE(reported.empty()) << "reported a shape at " << reported.front().topLeft.x() << ","
+                                  << size.height() - reported.front().topLeft.y();
+
+    // Smaller, the same card is whole: it is found, and not its print.
+    const std::vector<RectangleFeature> found = detector.features(picture(50, 1200));
+    ASSERT_FALSE(found.empty());
+    const double width = std::hypot(found.front().topRight.x() - found.front().topLeft.x(),
+                                    found.front().topRight.y() - found.front().topLeft.y());
+    EXPECT_NEAR(width, 1200, 10) << "the whole card, not its print";
+}
