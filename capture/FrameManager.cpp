@@ -229,10 +229,24 @@ void FrameManager::captureOutput(const QVideoFrame &sampleBuffer)
 
 void FrameManager::publishPixelBuffer(const QImage &pixelBuffer)
 {
+    // When the main thread falls behind the camera (a slow card search, a window being
+    // dragged), a frame not yet shown is dropped for the newer one, as a phone camera drops
+    // late frames: otherwise every frame would wait its turn, the picture would lag further
+    // and further behind and the waiting frames would fill the memory.
+    {
+        std::lock_guard lock(m_waitingMutex);
+        m_waiting = pixelBuffer;
+        if (std::exchange(m_waitingPosted, true))
+            return;
+    }
     // Runs on the video output queue, so this object is alive now; the main queue skips the
     // item if it is destroyed before the item runs.
-    SerialQueue::main().async(this, [this, pixelBuffer] {
-        m_current = pixelBuffer;
+    SerialQueue::main().async(this, [this] {
+        {
+            std::lock_guard lock(m_waitingMutex);
+            m_current = std::exchange(m_waiting, QImage());
+            m_waitingPosted = false;
+        }
         Q_EMIT currentChanged(m_current);
     });
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class CameraManager;
@@ -55,7 +56,9 @@ public:
     // Publishes the test picture once (loading it first unless it was prepared). A missing or
     // unreadable test picture is reported on standard error and publishes nothing.
     void publishTestImage();
-    // Assigns `pixelBuffer` to `current` on the main thread; nothing is copied.
+    // Assigns `pixelBuffer` to `current` on the main thread; nothing is copied. Only the newest
+    // frame waits for the main thread: a frame still waiting when the next one comes is
+    // replaced by it, so frames never pile up behind a busy main thread.
     void publishPixelBuffer(const QImage &pixelBuffer);
 
     // The frame's picture as a 32-bit BGRA image (null when the frame has none). BGRA frames
@@ -76,4 +79,8 @@ private:
     const QString m_testImage;
     // Video output queue only.
     std::optional<ImageLoader::Result> m_preparedTestImage;
+    // The frame on its way to the main thread, if any.
+    std::mutex m_waitingMutex;
+    QImage m_waiting;
+    bool m_waitingPosted = false;
 };

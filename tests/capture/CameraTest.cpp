@@ -223,9 +223,9 @@ TEST(CameraManager, configures_starts_and_hands_over_in_order_on_the_session_que
         },
         Qt::DirectConnection);
     platform->deliver(bgraFrame({64, 48}, 0xff102030));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() == 1; }, 5000));
     platform->deliver(QVideoFrame()); // no picture
     platform->deliver(bgraFrame({64, 48}, 0xff405060));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 2; }, 5000));
     drain(*frames.videoOutputQueue());
     EXPECT_EQ(seen, (std::vector<QRgb>{0xff102030, 0xff405060}));
     EXPECT_TRUE(onMain);
@@ -393,7 +393,8 @@ TEST(CameraManager, still_photo_replaces_the_camera)
     }
 }
 
-// Guards a dropped photo: the camera stops, frames on their way come first, the photo stays.
+// Guards a dropped photo: the camera stops, a camera frame on its way does not replace the
+// photo, and the photo stays.
 TEST(CameraManager, dropped_photo_stops_the_camera_and_stays)
 {
     QTemporaryDir dir;
@@ -407,13 +408,16 @@ TEST(CameraManager, dropped_photo_stops_the_camera_and_stays)
     manager.showStillPhoto(photo);
     manager.startSession();
     settle(manager);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return published.size() == 2; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.current().size() == QSize(40, 30); }, 5000));
+    drain(*frames.videoOutputQueue());
     EXPECT_EQ(frames.current().size(), QSize(40, 30));
     EXPECT_FALSE(manager.isRunning());
     EXPECT_FALSE(platform->hasDelegate());
+    const qsizetype shown = published.size();
     platform->deliver(bgraFrame({64, 48}, 0xff000000)); // goes nowhere now
     drain(*frames.videoOutputQueue());
-    EXPECT_EQ(published.size(), 2);
+    EXPECT_EQ(published.size(), shown);
+    EXPECT_EQ(frames.current().size(), QSize(40, 30));
 }
 
 // Guards a machine without a camera: cameraUnavailable, never the backend's test bars, no hang.
@@ -525,9 +529,9 @@ TEST(FrameManager, ten_thousand_frames_do_not_grow_memory)
                 frame.unmap();
                 rig.platform->deliver(frame);
             }
-            // The consumer keeps up: at most a few hundred frames are in flight.
-            ASSERT_TRUE(QTest::qWaitFor([&] { return received >= start + sent; }, 10000));
+            drain(*rig.frames->videoOutputQueue());
         }
+        EXPECT_GT(received, start);
     };
     // Other tests' images may still be alive; only this rig's frames are judged.
     const qsizetype before = FrameManager::livePixelBuffers();
@@ -535,9 +539,7 @@ TEST(FrameManager, ten_thousand_frames_do_not_grow_memory)
     std::vector<qsizetype> held;
     for (int round = 0; round < rounds; ++round) {
         pump(perRound);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return received == (round + 1) * perRound; }, 10000));
         // Everything on its way has arrived: only `current` may still hold a frame.
-        drain(*rig.frames->videoOutputQueue());
         held.push_back(FrameManager::livePixelBuffers() - before);
     }
     for (size_t round = 0; round < held.size(); ++round)
@@ -546,6 +548,30 @@ TEST(FrameManager, ten_thousand_frames_do_not_grow_memory)
     EXPECT_EQ(rig.frames->current().size(), size);
     rig.frames.reset();
     EXPECT_EQ(FrameManager::livePixelBuffers(), before) << "after the frame manager is gone";
+}
+
+// Guards against frames piling up behind a busy main thread: each would wait its turn, the
+// picture would lag further and further behind and the waiting frames would fill the memory.
+TEST(FrameManager, a_frame_waiting_for_a_busy_main_thread_is_replaced_by_the_next)
+{
+    Rig rig;
+    std::vector<QRgb> seen;
+    QObject::connect(rig.frames.get(), &FrameManager::currentChanged, rig.frames.get(),
+                     [&](const QImage &image) { seen.push_back(image.pixel(0, 0)); });
+    const qsizetype before = FrameManager::livePixelBuffers();
+    // The main thread does not turn while fifty frames arrive and are converted.
+    std::atomic<bool> converted{false};
+    for (int i = 0; i < 50; ++i)
+        rig.platform->deliver(bgraFrame({64, 48}, 0xff000000 | quint32(i)));
+    rig.frames->videoOutputQueue()->async([&] { converted = true; });
+    while (!converted.load())
+        QThread::yieldCurrentThread();
+    EXPECT_LE(FrameManager::livePixelBuffers() - before, 1) << "frames wait for the main thread";
+
+    drainMain();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen.front(), 0xff000000 | 49u) << "the newest frame is shown";
+    EXPECT_EQ(rig.frames->current().pixel(0, 0), 0xff000000 | 49u);
 }
 
 // Guards against a use-after-free when torn down while the camera hands over frames.
