@@ -7,14 +7,14 @@
 
 namespace {
 
-// One row: the gradient of the channel whose gradient is largest. dx3, dy3: the three
-// channels' gradients, interleaved.
-void strongestChannel(int cols, const short *__restrict dx3, const short *__restrict dy3,
-                      short *__restrict gx, short *__restrict gy)
+// One row: the gradient of the channel whose gradient is largest.
+void strongestChannel(int cols, const short *__restrict x0, const short *__restrict y0,
+                      const short *__restrict x1, const short *__restrict y1,
+                      const short *__restrict x2, const short *__restrict y2, short *__restrict gx,
+                      short *__restrict gy)
 {
     for (int x = 0; x < cols; ++x) {
-        const short *dx = dx3 + 3 * x, *dy = dy3 + 3 * x;
-        const int a0 = dx[0], b0 = dy[0], a1 = dx[1], b1 = dy[1], a2 = dx[2], b2 = dy[2];
+        const int a0 = x0[x], b0 = y0[x], a1 = x1[x], b1 = y1[x], a2 = x2[x], b2 = y2[x];
         const int m0 = (a0 < 0 ? -a0 : a0) + (b0 < 0 ? -b0 : b0);
         const int m1 = (a1 < 0 ? -a1 : a1) + (b1 < 0 ? -b1 : b1);
         const int m2 = (a2 < 0 ? -a2 : a2) + (b2 < 0 ? -b2 : b2);
@@ -49,8 +49,12 @@ bool EdgeField::compute(const cv::Mat &image)
     // colour), computed once for every threshold level and every side check.
     m_dx.create(m_dx3.size(), CV_16SC1);
     m_dy.create(m_dx3.size(), CV_16SC1);
+    cv::split(m_dx3, m_planesX);
+    cv::split(m_dy3, m_planesY);
     for (int y = 0; y < m_dx3.rows; ++y) {
-        strongestChannel(m_dx3.cols, m_dx3.ptr<short>(y), m_dy3.ptr<short>(y), m_dx.ptr<short>(y),
+        strongestChannel(m_dx3.cols, m_planesX[0].ptr<short>(y), m_planesY[0].ptr<short>(y),
+                         m_planesX[1].ptr<short>(y), m_planesY[1].ptr<short>(y),
+                         m_planesX[2].ptr<short>(y), m_planesY[2].ptr<short>(y), m_dx.ptr<short>(y),
                          m_dy.ptr<short>(y));
     }
 

@@ -55,6 +55,8 @@ private:
     cv::Mat m_smooth;
     cv::Mat m_dx3;
     cv::Mat m_dy3;
+    std::vector<cv::Mat> m_planesX;
+    std::vector<cv::Mat> m_planesY;
     cv::Mat m_dx;
     cv::Mat m_dy;
     std::vector<int> m_magnitudes;
