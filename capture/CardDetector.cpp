@@ -12,6 +12,7 @@
 #include <opencv2/core.hpp>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 
 namespace {
@@ -43,9 +44,18 @@ constexpr double kPrintMargin = 0.01;
 
 struct CardDetector::Buffers
 {
+    // Working images per look. The looks differ in size: one shared set was reallocated at
+    // every look, and the largest look's gradient images came from fresh pages on every frame
+    // (about 13 ms of a frame without a card at 1080p).
+    struct LookBuffers
+    {
+        cv::Mat small;
+        CandidateFinder finder;
+    };
+    LookBuffers &at(Look look) { return looks[size_t(look)]; }
+
     QImage converted;
-    cv::Mat small;
-    CandidateFinder finder;
+    std::array<LookBuffers, 3> looks;
     CoarseSearch coarse;
     FineRefinement fine;
     std::vector<Candidate> candidates;
@@ -73,14 +83,14 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     const int longSide = std::max(picture.width(), picture.height());
     const int factor = searchFactor(longSide);
     Buffers &b = *m_buffers;
-    search(picture, options, factor, true, 0);
+    search(picture, options, Look::first, factor, true, 0);
     b.cards = b.fine.cards();
     // A card that fills much of the picture is best seen shrunk further, where keys, print and
     // grain along its outline shrink away. That look counts only with corners like a card's,
     // and is needed only when the first found no such corners.
     const bool cornersSeen = !b.cards.empty() && b.cards.front().roundedCorners >= 2;
     if (!cornersSeen && longSide / (2 * factor) >= kMinCoarserSide) {
-        search(picture, options, 2 * factor, false, 2);
+        search(picture, options, Look::largeCard, 2 * factor, false, 2);
         if (!b.fine.cards().empty()) {
             const Hypothesis &large = b.fine.cards().front();
             std::erase_if(b.cards, [&](const Hypothesis &h) {
@@ -93,7 +103,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     // at a third costs time only on frames where the first found nothing. The slow segment
     // route has had its turn.
     if (b.cards.empty() && longSide > 1400 && longSide <= 2600) {
-        search(picture, options, 3, false, 0);
+        search(picture, options, Look::smallCard, 3, false, 0);
         b.cards = b.fine.cards();
     }
     dropPrintOnCutCards();
@@ -124,11 +134,12 @@ std::vector<RectangleFeature> CardDetector::track(const QImage &image,
     return report(height);
 }
 
-void CardDetector::noteCutCards(const ColourSampler &picture, const Options &options, int factor)
+void CardDetector::noteCutCards(const ColourSampler &picture, const Options &options, Look look,
+                                int factor)
 {
     // Two of its corners in the picture must be a card's, and none unlike one.
     Buffers &b = *m_buffers;
-    b.finder.findCutShapes(b.cutShapes);
+    b.at(look).finder.findCutShapes(b.cutShapes);
     for (quad::Corners corners : b.cutShapes) {
         for (auto &c : corners)
             c *= double(factor);
@@ -208,10 +219,12 @@ ColourSampler CardDetector::prepare(const QImage &image)
                          std::ptrdiff_t(frame->bytesPerLine()), channels);
 }
 
-void CardDetector::search(const ColourSampler &picture, const Options &options, int factor,
-                          bool withSegments, int roundedNeeded)
+void CardDetector::search(const ColourSampler &picture, const Options &options, Look look,
+                          int factor, bool withSegments, int roundedNeeded)
 {
     Buffers &b = *m_buffers;
+    CandidateFinder &finder = b.at(look).finder;
+    cv::Mat &small = b.at(look).small;
 #ifdef MIRREL_DETECTOR_TRACE
     const auto started = std::chrono::steady_clock::now();
     struct Lap
@@ -226,8 +239,8 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
         }
     } lap{started, factor};
 #endif
-    picture.shrink(factor, b.small);
-    b.finder.find(b.small, b.candidates);
+    picture.shrink(factor, small);
+    finder.find(small, b.candidates);
     TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
     for (const auto &c : b.candidates) {
         TRACE("  proposal %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n", c.support,
@@ -235,9 +248,9 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
               c.corners[2].y, c.corners[3].x, c.corners[3].y);
     }
     const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
-    const ColourSampler small(b.small);
+    const ColourSampler shrunk(small);
     const CoarseSearch::Frame coarse{
-        small, b.finder.field(),
+        shrunk, finder.field(),
         cv::Size2d(double(picture.width()) / factor, double(picture.height()) / factor),
         focal / factor, options.aspectRatio};
     const FineRefinement::Frame fine{picture, cv::Size2d(picture.width(), picture.height()),
@@ -247,11 +260,11 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     // where its straight sides still show.
     const auto segmentRoute = [&] {
         b.coarse.clearShapes();
-        b.finder.findFromSegments(b.candidates, kSegmentAspectError, [&](const quad::Corners &c) {
+        finder.findFromSegments(b.candidates, kSegmentAspectError, [&](const quad::Corners &c) {
             return cardcheck::proportionError(c, coarse.size, coarse.focal, coarse.aspect);
         });
         TRACE("  %zu proposals from segments\n", b.candidates.size());
-        noteCutCards(picture, options, factor);
+        noteCutCards(picture, options, look, factor);
         for (size_t i = 0; i < b.candidates.size(); ++i) {
             const auto &c = b.candidates[i];
             TRACE("  segment proposal %zu %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n",

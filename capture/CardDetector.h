@@ -68,12 +68,19 @@ private:
     ColourSampler prepare(const QImage &image);
     // The cards found, as features in a y-up system, best first.
     [[nodiscard]] std::vector<RectangleFeature> report(double height) const;
+    // The looks a search takes, each at its own size and with its own working images.
+    enum class Look
+    {
+        first,
+        largeCard,
+        smallCard
+    };
     // One search on the frame shrunk by factor; the cards end up in the fine stage. A card
     // must show at least roundedNeeded corners like a card's.
-    void search(const ColourSampler &picture, const Options &options, int factor, bool withSegments,
-                int roundedNeeded);
+    void search(const ColourSampler &picture, const Options &options, Look look, int factor,
+                bool withSegments, int roundedNeeded);
     // Judges the segment route's shapes of a card running off the picture by their corners.
-    void noteCutCards(const ColourSampler &picture, const Options &options, int factor);
+    void noteCutCards(const ColourSampler &picture, const Options &options, Look look, int factor);
     // Drops the cards found inside a card that runs off the picture.
     void dropPrintOnCutCards();
 
