@@ -17,6 +17,18 @@ struct Level
 };
 constexpr Level kLevels[] = {{60, 120}, {22, 45}, {9, 18}};
 
+// Sets the shape's support from the edge found along its sides; false when too little of its
+// outline (on average, or along its worst side) lies on an edge to propose it.
+bool judgeSupport(const EdgeField &field, Candidate &c)
+{
+    double worst = 0;
+    const double mean = field.sideSupport(c.corners, &worst);
+    if (mean < 0.5 || worst < 0.25)
+        return false;
+    c.support = 0.5 * (mean + worst);
+    return true;
+}
+
 } // namespace
 
 void OutlineProposals::find(const EdgeField &field, int minSide, std::vector<Candidate> &out)
@@ -84,11 +96,8 @@ void OutlineProposals::addHullQuads(const EdgeField &field, std::vector<Candidat
         quad::orderClockwise(c.corners);
         if (!quad::isConvex(c.corners) || quad::area(c.corners) < 2.0 * m_minSide * m_minSide)
             continue;
-        double worst = 0;
-        const double mean = field.sideSupport(c.corners, &worst);
-        if (mean < 0.5 || worst < 0.25)
+        if (!judgeSupport(field, c))
             continue;
-        c.support = 0.5 * (mean + worst);
         bool duplicate = false;
         for (auto &other : out) {
             if (quad::maxCornerDistance(other.corners, c.corners) < 2.5) {
@@ -157,11 +166,8 @@ void OutlineProposals::addUnions(const EdgeField &field, std::vector<Candidate> 
             quad::orderClockwise(c.corners);
             if (!quad::isConvex(c.corners))
                 continue;
-            double worst = 0;
-            const double mean = field.sideSupport(c.corners, &worst);
-            if (mean < 0.5 || worst < 0.25)
+            if (!judgeSupport(field, c))
                 continue;
-            c.support = 0.5 * (mean + worst);
             bool duplicate = false;
             for (const auto &other : out)
                 duplicate = duplicate || quad::maxCornerDistance(other.corners, c.corners) < 2.5;
