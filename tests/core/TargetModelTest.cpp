@@ -136,58 +136,6 @@ TEST(TargetModel, neighbours_wrap_around_and_a_line_has_one)
     EXPECT_EQ(line.neighbours(1, {}, {}).neighbours, QList<QPointF>{QPointF(1, 1)});
 }
 
-// Guards wrong lengths shown as results: while the card is twisted or a point lies past the
-// card plane's horizon, the affected labels show a dash, and the lengths come back with the
-// shape. The card's matrix reaches the targets as the session passes it on.
-TEST(TargetModel, labels_show_a_dash_while_a_length_has_no_meaning)
-{
-    ReferenceTargetModel card(
-        {QPointF(100, 200), QPointF(400, 210), QPointF(420, 400), QPointF(90, 380)}, nullptr);
-    TargetModel line({QPointF(150, 260), QPointF(380, 330)}, {Distance{{150, 260}, {380, 330}, 1}},
-                     false, nullptr);
-    RectangleTargetModel rectangle(500, 500, false, nullptr);
-    QObject::connect(&card, &ReferenceTargetModel::projectiveMatrixChanged, [&](const Matrix &m) {
-        line.updateAllDistances(m);
-        rectangle.updateAllDistances(m);
-    });
-    line.updateAllDistances(card.projectiveMatrix());
-    rectangle.updateAllDistances(card.projectiveMatrix());
-    const auto labels = [&] {
-        QStringList texts;
-        for (const TargetModel *target :
-             std::initializer_list<const TargetModel *>{&line, &rectangle})
-            for (const Distance &d : target->distances())
-                texts.append(DistanceFormatter::format(d.distance, Storage::UnitSystem::metric));
-        return texts;
-    };
-    const QStringList measured = labels();
-    EXPECT_FALSE(measured.contains(QString(QChar(0x2013))));
-
-    const QSizeF image(1000, 1000);
-    // Corner 2 dragged across edge 3 -> 0: a bow-tie. The outline follows, every label is a dash.
-    card.movePoint(2, {}, QPointF(40, 300), image, image);
-    EXPECT_EQ(card.points()[2], QPointF(40, 300));
-    EXPECT_EQ(labels(), QStringList(5, QString(QChar(0x2013))));
-    // Dragging a target's point meanwhile keeps its dash.
-    line.movePoint(1, card.projectiveMatrix(), QPointF(390, 330), image, image);
-    EXPECT_FALSE(line.distances()[0].isMeasured());
-
-    card.movePoint(2, {}, QPointF(420, 400), image, image);
-    line.movePoint(1, card.projectiveMatrix(), QPointF(380, 330), image, image);
-    EXPECT_EQ(labels(), measured);
-
-    // A corner of the rectangle beyond the horizon (above y = -1634 at this x): its two edges
-    // lose their length, the other two and the line keep theirs, and they return with it.
-    rectangle.movePoint(0, card.projectiveMatrix(), QPointF(100, -3000), image, image);
-    const QList<Distance> &edges = rectangle.distances();
-    EXPECT_FALSE(edges[0].isMeasured());
-    EXPECT_FALSE(edges[3].isMeasured());
-    EXPECT_TRUE(edges[1].isMeasured() && edges[2].isMeasured());
-    EXPECT_TRUE(line.distances()[0].isMeasured());
-    rectangle.movePoint(0, card.projectiveMatrix(), QPointF(100, 100), image, image);
-    EXPECT_TRUE(edges[0].isMeasured() && edges[3].isMeasured());
-}
-
 TEST(TargetModelDeathTest, index_outside_the_points_stops_the_program)
 {
     RectangleTargetModel rectangle(300, 400, false, nullptr);
