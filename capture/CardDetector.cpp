@@ -313,4 +313,27 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
             b.kept.insert(b.kept.begin(), b.fine.cards().front());
         b.fine.setCards(b.kept);
     }
+    // A line printed along the card's edge (a row of text, a stripe's border) closes a shape a
+    // little inside the card with nearly the card's proportions, and the corners it makes
+    // with the card's sides are no card's. When the card found shows at most two of a card's
+    // corners, its sides are looked for again a little further out; a fit there that shows
+    // more of them is the card.
+    if (b.fine.cards().empty())
+        return;
+    const Hypothesis best = b.fine.cards().front();
+    if (best.roundedCorners > 2 || best.wrongCorners > 0)
+        return;
+    quad::Corners base = best.corners;
+    for (auto &c : base)
+        c /= double(factor);
+    b.kept = b.fine.cards();
+    b.coarse.tryOutwards(coarse, base);
+    FineRefinement::Frame judged = fine;
+    judged.roundedNeeded = std::max(best.roundedCorners + 1, fine.roundedNeeded);
+    b.fine.run(judged, b.coarse.shapes());
+    if (!b.fine.cards().empty()) {
+        TRACE("  the card's side lies past a printed line\n");
+        b.kept.insert(b.kept.begin(), b.fine.cards().front());
+    }
+    b.fine.setCards(b.kept);
 }

@@ -272,6 +272,8 @@ bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Re
     for (size_t k = 0; k < 4; ++k) {
         const auto &side = fit.sides[k];
         const double band = bandContrast(image, fit.corners, k, side.edgeWidth, scratch);
+        TRACE("     side %zu band %.1f needs %.1f\n", k, band,
+              kBandShare * side.contrast * side.edgeWidth);
         if (band < kBandShare * side.contrast * side.edgeWidth)
             return false;
     }

@@ -22,6 +22,9 @@ constexpr double kLargeShare = 0.04;
 // Aspect error past which a proposal is not worth the edge fitting. A card cut short by a
 // printed stripe still passes (it is at most a third too short).
 constexpr double kProposalAspectError = 0.45;
+// How far past a side, as a share of the distance across the shape, the card's own edge is
+// looked for when the side may be a printed line on its face.
+constexpr double kOutwardReach = 0.2;
 
 EdgeRefiner::Params narrowParams()
 {
@@ -130,6 +133,36 @@ bool CoarseSearch::known(const quad::Corners &corners) const
     return false;
 }
 
+bool CoarseSearch::moveSide(const quad::Corners &base, size_t side, double offset,
+                            quad::Corners &moved)
+{
+    // The side shifted outwards by offset, its neighbours kept on their lines.
+    cv::Point2d centre(0, 0);
+    for (const auto &p : base)
+        centre += p * 0.25;
+    moved = base;
+    const cv::Point2d a = base[side], c = base[(side + 1) % 4];
+    const cv::Point2d d = (c - a) / cv::norm(c - a);
+    cv::Point2d n(d.y, -d.x);
+    if (n.dot((a + c) * 0.5 - centre) < 0)
+        n = -n;
+    const quad::Line shifted{a + n * offset, d};
+    const quad::Line before{base[(side + 3) % 4], a - base[(side + 3) % 4]};
+    const quad::Line after{c, base[(side + 2) % 4] - c};
+    auto unit = [](quad::Line l) {
+        l.d /= std::max(cv::norm(l.d), 1e-9);
+        return l;
+    };
+    return quad::intersect(unit(before), shifted, moved[side]) &&
+           quad::intersect(shifted, unit(after), moved[(side + 1) % 4]) && quad::isConvex(moved);
+}
+
+double CoarseSearch::across(const quad::Corners &base, size_t side)
+{
+    return 0.5 * (cv::norm(base[(side + 2) % 4] - base[side]) +
+                  cv::norm(base[(side + 3) % 4] - base[(side + 1) % 4]));
+}
+
 void CoarseSearch::tryPastStripes(const Frame &frame, const quad::Corners base)
 {
     // Try the next parallel edge outwards on each side.
@@ -138,38 +171,39 @@ void CoarseSearch::tryPastStripes(const Frame &frame, const quad::Corners base)
             return;
     }
     m_tried.push_back(base);
-    cv::Point2d centre(0, 0);
-    for (const auto &p : base)
-        centre += p * 0.25;
     for (size_t side = 0; side < 4; ++side) {
-        const double across = 0.5 * (cv::norm(base[(side + 2) % 4] - base[side]) +
-                                     cv::norm(base[(side + 3) % 4] - base[(side + 1) % 4]));
-        frame.field.parallelEdges(base, int(side), 0.6 * across, m_offsets);
+        frame.field.parallelEdges(base, int(side), 0.6 * across(base, side), m_offsets);
         for (double o : m_offsets)
             TRACE("    side %zu offset %.0f\n", side, o);
         const std::vector<double> offsets = m_offsets;
         for (double offset : offsets) {
-            quad::Corners moved = base;
-            const cv::Point2d a = base[side], c = base[(side + 1) % 4];
-            const cv::Point2d d = (c - a) / cv::norm(c - a);
-            cv::Point2d n(d.y, -d.x);
-            if (n.dot((a + c) * 0.5 - centre) < 0)
-                n = -n;
-            const quad::Line shifted{a + n * offset, d};
-            const quad::Line before{base[(side + 3) % 4], a - base[(side + 3) % 4]};
-            const quad::Line after{c, base[(side + 2) % 4] - c};
-            auto unit = [](quad::Line l) {
-                l.d /= std::max(cv::norm(l.d), 1e-9);
-                return l;
-            };
-            if (!quad::intersect(unit(before), shifted, moved[side]) ||
-                !quad::intersect(shifted, unit(after), moved[(side + 1) % 4]) ||
-                !quad::isConvex(moved))
+            quad::Corners moved;
+            if (!moveSide(base, side, offset, moved))
                 continue;
             if (consider(frame, moved) >= 0 && m_shapes.size() >= kShapes)
                 break;
         }
     }
+}
+
+void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base)
+{
+    clearShapes();
+    for (size_t side = 0; side < 4; ++side) {
+        frame.field.parallelEdges(base, int(side), kOutwardReach * across(base, side), m_offsets);
+        const std::vector<double> offsets = m_offsets;
+        for (double offset : offsets) {
+            TRACE("    outwards: side %zu offset %.0f\n", side, offset);
+            quad::Corners moved;
+            if (moveSide(base, side, offset, moved))
+                consider(frame, moved);
+        }
+    }
+    // A side that found its way back is the shape already known.
+    std::erase_if(m_shapes, [&](const Hypothesis &h) {
+        return quad::maxCornerDistance(h.corners, base) < 2.0;
+    });
+    ranking::sortByScore(m_shapes);
 }
 
 double CoarseSearch::consider(const Frame &frame, const quad::Corners &corners)

@@ -34,6 +34,9 @@ public:
     void clearShapes();
     // Refines the proposals (fromSegments: built from loose lines) into shapes(), best first.
     void run(const Frame &frame, const std::vector<Candidate> &candidates, bool fromSegments);
+    // Replaces shapes() with the shape moved outwards, one side at a time, onto the next
+    // parallel edge near it: where that side may be a line printed along the card's edge.
+    void tryOutwards(const Frame &frame, const quad::Corners &base);
 
     [[nodiscard]] const std::vector<Hypothesis> &shapes() const { return m_shapes; }
 
@@ -46,6 +49,11 @@ private:
     [[nodiscard]] bool known(const quad::Corners &corners) const;
     void tryLargest(const Frame &frame, const std::vector<Candidate> &candidates);
     void tryPastStripes(const Frame &frame, quad::Corners base);
+    // base with one side shifted outwards by offset; false when the result is not convex.
+    static bool moveSide(const quad::Corners &base, size_t side, double offset,
+                         quad::Corners &moved);
+    // Mean distance from one side to the opposite one.
+    static double across(const quad::Corners &base, size_t side);
 
     EdgeRefiner m_refiner;
     EdgeRefiner::Result m_refined;

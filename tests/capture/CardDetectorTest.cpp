@@ -1,6 +1,8 @@
 #include "capture/CardDetector.h"
 #include "capture/detector/CardChecks.h"
+#include "capture/detector/CoarseSearch.h"
 #include "capture/detector/ColourSampler.h"
+#include "capture/detector/EdgeField.h"
 #include "tests/capture/DetectorTesting.h"
 #include "tools/scenegen/SceneGenerator.h"
 
@@ -220,6 +222,51 @@ TEST(CardDetector, judgesCornersWithSomethingElseAlongOneSide)
     // The top side on the printed line: the shape is still of about a card's proportions.
     const cardcheck::CornerArcs printed = arcs(rounded, 300 + 123);
     EXPECT_GE(printed.wrong, 2) << "corners on a line printed on the card";
+}
+
+// Guards against a side taken on a row of text printed along the card's edge: on the shrunk
+// picture the text and the edge merge into one outline, and the shape closed on the text has
+// nearly the card's proportions. Looking past that side finds the card's own edge.
+TEST(CardDetector, looksPastARowOfTextAlongTheCardsEdge)
+{
+    constexpr int factor = 5;
+    const double longEdge = 690, shortEdge = longEdge * 17.0 / 27.0;
+    const QRectF card(330, 1110, longEdge, shortEdge);
+    const double textTop = card.top() + 0.05 * shortEdge;
+    QImage image(QSize(1350, 2400), QImage::Format_RGB32);
+    image.fill(QColor(120, 96, 70));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(232, 230, 226));
+    painter.drawRoundedRect(card, 0.037 * longEdge, 0.037 * longEdge);
+    painter.setBrush(QColor(50, 50, 60));
+    for (double x = 0.04; x < 0.95; x += 0.018)
+        painter.drawRect(
+            QRectF(card.left() + x * longEdge, textTop, 0.012 * longEdge, 0.03 * shortEdge));
+    painter.end();
+    addNoise(image, 3, 23);
+
+    const ColourSampler picture(image.constBits(), image.width(), image.height(),
+                                std::ptrdiff_t(image.bytesPerLine()), 4);
+    cv::Mat small;
+    picture.shrink(factor, small);
+    EdgeField field;
+    ASSERT_TRUE(field.compute(small));
+    const ColourSampler shrunk(small);
+    const CoarseSearch::Frame frame{shrunk, field,
+                                    cv::Size2d(double(small.cols), double(small.rows)), 0.0,
+                                    CardGeometry::aspectRatio};
+    const auto at = [](double x, double y) { return cv::Point2d(x / factor, y / factor); };
+    const quad::Corners onText{at(card.left(), textTop), at(card.right(), textTop),
+                               at(card.right(), card.bottom()), at(card.left(), card.bottom())};
+    CoarseSearch search;
+    search.reset();
+    search.tryOutwards(frame, onText);
+    ASSERT_FALSE(search.shapes().empty());
+    const quad::Corners &found = search.shapes().front().corners;
+    EXPECT_NEAR(0.5 * (found[0].y + found[1].y), card.top() / factor, 1.0)
+        << "the top side stayed at " << 0.5 * (found[0].y + found[1].y) * factor;
 }
 
 // Guards against reporting print on a card that runs off the picture (a name field, a photo):
