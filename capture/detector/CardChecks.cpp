@@ -19,6 +19,10 @@ constexpr int kLooseGaps = 6;
 constexpr int kLooseGapsWithCorners = 10;
 // Share of a side's edge step by which the picture just inside and just outside it must differ.
 constexpr double kBandShare = 0.2;
+// A shape showing a card's corners may lie with one side along a surface much like its own (a
+// white card on white keys or paper, a hand's shadow): there the surface changes less, and
+// that side's bands need only reach this share of the usual.
+constexpr double kFaintBandShare = 0.5;
 
 // Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
 constexpr double kCornerContrast = 12.0;
@@ -267,15 +271,19 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners)
 }
 
 bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Result &fit,
-                               std::vector<double> &scratch)
+                               std::vector<double> &scratch, bool cardCorners)
 {
+    bool faintSeen = false;
     for (size_t k = 0; k < 4; ++k) {
         const auto &side = fit.sides[k];
         const double band = bandContrast(image, fit.corners, k, side.edgeWidth, scratch);
-        TRACE("     side %zu band %.1f needs %.1f\n", k, band,
-              kBandShare * side.contrast * side.edgeWidth);
-        if (band < kBandShare * side.contrast * side.edgeWidth)
+        const double needed = kBandShare * side.contrast * side.edgeWidth;
+        TRACE("     side %zu band %.1f needs %.1f\n", k, band, needed);
+        if (band >= needed)
+            continue;
+        if (!cardCorners || faintSeen || band < kFaintBandShare * needed)
             return false;
+        faintSeen = true;
     }
     return true;
 }

@@ -194,7 +194,7 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
         TRACE("     refused: sides\n");
         return false;
     }
-    if (!cardcheck::surfaceChangesAcrossSides(frame.picture, m_fit, m_bands)) {
+    if (!cardcheck::surfaceChangesAcrossSides(frame.picture, m_fit, m_bands, cardCorners)) {
         TRACE("     refused: surface\n");
         return false;
     }
