@@ -14,6 +14,7 @@ namespace {
 // Share of profiles on the second worst side below which a shape built from loose straight
 // segments is not taken for the card.
 constexpr double kLooseSecondSupport = 0.75;
+constexpr double kLooseSecondSupportWithCorners = 0.65;
 // Runs of profiles off the line that one side of such a shape may have.
 constexpr int kLooseGaps = 6;
 constexpr int kLooseGapsWithCorners = 10;
@@ -247,7 +248,7 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners)
 {
     // Any four straight lines can be put together into a shape: the ends of lines of print, a
     // column of text. Only one side may be broken; the others run nearly unbroken.
-    if (fit.secondSupport() < kLooseSecondSupport)
+    if (fit.secondSupport() < (cardCorners ? kLooseSecondSupportWithCorners : kLooseSecondSupport))
         return false;
     // The broken side must still be an edge of the card against the table, not the end of a
     // column of print.
