@@ -137,7 +137,6 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
 
     const int radius = std::max(params.searchRadius, 2);
     const int taps3 = std::max(params.tangentialTaps, 1);
-    const double half = 0.5 * (taps3 - 1);
     // Values are kept on the scale of three taps so thresholds do not depend on the count.
     const float tapScale = 3.0f / float(taps3);
     const int taps = 2 * radius + 1;
@@ -160,18 +159,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     for (int j = 0; j < profiles; ++j) {
         const cv::Point2d anchor = from + d * (margin + usable * (j + 0.5) / profiles);
         m_anchor[size_t(j)] = anchor;
-        for (int k = 0; k < taps; ++k) {
-            const cv::Point2d q = anchor + n * double(k - radius);
-            ColourSampler::Colour sum{0, 0, 0};
-            for (int t = 0; t < taps3; ++t) {
-                const auto c = image.at(q.x + d.x * (t - half), q.y + d.y * (t - half));
-                sum[0] += c[0];
-                sum[1] += c[1];
-                sum[2] += c[2];
-            }
-            for (size_t c = 0; c < 3; ++c)
-                m_values[size_t(k) * 3 + c] = sum[c] * tapScale;
-        }
+        image.profile(anchor, n, d, radius, taps3, tapScale, m_values.data());
         float best = 0;
         for (int k = 1; k + 1 < taps; ++k) {
             float g2 = 0;
