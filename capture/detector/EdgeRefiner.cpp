@@ -199,19 +199,29 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // most profiles near the expected line, counted once per profile. Something else on or near
     // the side (a shadow, a finger, print along the edge) shows in fewer or further out.
     auto agreeing = [&](const std::array<float, 3> &u, int j, float cosine) {
-        int chosen = -1;
+        const int first = m_firstPeak[size_t(j)], end = m_firstPeak[size_t(j) + 1];
+        auto agrees = [&](const Peak &p) {
+            return p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine;
+        };
+        int chosen = -1, matches = 0;
         float strongest = 0;
-        for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
+        for (int i = first; i < end; ++i) {
             const Peak &p = m_peaks[size_t(i)];
-            if (p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine)
+            if (agrees(p)) {
                 strongest = std::max(strongest, p.strength);
+                chosen = i;
+                ++matches;
+            }
         }
+        // Most profiles hold a single such edge.
+        if (matches <= 1)
+            return chosen;
         // Of several such edges, the one nearest the expected line: the window is wide only to
         // absorb the line's error.
-        for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
+        chosen = -1;
+        for (int i = first; i < end; ++i) {
             const Peak &p = m_peaks[size_t(i)];
-            if (p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine &&
-                p.strength >= 0.5f * strongest &&
+            if (agrees(p) && p.strength >= 0.5f * strongest &&
                 (chosen < 0 || p.distance < m_peaks[size_t(chosen)].distance))
                 chosen = i;
         }
@@ -221,6 +231,12 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     int bestCount = 0;
     double bestScore = 0;
     const double spread = std::max(2.0, radius / 3.0);
+    // A peak's share of the score by its whole-pixel distance from the expected line.
+    m_closeness.resize(size_t(radius) + 1);
+    for (int k = 0; k <= radius; ++k) {
+        const double off = k / spread;
+        m_closeness[size_t(k)] = 1.0 / (1.0 + off * off);
+    }
     const int step = std::max(1, profiles / 12);
     for (int j = 0; j < profiles; j += step) {
         int strongest = -1;
@@ -236,9 +252,8 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         for (int k = 0; k < profiles; ++k) {
             const int i = agreeing(u, k, 0.8f);
             if (i >= 0) {
-                const double off = m_peaks[size_t(i)].distance / spread;
                 ++count;
-                score += 1.0 / (1.0 + off * off);
+                score += m_closeness[size_t(m_peaks[size_t(i)].distance)];
             }
         }
         if (score > bestScore) {

@@ -71,6 +71,7 @@ private:
     std::vector<int> m_firstPeak; // per profile, its first peak; one more entry ends the last
     std::vector<int> m_widthScratch;
     int m_lastWidth = 0;
+    std::vector<double> m_closeness;
     std::vector<cv::Point2d> m_anchor;
     std::vector<cv::Point2d> m_points;
     std::vector<int> m_pointProfile;
