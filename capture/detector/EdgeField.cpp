@@ -76,15 +76,6 @@ bool EdgeField::compute(const cv::Mat &image)
     return true;
 }
 
-bool EdgeField::edgeAcross(int x, int y, cv::Point2d n, float &across) const
-{
-    if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
-        return false;
-    const float gx = m_dx.ptr<short>(y)[x], gy = m_dy.ptr<short>(y)[x];
-    across = float(gx * n.x + gy * n.y);
-    return across * across >= 0.6f * (gx * gx + gy * gy) && across != 0.0f;
-}
-
 double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples) const
 {
     const double length = cv::norm(b - a);
@@ -101,9 +92,12 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
         int sign = 0;
         float best = 0;
         for (int o = -3; o <= 3; ++o) {
-            const int x = int(std::floor(p.x + n.x * o)), y = int(std::floor(p.y + n.y * o));
+            // Outside the picture (or NaN) there is no edge; inside, the floor is a truncation.
+            const double x = p.x + n.x * o, y = p.y + n.y * o;
+            if (!(x >= 0 && y >= 0 && x < m_dx.cols && y < m_dx.rows))
+                continue;
             float across = 0;
-            if (!edgeAcross(x, y, n, across) || std::abs(across) <= best)
+            if (!edgeAcross(int(x), int(y), n, across) || std::abs(across) <= best)
                 continue;
             best = std::abs(across);
             sign = across > 0 ? 1 : -1;
