@@ -1,5 +1,7 @@
 #include "capture/detector/EdgeRefiner.h"
 
+#include <opencv2/core/hal/intrin.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -198,17 +200,31 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // The side's colour step (the card's colour against the table's) is the one found in the
     // most profiles near the expected line, counted once per profile. Something else on or near
     // the side (a shadow, a finger, print along the edge) shows in fewer or further out.
-    auto agreeing = [&](const std::array<float, 3> &u, int j, float cosine) {
+    // Cosines of every peak's colour step with a direction, four peaks at a time from the
+    // components laid out side by side.
+    const size_t peakCount = m_peaks.size(), padded = (peakCount + 3) / 4 * 4;
+    m_units.assign(3 * padded, 0.0f);
+    m_cosines.resize(padded);
+    for (size_t i = 0; i < peakCount; ++i) {
+        for (size_t c = 0; c < 3; ++c)
+            m_units[c * padded + i] = m_peaks[i].unit[c];
+    }
+    auto project = [&](const std::array<float, 3> &u) {
+        const cv::v_float32x4 u0 = cv::v_setall_f32(u[0]), u1 = cv::v_setall_f32(u[1]),
+                              u2 = cv::v_setall_f32(u[2]);
+        const float *x = m_units.data(), *y = x + padded, *z = y + padded;
+        for (size_t i = 0; i < padded; i += 4)
+            cv::v_store(m_cosines.data() + i,
+                        cv::v_load(x + i) * u0 + cv::v_load(y + i) * u1 + cv::v_load(z + i) * u2);
+    };
+    // The peak of profile j whose colour step agrees with the last projected direction.
+    auto agreeing = [&](int j, float cosine) {
         const int first = m_firstPeak[size_t(j)], end = m_firstPeak[size_t(j) + 1];
-        auto agrees = [&](const Peak &p) {
-            return p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine;
-        };
         int chosen = -1, matches = 0;
         float strongest = 0;
         for (int i = first; i < end; ++i) {
-            const Peak &p = m_peaks[size_t(i)];
-            if (agrees(p)) {
-                strongest = std::max(strongest, p.strength);
+            if (m_cosines[size_t(i)] >= cosine) {
+                strongest = std::max(strongest, m_peaks[size_t(i)].strength);
                 chosen = i;
                 ++matches;
             }
@@ -221,7 +237,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         chosen = -1;
         for (int i = first; i < end; ++i) {
             const Peak &p = m_peaks[size_t(i)];
-            if (agrees(p) && p.strength >= 0.5f * strongest &&
+            if (m_cosines[size_t(i)] >= cosine && p.strength >= 0.5f * strongest &&
                 (chosen < 0 || p.distance < m_peaks[size_t(chosen)].distance))
                 chosen = i;
         }
@@ -247,10 +263,11 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         if (strongest < 0)
             continue;
         const auto &u = m_peaks[size_t(strongest)].unit;
+        project(u);
         int count = 0;
         double score = 0;
         for (int k = 0; k < profiles; ++k) {
-            const int i = agreeing(u, k, 0.8f);
+            const int i = agreeing(k, 0.8f);
             if (i >= 0) {
                 ++count;
                 score += m_closeness[size_t(m_peaks[size_t(i)].distance)];
@@ -265,8 +282,9 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // Averaged over the profiles that show it, then every profile takes its edge of about that
     // colour step.
     std::array<double, 3> mean{0, 0, 0};
+    project(direction);
     for (int j = 0; j < profiles && bestCount > 0; ++j) {
-        const int i = agreeing(direction, j, 0.8f);
+        const int i = agreeing(j, 0.8f);
         for (size_t c = 0; i >= 0 && c < 3; ++c)
             mean[c] += m_peaks[size_t(i)].unit[c];
     }
@@ -281,8 +299,9 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         std::fprintf(stderr, "      direction %.2f %.2f %.2f in %d of %d\n", direction[0],
                      direction[1], direction[2], bestCount, profiles);
 #endif
+    project(direction);
     for (int j = 0; j < profiles && bestCount > 0; ++j) {
-        const int i = agreeing(direction, j, 0.5f);
+        const int i = agreeing(j, 0.5f);
         if (i < 0)
             continue;
         const Peak &p = m_peaks[size_t(i)];
