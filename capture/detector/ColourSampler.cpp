@@ -1,5 +1,7 @@
 #include "capture/detector/ColourSampler.h"
 
+#include <opencv2/core/hal/intrin.hpp>
+
 namespace {
 
 template <int BytesPerPixel>
@@ -28,7 +30,93 @@ void shrinkRows(const uchar *bits, std::ptrdiff_t stride, int factor, cv::Mat &o
     }
 }
 
+// Four bytes from p as floats; p + 3 must still lie in the picture.
+inline cv::v_float32x4 pixel(const uchar *p)
+{
+    return cv::v_cvt_f32(cv::v_reinterpret_as_s32(cv::v_load_expand_q(p)));
+}
+
+// ColourSampler::at for positions whose four neighbours all lie inside the picture, so the
+// floor is a truncation and nothing is clamped; the arithmetic is the same, so are the values.
+template <int BytesPerPixel>
+void profileInside(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre, cv::Point2d across,
+                   cv::Point2d along, int radius, int taps, float scale, float *out)
+{
+    const double half = 0.5 * (taps - 1);
+    for (int k = 0; k <= 2 * radius; ++k) {
+        const cv::Point2d q = centre + across * double(k - radius);
+        float sum[4] = {0, 0, 0, 0};
+        cv::v_float32x4 lanes = cv::v_setzero_f32();
+        for (int t = 0; t < taps; ++t) {
+            const double u = q.x + along.x * (t - half) - 0.5;
+            const double v = q.y + along.y * (t - half) - 0.5;
+            const int x0 = int(u), y0 = int(v);
+            const float a = float(u - double(x0)), b = float(v - double(y0));
+            const uchar *r0 = bits + std::ptrdiff_t(y0) * stride + x0 * BytesPerPixel;
+            const uchar *r1 = r0 + stride;
+            const float w00 = (1 - a) * (1 - b), w10 = a * (1 - b), w01 = (1 - a) * b, w11 = a * b;
+            if constexpr (BytesPerPixel == 1) {
+                const float g = r0[0] * w00 + r0[1] * w10 + r1[0] * w01 + r1[1] * w11;
+                sum[0] += g;
+                sum[1] += g;
+                sum[2] += g;
+            } else {
+                // The three channels side by side (a fourth lane carries whatever byte follows
+                // and is dropped); each lane is computed exactly as the scalar sum would be.
+                const cv::v_float32x4 mixed = pixel(r0) * cv::v_setall_f32(w00) +
+                                              pixel(r0 + BytesPerPixel) * cv::v_setall_f32(w10) +
+                                              pixel(r1) * cv::v_setall_f32(w01) +
+                                              pixel(r1 + BytesPerPixel) * cv::v_setall_f32(w11);
+                lanes = lanes + mixed;
+            }
+        }
+        if constexpr (BytesPerPixel != 1)
+            cv::v_store(sum, lanes);
+        for (int c = 0; c < 3; ++c)
+            out[3 * k + c] = sum[c] * scale;
+    }
+}
+
 } // namespace
+
+void ColourSampler::profile(cv::Point2d centre, cv::Point2d across, cv::Point2d along, int radius,
+                            int taps, float scale, float *out) const
+{
+    // The window's extent, with a pixel to spare for rounding and for the four-byte reads of
+    // three-byte pixels; NaN fails every test.
+    const double half = 0.5 * (taps - 1);
+    const double spanX = std::abs(across.x) * radius + std::abs(along.x) * half + 1.0;
+    const double spanY = std::abs(across.y) * radius + std::abs(along.y) * half + 1.0;
+    const bool inside = centre.x - spanX >= 0.5 && centre.x + spanX <= m_width - 1.5 &&
+                        centre.y - spanY >= 0.5 && centre.y + spanY <= m_height - 1.5;
+    if (inside) {
+        switch (m_bytesPerPixel) {
+        case 1:
+            profileInside<1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 3:
+            profileInside<3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 4:
+            profileInside<4>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        default:
+            break;
+        }
+    }
+    for (int k = 0; k <= 2 * radius; ++k) {
+        const cv::Point2d q = centre + across * double(k - radius);
+        Colour sum{0, 0, 0};
+        for (int t = 0; t < taps; ++t) {
+            const Colour c = at(q.x + along.x * (t - half), q.y + along.y * (t - half));
+            sum[0] += c[0];
+            sum[1] += c[1];
+            sum[2] += c[2];
+        }
+        for (size_t c = 0; c < 3; ++c)
+            out[3 * k + int(c)] = sum[c] * scale;
+    }
+}
 
 void ColourSampler::shrink(int factor, cv::Mat &out) const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <opencv2/core/mat.hpp>
+#include <opencv2/core/types.hpp>
 
 #include <algorithm>
 #include <array>
@@ -61,6 +62,13 @@ public:
         }
         return c;
     }
+
+    // A colour profile across an edge: for k = 0 .. 2 * radius, the sum over t = 0 .. taps - 1 of
+    // the colours at centre + across * (k - radius) + along * (t - (taps - 1) / 2), times scale,
+    // into out[3 * k .. 3 * k + 2]. The same values as summing at(), read without the border
+    // checks when the whole window lies inside the picture.
+    void profile(cv::Point2d centre, cv::Point2d across, cv::Point2d along, int radius, int taps,
+                 float scale, float *out) const;
 
     // Writes the picture shrunk by an integer factor into out (8-bit BGR, reused), each output
     // pixel the mean of 2 x 2 (or 2 x 1) samples spread over its block. Reading every source pixel

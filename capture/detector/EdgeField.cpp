@@ -76,15 +76,6 @@ bool EdgeField::compute(const cv::Mat &image)
     return true;
 }
 
-bool EdgeField::edgeAcross(int x, int y, cv::Point2d n, float &across) const
-{
-    if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
-        return false;
-    const float gx = m_dx.ptr<short>(y)[x], gy = m_dy.ptr<short>(y)[x];
-    across = float(gx * n.x + gy * n.y);
-    return across * across >= 0.6f * (gx * gx + gy * gy) && across != 0.0f;
-}
-
 double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples) const
 {
     const double length = cv::norm(b - a);
@@ -95,20 +86,30 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
     if (n.dot((a + b) * 0.5 - centre) < 0)
         n = -n;
     const int samples = std::clamp(int(length / 3), 8, maxSamples);
+    const int cols = m_dx.cols, rows = m_dx.rows;
     int positive = 0, negative = 0;
     for (int s = 0; s < samples; ++s) {
         const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
+        // The strongest edge across the side near the sample decides, when it is strong
+        // enough; weaker pixels are passed over before the direction test (edgeAcross's).
         int sign = 0;
         float best = 0;
         for (int o = -3; o <= 3; ++o) {
-            const int x = int(std::floor(p.x + n.x * o)), y = int(std::floor(p.y + n.y * o));
-            float across = 0;
-            if (!edgeAcross(x, y, n, across) || std::abs(across) <= best)
+            // Outside the picture (or NaN) there is no edge; inside, the floor is a truncation.
+            const double x = p.x + n.x * o, y = p.y + n.y * o;
+            if (!(x >= 0 && y >= 0 && x < cols && y < rows))
                 continue;
-            best = std::abs(across);
+            const int xi = int(x), yi = int(y);
+            const float gx = m_dx.ptr<short>(yi)[xi], gy = m_dy.ptr<short>(yi)[xi];
+            const float across = float(gx * n.x + gy * n.y);
+            const float strength = std::abs(across);
+            if (strength < m_edgeThreshold || strength <= best ||
+                !(across * across >= 0.6f * (gx * gx + gy * gy) && across != 0.0f))
+                continue;
+            best = strength;
             sign = across > 0 ? 1 : -1;
         }
-        if (best >= m_edgeThreshold)
+        if (sign != 0)
             (sign > 0 ? positive : negative)++;
     }
     return double(std::max(positive, negative)) / samples;

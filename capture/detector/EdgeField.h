@@ -29,7 +29,14 @@ public:
 
     // Gradient across a line of normal n at a pixel; false outside the picture or where the
     // gradient does not run across the line.
-    [[nodiscard]] bool edgeAcross(int x, int y, cv::Point2d n, float &across) const;
+    [[nodiscard]] bool edgeAcross(int x, int y, cv::Point2d n, float &across) const
+    {
+        if (x < 0 || y < 0 || x >= m_dx.cols || y >= m_dx.rows)
+            return false;
+        const float gx = m_dx.ptr<short>(y)[x], gy = m_dy.ptr<short>(y)[x];
+        across = float(gx * n.x + gy * n.y);
+        return across * across >= 0.6f * (gx * gx + gy * gy) && across != 0.0f;
+    }
 
     // Share of points along a to b with an edge across, of one polarity; centre is inside.
     [[nodiscard]] double sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,

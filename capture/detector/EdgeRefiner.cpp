@@ -1,5 +1,7 @@
 #include "capture/detector/EdgeRefiner.h"
 
+#include <opencv2/core/hal/intrin.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -137,7 +139,6 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
 
     const int radius = std::max(params.searchRadius, 2);
     const int taps3 = std::max(params.tangentialTaps, 1);
-    const double half = 0.5 * (taps3 - 1);
     // Values are kept on the scale of three taps so thresholds do not depend on the count.
     const float tapScale = 3.0f / float(taps3);
     const int taps = 2 * radius + 1;
@@ -160,18 +161,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     for (int j = 0; j < profiles; ++j) {
         const cv::Point2d anchor = from + d * (margin + usable * (j + 0.5) / profiles);
         m_anchor[size_t(j)] = anchor;
-        for (int k = 0; k < taps; ++k) {
-            const cv::Point2d q = anchor + n * double(k - radius);
-            ColourSampler::Colour sum{0, 0, 0};
-            for (int t = 0; t < taps3; ++t) {
-                const auto c = image.at(q.x + d.x * (t - half), q.y + d.y * (t - half));
-                sum[0] += c[0];
-                sum[1] += c[1];
-                sum[2] += c[2];
-            }
-            for (size_t c = 0; c < 3; ++c)
-                m_values[size_t(k) * 3 + c] = sum[c] * tapScale;
-        }
+        image.profile(anchor, n, d, radius, taps3, tapScale, m_values.data());
         float best = 0;
         for (int k = 1; k + 1 < taps; ++k) {
             float g2 = 0;
@@ -210,20 +200,44 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // The side's colour step (the card's colour against the table's) is the one found in the
     // most profiles near the expected line, counted once per profile. Something else on or near
     // the side (a shadow, a finger, print along the edge) shows in fewer or further out.
-    auto agreeing = [&](const std::array<float, 3> &u, int j, float cosine) {
-        int chosen = -1;
+    // Cosines of every peak's colour step with a direction, four peaks at a time from the
+    // components laid out side by side.
+    const size_t peakCount = m_peaks.size(), padded = (peakCount + 3) / 4 * 4;
+    m_units.assign(3 * padded, 0.0f);
+    m_cosines.resize(padded);
+    for (size_t i = 0; i < peakCount; ++i) {
+        for (size_t c = 0; c < 3; ++c)
+            m_units[c * padded + i] = m_peaks[i].unit[c];
+    }
+    auto project = [&](const std::array<float, 3> &u) {
+        const cv::v_float32x4 u0 = cv::v_setall_f32(u[0]), u1 = cv::v_setall_f32(u[1]),
+                              u2 = cv::v_setall_f32(u[2]);
+        const float *x = m_units.data(), *y = x + padded, *z = y + padded;
+        for (size_t i = 0; i < padded; i += 4)
+            cv::v_store(m_cosines.data() + i,
+                        cv::v_load(x + i) * u0 + cv::v_load(y + i) * u1 + cv::v_load(z + i) * u2);
+    };
+    // The peak of profile j whose colour step agrees with the last projected direction.
+    auto agreeing = [&](int j, float cosine) {
+        const int first = m_firstPeak[size_t(j)], end = m_firstPeak[size_t(j) + 1];
+        int chosen = -1, matches = 0;
         float strongest = 0;
-        for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
-            const Peak &p = m_peaks[size_t(i)];
-            if (p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine)
-                strongest = std::max(strongest, p.strength);
+        for (int i = first; i < end; ++i) {
+            if (m_cosines[size_t(i)] >= cosine) {
+                strongest = std::max(strongest, m_peaks[size_t(i)].strength);
+                chosen = i;
+                ++matches;
+            }
         }
+        // Most profiles hold a single such edge.
+        if (matches <= 1)
+            return chosen;
         // Of several such edges, the one nearest the expected line: the window is wide only to
         // absorb the line's error.
-        for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
+        chosen = -1;
+        for (int i = first; i < end; ++i) {
             const Peak &p = m_peaks[size_t(i)];
-            if (p.unit[0] * u[0] + p.unit[1] * u[1] + p.unit[2] * u[2] >= cosine &&
-                p.strength >= 0.5f * strongest &&
+            if (m_cosines[size_t(i)] >= cosine && p.strength >= 0.5f * strongest &&
                 (chosen < 0 || p.distance < m_peaks[size_t(chosen)].distance))
                 chosen = i;
         }
@@ -233,6 +247,12 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     int bestCount = 0;
     double bestScore = 0;
     const double spread = std::max(2.0, radius / 3.0);
+    // A peak's share of the score by its whole-pixel distance from the expected line.
+    m_closeness.resize(size_t(radius) + 1);
+    for (int k = 0; k <= radius; ++k) {
+        const double off = k / spread;
+        m_closeness[size_t(k)] = 1.0 / (1.0 + off * off);
+    }
     const int step = std::max(1, profiles / 12);
     for (int j = 0; j < profiles; j += step) {
         int strongest = -1;
@@ -243,14 +263,14 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         if (strongest < 0)
             continue;
         const auto &u = m_peaks[size_t(strongest)].unit;
+        project(u);
         int count = 0;
         double score = 0;
         for (int k = 0; k < profiles; ++k) {
-            const int i = agreeing(u, k, 0.8f);
+            const int i = agreeing(k, 0.8f);
             if (i >= 0) {
-                const double off = m_peaks[size_t(i)].distance / spread;
                 ++count;
-                score += 1.0 / (1.0 + off * off);
+                score += m_closeness[size_t(m_peaks[size_t(i)].distance)];
             }
         }
         if (score > bestScore) {
@@ -262,8 +282,9 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // Averaged over the profiles that show it, then every profile takes its edge of about that
     // colour step.
     std::array<double, 3> mean{0, 0, 0};
+    project(direction);
     for (int j = 0; j < profiles && bestCount > 0; ++j) {
-        const int i = agreeing(direction, j, 0.8f);
+        const int i = agreeing(j, 0.8f);
         for (size_t c = 0; i >= 0 && c < 3; ++c)
             mean[c] += m_peaks[size_t(i)].unit[c];
     }
@@ -278,8 +299,9 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         std::fprintf(stderr, "      direction %.2f %.2f %.2f in %d of %d\n", direction[0],
                      direction[1], direction[2], bestCount, profiles);
 #endif
+    project(direction);
     for (int j = 0; j < profiles && bestCount > 0; ++j) {
-        const int i = agreeing(direction, j, 0.5f);
+        const int i = agreeing(j, 0.5f);
         if (i < 0)
             continue;
         const Peak &p = m_peaks[size_t(i)];

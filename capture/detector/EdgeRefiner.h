@@ -71,6 +71,9 @@ private:
     std::vector<int> m_firstPeak; // per profile, its first peak; one more entry ends the last
     std::vector<int> m_widthScratch;
     int m_lastWidth = 0;
+    std::vector<double> m_closeness;
+    std::vector<float> m_units;   // the peaks' colour steps, one component after the other
+    std::vector<float> m_cosines; // of each peak's colour step with the direction in question
     std::vector<cv::Point2d> m_anchor;
     std::vector<cv::Point2d> m_points;
     std::vector<int> m_pointProfile;
