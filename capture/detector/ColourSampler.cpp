@@ -2,6 +2,8 @@
 
 #include <opencv2/core/hal/intrin.hpp>
 
+#include <cstring>
+
 namespace {
 
 template <int BytesPerPixel>
@@ -30,10 +32,14 @@ void shrinkRows(const uchar *bits, std::ptrdiff_t stride, int factor, cv::Mat &o
     }
 }
 
-// Four bytes from p as floats; p + 3 must still lie in the picture.
+// Four bytes from p as floats; p + 3 must still lie in the picture. The bytes are copied
+// first: the vector load reads them as one int, and a pixel of three bytes is rarely aligned
+// for that.
 inline cv::v_float32x4 pixel(const uchar *p)
 {
-    return cv::v_cvt_f32(cv::v_reinterpret_as_s32(cv::v_load_expand_q(p)));
+    alignas(4) uchar bytes[4];
+    std::memcpy(bytes, p, sizeof bytes);
+    return cv::v_cvt_f32(cv::v_reinterpret_as_s32(cv::v_load_expand_q(bytes)));
 }
 
 // ColourSampler::at for positions whose four neighbours all lie inside the picture, so the
