@@ -15,6 +15,13 @@ namespace {
 // segments is not taken for the card.
 constexpr double kLooseSecondSupport = 0.75;
 constexpr double kLooseSecondSupportWithCorners = 0.65;
+// Share of profiles on the worst side below which no shape is taken for the card.
+constexpr double kMinSupport = 0.5;
+// A card held in a hand: fingers over one corner cover much of the two sides that meet there.
+// With a card's corners showing and its edge stepping the same way all round, the worst side
+// needs only this share, the second worst (of a shape from loose segments) this one.
+constexpr double kHeldMinSupport = 0.4;
+constexpr double kHeldSecondSupport = 0.55;
 // Runs of profiles off the line that one side of such a shape may have.
 constexpr int kLooseGaps = 6;
 constexpr int kLooseGapsWithCorners = 10;
@@ -41,6 +48,14 @@ int sidesBrighterOutside(const EdgeRefiner::Result &fit)
     for (const auto &side : fit.sides)
         count += side.polarity > 0;
     return count;
+}
+
+// The card is brighter than what surrounds it all round, or darker all round. The outline of a
+// hand or of a shadow closing a shape with part of the card's edge steps the other way on a side.
+bool stepsAlikeAllRound(const EdgeRefiner::Result &fit)
+{
+    const int brighterOutside = sidesBrighterOutside(fit);
+    return brighterOutside == 0 || brighterOutside == 4;
 }
 
 using Colour = std::array<double, 3>;
@@ -214,6 +229,11 @@ double proportionError(const quad::Corners &corners, cv::Size2d imageSize, doubl
     return best;
 }
 
+double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners)
+{
+    return cardCorners && stepsAlikeAllRound(fit) ? kHeldMinSupport : kMinSupport;
+}
+
 bool sidesAreCardEdges(const EdgeRefiner::Result &fit)
 {
     double shortest = 1e9, longest = 0;
@@ -248,7 +268,10 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners)
 {
     // Any four straight lines can be put together into a shape: the ends of lines of print, a
     // column of text. Only one side may be broken; the others run nearly unbroken.
-    if (fit.secondSupport() < (cardCorners ? kLooseSecondSupportWithCorners : kLooseSecondSupport))
+    const double second = !cardCorners             ? kLooseSecondSupport
+                          : stepsAlikeAllRound(fit) ? kHeldSecondSupport
+                                                    : kLooseSecondSupportWithCorners;
+    if (fit.secondSupport() < second)
         return false;
     // The broken side must still be an edge of the card against the table, not the end of a
     // column of print.

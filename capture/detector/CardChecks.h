@@ -24,10 +24,16 @@ namespace cardcheck {
 // card brighter (or darker) than the table all round but for one side at most.
 [[nodiscard]] bool sidesAreCardEdges(const EdgeRefiner::Result &fit);
 
+// Share of profiles on its line that a shape's worst side needs. A card held in a hand may have
+// fingers over much of two sides; when its corners show it is a card (cardCorners) and its edge
+// steps the same way all round, its worst side needs less.
+[[nodiscard]] double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners);
+
 // A shape put together from loose lines rather than a closed outline: only one side may be
 // broken (by a finger or glare), it must still step the card's way, and no side may be broken
 // in as many places as there are lines of print. A shape that showed a card's corners
-// (cardCorners) may have its sides broken in a few more places (clutter along them).
+// (cardCorners) may have its sides broken in a few more places (clutter along them), and its
+// second worst side covered further when its edge steps the same way all round (a hand).
 [[nodiscard]] bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners = false);
 
 // The surface changes across every side: bands just inside and just outside each side differ

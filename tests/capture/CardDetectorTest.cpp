@@ -308,3 +308,18 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
                                     found.front().topRight.y() - found.front().topLeft.y());
     EXPECT_NEAR(width, 1200, 10) << "the whole card, not its print";
 }
+
+// Guards cards held in a hand: fingers over two sides leave less than half of one on its line
+// and little more of the other, and the card's corners still show it is a card.
+TEST(CardDetector, findsACardWithFingersOverTwoSides)
+{
+    for (const SceneSpec &setup :
+         {sceneOf(SceneCategory::Held, QSize(1920, 1080), 11054),
+          sceneOf(SceneCategory::Held, QSize(1280, 960), 11063)}) {
+        const Scene scene = renderScene(setup);
+        const auto features = CardDetector().features(scene.image);
+        ASSERT_FALSE(features.empty()) << "seed " << setup.seed;
+        EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0)
+            << "seed " << setup.seed;
+    }
+}
