@@ -87,10 +87,11 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     b.cards = b.fine.cards();
     // A card that fills much of the picture is best seen shrunk further, where keys, print and
     // grain along its outline shrink away. That look counts only with corners like a card's,
-    // and is needed only when the first found no such corners.
+    // and is needed only when the first found no such corners. A finger over the large card
+    // breaks its outline there as well: its straight sides are put together too.
     const bool cornersSeen = !b.cards.empty() && b.cards.front().roundedCorners >= 2;
     if (!cornersSeen && longSide / (2 * factor) >= kMinCoarserSide) {
-        search(picture, options, Look::largeCard, 2 * factor, false, 2);
+        search(picture, options, Look::largeCard, 2 * factor, true, 2);
         if (!b.fine.cards().empty()) {
             const Hypothesis &large = b.fine.cards().front();
             std::erase_if(b.cards, [&](const Hypothesis &h) {

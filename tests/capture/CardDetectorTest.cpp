@@ -323,3 +323,13 @@ TEST(CardDetector, findsACardWithFingersOverTwoSides)
             << "seed " << setup.seed;
     }
 }
+
+// Guards a large card whose outline a finger breaks: it is seen whole only on the picture shrunk
+// further, and there its straight sides must be put together too.
+TEST(CardDetector, findsALargeCardWithAFingerOverItsOutline)
+{
+    const Scene scene = renderScene(sceneOf(SceneCategory::Finger, QSize(4032, 3024), 5043));
+    const auto features = CardDetector().features(scene.image);
+    ASSERT_FALSE(features.empty());
+    EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0);
+}
