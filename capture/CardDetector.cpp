@@ -240,6 +240,7 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
         }
     } lap{started, factor};
 #endif
+    b.fine.forgetNearCard();
     picture.shrink(factor, small);
     finder.find(small, b.candidates);
     TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
@@ -319,10 +320,13 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     // with the card's sides are no card's. When the card found shows at most two of a card's
     // corners, its sides are looked for again a little further out; a fit there that shows
     // more of them is the card.
-    if (b.fine.cards().empty())
+    // When no card was found, a refused fit may be one whose side lies on such a line: one of
+    // its corners is a card's and the one on the line is not.
+    const bool found = !b.fine.cards().empty();
+    if (!found && !b.fine.nearCard())
         return;
-    const Hypothesis best = b.fine.cards().front();
-    if (best.roundedCorners > 2 || best.wrongCorners > 0)
+    const Hypothesis best = found ? b.fine.cards().front() : *b.fine.nearCard();
+    if (found && (best.roundedCorners > 2 || best.wrongCorners > 0))
         return;
     quad::Corners base = best.corners;
     for (auto &c : base)
@@ -330,7 +334,8 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     b.kept = b.fine.cards();
     b.coarse.tryOutwards(coarse, base);
     FineRefinement::Frame judged = fine;
-    judged.roundedNeeded = std::max(best.roundedCorners + 1, fine.roundedNeeded);
+    judged.roundedNeeded =
+        std::max({best.roundedCorners + 1, fine.roundedNeeded, found ? 0 : 2});
     b.fine.run(judged, b.coarse.shapes());
     if (!b.fine.cards().empty()) {
         TRACE("  the card's side lies past a printed line\n");

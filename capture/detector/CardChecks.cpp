@@ -25,6 +25,9 @@ constexpr double kHeldSecondSupport = 0.55;
 // Runs of profiles off the line that one side of such a shape may have.
 constexpr int kLooseGaps = 6;
 constexpr int kLooseGapsWithCorners = 10;
+// Three of a card's corners are more than print shows: the fingers of a hand holding the card
+// may break a side in a few more places still.
+constexpr int kLooseGapsWithThreeCorners = 15;
 // Share of a side's edge step by which the picture just inside and just outside it must differ.
 constexpr double kBandShare = 0.2;
 // A shape showing a card's corners may lie with one side along a surface much like its own (a
@@ -264,7 +267,7 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit)
     return true;
 }
 
-bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners)
+bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)
 {
     // Any four straight lines can be put together into a shape: the ends of lines of print, a
     // column of text. Only one side may be broken; the others run nearly unbroken.
@@ -287,8 +290,11 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners)
         return false;
     // A finger or a glare spot breaks a side in one or two places; the ends of lines of print,
     // in as many places as there are lines.
+    const int gaps = threeCardCorners ? kLooseGapsWithThreeCorners
+                     : cardCorners    ? kLooseGapsWithCorners
+                                      : kLooseGaps;
     for (const auto &side : fit.sides) {
-        if (side.gaps > (cardCorners ? kLooseGapsWithCorners : kLooseGaps))
+        if (side.gaps > gaps)
             return false;
     }
     return true;

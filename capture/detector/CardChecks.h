@@ -33,8 +33,10 @@ namespace cardcheck {
 // broken (by a finger or glare), it must still step the card's way, and no side may be broken
 // in as many places as there are lines of print. A shape that showed a card's corners
 // (cardCorners) may have its sides broken in a few more places (clutter along them), and its
-// second worst side covered further when its edge steps the same way all round (a hand).
-[[nodiscard]] bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners = false);
+// second worst side covered further when its edge steps the same way all round (a hand); one
+// that showed three (threeCardCorners) may have its sides broken in more places still.
+[[nodiscard]] bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners = false,
+                                   bool threeCardCorners = false);
 
 // The surface changes across every side: bands just inside and just outside each side differ
 // by a share of that side's edge step. A line of grain or a shadow's crease has a strong edge

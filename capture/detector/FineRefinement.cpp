@@ -115,11 +115,13 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
         return;
     }
     const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
-    if (!isCard(frame, shapes[i], h, cardCorners))
-        return;
+    const bool threeCardCorners = arcs.rounded >= 3 && arcs.wrong == 0;
     // A shape whose corners show, and none of them like a card's, is something else.
-    if ((arcs.wrong >= 2 && arcs.rounded == 0) || arcs.rounded < roundedNeeded)
+    if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners) || (arcs.wrong >= 2 && arcs.rounded == 0) ||
+        arcs.rounded < roundedNeeded) {
+        noteNearCard(h, arcs);
         return;
+    }
     h.roundedCorners = arcs.rounded;
     h.wrongCorners = arcs.wrong;
     m_wrongCorners = arcs.wrong;
@@ -173,7 +175,7 @@ bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)
 }
 
 bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                            bool cardCorners)
+                            bool cardCorners, bool threeCardCorners)
 {
     // A card nearly facing the camera pins its focal length down poorly, so a fraction of a
     // pixel of noise on the full-size corners can push the recovered shape just past the
@@ -186,7 +188,7 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
         TRACE("     refused: support or proportion\n");
         return false;
     }
-    if (shape.loose && !cardcheck::looseShapeHolds(m_fit, cardCorners)) {
+    if (shape.loose && !cardcheck::looseShapeHolds(m_fit, cardCorners, threeCardCorners)) {
         TRACE("     refused: loose shape\n");
         return false;
     }
@@ -211,4 +213,17 @@ void FineRefinement::noteCutCard(const Frame &frame, const Hypothesis &h,
     quad::Corners corners = h.corners;
     quad::orderClockwise(corners);
     m_cutCards.push_back(corners);
+}
+
+void FineRefinement::noteNearCard(Hypothesis h, const cardcheck::CornerArcs &arcs)
+{
+    if (arcs.rounded == 0 || arcs.wrong == 0 || h.aspectError > ranking::kMaxAspectError)
+        return;
+    h.roundedCorners = arcs.rounded;
+    h.wrongCorners = arcs.wrong;
+    const auto closeness = [](const Hypothesis &c) {
+        return std::pair(c.roundedCorners - c.wrongCorners, c.support);
+    };
+    if (!m_nearCard || closeness(h) > closeness(*m_nearCard))
+        m_nearCard = h;
 }

@@ -7,6 +7,7 @@
 
 #include <opencv2/core/types.hpp>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -35,6 +36,11 @@ public:
     [[nodiscard]] const std::vector<quad::Corners> &cutCards() const { return m_cutCards; }
     void addCutCard(const quad::Corners &corners) { m_cutCards.push_back(corners); }
     void forgetCutCards() { m_cutCards.clear(); }
+    // The refused fit since forgetNearCard() that came closest to a card with a side on a line
+    // printed along the card's edge: a corner like a card's beside one that is not (the side
+    // meets the other on the card's face). Its corners (rounded, wrong) are set.
+    [[nodiscard]] const std::optional<Hypothesis> &nearCard() const { return m_nearCard; }
+    void forgetNearCard() { m_nearCard.reset(); }
     // Replaces the cards (when a later look found a better one).
     void setCards(const std::vector<Hypothesis> &cards) { m_cards = cards; }
 
@@ -54,14 +60,17 @@ private:
     // Every check but the corners'; cardCorners: the shape showed a card's corners and no
     // other, so its sides may be broken in more places.
     [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                              bool cardCorners);
+                              bool cardCorners, bool threeCardCorners);
     // Keeps h, a fit running off the picture, among cutCards() if it shows a card there.
     void noteCutCard(const Frame &frame, const Hypothesis &h, const cardcheck::CornerArcs &arcs);
+    // Keeps h, a refused fit, as nearCard() if it comes closer than the one kept.
+    void noteNearCard(Hypothesis h, const cardcheck::CornerArcs &arcs);
 
     EdgeRefiner m_refiner;
     EdgeRefiner::Result m_fit;
     std::vector<Hypothesis> m_cards;
     std::vector<quad::Corners> m_cutCards;
+    std::optional<Hypothesis> m_nearCard;
     std::vector<double> m_bands;
     int m_wrongCorners = 0;                          // of the last shape kept
     std::vector<bool> m_refined;                     // per coarse shape
