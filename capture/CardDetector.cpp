@@ -276,6 +276,20 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
         b.coarse.run(coarse, b.candidates, true);
     };
 
+    // Refines the coarse search's shapes once more, and puts the best card among them that shows
+    // roundedNeeded of a card's corners before the cards found so far.
+    const auto putBestFirst = [&](int needed) {
+        b.kept = b.fine.cards();
+        FineRefinement::Frame judged = fine;
+        judged.roundedNeeded = needed;
+        b.fine.run(judged, b.coarse.shapes());
+        const bool better = !b.fine.cards().empty();
+        if (better)
+            b.kept.insert(b.kept.begin(), b.fine.cards().front());
+        b.fine.setCards(b.kept);
+        return better;
+    };
+
 #ifdef MIRREL_DETECTOR_TRACE
     TRACE("  proposals after %.1f ms\n",
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
@@ -306,14 +320,8 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     // from them counts only with a card's corners.
     if (withSegments && !segmentsTried &&
         (b.fine.cards().front().roundedCorners < 2 || b.fine.cards().front().wrongCorners > 0)) {
-        b.kept = b.fine.cards();
         segmentRoute();
-        FineRefinement::Frame judged = fine;
-        judged.roundedNeeded = std::max(2, roundedNeeded);
-        b.fine.run(judged, b.coarse.shapes());
-        if (!b.fine.cards().empty())
-            b.kept.insert(b.kept.begin(), b.fine.cards().front());
-        b.fine.setCards(b.kept);
+        putBestFirst(std::max(2, roundedNeeded));
     }
     // A line printed along the card's edge (a row of text, a stripe's border) closes a shape a
     // little inside the card with nearly the card's proportions, and the corners it makes
@@ -331,15 +339,7 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     quad::Corners base = best.corners;
     for (auto &c : base)
         c /= double(factor);
-    b.kept = b.fine.cards();
     b.coarse.tryOutwards(coarse, base);
-    FineRefinement::Frame judged = fine;
-    judged.roundedNeeded =
-        std::max({best.roundedCorners + 1, fine.roundedNeeded, found ? 0 : 2});
-    b.fine.run(judged, b.coarse.shapes());
-    if (!b.fine.cards().empty()) {
+    if (putBestFirst(std::max({best.roundedCorners + 1, fine.roundedNeeded, found ? 0 : 2})))
         TRACE("  the card's side lies past a printed line\n");
-        b.kept.insert(b.kept.begin(), b.fine.cards().front());
-    }
-    b.fine.setCards(b.kept);
 }
