@@ -83,8 +83,16 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     const int longSide = std::max(picture.width(), picture.height());
     const int factor = searchFactor(longSide);
     Buffers &b = *m_buffers;
+    // A card running off the picture was seen and nothing else but print on it: a further look
+    // would find only more print, and the card cannot be measured with.
+    const auto onlyACutCard = [&] {
+        dropPrintOnCutCards();
+        return b.cards.empty() && !b.fine.cutCards().empty();
+    };
     search(picture, options, Look::first, factor, true, 0);
     b.cards = b.fine.cards();
+    if (onlyACutCard())
+        return {};
     // A card that fills much of the picture is best seen shrunk further, where keys, print and
     // grain along its outline shrink away. That look counts only with corners like a card's,
     // and is needed only when the first found no such corners. A finger over the large card
@@ -100,6 +108,8 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
             b.cards.insert(b.cards.begin(), large);
         }
     }
+    if (onlyACutCard())
+        return {};
     // The quarter-size search of a 1080p frame can miss a small or faint card; a second look
     // at a third costs time only on frames where the first found nothing. The slow segment
     // route has had its turn.

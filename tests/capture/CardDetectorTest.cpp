@@ -6,6 +6,7 @@
 #include "tests/capture/DetectorTesting.h"
 #include "tools/scenegen/SceneGenerator.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QRandomGenerator>
 
@@ -332,4 +333,20 @@ TEST(CardDetector, findsALargeCardWithAFingerOverItsOutline)
     const auto features = CardDetector().features(scene.image);
     ASSERT_FALSE(features.empty());
     EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0);
+}
+
+// Guards a picture whose card runs off it: once the card cut by the border is seen, no later,
+// coarser or finer look may report a shape put together from its print and the table.
+TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
+{
+    const Scene scene = renderScene(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
+    // As a phone saves it: the JPEG's blocks are what closes that shape.
+    QByteArray saved;
+    QBuffer buffer(&saved);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(scene.image.save(&buffer, "JPG", 92));
+    const QImage photo = QImage::fromData(saved, "JPG");
+    const auto features = CardDetector().features(photo);
+    EXPECT_TRUE(features.empty()) << "reported a shape at " << features.front().topLeft.x() << ","
+                                  << photo.height() - features.front().topLeft.y();
 }
