@@ -32,8 +32,11 @@ void demoteInnerShapes(std::vector<Hypothesis> &shapes)
 {
     for (auto &inner : shapes) {
         for (const auto &outer : shapes) {
+            // Print cannot show more of a card's corners than the card around it; a shape that
+            // does is the card, and the larger one ran past it (glare, a shadow beside it).
             if (&inner != &outer && quad::area(outer.corners) > quad::area(inner.corners) &&
-                quad::contains(outer.corners, inner.corners, 2.0))
+                quad::contains(outer.corners, inner.corners, 2.0) &&
+                inner.roundedCorners <= outer.roundedCorners)
                 inner.score *= 0.5;
         }
     }

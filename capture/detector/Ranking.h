@@ -21,7 +21,8 @@ inline constexpr double kMaxAspectError = 0.07;
 void sortByScore(std::vector<Hypothesis> &shapes);
 
 // Print on the card's face can form a smaller card-like shape inside the card, often sharing
-// two of its sides: such a shape loses to the card around it.
+// two of its sides: such a shape loses to the card around it, unless it shows more of a
+// card's corners than that one.
 void demoteInnerShapes(std::vector<Hypothesis> &shapes);
 
 } // namespace ranking

@@ -350,3 +350,13 @@ TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
     EXPECT_TRUE(features.empty()) << "reported a shape at " << features.front().topLeft.x() << ","
                                   << photo.height() - features.front().topLeft.y();
 }
+
+// Guards the choice between a card and a larger shape that ran past it (a side on glare beside
+// the card): the card shows more of a card's corners and must not lose to it as print would.
+TEST(CardDetector, prefersTheCardToALargerShapeRunningPastIt)
+{
+    const Scene scene = renderScene(sceneOf(SceneCategory::Glare, QSize(1280, 960), 1025));
+    const auto features = CardDetector().features(scene.image);
+    ASSERT_FALSE(features.empty());
+    EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0);
+}
