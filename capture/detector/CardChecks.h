@@ -60,7 +60,7 @@ namespace cardcheck {
 // face); a key or a phone is much rounder (the inside of the arc shows the table too).
 // Pixels the arc must span for its corner to be judged: the tip and the inside of the arc then
 // lie clear of the edge's blur.
-inline constexpr double kMinCornerRadiusPx = 12.0;
+inline constexpr double kMinCornerRadiusPx = 6.0;
 
 struct CornerArcs
 {

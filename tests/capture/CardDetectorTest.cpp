@@ -154,8 +154,8 @@ TEST(CardDetector, degeneratePicturesGiveNothingAndDoNotCrash)
 TEST(CardDetector, takesOnlyARectangleWithACardsRoundedCorners)
 {
     const QSize size(1920, 1080);
-    const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0;
-    const auto picture = [&](double radiusShare) {
+    const auto picture = [&](double radiusShare, double longEdge) {
+        const double shortEdge = longEdge * 17.0 / 27.0;
         QImage image(size, QImage::Format_RGB32);
         image.fill(QColor(96, 84, 70));
         QPainter painter(&image);
@@ -171,9 +171,13 @@ TEST(CardDetector, takesOnlyARectangleWithACardsRoundedCorners)
         return image;
     };
     CardDetector detector;
-    EXPECT_FALSE(detector.features(picture(0.037)).empty()) << "a card's corners";
-    EXPECT_TRUE(detector.features(picture(0.0)).empty()) << "sharp corners";
-    EXPECT_TRUE(detector.features(picture(0.15)).empty()) << "much rounder corners";
+    EXPECT_FALSE(detector.features(picture(0.037, 900)).empty()) << "a card's corners";
+    EXPECT_TRUE(detector.features(picture(0.0, 900)).empty()) << "sharp corners";
+    EXPECT_TRUE(detector.features(picture(0.15, 900)).empty()) << "much rounder corners";
+    // A card across an eighth of the picture: its corners span only a few pixels, and still
+    // tell it from a label of its size and proportions.
+    EXPECT_FALSE(detector.features(picture(0.037, 250)).empty()) << "a small card's corners";
+    EXPECT_TRUE(detector.features(picture(0.0, 250)).empty()) << "a small label's sharp corners";
 }
 
 // Guards the corner check where something else lies along one side (a sticky-note flag, a
