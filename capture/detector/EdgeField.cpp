@@ -25,6 +25,19 @@ void strongestChannel(int cols, const short *__restrict x0, const short *__restr
     }
 }
 
+// The least count out of `samples` whose share reaches `needed`.
+int countReaching(double needed, int samples)
+{
+    if (!(needed > 0))
+        return 0;
+    int count = std::clamp(int(std::ceil(needed * samples)), 0, samples + 1);
+    while (count > 0 && double(count - 1) / samples >= needed)
+        --count;
+    while (count <= samples && double(count) / samples < needed)
+        ++count;
+    return count;
+}
+
 cv::Point2d centreOf(const quad::Corners &corners)
 {
     cv::Point2d centre(0, 0);
@@ -76,7 +89,8 @@ bool EdgeField::compute(const cv::Mat &image)
     return true;
 }
 
-double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples) const
+double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples,
+                            double needed) const
 {
     const double length = cv::norm(b - a);
     if (length < 1)
@@ -87,8 +101,13 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
         n = -n;
     const int samples = std::clamp(int(length / 3), 8, maxSamples);
     const int cols = m_dx.cols, rows = m_dx.rows;
+    // The count the larger polarity must reach for the share to reach `needed`: the share is
+    // that count over the samples, so a count that cannot get there ends the walk.
+    const int reach = countReaching(needed, samples);
     int positive = 0, negative = 0;
     for (int s = 0; s < samples; ++s) {
+        if (std::max(positive, negative) + (samples - s) < reach)
+            return double(std::max(positive, negative) + (samples - s)) / samples;
         const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
         // The strongest edge across the side near the sample decides, when it is strong
         // enough; weaker pixels are passed over before the direction test (edgeAcross's).
@@ -117,6 +136,12 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
 
 double EdgeField::sideSupport(const quad::Corners &corners, double *worst) const
 {
+    return sideSupport(corners, worst, 0.0, 0.0);
+}
+
+double EdgeField::sideSupport(const quad::Corners &corners, double *worst, double minMean,
+                              double minWorst) const
+{
     if (m_dx.empty())
         return 0;
     const cv::Point2d centre = centreOf(corners);
@@ -125,7 +150,16 @@ double EdgeField::sideSupport(const quad::Corners &corners, double *worst) const
         const cv::Point2d a = corners[size_t(i)], b = corners[size_t((i + 1) % 4)];
         if (cv::norm(b - a) < 1)
             return 0;
-        const double share = sideShare(a, b, centre, 40);
+        // This side must reach the worst share allowed, and enough that the mean can still
+        // reach minMean with every later side whole (a hair less, for rounding).
+        const double forMean = 4 * minMean - total - (3 - i) - 1e-9;
+        const double needed = std::max(minWorst, forMean);
+        const double share = sideShare(a, b, centre, 40, needed);
+        if (share < needed) {
+            if (worst)
+                *worst = 0;
+            return 0;
+        }
         total += share;
         minimum = std::min(minimum, share);
     }
@@ -158,7 +192,7 @@ void EdgeField::reseatSide(const quad::Corners &corners, int side, size_t count,
         for (int v = 0; v <= steps; ++v) {
             const double t = 0.6 + 0.8 * v / steps;
             const cv::Point2d b = after + (corners[next] - after) * t;
-            const double share = sideShare(a, b, centre, 24);
+            const double share = sideShare(a, b, centre, 24, 0.6);
             if (share >= 0.6)
                 seats.push_back({share, s, t});
         }

@@ -39,12 +39,19 @@ public:
     }
 
     // Share of points along a to b with an edge across, of one polarity; centre is inside.
+    // A caller that only wants to know whether the share reaches `needed` may stop the count
+    // once it cannot: it then gets a share below `needed` (not the true one).
     [[nodiscard]] double sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
-                                   int maxSamples) const;
+                                   int maxSamples, double needed = 0.0) const;
 
     // Mean share of points along the four sides where there is an edge across the side; the
     // worst side's share goes to worst.
     [[nodiscard]] double sideSupport(const quad::Corners &corners, double *worst = nullptr) const;
+    // The same for a caller that refuses a shape whose mean share is below minMean or whose
+    // worst share is below minWorst: once a refusal is certain it stops and returns 0 (and a
+    // worst share of 0); every other shape gets the same numbers as above.
+    [[nodiscard]] double sideSupport(const quad::Corners &corners, double *worst, double minMean,
+                                     double minWorst) const;
 
     // Offsets (pixels, outwards) at which a line parallel to side `side` has edge support over
     // most of its length, nearest first. Finds the true outline when a printed stripe parallel

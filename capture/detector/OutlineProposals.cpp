@@ -22,7 +22,7 @@ constexpr Level kLevels[] = {{60, 120}, {22, 45}, {9, 18}};
 bool judgeSupport(const EdgeField &field, Candidate &c)
 {
     double worst = 0;
-    const double mean = field.sideSupport(c.corners, &worst);
+    const double mean = field.sideSupport(c.corners, &worst, 0.5, 0.25);
     if (mean < 0.5 || worst < 0.25)
         return false;
     c.support = 0.5 * (mean + worst);

@@ -242,7 +242,7 @@ void SegmentProposals::addFourSideQuads(const EdgeField &field, std::vector<Cand
             if (!acceptable(field, c.corners, maxAspectError, aspect))
                 continue;
             double worst = 0;
-            const double mean = field.sideSupport(c.corners, &worst);
+            const double mean = field.sideSupport(c.corners, &worst, 0.6, 0.3);
             if (mean < 0.6 || worst < 0.3)
                 continue;
             c.support = 0.5 * (mean + worst);
@@ -311,7 +311,7 @@ void SegmentProposals::addThreeSideQuads(const EdgeField &field, std::vector<Can
                     !acceptable(field, c.corners, maxAspectError, aspect))
                     continue;
                 double worst = 0;
-                const double mean = field.sideSupport(c.corners, &worst);
+                const double mean = field.sideSupport(c.corners, &worst, 0.6, 0.0);
                 if (mean < 0.6)
                     continue;
                 c.support = 0.5 * (mean + worst);

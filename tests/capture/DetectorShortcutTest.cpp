@@ -1,0 +1,134 @@
+// The detector gives up on work whose outcome is already settled (a shape whose support can no
+// longer reach what its caller demands). These tests hold such shortcuts to the answers of the
+// full computation on many shapes, good and bad, of a busy picture.
+
+#include "capture/detector/ColourSampler.h"
+#include "capture/detector/EdgeField.h"
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+struct Field
+{
+    cv::Mat small;
+    EdgeField field;
+    std::vector<quad::Corners> shapes;
+};
+
+// The shrunk picture of a card among other shapes, and shapes of every quality on it: around
+// the card, a little off it, and at random.
+Field busyField()
+{
+    QImage image(QSize(1920, 1080), QImage::Format_RGB32);
+    image.fill(QColor(120, 96, 70));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    QRandomGenerator clutter(7);
+    for (int i = 0; i < 40; ++i) {
+        painter.setBrush(QColor(int(clutter.bounded(256)), int(clutter.bounded(256)),
+                                int(clutter.bounded(256))));
+        painter.drawRect(QRectF(clutter.bounded(1800), clutter.bounded(1000),
+                                20 + clutter.bounded(300), 20 + clutter.bounded(200)));
+    }
+    const QRectF card(600, 300, 690, 690 * 17.0 / 27.0);
+    painter.setBrush(QColor(232, 230, 226));
+    painter.drawRoundedRect(card, 25, 25);
+    painter.end();
+    const std::array<QPointF, 4> corners{card.topLeft(), card.topRight(), card.bottomRight(),
+                                         card.bottomLeft()};
+    Field f;
+    const ColourSampler picture(image.constBits(), image.width(), image.height(),
+                                std::ptrdiff_t(image.bytesPerLine()), 4);
+    constexpr int factor = 4;
+    picture.shrink(factor, f.small);
+    EXPECT_TRUE(f.field.compute(f.small));
+    QRandomGenerator rng(99);
+    const auto jitter = [&](double amount) { return (rng.generateDouble() - 0.5) * amount; };
+    for (int i = 0; i < 400; ++i) {
+        quad::Corners c;
+        const double amount = i < 200 ? 0.1 + i * 0.1 : 0.0;
+        for (size_t k = 0; k < 4; ++k) {
+            if (i < 200)
+                c[k] = cv::Point2d(corners[k].x() / factor + jitter(amount),
+                                   corners[k].y() / factor + jitter(amount));
+            else
+                c[k] = cv::Point2d(rng.bounded(f.small.cols), rng.bounded(f.small.rows));
+        }
+        quad::orderClockwise(c);
+        if (quad::isConvex(c))
+            f.shapes.push_back(c);
+    }
+    return f;
+}
+
+} // namespace
+
+// Guards against the support count stopping early on a shape its caller would have taken, or
+// reporting other numbers for it than the whole count: the proposals, and with them every
+// answer, would change.
+TEST(DetectorShortcut, supportCountStopsOnlyWhereTheShapeIsRefused)
+{
+    const Field f = busyField();
+    ASSERT_GT(f.shapes.size(), 200u);
+    struct Demand
+    {
+        double minMean;
+        double minWorst;
+    };
+    for (const Demand demand : {Demand{0.5, 0.25}, Demand{0.6, 0.3}, Demand{0.6, 0.0}}) {
+        int taken = 0, refused = 0;
+        for (const quad::Corners &c : f.shapes) {
+            double worst = -1, quickWorst = -1;
+            const double mean = f.field.sideSupport(c, &worst);
+            const double quick =
+                f.field.sideSupport(c, &quickWorst, demand.minMean, demand.minWorst);
+            if (mean >= demand.minMean && worst >= demand.minWorst) {
+                ++taken;
+                EXPECT_EQ(quick, mean);
+                EXPECT_EQ(quickWorst, worst);
+            } else {
+                ++refused;
+                EXPECT_TRUE(quick < demand.minMean || quickWorst < demand.minWorst)
+                    << "a shape of mean " << mean << " and worst " << worst << " was taken";
+            }
+        }
+        // Both kinds must be there for the comparison to mean anything.
+        EXPECT_GT(taken, 10) << demand.minMean;
+        EXPECT_GT(refused, 10) << demand.minMean;
+    }
+}
+
+TEST(DetectorShortcut, sideShareKnowsWhetherItReachesWhatIsNeeded)
+{
+    const Field f = busyField();
+    int reached = 0, missed = 0;
+    for (const quad::Corners &c : f.shapes) {
+        cv::Point2d centre(0, 0);
+        for (const auto &p : c)
+            centre += p * 0.25;
+        for (size_t k = 0; k < 4; ++k) {
+            const cv::Point2d a = c[k], b = c[(k + 1) % 4];
+            const double share = f.field.sideShare(a, b, centre, 24);
+            for (const double needed : {0.3, 0.6, 0.9}) {
+                const double quick = f.field.sideShare(a, b, centre, 24, needed);
+                if (share >= needed) {
+                    ++reached;
+                    EXPECT_EQ(quick, share);
+                } else {
+                    ++missed;
+                    EXPECT_LT(quick, needed);
+                }
+            }
+        }
+    }
+    EXPECT_GT(reached, 50);
+    EXPECT_GT(missed, 50);
+}
