@@ -123,11 +123,11 @@ void CoarseSearch::tryLargest(const Frame &frame, const std::vector<Candidate> &
 bool CoarseSearch::known(const quad::Corners &corners) const
 {
     for (const auto &h : m_shapes) {
-        if (quad::maxCornerDistance(h.corners, corners) < 5.0)
+        if (quad::closerThan(h.corners, corners, 5.0))
             return true;
     }
     for (const auto &t : m_tried) {
-        if (quad::maxCornerDistance(t, corners) < 5.0)
+        if (quad::closerThan(t, corners, 5.0))
             return true;
     }
     return false;
@@ -167,7 +167,7 @@ void CoarseSearch::tryPastStripes(const Frame &frame, const quad::Corners base)
 {
     // Try the next parallel edge outwards on each side.
     for (const auto &t : m_tried) {
-        if (quad::maxCornerDistance(t, base) < 3.0)
+        if (quad::closerThan(t, base, 3.0))
             return;
     }
     m_tried.push_back(base);
@@ -201,7 +201,7 @@ void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base)
     }
     // A side that found its way back is the shape already known.
     std::erase_if(m_shapes, [&](const Hypothesis &h) {
-        return quad::maxCornerDistance(h.corners, base) < 2.0;
+        return quad::closerThan(h.corners, base, 2.0);
     });
     ranking::sortByScore(m_shapes);
 }
@@ -264,7 +264,7 @@ void CoarseSearch::reseatWeakestSide(const Frame &frame)
 void CoarseSearch::keep(const Hypothesis &h)
 {
     for (auto &other : m_shapes) {
-        if (quad::maxCornerDistance(other.corners, h.corners) < 2.0) {
+        if (quad::closerThan(other.corners, h.corners, 2.0)) {
             if (h.score > other.score)
                 other = h;
             return;

@@ -100,7 +100,7 @@ void OutlineProposals::addHullQuads(const EdgeField &field, std::vector<Candidat
             continue;
         bool duplicate = false;
         for (auto &other : out) {
-            if (quad::maxCornerDistance(other.corners, c.corners) < 2.5) {
+            if (quad::closerThan(other.corners, c.corners, 2.5)) {
                 if (c.support > other.support) {
                     const int hull = other.hull;
                     other = c;
@@ -170,7 +170,7 @@ void OutlineProposals::addUnions(const EdgeField &field, std::vector<Candidate> 
                 continue;
             bool duplicate = false;
             for (const auto &other : out)
-                duplicate = duplicate || quad::maxCornerDistance(other.corners, c.corners) < 2.5;
+                duplicate = duplicate || quad::closerThan(other.corners, c.corners, 2.5);
             if (!duplicate)
                 out.push_back(c);
         }

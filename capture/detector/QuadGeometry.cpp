@@ -144,6 +144,17 @@ double maxCornerDistance(const Corners &a, const Corners &b)
     return d;
 }
 
+bool closerThan(const Corners &a, const Corners &b, double limit)
+{
+    // The same distances as maxCornerDistance; one that is not a number is passed over there
+    // too (std::max keeps the other value).
+    for (int i = 0; i < 4; ++i) {
+        if (cv::norm(a[i] - b[i]) >= limit)
+            return false;
+    }
+    return 0.0 < limit;
+}
+
 bool contains(const Corners &outer, const Corners &inner, double margin)
 {
     for (const auto &p : inner) {
