@@ -3,6 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -100,7 +101,15 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
     if (n.dot((a + b) * 0.5 - centre) < 0)
         n = -n;
     const int samples = std::clamp(int(length / 3), 8, maxSamples);
-    const int cols = m_dx.cols, rows = m_dx.rows;
+    const double cols = m_dx.cols, rows = m_dx.rows;
+    const uchar *dxData = m_dx.data, *dyData = m_dy.data;
+    const size_t dxStep = m_dx.step[0], dyStep = m_dy.step[0];
+    // The offsets across the side, pixels.
+    std::array<double, 7> acrossX{}, acrossY{};
+    for (int o = -3; o <= 3; ++o) {
+        acrossX[size_t(o + 3)] = n.x * o;
+        acrossY[size_t(o + 3)] = n.y * o;
+    }
     // The count the larger polarity must reach for the share to reach `needed`: the share is
     // that count over the samples, so a count that cannot get there ends the walk.
     const int reach = countReaching(needed, samples);
@@ -109,17 +118,24 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
         if (std::max(positive, negative) + (samples - s) < reach)
             return double(std::max(positive, negative) + (samples - s)) / samples;
         const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
+        // The positions grow steadily with the offset, rounded or not: when both ends lie in
+        // the picture, every position between does.
+        const double x0 = p.x + acrossX[0], x6 = p.x + acrossX[6];
+        const double y0 = p.y + acrossY[0], y6 = p.y + acrossY[6];
+        const bool inside = x0 >= 0 && x6 >= 0 && y0 >= 0 && y6 >= 0 && x0 < cols && x6 < cols &&
+                            y0 < rows && y6 < rows;
         // The strongest edge across the side near the sample decides, when it is strong
         // enough; weaker pixels are passed over before the direction test (edgeAcross's).
         int sign = 0;
         float best = 0;
-        for (int o = -3; o <= 3; ++o) {
+        for (size_t o = 0; o < 7; ++o) {
             // Outside the picture (or NaN) there is no edge; inside, the floor is a truncation.
-            const double x = p.x + n.x * o, y = p.y + n.y * o;
-            if (!(x >= 0 && y >= 0 && x < cols && y < rows))
+            const double x = p.x + acrossX[o], y = p.y + acrossY[o];
+            if (!inside && !(x >= 0 && y >= 0 && x < cols && y < rows))
                 continue;
             const int xi = int(x), yi = int(y);
-            const float gx = m_dx.ptr<short>(yi)[xi], gy = m_dy.ptr<short>(yi)[xi];
+            const float gx = reinterpret_cast<const short *>(dxData + dxStep * size_t(yi))[xi];
+            const float gy = reinterpret_cast<const short *>(dyData + dyStep * size_t(yi))[xi];
             const float across = float(gx * n.x + gy * n.y);
             const float strength = std::abs(across);
             if (strength < m_edgeThreshold || strength <= best ||
