@@ -4,13 +4,16 @@
 
 #include "capture/detector/ColourSampler.h"
 #include "capture/detector/EdgeField.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
 
 #include <array>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -131,4 +134,35 @@ TEST(DetectorShortcut, sideShareKnowsWhetherItReachesWhatIsNeeded)
     }
     EXPECT_GT(reached, 50);
     EXPECT_GT(missed, 50);
+}
+
+// Guards the vector path of the edge field: at every pixel, and in the columns past the last
+// full vector, the gradient is that of the colour channel whose gradient is largest (the first
+// such channel on a tie), as Canny takes it for colour.
+TEST(DetectorShortcut, fieldTakesTheStrongestChannelsGradientEverywhere)
+{
+    cv::Mat image(117, 203, CV_8UC3);
+    cv::randu(image, 0, 256);
+    cv::GaussianBlur(image, image, cv::Size(3, 3), 0.8); // ties and near ties of channels
+    EdgeField field;
+    ASSERT_TRUE(field.compute(image));
+    cv::Mat smooth, dx, dy;
+    cv::GaussianBlur(image, smooth, cv::Size(5, 5), 1.2, 1.2, cv::BORDER_REPLICATE);
+    cv::Sobel(smooth, dx, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
+    cv::Sobel(smooth, dy, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+    int mismatches = 0;
+    for (int y = 0; y < image.rows; ++y) {
+        for (int x = 0; x < image.cols; ++x) {
+            const cv::Vec3s gx = dx.at<cv::Vec3s>(y, x), gy = dy.at<cv::Vec3s>(y, x);
+            int strongest = 0;
+            for (int c = 1; c < 3; ++c) {
+                if (std::abs(gx[c]) + std::abs(gy[c]) >
+                    std::abs(gx[strongest]) + std::abs(gy[strongest]))
+                    strongest = c;
+            }
+            mismatches += field.dx().at<short>(y, x) != gx[strongest] ||
+                          field.dy().at<short>(y, x) != gy[strongest];
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
