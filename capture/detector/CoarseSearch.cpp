@@ -69,6 +69,7 @@ void CoarseSearch::run(const Frame &frame, const std::vector<Candidate> &candida
     // Shapes put together from loose segments are many and weak: only the best few are
     // refined, and they are not extended past a stripe (their sides are already the longest
     // straight lines about).
+    m_refiner.rememberSidesOf(frame.field.picture());
     m_fromSegments = fromSegments;
     size_t extended = fromSegments ? 4 : 0;
     const size_t tries = fromSegments ? kSegmentTries : kShapes * 2;
@@ -188,6 +189,7 @@ void CoarseSearch::tryPastStripes(const Frame &frame, const quad::Corners base)
 
 void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base)
 {
+    m_refiner.rememberSidesOf(frame.field.picture());
     clearShapes();
     for (size_t side = 0; side < 4; ++side) {
         frame.field.parallelEdges(base, int(side), kOutwardReach * across(base, side), m_offsets);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -70,6 +71,8 @@ cv::Point2d centreOf(const quad::Corners &corners)
 
 bool EdgeField::compute(const cv::Mat &image)
 {
+    static std::atomic<std::uint64_t> pictures{0};
+    m_picture = ++pictures;
     if (image.cols < 16 || image.rows < 16 || image.type() != CV_8UC3) {
         m_dx.release();
         m_dy.release();

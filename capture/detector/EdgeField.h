@@ -4,6 +4,7 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include <cstdint>
 #include <vector>
 
 // The colour gradient of the shrunk picture and probes along lines of it: how much of a side
@@ -17,6 +18,8 @@ public:
     bool compute(const cv::Mat &image);
 
     [[nodiscard]] bool empty() const { return m_dx.empty(); }
+    // An id of the picture the field was last computed from, new at every compute().
+    [[nodiscard]] std::uint64_t picture() const { return m_picture; }
     [[nodiscard]] int cols() const { return m_dx.cols; }
     [[nodiscard]] int rows() const { return m_dx.rows; }
     // Per pixel, the gradient of the colour channel that changes most (16-bit Sobel).
@@ -77,4 +80,5 @@ private:
     mutable std::vector<int> m_shares;
     float m_edgeThreshold = 0;
     double m_noise = 0;
+    std::uint64_t m_picture = 0;
 };

@@ -112,7 +112,8 @@ bool EdgeRefiner::refine(const ColourSampler &image, const quad::Corners &corner
     for (const auto &c : corners)
         centre += c * 0.25;
     for (int i = 0; i < 4; ++i) {
-        if (!fitSide(image, corners[i], corners[(i + 1) % 4], centre, params, result.sides[i]))
+        if (!fitKnownSide(image, corners[i], corners[(i + 1) % 4], centre, params,
+                          result.sides[i]))
             return false;
     }
     for (int i = 0; i < 4; ++i) {
@@ -121,6 +122,57 @@ bool EdgeRefiner::refine(const ColourSampler &image, const quad::Corners &corner
             return false;
     }
     return quad::isConvex(result.corners);
+}
+
+void EdgeRefiner::rememberSidesOf(std::uint64_t picture)
+{
+    if (picture == m_knownPicture)
+        return;
+    m_knownPicture = picture;
+    m_known.clear();
+    m_nextKnown = 0;
+}
+
+namespace {
+
+// The memory holds this many sides: the shapes tried around a few proposals.
+constexpr size_t kKnownSides = 64;
+
+bool sameParams(const EdgeRefiner::Params &a, const EdgeRefiner::Params &b)
+{
+    return a.searchRadius == b.searchRadius && a.marginFraction == b.marginFraction &&
+           a.marginPixels == b.marginPixels && a.maxProfiles == b.maxProfiles &&
+           a.inlierTolerance == b.inlierTolerance && a.minGradient == b.minGradient &&
+           a.tangentialTaps == b.tangentialTaps;
+}
+
+} // namespace
+
+bool EdgeRefiner::fitKnownSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
+                               cv::Point2d centre, const Params &params, Side &side)
+{
+    if (m_knownPicture == 0)
+        return fitSide(image, from, to, centre, params, side);
+    // The centre only decides which way is out, as fitSide decides it.
+    const double length = cv::norm(to - from);
+    const cv::Point2d d = (to - from) / length;
+    const cv::Point2d n(d.y, -d.x);
+    const bool flipped = n.dot((from + to) * 0.5 - centre) < 0;
+    for (const KnownSide &known : m_known) {
+        if (known.from == from && known.to == to && known.flipped == flipped &&
+            sameParams(known.params, params)) {
+            side = known.side;
+            return known.fitted;
+        }
+    }
+    const bool fitted = fitSide(image, from, to, centre, params, side);
+    const KnownSide known{from, to, flipped, params, side, fitted};
+    if (m_known.size() < kKnownSides)
+        m_known.push_back(known);
+    else
+        m_known[m_nextKnown] = known;
+    m_nextKnown = (m_nextKnown + 1) % kKnownSides;
+    return fitted;
 }
 
 bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,

@@ -4,6 +4,7 @@
 
 #include "capture/detector/ColourSampler.h"
 #include "capture/detector/EdgeField.h"
+#include "capture/detector/EdgeRefiner.h"
 
 #include <QImage>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -165,4 +167,60 @@ TEST(DetectorShortcut, fieldTakesTheStrongestChannelsGradientEverywhere)
         }
     }
     EXPECT_EQ(mismatches, 0);
+}
+
+// Guards the memory of fitted sides: a side taken from it must be the side a fresh fit gives,
+// and new pixels under the same buffer (the next frame) must never be answered from it.
+TEST(DetectorShortcut, rememberedSidesAreTheSidesAFreshFitGives)
+{
+    QImage image(QSize(480, 270), QImage::Format_RGB32);
+    const auto paint = [&](QPointF shift) {
+        image.fill(QColor(120, 96, 70));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(232, 230, 226));
+        painter.drawRoundedRect(QRectF(QPointF(150, 80) + shift, QSizeF(172, 108)), 6, 6);
+    };
+    const ColourSampler picture(image.constBits(), image.width(), image.height(),
+                                std::ptrdiff_t(image.bytesPerLine()), 4);
+    // The card's outline, and the same with one side moved outwards by a few pixels at a time:
+    // the side opposite the moved one is the same each time.
+    std::vector<quad::Corners> shapes;
+    for (int moved = 0; moved < 4; ++moved) {
+        for (double offset : {0.0, 2.0, 4.0}) {
+            quad::Corners c{cv::Point2d(151, 81), cv::Point2d(321, 79), cv::Point2d(322, 187),
+                            cv::Point2d(149, 189)};
+            const cv::Point2d out[] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+            c[size_t(moved)] += out[moved] * offset;
+            c[size_t((moved + 1) % 4)] += out[moved] * offset;
+            shapes.push_back(c);
+        }
+    }
+    EdgeRefiner::Params params;
+    params.searchRadius = 7;
+    const auto same = [](const EdgeRefiner::Result &x, const EdgeRefiner::Result &y) {
+        for (size_t k = 0; k < 4; ++k) {
+            const EdgeRefiner::Side &s = x.sides[k], &t = y.sides[k];
+            if (x.corners[k] != y.corners[k] || s.line.p != t.line.p || s.line.d != t.line.d ||
+                s.inliers != t.inliers || s.profiles != t.profiles || s.rms != t.rms ||
+                s.contrast != t.contrast || s.polarity != t.polarity ||
+                s.edgeWidth != t.edgeWidth || s.gaps != t.gaps)
+                return false;
+        }
+        return true;
+    };
+    EdgeRefiner remembering, fresh;
+    for (std::uint64_t frame = 1; frame <= 2; ++frame) {
+        paint(QPointF(frame == 1 ? 0 : 3, frame == 1 ? 0 : 2));
+        remembering.rememberSidesOf(frame);
+        for (const quad::Corners &c : shapes) {
+            EdgeRefiner::Result x, y;
+            const bool a = remembering.refine(picture, c, params, x);
+            const bool b = fresh.refine(picture, c, params, y);
+            ASSERT_EQ(a, b);
+            if (a)
+                EXPECT_TRUE(same(x, y)) << "frame " << frame;
+        }
+    }
 }
