@@ -44,18 +44,22 @@ inline cv::v_float32x4 pixel(const uchar *p)
 
 // ColourSampler::at for positions whose four neighbours all lie inside the picture, so the
 // floor is a truncation and nothing is clamped; the arithmetic is the same, so are the values.
-template <int BytesPerPixel>
+// A single tap lies on the sample itself: its offset along the edge is a zero, and adding a
+// zero leaves the position as it is.
+template <int BytesPerPixel, bool OneTap>
 void profileInside(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre, cv::Point2d across,
                    cv::Point2d along, int radius, int taps, float scale, float *out)
 {
     const double half = 0.5 * (taps - 1);
+    if constexpr (OneTap)
+        taps = 1;
     for (int k = 0; k <= 2 * radius; ++k) {
         const cv::Point2d q = centre + across * double(k - radius);
         float sum[4] = {0, 0, 0, 0};
         cv::v_float32x4 lanes = cv::v_setzero_f32();
         for (int t = 0; t < taps; ++t) {
-            const double u = q.x + along.x * (t - half) - 0.5;
-            const double v = q.y + along.y * (t - half) - 0.5;
+            const double u = OneTap ? q.x - 0.5 : q.x + along.x * (t - half) - 0.5;
+            const double v = OneTap ? q.y - 0.5 : q.y + along.y * (t - half) - 0.5;
             const int x0 = int(u), y0 = int(v);
             const float a = float(u - double(x0)), b = float(v - double(y0));
             const uchar *r0 = bits + std::ptrdiff_t(y0) * stride + x0 * BytesPerPixel;
@@ -76,10 +80,21 @@ void profileInside(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre,
                 lanes = lanes + mixed;
             }
         }
-        if constexpr (BytesPerPixel != 1)
-            cv::v_store(sum, lanes);
-        for (int c = 0; c < 3; ++c)
-            out[3 * k + c] = sum[c] * scale;
+        if constexpr (BytesPerPixel != 1) {
+            // Scaled on the lanes; the fourth lane's value lands on the next sample's first
+            // channel, which that sample then overwrites (the last sample is stored by hand).
+            const cv::v_float32x4 scaled = lanes * cv::v_setall_f32(scale);
+            if (k < 2 * radius) {
+                cv::v_store(out + 3 * k, scaled);
+                continue;
+            }
+            cv::v_store(sum, scaled);
+            for (int c = 0; c < 3; ++c)
+                out[3 * k + c] = sum[c];
+        } else {
+            for (int c = 0; c < 3; ++c)
+                out[3 * k + c] = sum[c] * scale;
+        }
     }
 }
 
@@ -96,15 +111,31 @@ void ColourSampler::profile(cv::Point2d centre, cv::Point2d across, cv::Point2d 
     const bool inside = centre.x - spanX >= 0.5 && centre.x + spanX <= m_width - 1.5 &&
                         centre.y - spanY >= 0.5 && centre.y + spanY <= m_height - 1.5;
     if (inside) {
-        switch (m_bytesPerPixel) {
+        const bool oneTap = taps == 1;
+        switch (m_bytesPerPixel * (oneTap ? -1 : 1)) {
         case 1:
-            profileInside<1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            profileInside<1, false>(m_bits, m_stride, centre, across, along, radius, taps, scale,
+                                    out);
+            return;
+        case -1:
+            profileInside<1, true>(m_bits, m_stride, centre, across, along, radius, taps, scale,
+                                   out);
             return;
         case 3:
-            profileInside<3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            profileInside<3, false>(m_bits, m_stride, centre, across, along, radius, taps, scale,
+                                    out);
+            return;
+        case -3:
+            profileInside<3, true>(m_bits, m_stride, centre, across, along, radius, taps, scale,
+                                   out);
             return;
         case 4:
-            profileInside<4>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            profileInside<4, false>(m_bits, m_stride, centre, across, along, radius, taps, scale,
+                                    out);
+            return;
+        case -4:
+            profileInside<4, true>(m_bits, m_stride, centre, across, along, radius, taps, scale,
+                                   out);
             return;
         default:
             break;

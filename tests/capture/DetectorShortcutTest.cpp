@@ -14,6 +14,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -221,6 +222,46 @@ TEST(DetectorShortcut, rememberedSidesAreTheSidesAFreshFitGives)
             ASSERT_EQ(a, b);
             if (a)
                 EXPECT_TRUE(same(x, y)) << "frame " << frame;
+        }
+    }
+}
+
+// Guards the fast paths of the brightness profiles (a whole window inside the picture, a single
+// tap, the vector stores): every value must be the sum of the bilinear colours at the taps,
+// times the scale, as ColourSampler::at gives them, for grey, BGR and BGRA pixels.
+TEST(DetectorShortcut, profilesAreSumsOfTheBilinearColours)
+{
+    QRandomGenerator rng(5);
+    for (const int bytes : {1, 3, 4}) {
+        cv::Mat pixels(61, 83, CV_8UC(bytes));
+        cv::randu(pixels, 0, 256);
+        const ColourSampler sampler(pixels);
+        for (int trial = 0; trial < 300; ++trial) {
+            const double angle = rng.generateDouble() * 6.283;
+            const cv::Point2d across(std::cos(angle), std::sin(angle));
+            const cv::Point2d along(-across.y, across.x);
+            // Most windows inside the picture, some over its border.
+            const cv::Point2d centre(rng.generateDouble() * 90 - 3, rng.generateDouble() * 68 - 3);
+            const int radius = 2 + int(rng.bounded(8));
+            const int taps = trial % 2 == 0 ? 1 : 3;
+            const float scale = 3.0f / float(taps);
+            // One value more than the profile needs, to catch a write past its end.
+            std::vector<float> out(size_t(3 * (2 * radius + 1) + 1), -1.0f);
+            sampler.profile(centre, across, along, radius, taps, scale, out.data());
+            for (int k = 0; k <= 2 * radius; ++k) {
+                const cv::Point2d q = centre + across * double(k - radius);
+                std::array<float, 3> sum{0, 0, 0};
+                for (int t = 0; t < taps; ++t) {
+                    const double half = 0.5 * (taps - 1);
+                    const auto c = sampler.at(q.x + along.x * (t - half), q.y + along.y * (t - half));
+                    for (size_t ch = 0; ch < 3; ++ch)
+                        sum[ch] += c[ch];
+                }
+                for (size_t ch = 0; ch < 3; ++ch)
+                    ASSERT_EQ(out[size_t(3 * k) + ch], sum[ch] * scale)
+                        << bytes << " bytes, sample " << k << " of trial " << trial;
+            }
+            EXPECT_EQ(out.back(), -1.0f) << "written past the profile";
         }
     }
 }
