@@ -44,22 +44,34 @@ inline cv::v_float32x4 pixel(const uchar *p)
 
 // ColourSampler::at for positions whose four neighbours all lie inside the picture, so the
 // floor is a truncation and nothing is clamped; the arithmetic is the same, so are the values.
-// A single tap lies on the sample itself: its offset along the edge is a zero, and adding a
-// zero leaves the position as it is.
-template <int BytesPerPixel, bool OneTap>
+// Taps is the count of taps along the edge when it is 1 or 3, else 0 (any count). The middle
+// tap lies on the sample itself: its offset along the edge is a zero, and adding a zero leaves
+// the position as it is (the sign of a zero position vanishes with the half pixel taken off).
+// The outer two of three lie one step either way: along times -1 or 1 is exactly -along or
+// along.
+template <int BytesPerPixel, int Taps>
 void profileInside(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre, cv::Point2d across,
                    cv::Point2d along, int radius, int taps, float scale, float *out)
 {
     const double half = 0.5 * (taps - 1);
-    if constexpr (OneTap)
-        taps = 1;
+    if constexpr (Taps > 0)
+        taps = Taps;
     for (int k = 0; k <= 2 * radius; ++k) {
         const cv::Point2d q = centre + across * double(k - radius);
         float sum[4] = {0, 0, 0, 0};
         cv::v_float32x4 lanes = cv::v_setzero_f32();
         for (int t = 0; t < taps; ++t) {
-            const double u = OneTap ? q.x - 0.5 : q.x + along.x * (t - half) - 0.5;
-            const double v = OneTap ? q.y - 0.5 : q.y + along.y * (t - half) - 0.5;
+            double u, v;
+            if constexpr (Taps == 1) {
+                u = q.x - 0.5;
+                v = q.y - 0.5;
+            } else if constexpr (Taps == 3) {
+                u = (t == 1 ? q.x : q.x + (t == 0 ? -along.x : along.x)) - 0.5;
+                v = (t == 1 ? q.y : q.y + (t == 0 ? -along.y : along.y)) - 0.5;
+            } else {
+                u = q.x + along.x * (t - half) - 0.5;
+                v = q.y + along.y * (t - half) - 0.5;
+            }
             const int x0 = int(u), y0 = int(v);
             const float a = float(u - double(x0)), b = float(v - double(y0));
             const uchar *r0 = bits + std::ptrdiff_t(y0) * stride + x0 * BytesPerPixel;
@@ -111,31 +123,34 @@ void ColourSampler::profile(cv::Point2d centre, cv::Point2d across, cv::Point2d 
     const bool inside = centre.x - spanX >= 0.5 && centre.x + spanX <= m_width - 1.5 &&
                         centre.y - spanY >= 0.5 && centre.y + spanY <= m_height - 1.5;
     if (inside) {
-        const bool oneTap = taps == 1;
-        switch (m_bytesPerPixel * (oneTap ? -1 : 1)) {
-        case 1:
-            profileInside<1, false>(m_bits, m_stride, centre, across, along, radius, taps, scale,
-                                    out);
-            return;
-        case -1:
-            profileInside<1, true>(m_bits, m_stride, centre, across, along, radius, taps, scale,
-                                   out);
-            return;
-        case 3:
-            profileInside<3, false>(m_bits, m_stride, centre, across, along, radius, taps, scale,
-                                    out);
-            return;
-        case -3:
-            profileInside<3, true>(m_bits, m_stride, centre, across, along, radius, taps, scale,
-                                   out);
-            return;
+        // One case per pixel size and count of taps.
+        switch (m_bytesPerPixel * 4 + (taps == 1 ? 1 : taps == 3 ? 3 : 0)) {
         case 4:
-            profileInside<4, false>(m_bits, m_stride, centre, across, along, radius, taps, scale,
-                                    out);
+            profileInside<1, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
             return;
-        case -4:
-            profileInside<4, true>(m_bits, m_stride, centre, across, along, radius, taps, scale,
-                                   out);
+        case 5:
+            profileInside<1, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 7:
+            profileInside<1, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 12:
+            profileInside<3, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 13:
+            profileInside<3, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 15:
+            profileInside<3, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 16:
+            profileInside<4, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 17:
+            profileInside<4, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 19:
+            profileInside<4, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
             return;
         default:
             break;
