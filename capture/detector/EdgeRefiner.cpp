@@ -306,6 +306,11 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         m_closeness[size_t(k)] = 1.0 / (1.0 + off * off);
     }
     const int step = std::max(1, profiles / 12);
+    // A direction's count and score depend only on which peaks agree with it: a direction that
+    // lets the same peaks agree as one counted before scores the same, and the first of equal
+    // scores stays the best. On a clean edge most directions tried are such.
+    const size_t words = (peakCount + 63) / 64;
+    m_agreeing.clear();
     for (int j = 0; j < profiles; j += step) {
         int strongest = -1;
         for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
@@ -316,6 +321,19 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
             continue;
         const auto &u = m_peaks[size_t(strongest)].unit;
         project(u);
+        const size_t at = m_agreeing.size();
+        m_agreeing.resize(at + words, 0);
+        for (size_t i = 0; i < peakCount; ++i)
+            m_agreeing[at + i / 64] |= std::uint64_t(m_cosines[i] >= 0.8f) << (i % 64);
+        bool seen = false;
+        for (size_t before = 0; before < at && !seen; before += words)
+            seen = std::equal(m_agreeing.begin() + std::ptrdiff_t(before),
+                              m_agreeing.begin() + std::ptrdiff_t(before + words),
+                              m_agreeing.begin() + std::ptrdiff_t(at));
+        if (seen) {
+            m_agreeing.resize(at);
+            continue;
+        }
         int count = 0;
         double score = 0;
         for (int k = 0; k < profiles; ++k) {

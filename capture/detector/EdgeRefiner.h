@@ -84,6 +84,7 @@ private:
     std::vector<double> m_closeness;
     std::vector<float> m_units;   // the peaks' colour steps, one component after the other
     std::vector<float> m_cosines; // of each peak's colour step with the direction in question
+    std::vector<std::uint64_t> m_agreeing; // per direction voted on, its agreeing peaks' bits
     std::vector<cv::Point2d> m_anchor;
     std::vector<cv::Point2d> m_points;
     std::vector<int> m_pointProfile;
