@@ -53,29 +53,29 @@ bool weightedLine(const std::vector<cv::Point2d> &points, const std::vector<doub
 
 } // namespace
 
-double EdgeRefiner::peakCentre(const std::vector<float> &g, int at, float sign)
+double EdgeRefiner::peakCentre(const std::vector<float> &g, int at)
 {
     // Centroid of the peak above a quarter of its height, over the contiguous run around it:
     // for a sharp edge this is close to the parabola through three samples, for a blurred
     // edge it uses the whole slope instead of the noisy top.
-    const float floor = 0.25f * sign * g[size_t(at)];
+    const float floor = 0.25f * g[size_t(at)];
     int lo = at, hi = at;
     const int last = int(g.size()) - 1;
-    while (lo > 0 && sign * g[size_t(lo - 1)] > floor)
+    while (lo > 0 && g[size_t(lo - 1)] > floor)
         --lo;
-    while (hi < last && sign * g[size_t(hi + 1)] > floor)
+    while (hi < last && g[size_t(hi + 1)] > floor)
         ++hi;
-    double sw = 0, sx = 0;
-    for (int k = lo; k <= hi; ++k) {
-        const double w = sign * g[size_t(k)] - floor;
-        sw += w;
-        sx += w * k;
-    }
     m_lastWidth = hi - lo + 1;
     if (hi - lo <= 2) {
-        const float l = at > 0 ? sign * g[size_t(at - 1)] : 0.0f;
-        const float r = at < last ? sign * g[size_t(at + 1)] : 0.0f;
-        return at + parabolicOffset(l, sign * g[size_t(at)], r);
+        const float l = at > 0 ? g[size_t(at - 1)] : 0.0f;
+        const float r = at < last ? g[size_t(at + 1)] : 0.0f;
+        return at + parabolicOffset(l, g[size_t(at)], r);
+    }
+    double sw = 0, sx = 0;
+    for (int k = lo; k <= hi; ++k) {
+        const double w = g[size_t(k)] - floor;
+        sw += w;
+        sx += w * k;
     }
     return sw > 0 ? sx / sw : double(at);
 }
@@ -215,7 +215,21 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         m_anchor[size_t(j)] = anchor;
         image.profile(anchor, n, d, radius, taps3, tapScale, m_values.data());
         float best = 0;
-        for (int k = 1; k + 1 < taps; ++k) {
+        // Four samples at a time: the channels' squared steps are summed in the same order and
+        // the roots are IEEE roots, so the values are those of the loop after it.
+        int k = 1;
+        cv::v_float32x4 bestLanes = cv::v_setzero_f32();
+        for (; k + 3 <= taps - 2; k += 4) {
+            cv::v_float32x4 b0, g0, r0, b1, g1, r1;
+            cv::v_load_deinterleave(m_values.data() + size_t(k - 1) * 3, b0, g0, r0);
+            cv::v_load_deinterleave(m_values.data() + size_t(k + 1) * 3, b1, g1, r1);
+            const cv::v_float32x4 db = b1 - b0, dg = g1 - g0, dr = r1 - r0;
+            const cv::v_float32x4 g = cv::v_sqrt(db * db + dg * dg + dr * dr);
+            cv::v_store(m_derivative.data() + k, g);
+            bestLanes = cv::v_max(bestLanes, g);
+        }
+        best = cv::v_reduce_max(bestLanes);
+        for (; k + 1 < taps; ++k) {
             float g2 = 0;
             for (size_t c = 0; c < 3; ++c) {
                 const float dc = m_values[size_t(k + 1) * 3 + c] - m_values[size_t(k - 1) * 3 + c];
@@ -239,7 +253,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
             Peak peak;
             peak.strength = g;
             peak.distance = std::abs(k - radius);
-            peak.offset = peakCentre(m_derivative, k, 1.0f) - radius;
+            peak.offset = peakCentre(m_derivative, k) - radius;
             peak.width = m_lastWidth;
             for (size_t c = 0; c < 3; ++c)
                 peak.unit[c] =

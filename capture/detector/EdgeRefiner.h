@@ -64,7 +64,8 @@ private:
                                     cv::Point2d centre, const Params &params, Side &side);
     [[nodiscard]] bool fitSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
                                cv::Point2d centre, const Params &params, Side &side);
-    [[nodiscard]] double peakCentre(const std::vector<float> &g, int at, float sign);
+    // The sub-pixel centre of the peak of g (not negative) at `at`.
+    [[nodiscard]] double peakCentre(const std::vector<float> &g, int at);
     [[nodiscard]] bool fitLine(double tolerance, quad::Line &line, Side &side);
 
     std::vector<float> m_values;
