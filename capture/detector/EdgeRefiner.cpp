@@ -426,13 +426,31 @@ bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
     // a plain least-squares fit would follow. The given line is the first hypothesis.
     quad::Line best = line;
     double bestScore = -1;
+    // The points' shares are worked out two at a time on vector lanes (the same operations as
+    // distanceToLineImpl and the share's formula) and summed one after the other in the order
+    // of the points; a point off the line adds a zero, which leaves the sum as it is.
+    const double squared = tolerance * tolerance;
+    m_shares.resize(count + 1);
     auto consensus = [&](const quad::Line &l) {
-        double score = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const double r = distanceToLineImpl(l, m_points[i]);
-            if (std::abs(r) < tolerance)
-                score += 1.0 - (r * r) / (tolerance * tolerance);
+        const cv::v_float64x2 px = cv::v_setall_f64(l.p.x), py = cv::v_setall_f64(l.p.y);
+        const cv::v_float64x2 dx = cv::v_setall_f64(l.d.x), dy = cv::v_setall_f64(l.d.y);
+        const cv::v_float64x2 one = cv::v_setall_f64(1.0), zero = cv::v_setzero_f64();
+        const cv::v_float64x2 limit = cv::v_setall_f64(tolerance), area = cv::v_setall_f64(squared);
+        size_t i = 0;
+        for (; i + 2 <= count; i += 2) {
+            cv::v_float64x2 x, y;
+            cv::v_load_deinterleave(&m_points[i].x, x, y);
+            const cv::v_float64x2 r = (x - px) * dy - (y - py) * dx;
+            const cv::v_float64x2 share = one - (r * r) / area;
+            cv::v_store(m_shares.data() + i, cv::v_select(cv::v_abs(r) < limit, share, zero));
         }
+        for (; i < count; ++i) {
+            const double r = distanceToLineImpl(l, m_points[i]);
+            m_shares[i] = std::abs(r) < tolerance ? 1.0 - (r * r) / squared : 0.0;
+        }
+        double score = 0;
+        for (i = 0; i < count; ++i)
+            score += m_shares[i];
         return score;
     };
     // Start from the best single-profile offset along the given line.

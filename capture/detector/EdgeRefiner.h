@@ -91,6 +91,7 @@ private:
     std::vector<int> m_pointProfile;
     std::vector<double> m_weights;
     std::vector<double> m_fitWeights;
+    std::vector<double> m_shares; // of each point in a line's consensus
     std::uint32_t m_seed = 1;
 
     struct KnownSide
