@@ -323,7 +323,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // A direction's count and score depend only on which peaks agree with it: a direction that
     // lets the same peaks agree as one counted before scores the same, and the first of equal
     // scores stays the best. On a clean edge most directions tried are such.
-    const size_t words = (peakCount + 63) / 64;
+    const size_t words = (padded + 63) / 64;
     m_agreeing.clear();
     for (int j = 0; j < profiles; j += step) {
         int strongest = -1;
@@ -337,8 +337,12 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         project(u);
         const size_t at = m_agreeing.size();
         m_agreeing.resize(at + words, 0);
-        for (size_t i = 0; i < peakCount; ++i)
-            m_agreeing[at + i / 64] |= std::uint64_t(m_cosines[i] >= 0.8f) << (i % 64);
+        // Four peaks' bits at a time (the padding's steps are zero and never agree).
+        const cv::v_float32x4 agree = cv::v_setall_f32(0.8f);
+        for (size_t i = 0; i < padded; i += 4) {
+            const int bits = cv::v_signmask(cv::v_load(m_cosines.data() + i) >= agree);
+            m_agreeing[at + i / 64] |= std::uint64_t(unsigned(bits)) << (i % 64);
+        }
         bool seen = false;
         for (size_t before = 0; before < at && !seen; before += words)
             seen = std::equal(m_agreeing.begin() + std::ptrdiff_t(before),
