@@ -2,6 +2,7 @@
 
 #include <opencv2/core/hal/intrin.hpp>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -14,6 +15,34 @@ void shrinkRows(const uchar *bits, std::ptrdiff_t stride, int factor, cv::Mat &o
     const int o0 = factor / 4, o1 = (3 * factor) / 4;
     const int step = (o1 - o0) * BytesPerPixel;
     const int rowA = factor >= 3 ? factor / 2 : o0, rowB = factor >= 3 ? factor / 2 : o1;
+    if constexpr (BytesPerPixel == 4) {
+        if (rowA == rowB) {
+            // One row: the mean of a, b, a, b rounded is (a + b + 1) / 2, which a 32-bit word
+            // gives for all four bytes at once ((a | b) less half of a ^ b, without letting
+            // a byte's low bit into its neighbour). Each pixel's four bytes are written whole,
+            // the fourth landing on the next pixel's first, which that pixel then overwrites.
+            for (int y = 0; y < out.rows; ++y) {
+                const uchar *r0 =
+                    bits + std::ptrdiff_t(y * factor + rowA) * stride + o0 * BytesPerPixel;
+                uchar *dst = out.ptr<uchar>(y);
+                for (int x = 0; x < out.cols; ++x) {
+                    const uchar *a = r0 + std::ptrdiff_t(x) * factor * BytesPerPixel;
+                    std::uint32_t pa, pb;
+                    std::memcpy(&pa, a, 4);
+                    std::memcpy(&pb, a + step, 4);
+                    const std::uint32_t mean = (pa | pb) - (((pa ^ pb) & 0xFEFEFEFEu) >> 1);
+                    if (x + 1 < out.cols) {
+                        std::memcpy(dst + 3 * x, &mean, 4);
+                    } else {
+                        uchar last[4];
+                        std::memcpy(last, &mean, 4);
+                        std::memcpy(dst + 3 * x, last, 3);
+                    }
+                }
+            }
+            return;
+        }
+    }
     for (int y = 0; y < out.rows; ++y) {
         const uchar *r0 = bits + std::ptrdiff_t(y * factor + rowA) * stride + o0 * BytesPerPixel;
         const uchar *r1 = bits + std::ptrdiff_t(y * factor + rowB) * stride + o0 * BytesPerPixel;

@@ -299,3 +299,21 @@ TEST(DetectorShortcut, sideTakesTheStepSeenAlongMostOfIt)
     EXPECT_NEAR(top.line.p.y + (200 - top.line.p.x) * top.line.d.y / top.line.d.x, 80.0, 0.5);
     EXPECT_GT(top.inliers, top.profiles * 3 / 4);
 }
+
+// Guards the one-row path of shrinking 32-bit frames (blocks of 3 x 3 and more, and no
+// shrinking at all): it must give the same picture as the general path does for the same
+// pixels in three bytes, to the last column of an odd width.
+TEST(DetectorShortcut, shrinkingFramesGivesTheSamePictureWhateverThePixelSize)
+{
+    cv::Mat bgra(203, 331, CV_8UC4);
+    cv::randu(bgra, 0, 256);
+    cv::Mat bgr;
+    cv::cvtColor(bgra, bgr, cv::COLOR_BGRA2BGR);
+    for (int factor = 1; factor <= 9; ++factor) {
+        cv::Mat fromFour, fromThree;
+        ColourSampler(bgra).shrink(factor, fromFour);
+        ColourSampler(bgr).shrink(factor, fromThree);
+        ASSERT_EQ(fromFour.size(), fromThree.size()) << factor;
+        EXPECT_EQ(cv::norm(fromFour, fromThree, cv::NORM_INF), 0.0) << "factor " << factor;
+    }
+}
