@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -115,6 +116,14 @@ bool EdgeField::compute(const cv::Mat &image)
 double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples,
                             double needed) const
 {
+    bool whole = true;
+    return shareAlong(a, b, centre, maxSamples, needed, whole);
+}
+
+double EdgeField::shareAlong(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples,
+                             double needed, bool &whole) const
+{
+    whole = true;
     const double length = cv::norm(b - a);
     if (length < 1)
         return 0;
@@ -137,8 +146,10 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
     const int reach = countReaching(needed, samples);
     int positive = 0, negative = 0;
     for (int s = 0; s < samples; ++s) {
-        if (std::max(positive, negative) + (samples - s) < reach)
+        if (std::max(positive, negative) + (samples - s) < reach) {
+            whole = false;
             return double(std::max(positive, negative) + (samples - s)) / samples;
+        }
         const cv::Point2d p = a + (b - a) * (0.12 + 0.76 * (s + 0.5) / samples);
         // The positions grow steadily with the offset, rounded or not: when both ends lie in
         // the picture, every position between does.
@@ -172,6 +183,48 @@ double EdgeField::sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, in
     return double(std::max(positive, negative)) / samples;
 }
 
+double EdgeField::knownShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                             double needed) const
+{
+    constexpr int maxSamples = 40;
+    // Which way is out, decided as shareAlong decides it: the walk across the side depends on it.
+    const cv::Point2d d = (b - a) / cv::norm(b - a);
+    const bool flipped = cv::Point2d(d.y, -d.x).dot((a + b) * 0.5 - centre) < 0;
+    std::array<std::uint64_t, 4> ends;
+    std::memcpy(&ends[0], &a.x, 8);
+    std::memcpy(&ends[1], &a.y, 8);
+    std::memcpy(&ends[2], &b.x, 8);
+    std::memcpy(&ends[3], &b.y, 8);
+    std::uint64_t hash = flipped ? 0x9E3779B97F4A7C15ull : 0;
+    for (const std::uint64_t e : ends)
+        hash = (hash ^ e) * 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 29;
+    constexpr size_t kSlots = 4096, kProbes = 8;
+    if (m_known.size() != kSlots)
+        m_known.assign(kSlots, KnownShare{});
+    KnownShare *free = nullptr;
+    for (size_t probe = 0; probe < kProbes; ++probe) {
+        KnownShare &k = m_known[(hash + probe) & (kSlots - 1)];
+        if (k.picture != m_picture) {
+            free = free ? free : &k;
+            continue;
+        }
+        if (k.ends != ends || k.flipped != flipped)
+            continue;
+        // A whole count is the share; a count cut short only tells that the share is below
+        // the bound it gave, which answers any caller needing at least that much.
+        if (k.whole || k.share < needed)
+            return k.share;
+        free = &k;
+        break;
+    }
+    bool whole = true;
+    const double share = shareAlong(a, b, centre, maxSamples, needed, whole);
+    if (free)
+        *free = KnownShare{ends, m_picture, flipped, whole, share};
+    return share;
+}
+
 double EdgeField::sideSupport(const quad::Corners &corners, double *worst) const
 {
     return sideSupport(corners, worst, 0.0, 0.0);
@@ -192,7 +245,7 @@ double EdgeField::sideSupport(const quad::Corners &corners, double *worst, doubl
         // reach minMean with every later side whole (a hair less, for rounding).
         const double forMean = 4 * minMean - total - (3 - i) - 1e-9;
         const double needed = std::max(minWorst, forMean);
-        const double share = sideShare(a, b, centre, 40, needed);
+        const double share = knownShare(a, b, centre, needed);
         if (share < needed) {
             if (worst)
                 *worst = 0;

@@ -4,6 +4,7 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -69,6 +70,15 @@ public:
                     std::vector<quad::Corners> &out) const;
 
 private:
+    // sideShare; `whole` tells whether every sample was looked at (else the share is only a
+    // bound below `needed`).
+    // shareAlong(a, b, centre, 40, needed) for sideSupport, from memory when the same side was
+    // measured before on this picture.
+    [[nodiscard]] double knownShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                                    double needed) const;
+    [[nodiscard]] double shareAlong(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                                    int maxSamples, double needed, bool &whole) const;
+
     cv::Mat m_smooth;
     cv::Mat m_dx3;
     cv::Mat m_dy3;
@@ -78,6 +88,18 @@ private:
     cv::Mat m_dy;
     std::vector<int> m_magnitudes;
     mutable std::vector<int> m_shares;
+    // The sides' shares measured for sideSupport since compute(): shapes put together from
+    // the same lines share sides. An open-addressed table; an entry of an earlier picture is
+    // empty.
+    struct KnownShare
+    {
+        std::array<std::uint64_t, 4> ends{}; // a and b, bit for bit
+        std::uint64_t picture = 0;
+        bool flipped = false;
+        bool whole = false;
+        double share = 0;
+    };
+    mutable std::vector<KnownShare> m_known;
     float m_edgeThreshold = 0;
     double m_noise = 0;
     std::uint64_t m_picture = 0;
