@@ -5,6 +5,7 @@
 #include "capture/detector/ColourSampler.h"
 #include "capture/detector/EdgeField.h"
 #include "capture/detector/EdgeRefiner.h"
+#include "capture/detector/QuadGeometry.h"
 
 #include <QImage>
 #include <QPainter>
@@ -330,4 +331,33 @@ TEST(DetectorShortcut, shrinkingFramesGivesTheSamePictureWhateverThePixelSize)
         ASSERT_EQ(fromFour.size(), fromThree.size()) << factor;
         EXPECT_EQ(cv::norm(fromFour, fromThree, cv::NORM_INF), 0.0) << "factor " << factor;
     }
+}
+
+// Guards the quick comparison of shapes corner by corner against the full one, many of them
+// with a corner just either side of the limit, where a shortcut would first go wrong.
+TEST(DetectorShortcut, closerThanAgreesWithTheLargestCornerDistance)
+{
+    QRandomGenerator rng(11);
+    int closer = 0, further = 0;
+    for (int trial = 0; trial < 20000; ++trial) {
+        quad::Corners a, b;
+        const double limit = trial % 3 == 0 ? 2.5 : trial % 3 == 1 ? 5.0 : 0.1 * (trial % 50);
+        for (size_t k = 0; k < 4; ++k) {
+            a[k] = cv::Point2d(rng.generateDouble() * 500, rng.generateDouble() * 500);
+            const double angle = rng.generateDouble() * 6.283;
+            // Mostly near the limit, straight along x or at an angle.
+            double r = limit * (0.999 + 0.002 * rng.generateDouble());
+            if (trial % 5 == 0)
+                r = limit * 2 * rng.generateDouble();
+            const cv::Point2d step = trial % 2 == 0 ? cv::Point2d(r, 0)
+                                                    : cv::Point2d(r * std::cos(angle),
+                                                                  r * std::sin(angle));
+            b[k] = a[k] + (k == size_t(trial % 4) ? step : step * 0.5);
+        }
+        const bool expected = quad::maxCornerDistance(a, b) < limit;
+        ASSERT_EQ(quad::closerThan(a, b, limit), expected) << "trial " << trial;
+        (expected ? closer : further)++;
+    }
+    EXPECT_GT(closer, 1000);
+    EXPECT_GT(further, 1000);
 }
