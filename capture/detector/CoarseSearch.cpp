@@ -69,6 +69,7 @@ void CoarseSearch::run(const Frame &frame, const std::vector<Candidate> &candida
     // Shapes put together from loose segments are many and weak: only the best few are
     // refined, and they are not extended past a stripe (their sides are already the longest
     // straight lines about).
+    m_refiner.rememberSidesOf(frame.field.picture());
     m_fromSegments = fromSegments;
     size_t extended = fromSegments ? 4 : 0;
     const size_t tries = fromSegments ? kSegmentTries : kShapes * 2;
@@ -123,11 +124,11 @@ void CoarseSearch::tryLargest(const Frame &frame, const std::vector<Candidate> &
 bool CoarseSearch::known(const quad::Corners &corners) const
 {
     for (const auto &h : m_shapes) {
-        if (quad::maxCornerDistance(h.corners, corners) < 5.0)
+        if (quad::closerThan(h.corners, corners, 5.0))
             return true;
     }
     for (const auto &t : m_tried) {
-        if (quad::maxCornerDistance(t, corners) < 5.0)
+        if (quad::closerThan(t, corners, 5.0))
             return true;
     }
     return false;
@@ -167,7 +168,7 @@ void CoarseSearch::tryPastStripes(const Frame &frame, const quad::Corners base)
 {
     // Try the next parallel edge outwards on each side.
     for (const auto &t : m_tried) {
-        if (quad::maxCornerDistance(t, base) < 3.0)
+        if (quad::closerThan(t, base, 3.0))
             return;
     }
     m_tried.push_back(base);
@@ -188,6 +189,7 @@ void CoarseSearch::tryPastStripes(const Frame &frame, const quad::Corners base)
 
 void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base)
 {
+    m_refiner.rememberSidesOf(frame.field.picture());
     clearShapes();
     for (size_t side = 0; side < 4; ++side) {
         frame.field.parallelEdges(base, int(side), kOutwardReach * across(base, side), m_offsets);
@@ -201,7 +203,7 @@ void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base)
     }
     // A side that found its way back is the shape already known.
     std::erase_if(m_shapes, [&](const Hypothesis &h) {
-        return quad::maxCornerDistance(h.corners, base) < 2.0;
+        return quad::closerThan(h.corners, base, 2.0);
     });
     ranking::sortByScore(m_shapes);
 }
@@ -264,7 +266,7 @@ void CoarseSearch::reseatWeakestSide(const Frame &frame)
 void CoarseSearch::keep(const Hypothesis &h)
 {
     for (auto &other : m_shapes) {
-        if (quad::maxCornerDistance(other.corners, h.corners) < 2.0) {
+        if (quad::closerThan(other.corners, h.corners, 2.0)) {
             if (h.score > other.score)
                 other = h;
             return;

@@ -2,6 +2,7 @@
 
 #include <opencv2/core/hal/intrin.hpp>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -14,6 +15,34 @@ void shrinkRows(const uchar *bits, std::ptrdiff_t stride, int factor, cv::Mat &o
     const int o0 = factor / 4, o1 = (3 * factor) / 4;
     const int step = (o1 - o0) * BytesPerPixel;
     const int rowA = factor >= 3 ? factor / 2 : o0, rowB = factor >= 3 ? factor / 2 : o1;
+    if constexpr (BytesPerPixel == 4) {
+        if (rowA == rowB) {
+            // One row: the mean of a, b, a, b rounded is (a + b + 1) / 2, which a 32-bit word
+            // gives for all four bytes at once ((a | b) less half of a ^ b, without letting
+            // a byte's low bit into its neighbour). Each pixel's four bytes are written whole,
+            // the fourth landing on the next pixel's first, which that pixel then overwrites.
+            for (int y = 0; y < out.rows; ++y) {
+                const uchar *r0 =
+                    bits + std::ptrdiff_t(y * factor + rowA) * stride + o0 * BytesPerPixel;
+                uchar *dst = out.ptr<uchar>(y);
+                for (int x = 0; x < out.cols; ++x) {
+                    const uchar *a = r0 + std::ptrdiff_t(x) * factor * BytesPerPixel;
+                    std::uint32_t pa, pb;
+                    std::memcpy(&pa, a, 4);
+                    std::memcpy(&pb, a + step, 4);
+                    const std::uint32_t mean = (pa | pb) - (((pa ^ pb) & 0xFEFEFEFEu) >> 1);
+                    if (x + 1 < out.cols) {
+                        std::memcpy(dst + 3 * x, &mean, 4);
+                    } else {
+                        uchar last[4];
+                        std::memcpy(last, &mean, 4);
+                        std::memcpy(dst + 3 * x, last, 3);
+                    }
+                }
+            }
+            return;
+        }
+    }
     for (int y = 0; y < out.rows; ++y) {
         const uchar *r0 = bits + std::ptrdiff_t(y * factor + rowA) * stride + o0 * BytesPerPixel;
         const uchar *r1 = bits + std::ptrdiff_t(y * factor + rowB) * stride + o0 * BytesPerPixel;
@@ -44,18 +73,34 @@ inline cv::v_float32x4 pixel(const uchar *p)
 
 // ColourSampler::at for positions whose four neighbours all lie inside the picture, so the
 // floor is a truncation and nothing is clamped; the arithmetic is the same, so are the values.
-template <int BytesPerPixel>
+// Taps is the count of taps along the edge when it is 1 or 3, else 0 (any count). The middle
+// tap lies on the sample itself: its offset along the edge is a zero, and adding a zero leaves
+// the position as it is (the sign of a zero position vanishes with the half pixel taken off).
+// The outer two of three lie one step either way: along times -1 or 1 is exactly -along or
+// along.
+template <int BytesPerPixel, int Taps>
 void profileInside(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre, cv::Point2d across,
                    cv::Point2d along, int radius, int taps, float scale, float *out)
 {
     const double half = 0.5 * (taps - 1);
+    if constexpr (Taps > 0)
+        taps = Taps;
     for (int k = 0; k <= 2 * radius; ++k) {
         const cv::Point2d q = centre + across * double(k - radius);
         float sum[4] = {0, 0, 0, 0};
         cv::v_float32x4 lanes = cv::v_setzero_f32();
         for (int t = 0; t < taps; ++t) {
-            const double u = q.x + along.x * (t - half) - 0.5;
-            const double v = q.y + along.y * (t - half) - 0.5;
+            double u, v;
+            if constexpr (Taps == 1) {
+                u = q.x - 0.5;
+                v = q.y - 0.5;
+            } else if constexpr (Taps == 3) {
+                u = (t == 1 ? q.x : q.x + (t == 0 ? -along.x : along.x)) - 0.5;
+                v = (t == 1 ? q.y : q.y + (t == 0 ? -along.y : along.y)) - 0.5;
+            } else {
+                u = q.x + along.x * (t - half) - 0.5;
+                v = q.y + along.y * (t - half) - 0.5;
+            }
             const int x0 = int(u), y0 = int(v);
             const float a = float(u - double(x0)), b = float(v - double(y0));
             const uchar *r0 = bits + std::ptrdiff_t(y0) * stride + x0 * BytesPerPixel;
@@ -76,10 +121,21 @@ void profileInside(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre,
                 lanes = lanes + mixed;
             }
         }
-        if constexpr (BytesPerPixel != 1)
-            cv::v_store(sum, lanes);
-        for (int c = 0; c < 3; ++c)
-            out[3 * k + c] = sum[c] * scale;
+        if constexpr (BytesPerPixel != 1) {
+            // Scaled on the lanes; the fourth lane's value lands on the next sample's first
+            // channel, which that sample then overwrites (the last sample is stored by hand).
+            const cv::v_float32x4 scaled = lanes * cv::v_setall_f32(scale);
+            if (k < 2 * radius) {
+                cv::v_store(out + 3 * k, scaled);
+                continue;
+            }
+            cv::v_store(sum, scaled);
+            for (int c = 0; c < 3; ++c)
+                out[3 * k + c] = sum[c];
+        } else {
+            for (int c = 0; c < 3; ++c)
+                out[3 * k + c] = sum[c] * scale;
+        }
     }
 }
 
@@ -96,15 +152,34 @@ void ColourSampler::profile(cv::Point2d centre, cv::Point2d across, cv::Point2d 
     const bool inside = centre.x - spanX >= 0.5 && centre.x + spanX <= m_width - 1.5 &&
                         centre.y - spanY >= 0.5 && centre.y + spanY <= m_height - 1.5;
     if (inside) {
-        switch (m_bytesPerPixel) {
-        case 1:
-            profileInside<1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 3:
-            profileInside<3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
+        // One case per pixel size and count of taps.
+        switch (m_bytesPerPixel * 4 + (taps == 1 ? 1 : taps == 3 ? 3 : 0)) {
         case 4:
-            profileInside<4>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            profileInside<1, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 5:
+            profileInside<1, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 7:
+            profileInside<1, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 12:
+            profileInside<3, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 13:
+            profileInside<3, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 15:
+            profileInside<3, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 16:
+            profileInside<4, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 17:
+            profileInside<4, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
+            return;
+        case 19:
+            profileInside<4, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
             return;
         default:
             break;

@@ -4,6 +4,8 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 // The colour gradient of the shrunk picture and probes along lines of it: how much of a side
@@ -17,6 +19,8 @@ public:
     bool compute(const cv::Mat &image);
 
     [[nodiscard]] bool empty() const { return m_dx.empty(); }
+    // An id of the picture the field was last computed from, new at every compute().
+    [[nodiscard]] std::uint64_t picture() const { return m_picture; }
     [[nodiscard]] int cols() const { return m_dx.cols; }
     [[nodiscard]] int rows() const { return m_dx.rows; }
     // Per pixel, the gradient of the colour channel that changes most (16-bit Sobel).
@@ -39,12 +43,19 @@ public:
     }
 
     // Share of points along a to b with an edge across, of one polarity; centre is inside.
+    // A caller that only wants to know whether the share reaches `needed` may stop the count
+    // once it cannot: it then gets a share below `needed` (not the true one).
     [[nodiscard]] double sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
-                                   int maxSamples) const;
+                                   int maxSamples, double needed = 0.0) const;
 
     // Mean share of points along the four sides where there is an edge across the side; the
     // worst side's share goes to worst.
     [[nodiscard]] double sideSupport(const quad::Corners &corners, double *worst = nullptr) const;
+    // The same for a caller that refuses a shape whose mean share is below minMean or whose
+    // worst share is below minWorst: once a refusal is certain it stops and returns 0 (and a
+    // worst share of 0); every other shape gets the same numbers as above.
+    [[nodiscard]] double sideSupport(const quad::Corners &corners, double *worst, double minMean,
+                                     double minWorst) const;
 
     // Offsets (pixels, outwards) at which a line parallel to side `side` has edge support over
     // most of its length, nearest first. Finds the true outline when a printed stripe parallel
@@ -59,6 +70,15 @@ public:
                     std::vector<quad::Corners> &out) const;
 
 private:
+    // sideShare; `whole` tells whether every sample was looked at (else the share is only a
+    // bound below `needed`).
+    // shareAlong(a, b, centre, 40, needed) for sideSupport, from memory when the same side was
+    // measured before on this picture.
+    [[nodiscard]] double knownShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                                    double needed) const;
+    [[nodiscard]] double shareAlong(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
+                                    int maxSamples, double needed, bool &whole) const;
+
     cv::Mat m_smooth;
     cv::Mat m_dx3;
     cv::Mat m_dy3;
@@ -68,6 +88,19 @@ private:
     cv::Mat m_dy;
     std::vector<int> m_magnitudes;
     mutable std::vector<int> m_shares;
+    // The sides' shares measured for sideSupport since compute(): shapes put together from
+    // the same lines share sides. An open-addressed table; an entry of an earlier picture is
+    // empty.
+    struct KnownShare
+    {
+        std::array<std::uint64_t, 4> ends{}; // a and b, bit for bit
+        std::uint64_t picture = 0;
+        bool flipped = false;
+        bool whole = false;
+        double share = 0;
+    };
+    mutable std::vector<KnownShare> m_known;
     float m_edgeThreshold = 0;
     double m_noise = 0;
+    std::uint64_t m_picture = 0;
 };

@@ -53,29 +53,29 @@ bool weightedLine(const std::vector<cv::Point2d> &points, const std::vector<doub
 
 } // namespace
 
-double EdgeRefiner::peakCentre(const std::vector<float> &g, int at, float sign)
+double EdgeRefiner::peakCentre(const std::vector<float> &g, int at)
 {
     // Centroid of the peak above a quarter of its height, over the contiguous run around it:
     // for a sharp edge this is close to the parabola through three samples, for a blurred
     // edge it uses the whole slope instead of the noisy top.
-    const float floor = 0.25f * sign * g[size_t(at)];
+    const float floor = 0.25f * g[size_t(at)];
     int lo = at, hi = at;
     const int last = int(g.size()) - 1;
-    while (lo > 0 && sign * g[size_t(lo - 1)] > floor)
+    while (lo > 0 && g[size_t(lo - 1)] > floor)
         --lo;
-    while (hi < last && sign * g[size_t(hi + 1)] > floor)
+    while (hi < last && g[size_t(hi + 1)] > floor)
         ++hi;
-    double sw = 0, sx = 0;
-    for (int k = lo; k <= hi; ++k) {
-        const double w = sign * g[size_t(k)] - floor;
-        sw += w;
-        sx += w * k;
-    }
     m_lastWidth = hi - lo + 1;
     if (hi - lo <= 2) {
-        const float l = at > 0 ? sign * g[size_t(at - 1)] : 0.0f;
-        const float r = at < last ? sign * g[size_t(at + 1)] : 0.0f;
-        return at + parabolicOffset(l, sign * g[size_t(at)], r);
+        const float l = at > 0 ? g[size_t(at - 1)] : 0.0f;
+        const float r = at < last ? g[size_t(at + 1)] : 0.0f;
+        return at + parabolicOffset(l, g[size_t(at)], r);
+    }
+    double sw = 0, sx = 0;
+    for (int k = lo; k <= hi; ++k) {
+        const double w = g[size_t(k)] - floor;
+        sw += w;
+        sx += w * k;
     }
     return sw > 0 ? sx / sw : double(at);
 }
@@ -112,7 +112,8 @@ bool EdgeRefiner::refine(const ColourSampler &image, const quad::Corners &corner
     for (const auto &c : corners)
         centre += c * 0.25;
     for (int i = 0; i < 4; ++i) {
-        if (!fitSide(image, corners[i], corners[(i + 1) % 4], centre, params, result.sides[i]))
+        if (!fitKnownSide(image, corners[i], corners[(i + 1) % 4], centre, params,
+                          result.sides[i]))
             return false;
     }
     for (int i = 0; i < 4; ++i) {
@@ -121,6 +122,57 @@ bool EdgeRefiner::refine(const ColourSampler &image, const quad::Corners &corner
             return false;
     }
     return quad::isConvex(result.corners);
+}
+
+void EdgeRefiner::rememberSidesOf(std::uint64_t picture)
+{
+    if (picture == m_knownPicture)
+        return;
+    m_knownPicture = picture;
+    m_known.clear();
+    m_nextKnown = 0;
+}
+
+namespace {
+
+// The memory holds this many sides: the shapes tried around a few proposals.
+constexpr size_t kKnownSides = 64;
+
+bool sameParams(const EdgeRefiner::Params &a, const EdgeRefiner::Params &b)
+{
+    return a.searchRadius == b.searchRadius && a.marginFraction == b.marginFraction &&
+           a.marginPixels == b.marginPixels && a.maxProfiles == b.maxProfiles &&
+           a.inlierTolerance == b.inlierTolerance && a.minGradient == b.minGradient &&
+           a.tangentialTaps == b.tangentialTaps;
+}
+
+} // namespace
+
+bool EdgeRefiner::fitKnownSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
+                               cv::Point2d centre, const Params &params, Side &side)
+{
+    if (m_knownPicture == 0)
+        return fitSide(image, from, to, centre, params, side);
+    // The centre only decides which way is out, as fitSide decides it.
+    const double length = cv::norm(to - from);
+    const cv::Point2d d = (to - from) / length;
+    const cv::Point2d n(d.y, -d.x);
+    const bool flipped = n.dot((from + to) * 0.5 - centre) < 0;
+    for (const KnownSide &known : m_known) {
+        if (known.from == from && known.to == to && known.flipped == flipped &&
+            sameParams(known.params, params)) {
+            side = known.side;
+            return known.fitted;
+        }
+    }
+    const bool fitted = fitSide(image, from, to, centre, params, side);
+    const KnownSide known{from, to, flipped, params, side, fitted};
+    if (m_known.size() < kKnownSides)
+        m_known.push_back(known);
+    else
+        m_known[m_nextKnown] = known;
+    m_nextKnown = (m_nextKnown + 1) % kKnownSides;
+    return fitted;
 }
 
 bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
@@ -163,7 +215,21 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         m_anchor[size_t(j)] = anchor;
         image.profile(anchor, n, d, radius, taps3, tapScale, m_values.data());
         float best = 0;
-        for (int k = 1; k + 1 < taps; ++k) {
+        // Four samples at a time: the channels' squared steps are summed in the same order and
+        // the roots are IEEE roots, so the values are those of the loop after it.
+        int k = 1;
+        cv::v_float32x4 bestLanes = cv::v_setzero_f32();
+        for (; k + 3 <= taps - 2; k += 4) {
+            cv::v_float32x4 b0, g0, r0, b1, g1, r1;
+            cv::v_load_deinterleave(m_values.data() + size_t(k - 1) * 3, b0, g0, r0);
+            cv::v_load_deinterleave(m_values.data() + size_t(k + 1) * 3, b1, g1, r1);
+            const cv::v_float32x4 db = b1 - b0, dg = g1 - g0, dr = r1 - r0;
+            const cv::v_float32x4 g = cv::v_sqrt(db * db + dg * dg + dr * dr);
+            cv::v_store(m_derivative.data() + k, g);
+            bestLanes = cv::v_max(bestLanes, g);
+        }
+        best = cv::v_reduce_max(bestLanes);
+        for (; k + 1 < taps; ++k) {
             float g2 = 0;
             for (size_t c = 0; c < 3; ++c) {
                 const float dc = m_values[size_t(k + 1) * 3 + c] - m_values[size_t(k - 1) * 3 + c];
@@ -187,7 +253,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
             Peak peak;
             peak.strength = g;
             peak.distance = std::abs(k - radius);
-            peak.offset = peakCentre(m_derivative, k, 1.0f) - radius;
+            peak.offset = peakCentre(m_derivative, k) - radius;
             peak.width = m_lastWidth;
             for (size_t c = 0; c < 3; ++c)
                 peak.unit[c] =
@@ -254,6 +320,11 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         m_closeness[size_t(k)] = 1.0 / (1.0 + off * off);
     }
     const int step = std::max(1, profiles / 12);
+    // A direction's count and score depend only on which peaks agree with it: a direction that
+    // lets the same peaks agree as one counted before scores the same, and the first of equal
+    // scores stays the best. On a clean edge most directions tried are such.
+    const size_t words = (padded + 63) / 64;
+    m_agreeing.clear();
     for (int j = 0; j < profiles; j += step) {
         int strongest = -1;
         for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i) {
@@ -264,6 +335,23 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
             continue;
         const auto &u = m_peaks[size_t(strongest)].unit;
         project(u);
+        const size_t at = m_agreeing.size();
+        m_agreeing.resize(at + words, 0);
+        // Four peaks' bits at a time (the padding's steps are zero and never agree).
+        const cv::v_float32x4 agree = cv::v_setall_f32(0.8f);
+        for (size_t i = 0; i < padded; i += 4) {
+            const int bits = cv::v_signmask(cv::v_load(m_cosines.data() + i) >= agree);
+            m_agreeing[at + i / 64] |= std::uint64_t(unsigned(bits)) << (i % 64);
+        }
+        bool seen = false;
+        for (size_t before = 0; before < at && !seen; before += words)
+            seen = std::equal(m_agreeing.begin() + std::ptrdiff_t(before),
+                              m_agreeing.begin() + std::ptrdiff_t(before + words),
+                              m_agreeing.begin() + std::ptrdiff_t(at));
+        if (seen) {
+            m_agreeing.resize(at);
+            continue;
+        }
         int count = 0;
         double score = 0;
         for (int k = 0; k < profiles; ++k) {
@@ -342,13 +430,31 @@ bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
     // a plain least-squares fit would follow. The given line is the first hypothesis.
     quad::Line best = line;
     double bestScore = -1;
+    // The points' shares are worked out two at a time on vector lanes (the same operations as
+    // distanceToLineImpl and the share's formula) and summed one after the other in the order
+    // of the points; a point off the line adds a zero, which leaves the sum as it is.
+    const double squared = tolerance * tolerance;
+    m_shares.resize(count + 1);
     auto consensus = [&](const quad::Line &l) {
-        double score = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const double r = distanceToLineImpl(l, m_points[i]);
-            if (std::abs(r) < tolerance)
-                score += 1.0 - (r * r) / (tolerance * tolerance);
+        const cv::v_float64x2 px = cv::v_setall_f64(l.p.x), py = cv::v_setall_f64(l.p.y);
+        const cv::v_float64x2 dx = cv::v_setall_f64(l.d.x), dy = cv::v_setall_f64(l.d.y);
+        const cv::v_float64x2 one = cv::v_setall_f64(1.0), zero = cv::v_setzero_f64();
+        const cv::v_float64x2 limit = cv::v_setall_f64(tolerance), area = cv::v_setall_f64(squared);
+        size_t i = 0;
+        for (; i + 2 <= count; i += 2) {
+            cv::v_float64x2 x, y;
+            cv::v_load_deinterleave(&m_points[i].x, x, y);
+            const cv::v_float64x2 r = (x - px) * dy - (y - py) * dx;
+            const cv::v_float64x2 share = one - (r * r) / area;
+            cv::v_store(m_shares.data() + i, cv::v_select(cv::v_abs(r) < limit, share, zero));
         }
+        for (; i < count; ++i) {
+            const double r = distanceToLineImpl(l, m_points[i]);
+            m_shares[i] = std::abs(r) < tolerance ? 1.0 - (r * r) / squared : 0.0;
+        }
+        double score = 0;
+        for (i = 0; i < count; ++i)
+            score += m_shares[i];
         return score;
     };
     // Start from the best single-profile offset along the given line.

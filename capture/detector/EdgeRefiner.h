@@ -4,6 +4,7 @@
 #include "capture/detector/QuadGeometry.h"
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 // Moves the four sides of a rough quadrilateral onto the straight edges of the picture: samples
@@ -51,10 +52,20 @@ public:
     [[nodiscard]] bool refine(const ColourSampler &image, const quad::Corners &corners,
                               const Params &params, Result &result);
 
+    // From now on the sides fitted are remembered, and a side asked for again on the same
+    // picture (between the same two points, with the same parameters) is taken from memory:
+    // a shape with one side moved has its opposite side unchanged. picture: an id that is new
+    // whenever the pixels may have changed; 0 forgets and stops remembering.
+    void rememberSidesOf(std::uint64_t picture);
+
 private:
+    // fitSide, or what it gave before for the same side of the same picture.
+    [[nodiscard]] bool fitKnownSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
+                                    cv::Point2d centre, const Params &params, Side &side);
     [[nodiscard]] bool fitSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
                                cv::Point2d centre, const Params &params, Side &side);
-    [[nodiscard]] double peakCentre(const std::vector<float> &g, int at, float sign);
+    // The sub-pixel centre of the peak of g (not negative) at `at`.
+    [[nodiscard]] double peakCentre(const std::vector<float> &g, int at);
     [[nodiscard]] bool fitLine(double tolerance, quad::Line &line, Side &side);
 
     std::vector<float> m_values;
@@ -74,10 +85,25 @@ private:
     std::vector<double> m_closeness;
     std::vector<float> m_units;   // the peaks' colour steps, one component after the other
     std::vector<float> m_cosines; // of each peak's colour step with the direction in question
+    std::vector<std::uint64_t> m_agreeing; // per direction voted on, its agreeing peaks' bits
     std::vector<cv::Point2d> m_anchor;
     std::vector<cv::Point2d> m_points;
     std::vector<int> m_pointProfile;
     std::vector<double> m_weights;
     std::vector<double> m_fitWeights;
+    std::vector<double> m_shares; // of each point in a line's consensus
     std::uint32_t m_seed = 1;
+
+    struct KnownSide
+    {
+        cv::Point2d from;
+        cv::Point2d to;
+        bool flipped = false; // the normal's sign, which the centre decides
+        Params params;
+        Side side;
+        bool fitted = false;
+    };
+    std::vector<KnownSide> m_known; // the latest sides, oldest overwritten first
+    size_t m_nextKnown = 0;
+    std::uint64_t m_knownPicture = 0;
 };

@@ -22,7 +22,7 @@ constexpr Level kLevels[] = {{60, 120}, {22, 45}, {9, 18}};
 bool judgeSupport(const EdgeField &field, Candidate &c)
 {
     double worst = 0;
-    const double mean = field.sideSupport(c.corners, &worst);
+    const double mean = field.sideSupport(c.corners, &worst, 0.5, 0.25);
     if (mean < 0.5 || worst < 0.25)
         return false;
     c.support = 0.5 * (mean + worst);
@@ -100,7 +100,7 @@ void OutlineProposals::addHullQuads(const EdgeField &field, std::vector<Candidat
             continue;
         bool duplicate = false;
         for (auto &other : out) {
-            if (quad::maxCornerDistance(other.corners, c.corners) < 2.5) {
+            if (quad::closerThan(other.corners, c.corners, 2.5)) {
                 if (c.support > other.support) {
                     const int hull = other.hull;
                     other = c;
@@ -170,7 +170,7 @@ void OutlineProposals::addUnions(const EdgeField &field, std::vector<Candidate> 
                 continue;
             bool duplicate = false;
             for (const auto &other : out)
-                duplicate = duplicate || quad::maxCornerDistance(other.corners, c.corners) < 2.5;
+                duplicate = duplicate || quad::closerThan(other.corners, c.corners, 2.5);
             if (!duplicate)
                 out.push_back(c);
         }

@@ -1,6 +1,7 @@
 #include "capture/detector/QuadGeometry.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace quad {
@@ -24,10 +25,20 @@ void orderClockwise(Corners &c)
     cv::Point2d centre(0, 0);
     for (const auto &p : c)
         centre += p * 0.25;
-    std::sort(c.begin(), c.end(), [&](cv::Point2d a, cv::Point2d b) {
-        return std::atan2(a.y - centre.y, a.x - centre.x) <
-               std::atan2(b.y - centre.y, b.x - centre.x);
-    });
+    // Each corner's angle worked out once rather than at every comparison; the sort compares
+    // the same values in the same order, so it leaves the corners in the same order.
+    struct Around
+    {
+        double angle;
+        cv::Point2d p;
+    };
+    std::array<Around, 4> around;
+    for (size_t i = 0; i < 4; ++i)
+        around[i] = {std::atan2(c[i].y - centre.y, c[i].x - centre.x), c[i]};
+    std::sort(around.begin(), around.end(),
+              [](const Around &a, const Around &b) { return a.angle < b.angle; });
+    for (size_t i = 0; i < 4; ++i)
+        c[i] = around[i].p;
     // Increasing angle with y down runs clockwise on screen.
     int first = 0;
     for (int i = 1; i < 4; ++i) {
@@ -142,6 +153,21 @@ double maxCornerDistance(const Corners &a, const Corners &b)
     for (int i = 0; i < 4; ++i)
         d = std::max(d, cv::norm(a[i] - b[i]));
     return d;
+}
+
+bool closerThan(const Corners &a, const Corners &b, double limit)
+{
+    // The same distances as maxCornerDistance; one that is not a number is passed over there
+    // too (std::max keeps the other value).
+    for (int i = 0; i < 4; ++i) {
+        // A distance along x well past the limit settles it without the root (the root of
+        // the squares is at least that, less a rounding far below the margin).
+        if (std::abs(a[i].x - b[i].x) > limit * (1 + 1e-9))
+            return false;
+        if (cv::norm(a[i] - b[i]) >= limit)
+            return false;
+    }
+    return 0.0 < limit;
 }
 
 bool contains(const Corners &outer, const Corners &inner, double margin)

@@ -43,6 +43,8 @@ inline constexpr double kMaxFocal = 1.4;
 
 // Largest distance between corresponding corners.
 [[nodiscard]] double maxCornerDistance(const Corners &a, const Corners &b);
+// maxCornerDistance(a, b) < limit, without measuring past the first corner too far apart.
+[[nodiscard]] bool closerThan(const Corners &a, const Corners &b, double limit);
 
 // True when every corner of inner lies inside outer (outer convex, clockwise on screen) or
 // within margin pixels outside it.

@@ -24,13 +24,14 @@ constexpr double kRankAspectSoftness = 0.1;
 // Pixels of the shrunk picture from its border within which a side runs into it.
 constexpr double kBorderReach = 3.0;
 
-void addUnique(std::vector<Candidate> &out, const Candidate &c)
+// A shape within a few pixels of one already proposed would add nothing.
+bool known(const std::vector<Candidate> &out, const quad::Corners &corners)
 {
     for (const auto &other : out) {
-        if (quad::maxCornerDistance(other.corners, c.corners) < 2.5)
-            return;
+        if (quad::closerThan(other.corners, corners, 2.5))
+            return true;
     }
-    out.push_back(c);
+    return false;
 }
 
 } // namespace
@@ -239,14 +240,15 @@ void SegmentProposals::addFourSideQuads(const EdgeField &field, std::vector<Cand
                 !quad::intersect(line(l), line(i), c.corners[3]))
                 continue;
             quad::orderClockwise(c.corners);
-            if (!acceptable(field, c.corners, maxAspectError, aspect))
+            // Known shapes first: measuring their support would be wasted.
+            if (!acceptable(field, c.corners, maxAspectError, aspect) || known(out, c.corners))
                 continue;
             double worst = 0;
-            const double mean = field.sideSupport(c.corners, &worst);
+            const double mean = field.sideSupport(c.corners, &worst, 0.6, 0.3);
             if (mean < 0.6 || worst < 0.3)
                 continue;
             c.support = 0.5 * (mean + worst);
-            addUnique(out, c);
+            out.push_back(c);
         }
     }
 }
@@ -308,14 +310,14 @@ void SegmentProposals::addThreeSideQuads(const EdgeField &field, std::vector<Can
                     continue;
                 Candidate c;
                 if (!closeShape(sides, i, j, int(k), reach, c.corners) ||
-                    !acceptable(field, c.corners, maxAspectError, aspect))
+                    !acceptable(field, c.corners, maxAspectError, aspect) || known(out, c.corners))
                     continue;
                 double worst = 0;
-                const double mean = field.sideSupport(c.corners, &worst);
+                const double mean = field.sideSupport(c.corners, &worst, 0.6, 0.0);
                 if (mean < 0.6)
                     continue;
                 c.support = 0.5 * (mean + worst);
-                addUnique(out, c);
+                out.push_back(c);
             }
         }
     }
