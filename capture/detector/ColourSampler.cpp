@@ -139,6 +139,23 @@ void profileInside(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre,
     }
 }
 
+// profileInside with the count of taps fixed where it is one of the usual ones.
+template <int BytesPerPixel>
+void profileInsideTaps(const uchar *bits, std::ptrdiff_t stride, cv::Point2d centre,
+                       cv::Point2d across, cv::Point2d along, int radius, int taps, float scale,
+                       float *out)
+{
+    if (taps == 1)
+        profileInside<BytesPerPixel, 1>(bits, stride, centre, across, along, radius, taps, scale,
+                                        out);
+    else if (taps == 3)
+        profileInside<BytesPerPixel, 3>(bits, stride, centre, across, along, radius, taps, scale,
+                                        out);
+    else
+        profileInside<BytesPerPixel, 0>(bits, stride, centre, across, along, radius, taps, scale,
+                                        out);
+}
+
 } // namespace
 
 void ColourSampler::profile(cv::Point2d centre, cv::Point2d across, cv::Point2d along, int radius,
@@ -152,35 +169,16 @@ void ColourSampler::profile(cv::Point2d centre, cv::Point2d across, cv::Point2d 
     const bool inside = centre.x - spanX >= 0.5 && centre.x + spanX <= m_width - 1.5 &&
                         centre.y - spanY >= 0.5 && centre.y + spanY <= m_height - 1.5;
     if (inside) {
-        // One case per pixel size and count of taps.
-        switch (m_bytesPerPixel * 4 + (taps == 1 ? 1 : taps == 3 ? 3 : 0)) {
+        switch (m_bytesPerPixel) {
+        case 1:
+            return profileInsideTaps<1>(m_bits, m_stride, centre, across, along, radius, taps,
+                                        scale, out);
+        case 3:
+            return profileInsideTaps<3>(m_bits, m_stride, centre, across, along, radius, taps,
+                                        scale, out);
         case 4:
-            profileInside<1, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 5:
-            profileInside<1, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 7:
-            profileInside<1, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 12:
-            profileInside<3, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 13:
-            profileInside<3, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 15:
-            profileInside<3, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 16:
-            profileInside<4, 0>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 17:
-            profileInside<4, 1>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
-        case 19:
-            profileInside<4, 3>(m_bits, m_stride, centre, across, along, radius, taps, scale, out);
-            return;
+            return profileInsideTaps<4>(m_bits, m_stride, centre, across, along, radius, taps,
+                                        scale, out);
         default:
             break;
         }
