@@ -43,6 +43,16 @@ void addNoise(QImage &image, int amplitude, quint32 seed)
     }
 }
 
+// The picture as a phone saves it.
+QImage asJpeg(const QImage &image)
+{
+    QByteArray saved;
+    QBuffer buffer(&saved);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "JPG", 92))
+        return {};
+    return QImage::fromData(saved, "JPG");
+}
+
 } // namespace
 
 // Guards against corners taken on the rounded arcs: on a large card they are tens of pixels
@@ -345,11 +355,8 @@ TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
 {
     const Scene scene = renderScene(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
     // As a phone saves it: the JPEG's blocks are what closes that shape.
-    QByteArray saved;
-    QBuffer buffer(&saved);
-    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(scene.image.save(&buffer, "JPG", 92));
-    const QImage photo = QImage::fromData(saved, "JPG");
+    const QImage photo = asJpeg(scene.image);
+    ASSERT_FALSE(photo.isNull());
     const auto features = CardDetector().features(photo);
     EXPECT_TRUE(features.empty()) << "reported a shape at " << features.front().topLeft.x() << ","
                                   << photo.height() - features.front().topLeft.y();
@@ -363,4 +370,16 @@ TEST(CardDetector, prefersTheCardToALargerShapeRunningPastIt)
     const auto features = CardDetector().features(scene.image);
     ASSERT_FALSE(features.empty());
     EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0);
+}
+
+// Guards the finer look that a 1080p frame gets when the first found nothing: it is a second
+// chance for small shapes of the card's proportions too, and counts only with a card's corners.
+TEST(CardDetector, theFinerLookTakesNoShapeWithoutACardsCorners)
+{
+    const Scene scene = renderScene(sceneOf(SceneCategory::NoCard, QSize(1080, 1920), 9028));
+    const QImage photo = asJpeg(scene.image);
+    ASSERT_FALSE(photo.isNull());
+    const auto features = CardDetector().features(photo);
+    EXPECT_TRUE(features.empty()) << "reported a shape at " << features.front().topLeft.x() << ","
+                                  << photo.height() - features.front().topLeft.y();
 }
