@@ -271,7 +271,7 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners, bool thre
 {
     // Any four straight lines can be put together into a shape: the ends of lines of print, a
     // column of text. Only one side may be broken; the others run nearly unbroken.
-    const double second = !cardCorners             ? kLooseSecondSupport
+    const double second = !cardCorners              ? kLooseSecondSupport
                           : stepsAlikeAllRound(fit) ? kHeldSecondSupport
                                                     : kLooseSecondSupportWithCorners;
     if (fit.secondSupport() < second)

@@ -202,9 +202,8 @@ void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base)
         }
     }
     // A side that found its way back is the shape already known.
-    std::erase_if(m_shapes, [&](const Hypothesis &h) {
-        return quad::closerThan(h.corners, base, 2.0);
-    });
+    std::erase_if(m_shapes,
+                  [&](const Hypothesis &h) { return quad::closerThan(h.corners, base, 2.0); });
     ranking::sortByScore(m_shapes);
 }
 

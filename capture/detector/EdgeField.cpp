@@ -26,8 +26,7 @@ void strongestChannel(int cols, const short *__restrict x0, const short *__restr
         const auto magnitude = [](const cv::v_int16x8 &u, const cv::v_int16x8 &v) {
             return cv::v_reinterpret_as_s16(cv::v_abs(u)) + cv::v_reinterpret_as_s16(cv::v_abs(v));
         };
-        const cv::v_int16x8 m0 = magnitude(a0, b0), m1 = magnitude(a1, b1),
-                            m2 = magnitude(a2, b2);
+        const cv::v_int16x8 m0 = magnitude(a0, b0), m1 = magnitude(a1, b1), m2 = magnitude(a2, b2);
         const cv::v_int16x8 first = m1 > m0;
         const cv::v_int16x8 m01 = cv::v_select(first, m1, m0);
         const cv::v_int16x8 sx = cv::v_select(first, a1, a0), sy = cv::v_select(first, b1, b0);
@@ -183,8 +182,7 @@ double EdgeField::shareAlong(cv::Point2d a, cv::Point2d b, cv::Point2d centre, i
     return double(std::max(positive, negative)) / samples;
 }
 
-double EdgeField::knownShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
-                             double needed) const
+double EdgeField::knownShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, double needed) const
 {
     constexpr int maxSamples = 40;
     // Which way is out, decided as shareAlong decides it: the walk across the side depends on it.

@@ -45,8 +45,8 @@ public:
     // Share of points along a to b with an edge across, of one polarity; centre is inside.
     // A caller that only wants to know whether the share reaches `needed` may stop the count
     // once it cannot: it then gets a share below `needed` (not the true one).
-    [[nodiscard]] double sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre,
-                                   int maxSamples, double needed = 0.0) const;
+    [[nodiscard]] double sideShare(cv::Point2d a, cv::Point2d b, cv::Point2d centre, int maxSamples,
+                                   double needed = 0.0) const;
 
     // Mean share of points along the four sides where there is an edge across the side; the
     // worst side's share goes to worst.

@@ -112,8 +112,7 @@ bool EdgeRefiner::refine(const ColourSampler &image, const quad::Corners &corner
     for (const auto &c : corners)
         centre += c * 0.25;
     for (int i = 0; i < 4; ++i) {
-        if (!fitKnownSide(image, corners[i], corners[(i + 1) % 4], centre, params,
-                          result.sides[i]))
+        if (!fitKnownSide(image, corners[i], corners[(i + 1) % 4], centre, params, result.sides[i]))
             return false;
     }
     for (int i = 0; i < 4; ++i) {

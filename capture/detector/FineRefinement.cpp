@@ -117,8 +117,8 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
     const bool threeCardCorners = arcs.rounded >= 3 && arcs.wrong == 0;
     // A shape whose corners show, and none of them like a card's, is something else.
-    if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners) || (arcs.wrong >= 2 && arcs.rounded == 0) ||
-        arcs.rounded < roundedNeeded) {
+    if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners) ||
+        (arcs.wrong >= 2 && arcs.rounded == 0) || arcs.rounded < roundedNeeded) {
         noteNearCard(h, arcs);
         return;
     }

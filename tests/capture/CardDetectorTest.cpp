@@ -328,9 +328,8 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
 // and little more of the other, and the card's corners still show it is a card.
 TEST(CardDetector, findsACardWithFingersOverTwoSides)
 {
-    for (const SceneSpec &setup :
-         {sceneOf(SceneCategory::Held, QSize(1920, 1080), 11054),
-          sceneOf(SceneCategory::Held, QSize(1280, 960), 11063)}) {
+    for (const SceneSpec &setup : {sceneOf(SceneCategory::Held, QSize(1920, 1080), 11054),
+                                   sceneOf(SceneCategory::Held, QSize(1280, 960), 11063)}) {
         const Scene scene = renderScene(setup);
         const auto features = CardDetector().features(scene.image);
         ASSERT_FALSE(features.empty()) << "seed " << setup.seed;

@@ -269,7 +269,8 @@ TEST(DetectorShortcut, profilesAreSumsOfTheBilinearColours)
                 std::array<float, 3> sum{0, 0, 0};
                 for (int t = 0; t < taps; ++t) {
                     const double half = 0.5 * (taps - 1);
-                    const auto c = sampler.at(q.x + along.x * (t - half), q.y + along.y * (t - half));
+                    const auto c =
+                        sampler.at(q.x + along.x * (t - half), q.y + along.y * (t - half));
                     for (size_t ch = 0; ch < 3; ++ch)
                         sum[ch] += c[ch];
                 }
@@ -305,10 +306,10 @@ TEST(DetectorShortcut, sideTakesTheStepSeenAlongMostOfIt)
     params.searchRadius = 6;
     params.marginFraction = 0.02;
     EdgeRefiner::Result fit;
-    ASSERT_TRUE(refiner.refine(picture,
-                               {cv::Point2d(81, 82), cv::Point2d(319, 82), cv::Point2d(319, 229),
-                                cv::Point2d(81, 229)},
-                               params, fit));
+    ASSERT_TRUE(refiner.refine(
+        picture,
+        {cv::Point2d(81, 82), cv::Point2d(319, 82), cv::Point2d(319, 229), cv::Point2d(81, 229)},
+        params, fit));
     const EdgeRefiner::Side &top = fit.sides[0];
     // The card's edge is the line y = 80.
     EXPECT_NEAR(top.line.p.y + (200 - top.line.p.x) * top.line.d.y / top.line.d.x, 80.0, 0.5);
@@ -349,9 +350,9 @@ TEST(DetectorShortcut, closerThanAgreesWithTheLargestCornerDistance)
             double r = limit * (0.999 + 0.002 * rng.generateDouble());
             if (trial % 5 == 0)
                 r = limit * 2 * rng.generateDouble();
-            const cv::Point2d step = trial % 2 == 0 ? cv::Point2d(r, 0)
-                                                    : cv::Point2d(r * std::cos(angle),
-                                                                  r * std::sin(angle));
+            const cv::Point2d step = trial % 2 == 0
+                                         ? cv::Point2d(r, 0)
+                                         : cv::Point2d(r * std::cos(angle), r * std::sin(angle));
             b[k] = a[k] + (k == size_t(trial % 4) ? step : step * 0.5);
         }
         const bool expected = quad::maxCornerDistance(a, b) < limit;
