@@ -53,6 +53,27 @@ QImage asJpeg(const QImage &image)
     return QImage::fromData(saved, "JPG");
 }
 
+// The card of a generated scene is found, every corner within a pixel.
+void expectCardFound(const SceneSpec &setup)
+{
+    const Scene scene = renderScene(setup);
+    const auto features = CardDetector().features(scene.image);
+    ASSERT_FALSE(features.empty()) << "seed " << setup.seed;
+    EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0)
+        << "seed " << setup.seed;
+}
+
+// No card is reported in a generated scene saved as a phone saves it.
+void expectNoCard(const SceneSpec &setup)
+{
+    const QImage photo = asJpeg(renderScene(setup).image);
+    ASSERT_FALSE(photo.isNull());
+    const auto features = CardDetector().features(photo);
+    EXPECT_TRUE(features.empty()) << "seed " << setup.seed << ": reported a shape at "
+                                  << features.front().topLeft.x() << ","
+                                  << photo.height() - features.front().topLeft.y();
+}
+
 } // namespace
 
 // Guards against corners taken on the rounded arcs: on a large card they are tens of pixels
@@ -328,57 +349,35 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
 // and little more of the other, and the card's corners still show it is a card.
 TEST(CardDetector, findsACardWithFingersOverTwoSides)
 {
-    for (const SceneSpec &setup : {sceneOf(SceneCategory::Held, QSize(1920, 1080), 11054),
-                                   sceneOf(SceneCategory::Held, QSize(1280, 960), 11063)}) {
-        const Scene scene = renderScene(setup);
-        const auto features = CardDetector().features(scene.image);
-        ASSERT_FALSE(features.empty()) << "seed " << setup.seed;
-        EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0)
-            << "seed " << setup.seed;
-    }
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 11054));
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1280, 960), 11063));
 }
 
 // Guards a large card whose outline a finger breaks: it is seen whole only on the picture shrunk
 // further, and there its straight sides must be put together too.
 TEST(CardDetector, findsALargeCardWithAFingerOverItsOutline)
 {
-    const Scene scene = renderScene(sceneOf(SceneCategory::Finger, QSize(4032, 3024), 5043));
-    const auto features = CardDetector().features(scene.image);
-    ASSERT_FALSE(features.empty());
-    EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0);
+    expectCardFound(sceneOf(SceneCategory::Finger, QSize(4032, 3024), 5043));
 }
 
 // Guards a picture whose card runs off it: once the card cut by the border is seen, no later,
 // coarser or finer look may report a shape put together from its print and the table.
 TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
 {
-    const Scene scene = renderScene(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
-    // As a phone saves it: the JPEG's blocks are what closes that shape.
-    const QImage photo = asJpeg(scene.image);
-    ASSERT_FALSE(photo.isNull());
-    const auto features = CardDetector().features(photo);
-    EXPECT_TRUE(features.empty()) << "reported a shape at " << features.front().topLeft.x() << ","
-                                  << photo.height() - features.front().topLeft.y();
+    // Saved as a phone saves it: the JPEG's blocks are what closes that shape.
+    expectNoCard(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
 }
 
 // Guards the choice between a card and a larger shape that ran past it (a side on glare beside
 // the card): the card shows more of a card's corners and must not lose to it as print would.
 TEST(CardDetector, prefersTheCardToALargerShapeRunningPastIt)
 {
-    const Scene scene = renderScene(sceneOf(SceneCategory::Glare, QSize(1280, 960), 1025));
-    const auto features = CardDetector().features(scene.image);
-    ASSERT_FALSE(features.empty());
-    EXPECT_LT(worstCorner(flipped(features.front(), scene.image.height()), scene.card), 1.0);
+    expectCardFound(sceneOf(SceneCategory::Glare, QSize(1280, 960), 1025));
 }
 
 // Guards the finer look that a 1080p frame gets when the first found nothing: it is a second
 // chance for small shapes of the card's proportions too, and counts only with a card's corners.
 TEST(CardDetector, theFinerLookTakesNoShapeWithoutACardsCorners)
 {
-    const Scene scene = renderScene(sceneOf(SceneCategory::NoCard, QSize(1080, 1920), 9028));
-    const QImage photo = asJpeg(scene.image);
-    ASSERT_FALSE(photo.isNull());
-    const auto features = CardDetector().features(photo);
-    EXPECT_TRUE(features.empty()) << "reported a shape at " << features.front().topLeft.x() << ","
-                                  << photo.height() - features.front().topLeft.y();
+    expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1080, 1920), 9028));
 }
