@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -41,6 +42,22 @@ void addNoise(QImage &image, int amplitude, quint32 seed)
             row[x] = qRgb(at(qRed(row[x])), at(qGreen(row[x])), at(qBlue(row[x])));
         }
     }
+}
+
+// A table of one colour with what `draw` paints on it (antialiased, no outlines), under sensor
+// noise of three levels.
+QImage painted(QSize size, QColor table, quint32 noiseSeed,
+               const std::function<void(QPainter &)> &draw)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(table);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    draw(painter);
+    painter.end();
+    addNoise(image, 3, noiseSeed);
+    return image;
 }
 
 // The picture as a phone saves it.
@@ -184,22 +201,16 @@ TEST(CardDetector, degeneratePicturesGiveNothingAndDoNotCrash)
 // rectangle with a card's corners is.
 TEST(CardDetector, takesOnlyARectangleWithACardsRoundedCorners)
 {
-    const QSize size(1920, 1080);
-    const auto picture = [&](double radiusShare, double longEdge) {
-        const double shortEdge = longEdge * 17.0 / 27.0;
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(QColor(96, 84, 70));
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(960, 540);
-        painter.rotate(7);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(222, 218, 206));
-        const double r = radiusShare * longEdge;
-        painter.drawRoundedRect(QRectF(-longEdge / 2, -shortEdge / 2, longEdge, shortEdge), r, r);
-        painter.end();
-        addNoise(image, 3, 5);
-        return image;
+    const auto picture = [](double radiusShare, double longEdge) {
+        return painted(QSize(1920, 1080), QColor(96, 84, 70), 5, [&](QPainter &painter) {
+            const double shortEdge = longEdge * 17.0 / 27.0;
+            const double r = radiusShare * longEdge;
+            painter.translate(960, 540);
+            painter.rotate(7);
+            painter.setBrush(QColor(222, 218, 206));
+            painter.drawRoundedRect(QRectF(-longEdge / 2, -shortEdge / 2, longEdge, shortEdge), r,
+                                    r);
+        });
     };
     CardDetector detector;
     EXPECT_FALSE(detector.features(picture(0.037, 900)).empty()) << "a card's corners";
@@ -221,21 +232,14 @@ TEST(CardDetector, judgesCornersWithSomethingElseAlongOneSide)
     const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0;
     const QRectF card(350, 300, longEdge, shortEdge);
     const auto picture = [&](double radiusShare) {
-        QImage image(QSize(1600, 1200), QImage::Format_RGB32);
-        image.fill(QColor(96, 84, 70));
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(230, 60, 90));
-        painter.drawRect(QRectF(card.left() - 200, card.top() - 160, longEdge + 400, 160));
-        painter.setBrush(QColor(222, 218, 206));
-        const double r = radiusShare * longEdge;
-        painter.drawRoundedRect(card, r, r);
-        painter.setBrush(QColor(40, 60, 120));
-        painter.drawRect(QRectF(card.left() + 60, card.top() + 120, longEdge - 120, 6));
-        painter.end();
-        addNoise(image, 3, 11);
-        return image;
+        return painted(QSize(1600, 1200), QColor(96, 84, 70), 11, [&](QPainter &painter) {
+            painter.setBrush(QColor(230, 60, 90));
+            painter.drawRect(QRectF(card.left() - 200, card.top() - 160, longEdge + 400, 160));
+            painter.setBrush(QColor(222, 218, 206));
+            painter.drawRoundedRect(card, radiusShare * longEdge, radiusShare * longEdge);
+            painter.setBrush(QColor(40, 60, 120));
+            painter.drawRect(QRectF(card.left() + 60, card.top() + 120, longEdge - 120, 6));
+        });
     };
     const auto arcs = [](const QImage &image, double top) {
         const ColourSampler sampler(image.constBits(), image.width(), image.height(),
@@ -269,19 +273,14 @@ TEST(CardDetector, looksPastARowOfTextAlongTheCardsEdge)
     const double longEdge = 690, shortEdge = longEdge * 17.0 / 27.0;
     const QRectF card(330, 1110, longEdge, shortEdge);
     const double textTop = card.top() + 0.05 * shortEdge;
-    QImage image(QSize(1350, 2400), QImage::Format_RGB32);
-    image.fill(QColor(120, 96, 70));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(232, 230, 226));
-    painter.drawRoundedRect(card, 0.037 * longEdge, 0.037 * longEdge);
-    painter.setBrush(QColor(50, 50, 60));
-    for (double x = 0.04; x < 0.95; x += 0.018)
-        painter.drawRect(
-            QRectF(card.left() + x * longEdge, textTop, 0.012 * longEdge, 0.03 * shortEdge));
-    painter.end();
-    addNoise(image, 3, 23);
+    const QImage image = painted(QSize(1350, 2400), QColor(120, 96, 70), 23, [&](QPainter &p) {
+        p.setBrush(QColor(232, 230, 226));
+        p.drawRoundedRect(card, 0.037 * longEdge, 0.037 * longEdge);
+        p.setBrush(QColor(50, 50, 60));
+        for (double x = 0.04; x < 0.95; x += 0.018)
+            p.drawRect(
+                QRectF(card.left() + x * longEdge, textTop, 0.012 * longEdge, 0.03 * shortEdge));
+    });
 
     const ColourSampler picture(image.constBits(), image.width(), image.height(),
                                 std::ptrdiff_t(image.bytesPerLine()), 4);
@@ -312,24 +311,16 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
 {
     const QSize size(1440, 1080);
     const auto picture = [&](double left, double longEdge) {
-        const double shortEdge = longEdge * 17.0 / 27.0;
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(QColor(70, 64, 58));
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(226, 222, 212));
-        const QRectF card(left, 70, longEdge, shortEdge);
-        const double r = 0.037 * longEdge;
-        painter.drawRoundedRect(card, r, r);
-        // A field of the card's own proportions, printed dark on its face.
-        painter.setBrush(QColor(40, 52, 96));
-        const double scale = longEdge / 1500;
-        painter.drawRect(
-            QRectF(card.left() + 380 * scale, card.top() + 330 * scale, 216 * scale, 136 * scale));
-        painter.end();
-        addNoise(image, 3, 17);
-        return image;
+        return painted(size, QColor(70, 64, 58), 17, [&](QPainter &painter) {
+            const QRectF card(left, 70, longEdge, longEdge * 17.0 / 27.0);
+            painter.setBrush(QColor(226, 222, 212));
+            painter.drawRoundedRect(card, 0.037 * longEdge, 0.037 * longEdge);
+            // A field of the card's own proportions, printed dark on its face.
+            painter.setBrush(QColor(40, 52, 96));
+            const double scale = longEdge / 1500;
+            painter.drawRect(QRectF(card.left() + 380 * scale, card.top() + 330 * scale,
+                                    216 * scale, 136 * scale));
+        });
     };
     CardDetector detector;
     const QImage cut = picture(50, 1500);
