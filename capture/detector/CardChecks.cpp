@@ -45,6 +45,13 @@ constexpr double kJudgedInPicture = 0.1;
 constexpr double kCutSupport = 0.6;
 constexpr double kCutMinSupport = 0.25;
 
+// A side whose edge is much fainter than the shape's crispest one: not the same card against
+// much the same table.
+bool faintAmongCrisp(double contrast, double strongest)
+{
+    return contrast < std::max(2.0, 0.2 * strongest);
+}
+
 int sidesBrighterOutside(const EdgeRefiner::Result &fit)
 {
     int count = 0;
@@ -260,7 +267,7 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit)
     for (const auto &side : fit.sides)
         strongest = std::max(strongest, side.contrast);
     for (const auto &side : fit.sides) {
-        if (side.contrast < std::max(2.0, 0.2 * strongest) ||
+        if (faintAmongCrisp(side.contrast, strongest) ||
             side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
             return false;
     }
@@ -344,8 +351,8 @@ bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs, cv:
 {
     if (arcs.rounded < 2 || arcs.wrong > 0)
         return false;
-    double sum = 0;
-    int judged = 0;
+    std::array<bool, 4> inView{};
+    double strongest = 0;
     for (size_t k = 0; k < 4; ++k) {
         const auto &side = fit.sides[k];
         const double inPicture =
@@ -355,7 +362,22 @@ bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs, cv:
         const double share = std::min(1.0, side.inliers / (side.profiles * inPicture));
         if (share < kCutMinSupport)
             return false;
-        sum += share;
+        inView[k] = true;
+        strongest = std::max(strongest, side.contrast);
+    }
+    // As far as it is in the picture it is one card against much the same table: a shape
+    // closed by faint lines around two of a card's corners is no card running off the picture.
+    double sum = 0;
+    int judged = 0;
+    for (size_t k = 0; k < 4; ++k) {
+        if (!inView[k])
+            continue;
+        const auto &side = fit.sides[k];
+        if (faintAmongCrisp(side.contrast, strongest))
+            return false;
+        sum += std::min(1.0, side.inliers / (side.profiles * shareInPicture(fit.corners[k],
+                                                                            fit.corners[(k + 1) % 4],
+                                                                            imageSize)));
         ++judged;
     }
     return judged >= 3 && sum >= kCutSupport * judged;
