@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 
 namespace {
 
@@ -29,8 +30,15 @@ int searchFactor(int longSide)
     return (longSide + 288) / 576;
 }
 
-// Long side of the picture shrunk for the look at a large card, below which it is not taken.
-constexpr int kMinCoarserSide = 160;
+// How much the frame is shrunk for the look at a card filling much of it: to about this many
+// pixels across its short side, whatever the frame's size, so that a card of a given share of
+// the picture is seen at one size there (a crop around a large card keeps its short side).
+constexpr double kLargeCardShortSide = 135.0;
+
+int largeCardFactor(int shortSide)
+{
+    return int(std::lround(shortSide / kLargeCardShortSide));
+}
 
 // Aspect error past which a shape from loose segments is not proposed.
 constexpr double kSegmentAspectError = 0.45;
@@ -82,6 +90,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         return {};
     const int longSide = std::max(picture.width(), picture.height());
     const int factor = searchFactor(longSide);
+    const int largeFactor = largeCardFactor(std::min(picture.width(), picture.height()));
     Buffers &b = *m_buffers;
     // A card running off the picture was seen and nothing else but print on it: a further look
     // would find only more print, and the card cannot be measured with.
@@ -98,8 +107,8 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     // and is needed only when the first found no such corners. A finger over the large card
     // breaks its outline there as well: its straight sides are put together too.
     const bool cornersSeen = !b.cards.empty() && b.cards.front().roundedCorners >= 2;
-    if (!cornersSeen && longSide / (2 * factor) >= kMinCoarserSide) {
-        search(picture, options, Look::largeCard, 2 * factor, true, 2);
+    if (!cornersSeen && largeFactor > factor) {
+        search(picture, options, Look::largeCard, largeFactor, true, 2);
         if (!b.fine.cards().empty()) {
             const Hypothesis &large = b.fine.cards().front();
             std::erase_if(b.cards, [&](const Hypothesis &h) {

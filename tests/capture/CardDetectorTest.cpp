@@ -3,6 +3,7 @@
 #include "capture/detector/CoarseSearch.h"
 #include "capture/detector/ColourSampler.h"
 #include "capture/detector/EdgeField.h"
+#include "capture/detector/EdgeRefiner.h"
 #include "tests/capture/DetectorTesting.h"
 #include "tools/scenegen/SceneGenerator.h"
 
@@ -344,11 +345,14 @@ TEST(CardDetector, findsACardWithFingersOverTwoSides)
     expectCardFound(sceneOf(SceneCategory::Held, QSize(1280, 960), 11063));
 }
 
-// Guards a large card whose outline a finger breaks: it is seen whole only on the picture shrunk
-// further, and there its straight sides must be put together too.
+// Guards a card close to the camera whose outline a finger breaks: it is seen whole only on the
+// picture shrunk until its short side is about a hundred pixels, and there its straight sides
+// must be put together too.
 TEST(CardDetector, findsALargeCardWithAFingerOverItsOutline)
 {
-    expectCardFound(sceneOf(SceneCategory::Finger, QSize(4032, 3024), 5043));
+    SceneSpec setup = sceneOf(SceneCategory::Finger, QSize(1920, 1080), 13010);
+    setup.cardWidthFraction = 0.46;
+    expectCardFound(setup);
 }
 
 // Guards a picture whose card runs off it: once the card cut by the border is seen, no later,
@@ -357,6 +361,31 @@ TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
 {
     // Saved as a phone saves it: the JPEG's blocks are what closes that shape.
     expectNoCard(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
+}
+
+// Guards the card running off the picture, after which nothing is looked for: a shape closed
+// by faint lines around two of a card's corners (a card's side and the table's grain beside
+// it) is not one, or a whole card in the picture is never found.
+TEST(CardDetector, aCardCutByTheBorderIsOneCardAgainstTheTable)
+{
+    const cv::Size2d picture(1080, 1111);
+    const cardcheck::CornerArcs arcs{2, 0, 2};
+    const auto fit = [](std::array<double, 4> contrasts) {
+        EdgeRefiner::Result r;
+        r.corners = {cv::Point2d(-1.9, 135.0), cv::Point2d(952.0, 229.2),
+                     cv::Point2d(1034.4, 778.9), cv::Point2d(121.6, 1115.7)};
+        const std::array<int, 4> inliers{53, 80, 42, 50};
+        for (size_t k = 0; k < 4; ++k) {
+            r.sides[k].profiles = 80;
+            r.sides[k].inliers = inliers[k];
+            r.sides[k].contrast = contrasts[k];
+        }
+        return r;
+    };
+    EXPECT_FALSE(cardcheck::cardCutByBorder(fit({5.0, 42.1, 2.1, 3.7}), arcs, picture))
+        << "one crisp side among faint ones";
+    EXPECT_TRUE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), arcs, picture));
+    EXPECT_FALSE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), {1, 0, 3}, picture));
 }
 
 // Guards the choice between a card and a larger shape that ran past it (a side on glare beside

@@ -19,7 +19,7 @@ namespace {
 
 const char *usage =
     "usage: mirrel-scene render OUT.(png|jpg) [--category NAME] [--seed N] [--size WxH]\n"
-    "                          [--quality Q]\n"
+    "                          [--quality Q] [--card-width F]\n"
     "       mirrel-scene set OUTDIR [--format png|jpg] [--quality Q] [--first-seed N]\n"
     "                               [--per-category K] [--widened]\n"
     "       mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]\n"
@@ -28,6 +28,7 @@ const char *usage =
     "cropped around the card given by --around, turned, mirrored, darkened and re-saved as\n"
     "JPEG, with variants.json saying how each maps back onto IMAGE. set --widened renders the\n"
     "categories that widen the labelled set (clutter keyboard onPaper held partial).\n"
+    "--card-width sets the card's long edge as a share of the picture's width.\n"
     "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
     "            perspective rotation small distractors noCard clutter keyboard onPaper\n"
     "            held partial\n";
@@ -129,6 +130,9 @@ int main(int argc, char **argv)
             }
             ok = okW && okH && sceneSpec.width >= 64 && sceneSpec.height >= 64 &&
                  qint64(sceneSpec.width) * sceneSpec.height <= 100'000'000;
+        } else if (key == QLatin1String("--card-width")) {
+            sceneSpec.cardWidthFraction = value.toDouble(&ok);
+            ok = ok && *sceneSpec.cardWidthFraction > 0.02 && *sceneSpec.cardWidthFraction < 1.0;
         } else if (key == QLatin1String("--quality")) {
             quality = value.toInt(&ok);
             ok = ok && quality >= 1 && quality <= 100;
