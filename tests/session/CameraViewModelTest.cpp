@@ -69,11 +69,9 @@ TEST(CameraViewModel, camera_errors_reach_the_session_even_when_they_came_first)
     rig.camera.setError(CameraManager::CameraError::deniedAuthorization);
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.model.error().has_value(); }, 5000));
     EXPECT_EQ(*rig.model.error(), CameraManager::CameraError::deniedAuthorization);
-    EXPECT_TRUE(rig.model.isPermissionError());
 
     // A screen created after the camera failed must still show the error view.
     CameraViewModel later(rig.camera, rig.frames, rig.processor, nullptr);
-    EXPECT_FALSE(later.error());
     turnEventLoop();
     ASSERT_TRUE(later.error());
     EXPECT_EQ(*later.error(), CameraManager::CameraError::deniedAuthorization);

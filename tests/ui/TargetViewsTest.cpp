@@ -4,11 +4,8 @@
 #include "UiHarness.h"
 #include "session/SessionRig.h"
 
-#include "core/LineTargetModel.h"
-#include "core/RectangleTargetModel.h"
 #include "core/ReferenceTargetModel.h"
 #include "session/MeasurementActions.h"
-#include "ui/LoupeLayout.h"
 #include "ui/Palette.h"
 #include "ui/PictureMapping.h"
 
