@@ -383,7 +383,6 @@ TEST(CameraManager, still_photo_replaces_the_camera)
         ErrorLog log(manager);
         FrameManager frames(manager);
         settle(manager);
-        settle(manager);
         EXPECT_EQ(log.errors, (std::vector<Error>{Error::unreadablePhoto}));
         EXPECT_TRUE(log.onMain);
         EXPECT_FALSE(manager.errorMessage().isEmpty());

@@ -61,8 +61,7 @@ ShownLength parseLength(const QString &text)
     if (!match.hasMatch())
         return {};
     const double value = match.captured(1).toDouble();
-    const QString unit = match.captured(2);
-    return {unit == QLatin1String("in") ? value * 25.4 : value, unit};
+    return {match.captured(2) == QLatin1String("in") ? value * 25.4 : value, match.captured(2)};
 }
 
 class MeasurementRun : public testing::Test
@@ -119,14 +118,12 @@ protected:
     // Where the handle on point `index` of the line shows, in window coordinates.
     [[nodiscard]] QPointF handle(int index) const
     {
+        const auto isHandle = [index](QQuickItem *item) {
+            return item->objectName() == QLatin1String("handle") &&
+                   item->property("pointIndex").toInt() == index;
+        };
         QQuickItem *line = app.find(QStringLiteral("targetView"));
-        QQuickItem *gesture = line ? app.find(
-                                         [&](QQuickItem *item) {
-                                             return item->objectName() == QLatin1String("handle") &&
-                                                    item->property("pointIndex").toInt() == index;
-                                         },
-                                         line)
-                                   : nullptr;
+        QQuickItem *gesture = line ? app.find(isHandle, line) : nullptr;
         QQuickItem *touch = gesture ? app.find(QStringLiteral("touchArea"), gesture) : nullptr;
         EXPECT_TRUE(AppDriver::shown(touch)) << "no handle for point " << index;
         return touch ? AppDriver::centreOf(touch) : QPointF();
@@ -140,16 +137,10 @@ protected:
         return view->mapToScene(PictureMapping::viewPoint(imagePoint, imageSize, view->size()));
     }
 
-    [[nodiscard]] QList<QPointF> linePoints() const
-    {
-        const QList<TargetModel *> targets = session->measurableObjects();
-        return targets.size() == 1 ? targets[0]->points() : QList<QPointF>();
-    }
-
     void takePictureAndConfirmCard();
     void addLineOnTheObject(const SceneObject &truth);
     void switchToImperial(const SceneObject &truth);
-    QImage exportAndSave();
+    void exportAndSave(QImage &saved);
     void backToLivePreview();
 
     AppDriver app;
@@ -223,8 +214,8 @@ void MeasurementRun::addLineOnTheObject(const SceneObject &truth)
     }
     app.snapshot(QStringLiteral("4-dragged"));
     // A finger lands on whole window points: within half a point, five photo pixels here.
-    const QList<QPointF> points = linePoints();
-    ASSERT_EQ(points.size(), 2);
+    ASSERT_EQ(session->measurableObjects().size(), 1);
+    const QList<QPointF> points = session->measurableObjects()[0]->points();
     for (int index = 0; index < 2; ++index) {
         EXPECT_NEAR(points[index].x(), ends[index].x(), 5.0);
         EXPECT_NEAR(points[index].y(), ends[index].y(), 5.0);
@@ -258,26 +249,17 @@ void MeasurementRun::switchToImperial(const SceneObject &truth)
 }
 
 // The save button leads to the export state; the main button there renders the picture and
-// opens the share sheet; its save action asks for a file in the save dialog and writes a PNG.
-// Returns what was written.
-QImage MeasurementRun::exportAndSave()
+// opens the share sheet; its save action asks for a file in the save dialog and writes a PNG,
+// read back into `saved`.
+void MeasurementRun::exportAndSave(QImage &saved)
 {
     QQuickItem *save = saveButton();
-    if (!save) {
-        ADD_FAILURE() << "the save button did not show";
-        return {};
-    }
+    ASSERT_TRUE(save) << "the save button did not show";
     app.click(save);
-    if (!AppDriver::waitFor([&] { return state() == CameraState::exportPicture(); })) {
-        ADD_FAILURE() << "not in the export state";
-        return {};
-    }
+    ASSERT_TRUE(AppDriver::waitFor([&] { return state() == CameraState::exportPicture(); }));
     app.click(mainButton());
     QQuickItem *saveAction = app.waitShown(QStringLiteral("ActivityViewController_SaveButton"));
-    if (!saveAction) {
-        ADD_FAILURE() << "the share sheet did not open";
-        return {};
-    }
+    ASSERT_TRUE(saveAction) << "the share sheet did not open";
     QQuickItem *sheet =
         app.find(QStringLiteral("shareSheet"))->property("item").value<QQuickItem *>();
     // Enabled once the rendered picture has arrived.
@@ -285,18 +267,13 @@ QImage MeasurementRun::exportAndSave()
     app.snapshot(QStringLiteral("7-share"));
     app.click(saveAction);
     auto *dialog = sheet->findChild<QObject *>(QStringLiteral("ActivityViewController_SaveDialog"));
-    if (!dialog || !AppDriver::waitFor([&] { return dialog->property("visible").toBool(); })) {
-        ADD_FAILURE() << "the save dialog did not open";
-        return {};
-    }
+    ASSERT_TRUE(dialog && AppDriver::waitFor([&] { return dialog->property("visible").toBool(); }))
+        << "the save dialog did not open";
     // Qt Quick's own dialog: its name field is typed into as a user would.
     QQuickItem *name = app.find(QStringLiteral("fileNameTextField"));
     if (!name)
         name = dialog->findChild<QQuickItem *>(QStringLiteral("fileNameTextField"));
-    if (!name) {
-        ADD_FAILURE() << "the save dialog has no name field";
-        return {};
-    }
+    ASSERT_TRUE(name) << "the save dialog has no name field";
     name->forceActiveFocus();
     QMetaObject::invokeMethod(name, "selectAll");
     for (const char letter : QByteArrayLiteral("pencil"))
@@ -306,13 +283,11 @@ QImage MeasurementRun::exportAndSave()
 
     const QString path =
         QDir(dialog->property("currentFolder").toUrl().toLocalFile()).filePath("pencil.png");
-    if (!AppDriver::waitFor([&] { return QFile::exists(path); })) {
-        ADD_FAILURE() << "nothing was saved at " << path.toStdString();
-        return {};
-    }
+    ASSERT_TRUE(AppDriver::waitFor([&] { return QFile::exists(path); }))
+        << "nothing was saved at " << path.toStdString();
     QImageReader reader(path);
     EXPECT_EQ(reader.format(), QByteArray("png"));
-    return reader.read();
+    saved = reader.read();
 }
 
 // Done closes the sheet; the restart button goes back to the live preview, where the card is
@@ -344,7 +319,8 @@ TEST_F(MeasurementRun, UITest_measure_the_bundled_object_switch_units_export_and
     const QSizeF viewSize = frameView()->size();
     const QSizeF imageSize(3024, 4032);
     const QPointF quarter = truth->from + (truth->to - truth->from) * 0.25;
-    const QImage saved = exportAndSave();
+    QImage saved;
+    ASSERT_NO_FATAL_FAILURE(exportAndSave(saved));
     ASSERT_FALSE(saved.isNull()) << "the saved file is no picture";
     // The picture area as it shows, at the photo's own resolution.
     const double scale = PictureMapping::exportScale(imageSize, viewSize);
@@ -353,16 +329,17 @@ TEST_F(MeasurementRun, UITest_measure_the_bundled_object_switch_units_export_and
     EXPECT_TRUE(saved.height() == 4032 || saved.width() == 3024)
         << "not at the photo's resolution: " << saved.width() << "x" << saved.height();
     // The line is drawn into it, on the object.
-    const QPointF onLine = PictureMapping::viewPoint(quarter, imageSize, viewSize) * scale;
+    const QPoint onLine =
+        (PictureMapping::viewPoint(quarter, imageSize, viewSize) * scale).toPoint();
+    const QColor line = PictureMapping::targetColor(session->measurableObjects()[0]);
     bool lineFound = false;
-    for (int dy = -8; dy <= 8 && !lineFound; ++dy) {
-        for (int dx = -8; dx <= 8 && !lineFound; ++dx) {
-            const QColor pixel = saved.pixelColor(int(onLine.x()) + dx, int(onLine.y()) + dy);
-            const QColor line = PictureMapping::targetColor(session->measurableObjects()[0]);
-            lineFound = std::abs(pixel.red() - line.red()) +
-                            std::abs(pixel.green() - line.green()) +
-                            std::abs(pixel.blue() - line.blue()) <
-                        40;
+    for (int dy = -8; dy <= 8; ++dy) {
+        for (int dx = -8; dx <= 8; ++dx) {
+            const QColor pixel = saved.pixelColor(onLine + QPoint(dx, dy));
+            lineFound = lineFound || std::abs(pixel.red() - line.red()) +
+                                             std::abs(pixel.green() - line.green()) +
+                                             std::abs(pixel.blue() - line.blue()) <
+                                         40;
         }
     }
     EXPECT_TRUE(lineFound) << "the exported picture has no line on the object";

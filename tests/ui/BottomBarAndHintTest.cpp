@@ -36,50 +36,90 @@ QColor colorOf(QQuickItem *item, const char *property = "color")
     return item->property(property).value<QColor>();
 }
 
-struct HintRow
+// What one state shows on the hint and on the bottom bar.
+struct StateRow
 {
     CameraState state;
-    const char *symbol;
-    const char *key;
-    QColor background;
-    QColor foreground;
+    const char *hintSymbol;
+    const char *hintKey;
+    // The hint's banner and the main button's disc.
+    QColor colour;
+    bool ring;
+    const char *icon;       // on the main button; empty: none
+    const char *saveSymbol; // empty: no save button
+    bool addShown;          // and the main button's plus turned into a cross
 };
 
 } // namespace
 
-// Each state has its own symbol, text and colours; the flag of confirmCardSelection changes
-// nothing, the flag of addTarget swaps grey/black for red/white and the text.
-TEST(HintView, every_state_shows_its_symbol_text_and_colours)
+// Each state has its own look on the hint and the bar, and the main button never moves while
+// the left place fills and empties. The flag of confirmCardSelection changes nothing; the flag
+// of addTarget turns grey into red, changes the hint and opens the add buttons.
+TEST(HintAndBottomBar, every_state_shows_its_hint_buttons_and_colours)
 {
-    const QList<HintRow> rows = {
+    const QList<StateRow> rows = {
         {CameraState::takePicture(), "camera.metering.spot", "Main_hintTakePicture",
-         Palette::accent(), Palette::black()},
+         Palette::accent(), true, "", "", false},
         {CameraState::confirmCardSelection(false), "skew", "Main_hintConfirmCardSelectionCard",
-         Palette::accent(), Palette::white()},
+         Palette::accent(), true, "checkmark", "", false},
         {CameraState::confirmCardSelection(true), "skew", "Main_hintConfirmCardSelectionCard",
-         Palette::accent(), Palette::white()},
+         Palette::accent(), true, "checkmark", "", false},
         {CameraState::addTarget(false), "plus.rectangle.on.rectangle", "Main_hintAddTarget",
-         Palette::lightGray(), Palette::black()},
+         Palette::lightGray(), false, "plus", "checkmark", false},
         {CameraState::addTarget(true), "plus.rectangle.on.rectangle", "Main_hintAddTargetSelected",
-         Palette::alertRed(), Palette::white()},
+         Palette::alertRed(), false, "plus", "checkmark", true},
         {CameraState::exportPicture(), "arrow.counterclockwise", "Main_hintExport",
-         Palette::accent(), Palette::white()},
+         Palette::accent(), false, "square.and.arrow.up", "arrow.counterclockwise", false},
     };
     UiHarness ui;
-    QQuickItem *hint =
-        ui.show(QStringLiteral("HintView"),
-                {{"cameraState", stateValue(CameraState::takePicture())}}, QSize(390, 200));
-    ASSERT_TRUE(hint);
-    for (const HintRow &row : rows) {
-        SCOPED_TRACE(row.key);
-        hint->setProperty("cameraState", stateValue(row.state));
-        QQuickItem *icon = child(hint, "HintView_Icon");
-        QQuickItem *text = child(hint, "HintView_Text");
-        EXPECT_EQ(icon->property("name").toString(), QString::fromLatin1(row.symbol));
-        EXPECT_EQ(colorOf(icon), row.foreground);
-        EXPECT_EQ(text->property("text").toString(), qtTrId(row.key));
-        EXPECT_EQ(colorOf(text), row.foreground);
-        EXPECT_EQ(colorOf(child(hint, "HintView_Banner")), row.background);
+    QQuickItem *screen =
+        ui.show(QStringLiteral(R"(
+        import QtQuick
+        import Mirrel as Mirrel
+        Item {
+            id: root
+            required property var cameraState
+            Mirrel.HintView { cameraState: root.cameraState }
+            Mirrel.CameraBottomView {
+                y: 200; width: root.width; height: 120
+                cameraState: root.cameraState
+            }
+        })"),
+                {{"cameraState", stateValue(CameraState::takePicture())}}, QSize(390, 320));
+    ASSERT_TRUE(screen);
+    QQuickItem *main = child(screen, "CameraBottomView_CameraMainButton");
+    const QPointF mainPlace = main->mapToScene({0, 0});
+    EXPECT_NEAR(centreOf(main).x(), 195, 1);
+    for (const StateRow &row : rows) {
+        SCOPED_TRACE(row.hintKey);
+        screen->setProperty("cameraState", stateValue(row.state));
+        EXPECT_EQ(child(screen, "HintView_Icon")->property("name").toString(),
+                  QString::fromLatin1(row.hintSymbol));
+        EXPECT_EQ(child(screen, "HintView_Text")->property("text").toString(), qtTrId(row.hintKey));
+        EXPECT_EQ(colorOf(child(screen, "HintView_Banner")), row.colour);
+
+        QQuickItem *disc = child(screen, "CameraMainButton_Disc");
+        QQuickItem *icon = child(screen, "CameraMainButton_Icon");
+        EXPECT_EQ(child(screen, "CameraMainButton_Ring")->isVisible(), row.ring);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return colorOf(disc) == row.colour; }));
+        EXPECT_EQ(icon->isVisible(), *row.icon != 0);
+        if (*row.icon) {
+            EXPECT_EQ(icon->property("name").toString(), QString::fromLatin1(row.icon));
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return icon->rotation() == (row.addShown ? 45 : 0); }));
+        QQuickItem *save = itemOfType(screen, "CameraSaveImageButton");
+        EXPECT_EQ(shown(save), *row.saveSymbol != 0);
+        if (*row.saveSymbol) {
+            EXPECT_EQ(child(save, "CameraRoundButton_Symbol")->property("name").toString(),
+                      QString::fromLatin1(row.saveSymbol));
+        }
+        for (const char *add :
+             {"CameraMainButton_AddLineButton", "CameraMainButton_AddRectangleButton"}) {
+            QQuickItem *button = child(screen, add);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return shown(button) == row.addShown; })) << add;
+        }
+        EXPECT_EQ(main->mapToScene({0, 0}), mainPlace);
+        EXPECT_TRUE(shown(child(screen, "CameraBottomView_CameraHelpButton")));
     }
 }
 
@@ -100,72 +140,6 @@ TEST(HintView, a_long_hint_wraps_onto_centred_lines_inside_the_capsule)
         text->mapRectToItem(banner, QRectF(0, 0, text->width(), text->height()));
     EXPECT_GE(inBanner.top(), 16 - 0.5);
     EXPECT_LE(inBanner.bottom(), banner->height() - 16 + 0.5);
-    EXPECT_EQ(text->property("horizontalAlignment").toInt(), int(Qt::AlignHCenter));
-}
-
-struct MainButtonRow
-{
-    CameraState state;
-    bool ring;
-    QColor disc;
-    double inset;
-    const char *icon; // empty: none
-    double rotation;
-    bool saveShown;
-    const char *saveSymbol;
-    bool addShown;
-};
-
-// What every state shows on the bar, and that the main button never moves while the left
-// place fills and empties.
-TEST(CameraBottomView, every_state_shows_its_buttons_and_main_button_look)
-{
-    const QList<MainButtonRow> rows = {
-        {CameraState::takePicture(), true, Palette::accent(), 8, "", 0, false, "", false},
-        {CameraState::confirmCardSelection(false), true, Palette::accent(), 8, "checkmark", 0,
-         false, "", false},
-        {CameraState::addTarget(false), false, Palette::lightGray(), 0, "plus", 0, true,
-         "checkmark", false},
-        {CameraState::addTarget(true), false, Palette::alertRed(), 0, "plus", 45, true, "checkmark",
-         true},
-        {CameraState::exportPicture(), false, Palette::accent(), 0, "square.and.arrow.up", 0, true,
-         "arrow.counterclockwise", false},
-    };
-    UiHarness ui;
-    QQuickItem *bar =
-        ui.show(QStringLiteral("CameraBottomView"),
-                {{"cameraState", stateValue(CameraState::takePicture())}}, QSize(390, 120));
-    ASSERT_TRUE(bar);
-    QQuickItem *main = child(bar, "CameraBottomView_CameraMainButton");
-    const QPointF mainPlace = main->mapToScene({0, 0});
-    EXPECT_NEAR(centreOf(main).x(), 195, 1);
-    for (const MainButtonRow &row : rows) {
-        SCOPED_TRACE(row.state.name().toStdString() + (row.state.selected() ? " selected" : ""));
-        bar->setProperty("cameraState", stateValue(row.state));
-        QQuickItem *disc = child(bar, "CameraMainButton_Disc");
-        QQuickItem *icon = child(bar, "CameraMainButton_Icon");
-        EXPECT_EQ(child(bar, "CameraMainButton_Ring")->isVisible(), row.ring);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return colorOf(disc) == row.disc; }));
-        EXPECT_EQ(disc->width(), 66 - 2 * row.inset);
-        EXPECT_EQ(icon->isVisible(), *row.icon != 0);
-        if (*row.icon) {
-            EXPECT_EQ(icon->property("name").toString(), QString::fromLatin1(row.icon));
-        }
-        EXPECT_TRUE(QTest::qWaitFor([&] { return icon->rotation() == row.rotation; }));
-        QQuickItem *save = itemOfType(bar, "CameraSaveImageButton");
-        EXPECT_EQ(shown(save), row.saveShown);
-        if (row.saveShown) {
-            EXPECT_EQ(child(save, "CameraRoundButton_Symbol")->property("name").toString(),
-                      QString::fromLatin1(row.saveSymbol));
-        }
-        for (const char *add :
-             {"CameraMainButton_AddLineButton", "CameraMainButton_AddRectangleButton"}) {
-            QQuickItem *button = child(bar, add);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return shown(button) == row.addShown; })) << add;
-        }
-        EXPECT_EQ(main->mapToScene({0, 0}), mainPlace);
-        EXPECT_TRUE(shown(child(bar, "CameraBottomView_CameraHelpButton")));
-    }
 }
 
 // Every press reaches the screen as its own action, and a hidden add button cannot be hit.

@@ -2,14 +2,13 @@
 #include "FakePlatformServices.h"
 #include "UiHarness.h"
 
-#include "ui/measure/PictureSaver.h"
-
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -18,8 +17,6 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
-
-#include <optional>
 
 using chrome::child;
 using chrome::click;
@@ -49,42 +46,40 @@ QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
+// Sets or clears the immutable flag of a folder; false where the file system cannot.
+bool setImmutable(const QString &folder, bool immutable)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
 // A folder nobody may write into. File modes do not stop root, so as root the folder is also
 // marked immutable; where the file system cannot do that either, sysfs stands in (without a
 // file of ours inside).
 class ReadOnlyFolder
 {
 public:
-    explicit ReadOnlyFolder(const QString &path) : m_path(path)
+    explicit ReadOnlyFolder(const QString &path) : m_folder(path), m_path(path)
     {
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         if (!writable(path))
             return;
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            m_immutable = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        if (fd >= 0)
-            ::close(fd);
+        m_immutable = setImmutable(path, true);
         if (!m_immutable || writable(path))
             m_path = QStringLiteral("/sys");
     }
     ~ReadOnlyFolder()
     {
-        if (m_immutable) {
-            const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY);
-            int flags = 0;
-            if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-            }
-            if (fd >= 0)
-                ::close(fd);
-        }
-        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
+        if (m_immutable)
+            setImmutable(m_folder, false);
+        QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner);
     }
 
     // The folder that turned out read-only: the one asked for, or sysfs.
@@ -100,6 +95,7 @@ private:
         return ok;
     }
 
+    const QString m_folder;
     QString m_path;
     bool m_immutable = false;
 };
@@ -114,36 +110,17 @@ QQuickItem *showSheet(UiHarness &ui, const QImage &picture)
                    {{"exported", QVariant::fromValue(picture)}}, QSize(390, 844));
 }
 
-void saveThroughSheet(QQuickItem *sheet, const QString &path)
+// As the save dialog's answer does, or the replace button with replace set.
+void saveThroughSheet(QQuickItem *sheet, const QString &path, bool replace = false)
 {
     QMetaObject::invokeMethod(sheet, "saveTo", Q_ARG(QUrl, QUrl::fromLocalFile(path)),
-                              Q_ARG(bool, false));
+                              Q_ARG(bool, replace));
 }
 
 } // namespace
 
-// The file the user gets must be a complete PNG of the picture, nothing else left behind.
-TEST(PictureSaver, writes_a_complete_png_and_leaves_no_temporary_file)
-{
-    QTemporaryDir folder;
-    const QImage picture = exportedPicture();
-    const QString path = folder.filePath(QStringLiteral("measure.png"));
-    const auto result = PictureSaver::writePng(picture, path, false);
-    ASSERT_EQ(result.outcome, PictureSaver::Saved) << result.error.toStdString();
-    QImageReader reader(path);
-    EXPECT_EQ(reader.format(), "png");
-    const QImage back = reader.read();
-    EXPECT_EQ(back.convertToFormat(picture.format()), picture);
-    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("measure.png")});
-
-    // A name typed without the extension still gives a PNG file.
-    EXPECT_EQ(PictureSaver::pngPath(QUrl::fromLocalFile(folder.filePath(QStringLiteral("b")))),
-              folder.filePath(QStringLiteral("b.png")));
-    EXPECT_EQ(
-        PictureSaver::writePng(QImage(), folder.filePath(QStringLiteral("c.png")), false).outcome,
-        PictureSaver::Failed);
-}
-
+// The file the user gets must be a complete PNG of the picture with nothing left beside it,
+// and an existing file is replaced only when the user says so.
 TEST(ShareSheet, saving_over_an_existing_file_asks_first_and_keeps_it_unless_told)
 {
     QTemporaryDir folder;
@@ -190,8 +167,7 @@ TEST(ShareSheet, a_save_into_a_read_only_folder_fails_clearly_and_loses_nothing)
     QQuickItem *sheet = showSheet(ui, exportedPicture());
     ASSERT_TRUE(sheet);
     // Straight to replacing, as after answering "replace" for the existing file.
-    QMetaObject::invokeMethod(sheet, "saveTo", Q_ARG(QUrl, QUrl::fromLocalFile(target)),
-                              Q_ARG(bool, true));
+    saveThroughSheet(sheet, target, true);
     QQuickItem *message = child(sheet, "ActivityViewController_Message");
     EXPECT_TRUE(shown(message));
     const QString text = message->property("text").toString();
@@ -205,25 +181,12 @@ TEST(ShareSheet, a_save_into_a_read_only_folder_fails_clearly_and_loses_nothing)
     }
     EXPECT_FALSE(shown(child(sheet, "ActivityViewController_ReplaceQuestion")));
 
-    // The picture is still there to save somewhere else.
-    const QString elsewhere = base.filePath(QStringLiteral("measure.png"));
-    saveThroughSheet(sheet, elsewhere);
-    EXPECT_EQ(QImage(elsewhere).convertToFormat(exportedPicture().format()), exportedPicture());
+    // The picture is still there to save somewhere else; a name without the extension gets it.
+    saveThroughSheet(sheet, base.filePath(QStringLiteral("measure")));
+    EXPECT_EQ(QImage(base.filePath(QStringLiteral("measure.png")))
+                  .convertToFormat(exportedPicture().format()),
+              exportedPicture());
 }
-
-// Points the home folder somewhere harmless for the life of a test, so a dialog that starts in
-// the user's pictures folder never touches the real one.
-class TemporaryHome
-{
-public:
-    TemporaryHome() : m_old(qgetenv("HOME")) { qputenv("HOME", m_home.path().toLocal8Bit()); }
-    ~TemporaryHome() { qputenv("HOME", m_old); }
-    [[nodiscard]] QString path() const { return m_home.path(); }
-
-private:
-    QTemporaryDir m_home;
-    QByteArray m_old;
-};
 
 // The save button opens the dialog in the pictures folder; the name typed there is saved as a
 // PNG; the folder button then shows that folder; the copy button puts the picture on the
@@ -231,7 +194,11 @@ private:
 TEST(ShareSheet, save_dialog_copy_and_show_folder_act_on_the_exported_picture)
 {
     FakePlatformServicesScope services;
-    const TemporaryHome home;
+    // The dialog starts in the pictures folder: a home of its own keeps the real one untouched.
+    const QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", realHome); });
     const QString pictures = home.path() + QStringLiteral("/Pictures");
     ASSERT_TRUE(QDir().mkpath(pictures));
     UiHarness ui;
@@ -246,11 +213,9 @@ TEST(ShareSheet, save_dialog_copy_and_show_folder_act_on_the_exported_picture)
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->property("visible").toBool(); }));
     EXPECT_EQ(dialog->property("currentFolder").toUrl(), QUrl::fromLocalFile(pictures));
     // The name field of the dialog's own Qt Quick implementation.
-    QQuickItem *name = nullptr;
-    for (QObject *root : {static_cast<QObject *>(dialog), static_cast<QObject *>(&ui.window())}) {
-        if (!name)
-            name = root->findChild<QQuickItem *>(QStringLiteral("fileNameTextField"));
-    }
+    QQuickItem *name = dialog->findChild<QQuickItem *>(QStringLiteral("fileNameTextField"));
+    if (!name)
+        name = ui.window().findChild<QQuickItem *>(QStringLiteral("fileNameTextField"));
     ASSERT_TRUE(name);
     EXPECT_TRUE(name->property("text").toString().endsWith(QStringLiteral(".png")));
     // Typed, as a user would, then confirmed.
@@ -262,7 +227,10 @@ TEST(ShareSheet, save_dialog_copy_and_show_folder_act_on_the_exported_picture)
     const QString path = pictures + QStringLiteral("/chosen.png");
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(path); }))
         << filesIn(pictures).join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(QImage(path).convertToFormat(picture.format()), picture);
+    QImageReader reader(path);
+    EXPECT_EQ(reader.format(), "png");
+    EXPECT_EQ(reader.read().convertToFormat(picture.format()), picture);
+    EXPECT_EQ(filesIn(pictures), QStringList{QStringLiteral("chosen.png")});
 
     QQuickItem *folderButton = child(sheet, "ActivityViewController_FolderButton");
     EXPECT_TRUE(folderButton->isEnabled());

@@ -4,11 +4,8 @@
 #include "UiHarness.h"
 #include "session/SessionRig.h"
 
-#include "core/LineTargetModel.h"
-#include "core/RectangleTargetModel.h"
 #include "core/ReferenceTargetModel.h"
 #include "session/MeasurementActions.h"
-#include "ui/LoupeLayout.h"
 #include "ui/Palette.h"
 #include "ui/PictureMapping.h"
 
@@ -144,7 +141,9 @@ DraggedPoint recordAt(const QSignalSpy &spy, qsizetype i)
 
 } // namespace
 
-TEST(PointDragging, a_card_corner_follows_the_pointer_exactly_and_every_target_is_remeasured)
+// A point follows the mouse or a finger exactly, from the press on, and reports itself with
+// its neighbours for the loupe; the card's corner changes the matrix and so every length.
+TEST(PointDragging, a_point_follows_mouse_or_finger_exactly_and_reports_its_neighbours)
 {
     PictureScreen screen;
     screen.takePicture();
@@ -184,27 +183,15 @@ TEST(PointDragging, a_card_corner_follows_the_pointer_exactly_and_every_target_i
     // The card's matrix changed, so the line is measured anew once the event loop turns.
     EXPECT_TRUE(QTest::qWaitFor([&] { return line->distances()[0].distance != lineLength; }));
     EXPECT_EQ(screen.card()->distances()[0].distance, 85.725);
-}
 
-TEST(PointDragging, either_end_of_a_line_reports_the_other_end_with_mouse_or_touch)
-{
-    PictureScreen screen;
-    screen.takePicture();
-    TargetModel *line = screen.add(TargetModel::Measurable::line);
-    ASSERT_TRUE(line->isSelected());
-    QSignalSpy reports(screen.view(), SIGNAL(draggingOccurred(QVariant)));
-
-    const QList<QPointF> ends = line->points();
-    screen.drag(pathFrom(screen.toView(ends[0]).toPoint(), QPoint(-15, 10), 3));
-    ASSERT_GE(reports.size(), 2);
-    EXPECT_EQ(recordAt(reports, 0).neighbours, QList<QPointF>{ends[1]});
-
+    // A finger on the line's end: the other end is its one neighbour.
+    line->setIsSelected(true);
     reports.clear();
     QPointingDevice *finger = QTest::createTouchDevice();
-    const QPoint start = screen.toView(ends[1]).toPoint();
-    const QPoint stop = start + QPoint(20, -40);
-    QTest::touchEvent(screen.window(), finger).press(0, start);
-    QTest::touchEvent(screen.window(), finger).move(0, start + QPoint(10, -20));
+    const QPoint touch = screen.toView(line->points()[1]).toPoint();
+    const QPoint stop = touch + QPoint(20, -40);
+    QTest::touchEvent(screen.window(), finger).press(0, touch);
+    QTest::touchEvent(screen.window(), finger).move(0, touch + QPoint(10, -20));
     QTest::touchEvent(screen.window(), finger).move(0, stop);
     QTest::touchEvent(screen.window(), finger).release(0, stop);
     // Touch moves between two frames may be merged into one; the last one counts.
@@ -250,17 +237,13 @@ TEST(TargetView, an_unselected_target_has_no_handles_and_a_tap_on_it_selects_it_
     EXPECT_FALSE(rectangle->isSelected());
     EXPECT_FALSE(screen.card()->isSelected());
 
-    // The views were rebuilt in the new order; the selected line shows 16-point handles.
+    // The views were rebuilt in the new order; the selected line shows its handles.
     lineView = screen.viewOf(line);
     ASSERT_TRUE(lineView);
     const QList<QQuickItem *> discs = itemsNamed(lineView, QStringLiteral("disc"));
     ASSERT_EQ(discs.size(), 2);
-    for (QQuickItem *disc : discs) {
+    for (QQuickItem *disc : discs)
         EXPECT_TRUE(disc->isVisible());
-        const QRectF drawn = disc->mapRectToScene(disc->boundingRect());
-        EXPECT_DOUBLE_EQ(drawn.width(), 16.0);
-        EXPECT_DOUBLE_EQ(drawn.height(), 16.0);
-    }
 }
 
 TEST(TargetView, labels_turn_with_their_edges_and_ring_the_selected_target)
@@ -289,29 +272,19 @@ TEST(ContextButton, the_card_check_mark_confirms_the_card_and_a_bin_removes_only
 {
     PictureScreen screen;
     screen.takePicture();
+    const auto symbolOf = [](QQuickItem *button) {
+        return itemsNamed(button, QStringLiteral("symbol")).front()->property("name").toString();
+    };
     QQuickItem *cardButton =
         itemsNamed(screen.viewOf(screen.card()), QStringLiteral("contextButton")).front();
-    QQuickItem *cardStyle = itemsNamed(cardButton, QStringLiteral("style")).front();
-    EXPECT_EQ(cardStyle->property("background").value<QColor>(), Palette::accent());
-    EXPECT_EQ(cardStyle->property("foreground").value<QColor>(), Palette::white());
-    QQuickItem *checkmark = itemsNamed(cardButton, QStringLiteral("symbol")).front();
-    EXPECT_EQ(checkmark->property("name").toString(), "checkmark");
-    EXPECT_TRUE(checkmark->property("bold").toBool());
-
+    EXPECT_EQ(symbolOf(cardButton), "checkmark");
     screen.tap(centreInWindow(cardButton).toPoint());
     EXPECT_EQ(screen.rig.model.cameraState(), CameraState::addTarget(false));
 
     TargetModel *kept = screen.add(TargetModel::Measurable::line);
     TargetModel *removed = screen.add(TargetModel::Measurable::rectangle);
     QQuickItem *bin = itemsNamed(screen.viewOf(removed), QStringLiteral("contextButton")).front();
-    QQuickItem *binStyle = itemsNamed(bin, QStringLiteral("style")).front();
-    EXPECT_EQ(binStyle->property("background").value<QColor>(), Palette::systemWhite());
-    EXPECT_EQ(binStyle->property("foreground").value<QColor>(), Palette::alertRed());
-    EXPECT_EQ(binStyle->property("ringColor").value<QColor>(),
-              PictureMapping::targetColor(removed, Palette::ColorScheme::light));
-    EXPECT_EQ(itemsNamed(bin, QStringLiteral("symbol")).front()->property("name").toString(),
-              "trash.fill");
-
+    EXPECT_EQ(symbolOf(bin), "trash.fill");
     screen.tap(centreInWindow(bin).toPoint());
     ASSERT_EQ(screen.rig.model.measurableObjects().size(), 1);
     EXPECT_EQ(screen.rig.model.measurableObjects().front(), kept);
@@ -333,10 +306,14 @@ TEST(FrameView, draws_the_photo_then_the_detected_outline_or_the_card_then_targe
 
     // The photo fills the area and is cut at its sides; it renders with the offscreen
     // platform too. The table and the card show where the mapping puts them.
-    QTest::qWait(0);
-    const QImage shown = screen.ui().grab();
-    EXPECT_EQ(shown.pixelColor(screen.toView({200, 100}).toPoint()), QColor(70, 74, 80));
-    EXPECT_EQ(shown.pixelColor(screen.toView({378, 500}).toPoint()), QColor(235, 235, 230));
+    const QPoint table = screen.toView({200, 100}).toPoint();
+    const QPoint card = screen.toView({378, 500}).toPoint();
+    QImage shown;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        shown = screen.ui().grab();
+        return shown.pixelColor(table) == QColor(70, 74, 80);
+    })) << "the photo never showed";
+    EXPECT_EQ(shown.pixelColor(card), QColor(235, 235, 230));
 
     screen.actions.mainAction();
     EXPECT_FALSE(outline->isVisible());
@@ -376,7 +353,6 @@ TEST(ZoomView, shows_the_photo_around_the_finger_twice_as_large_inside_a_red_rin
     QQuickItem *loupe = itemsNamed(zoom, QStringLiteral("loupe")).front();
     EXPECT_NEAR(centreInWindow(loupe).x(), 86.667, 1e-3);
     EXPECT_NEAR(centreInWindow(loupe).y(), 313.667, 1e-3);
-    EXPECT_EQ(loupe->width(), 130.0);
 
     const QImage shown = ui.grab();
     const QPoint middle = centreInWindow(loupe).toPoint();
