@@ -244,7 +244,7 @@ double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners)
     return cardCorners && stepsAlikeAllRound(fit) ? kHeldMinSupport : kMinSupport;
 }
 
-bool sidesAreCardEdges(const EdgeRefiner::Result &fit)
+bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool threeCardCorners)
 {
     double shortest = 1e9, longest = 0;
     for (size_t k = 0; k < 4; ++k) {
@@ -255,8 +255,9 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit)
     // Even at a steep angle a card's short side is more than a fifth of its long side.
     if (shortest < 0.2 * longest)
         return false;
-    // Two sides brighter outside and two darker is the face of a box or shading.
-    if (sidesBrighterOutside(fit) == 2)
+    // Two sides brighter outside and two darker is the face of a box or shading, unless three
+    // of its corners are a card's: a card held in a hand has the hand beside two sides.
+    if (sidesBrighterOutside(fit) == 2 && !threeCardCorners)
         return false;
     // All four sides are the same card against much the same table; one faint side among
     // crisp ones is usually a shadow or a fold closing some other shape. A card's edge is a

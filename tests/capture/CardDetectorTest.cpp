@@ -363,6 +363,16 @@ TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
     expectNoCard(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
 }
 
+// Guards a card held in a hand: the hand lies beside two of its sides and the table beside the
+// others, so the card is brighter than one and darker than the other. Three of its corners
+// show it is a card and not the shaded face of a box.
+TEST(CardDetector, findsAHeldCardDarkerThanTheHandAndBrighterThanTheTable)
+{
+    SceneSpec setup = sceneOf(SceneCategory::Held, QSize(1080, 1920), 14006);
+    setup.cardWidthFraction = 0.81;
+    expectCardFound(setup);
+}
+
 // Guards the card running off the picture, after which nothing is looked for: a shape closed
 // by faint lines around two of a card's corners (a card's side and the table's grain beside
 // it) is not one, or a whole card in the picture is never found.
