@@ -285,7 +285,8 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners, bool thre
     if (fit.secondSupport() < second)
         return false;
     // The broken side must still be an edge of the card against the table, not the end of a
-    // column of print.
+    // column of print; or a card's three corners show it is the card's, with the hand holding
+    // it beside it.
     size_t weakest = 0;
     for (size_t k = 1; k < 4; ++k) {
         const auto &side = fit.sides[k];
@@ -294,7 +295,7 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners, bool thre
             weakest = k;
     }
     const int majority = sidesBrighterOutside(fit) > 2 ? 1 : -1;
-    if (fit.sides[weakest].polarity != majority)
+    if (fit.sides[weakest].polarity != majority && !threeCardCorners)
         return false;
     // A finger or a glare spot breaks a side in one or two places; the ends of lines of print,
     // in as many places as there are lines.
