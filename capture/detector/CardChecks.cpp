@@ -244,7 +244,7 @@ double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners)
     return cardCorners && stepsAlikeAllRound(fit) ? kHeldMinSupport : kMinSupport;
 }
 
-bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool threeCardCorners)
+bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)
 {
     double shortest = 1e9, longest = 0;
     for (size_t k = 0; k < 4; ++k) {
@@ -264,11 +264,16 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool threeCardCorners)
     // straight step; the crest of broad grain or shading is a faint and wavy line of gradient
     // peaks. Sensor noise scatters a blurred edge's points too, so the allowance grows with
     // the edge's width, which stays small next to the card's size.
-    double strongest = 0;
-    for (const auto &side : fit.sides)
-        strongest = std::max(strongest, side.contrast);
+    // On a shape showing a card's corners, one side crisper than all the others (the card
+    // against print or a dark object there, against pale paper elsewhere) sets no measure for
+    // them: the second crispest does.
+    std::array<double, 4> contrasts{};
+    for (size_t k = 0; k < 4; ++k)
+        contrasts[k] = fit.sides[k].contrast;
+    std::sort(contrasts.begin(), contrasts.end());
+    const double crisp = cardCorners ? contrasts[2] : contrasts[3];
     for (const auto &side : fit.sides) {
-        if (faintAmongCrisp(side.contrast, strongest) ||
+        if (faintAmongCrisp(side.contrast, crisp) ||
             side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
             return false;
     }

@@ -23,7 +23,8 @@ namespace cardcheck {
 // card's size, none much fainter than the others, the short side not absurdly short, and the
 // card brighter (or darker) than the table all round but for one side at most, or three of
 // its corners like a card's.
-[[nodiscard]] bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool threeCardCorners);
+[[nodiscard]] bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners,
+                                     bool threeCardCorners);
 
 // Share of profiles on its line that a shape's worst side needs. A card held in a hand may have
 // fingers over much of two sides; when its corners show it is a card (cardCorners) and its edge

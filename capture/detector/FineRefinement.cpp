@@ -192,7 +192,7 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
         TRACE("     refused: loose shape\n");
         return false;
     }
-    if (!cardcheck::sidesAreCardEdges(m_fit, threeCardCorners)) {
+    if (!cardcheck::sidesAreCardEdges(m_fit, cardCorners, threeCardCorners)) {
         TRACE("     refused: sides\n");
         return false;
     }

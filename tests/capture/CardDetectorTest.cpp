@@ -376,6 +376,15 @@ TEST(CardDetector, findsAHeldCardDarkerThanTheHandAndBrighterThanTheTable)
     }
 }
 
+// Guards a pale card on printed paper: against the paper its sides are faint, against a block
+// of print one side is crisp. That side alone must not make the others look like shadows.
+TEST(CardDetector, findsAPaleCardWithOneSideAgainstPrint)
+{
+    SceneSpec setup = sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 14009);
+    setup.cardWidthFraction = 0.825;
+    expectCardFound(setup);
+}
+
 // Guards the card running off the picture, after which nothing is looked for: a shape closed
 // by faint lines around two of a card's corners (a card's side and the table's grain beside
 // it) is not one, or a whole card in the picture is never found.
