@@ -336,8 +336,8 @@ TEST(DetectorAccuracy, generated_set_meets_the_targets)
 TEST(DetectorAccuracy, widened_set_holds_its_level)
 {
     const Summary s = evaluate(widenedSet(), QStringLiteral("detector-accuracy-widened"));
-    // Reached: 16 of 20 (one scene of slack for machines that round differently).
-    constexpr int reached = 16;
+    // Reached: 17 of 20 (one scene of slack for machines that round differently).
+    constexpr int reached = 17;
     EXPECT_GE(s.found, reached - 1) << "card found in fewer scenes than before";
     EXPECT_EQ(s.falseAlarms, 0) << "a card reported where it runs off the picture";
     EXPECT_EQ(s.misnamed, 0) << "corner names inconsistent after the y flip";

@@ -1683,6 +1683,10 @@ std::vector<SceneSpec> setOf(const SceneCategory *first, const SceneCategory *la
             if (i == 3 &&
                 (category == SceneCategory::Rotation || category == SceneCategory::NoCard))
                 s = QSize(3024, 4032);
+            // Phone photos of a card in real rooms are taken close: the card fills most of the
+            // picture's width.
+            if (i % 5 == 3 && c >= allSceneCategories.data() + firstSceneCategories)
+                sceneSpec.cardWidthFraction = 0.72 + 0.02 * double(sceneSpec.seed % 6);
             sceneSpec.width = s.width();
             sceneSpec.height = s.height();
             set.push_back(sceneSpec);
