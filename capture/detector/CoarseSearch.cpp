@@ -13,8 +13,9 @@ namespace {
 
 // Shapes refined on the shrunk picture.
 constexpr size_t kShapes = 10;
-// Proposals from loose segments refined at most.
-constexpr size_t kSegmentTries = 15;
+// Proposals from loose segments refined at most. The lines of one block of print close many
+// shapes over much the same area, and a card whose sides are broken ranks after them.
+constexpr size_t kSegmentTries = 20;
 // The largest proposals tried besides the best supported ones, and the least share of the
 // picture they cover.
 constexpr size_t kLargest = 3;

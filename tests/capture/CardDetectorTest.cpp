@@ -385,6 +385,14 @@ TEST(CardDetector, findsAPaleCardWithOneSideAgainstPrint)
     expectCardFound(setup);
 }
 
+// Guards the turns given to shapes put together from loose segments: the lines of print and
+// clutter close many shapes, ranked above a card whose sides the fingers break, and they must
+// not use up the turns before the card's.
+TEST(CardDetector, aCardWithBrokenSidesGetsATurnAfterTheShapesOfPrint)
+{
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 5030));
+}
+
 // Guards the card running off the picture, after which nothing is looked for: a shape closed
 // by faint lines around two of a card's corners (a card's side and the table's grain beside
 // it) is not one, or a whole card in the picture is never found.
