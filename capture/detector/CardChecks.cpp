@@ -273,8 +273,8 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool th
     std::sort(contrasts.begin(), contrasts.end());
     const double crisp = cardCorners ? contrasts[2] : contrasts[3];
     for (const auto &side : fit.sides) {
-        if (faintAmongCrisp(side.contrast, crisp) ||
-            side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
+        if (faintAmongCrisp(side.contrast, crisp) || side.rms > 0.4 + 0.1 * side.edgeWidth ||
+            side.edgeWidth > 0.15 * shortest + 2)
             return false;
     }
     return true;
@@ -358,7 +358,10 @@ bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs, cv:
 {
     if (arcs.rounded < 2 || arcs.wrong > 0)
         return false;
-    std::array<bool, 4> inView{};
+    // The share of each side's profiles in the picture that lie on its line; none for a side
+    // too little of which is in the picture to judge.
+    std::array<double, 4> shares{};
+    shares.fill(-1.0);
     double strongest = 0;
     for (size_t k = 0; k < 4; ++k) {
         const auto &side = fit.sides[k];
@@ -366,10 +369,9 @@ bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs, cv:
             shareInPicture(fit.corners[k], fit.corners[(k + 1) % 4], imageSize);
         if (inPicture < kJudgedInPicture || side.profiles == 0)
             continue;
-        const double share = std::min(1.0, side.inliers / (side.profiles * inPicture));
-        if (share < kCutMinSupport)
+        shares[k] = std::min(1.0, side.inliers / (side.profiles * inPicture));
+        if (shares[k] < kCutMinSupport)
             return false;
-        inView[k] = true;
         strongest = std::max(strongest, side.contrast);
     }
     // As far as it is in the picture it is one card against much the same table: a shape
@@ -377,14 +379,11 @@ bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs, cv:
     double sum = 0;
     int judged = 0;
     for (size_t k = 0; k < 4; ++k) {
-        if (!inView[k])
+        if (shares[k] < 0)
             continue;
-        const auto &side = fit.sides[k];
-        if (faintAmongCrisp(side.contrast, strongest))
+        if (faintAmongCrisp(fit.sides[k].contrast, strongest))
             return false;
-        sum += std::min(1.0, side.inliers / (side.profiles * shareInPicture(fit.corners[k],
-                                                                            fit.corners[(k + 1) % 4],
-                                                                            imageSize)));
+        sum += shares[k];
         ++judged;
     }
     return judged >= 3 && sum >= kCutSupport * judged;
