@@ -17,18 +17,23 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace {
 
 using namespace DetectorTesting;
 
-SceneSpec sceneOf(SceneCategory category, QSize size, quint64 seed)
+// cardWidth: the card's long edge as a share of the picture's width (a close card), or the
+// category's own.
+SceneSpec sceneOf(SceneCategory category, QSize size, quint64 seed,
+                  std::optional<double> cardWidth = {})
 {
     SceneSpec setup;
     setup.category = category;
     setup.width = size.width();
     setup.height = size.height();
     setup.seed = seed;
+    setup.cardWidthFraction = cardWidth;
     return setup;
 }
 
@@ -350,9 +355,7 @@ TEST(CardDetector, findsACardWithFingersOverTwoSides)
 // must be put together too.
 TEST(CardDetector, findsALargeCardWithAFingerOverItsOutline)
 {
-    SceneSpec setup = sceneOf(SceneCategory::Finger, QSize(1920, 1080), 13010);
-    setup.cardWidthFraction = 0.46;
-    expectCardFound(setup);
+    expectCardFound(sceneOf(SceneCategory::Finger, QSize(1920, 1080), 13010, 0.46));
 }
 
 // Guards a picture whose card runs off it: once the card cut by the border is seen, no later,
@@ -369,20 +372,15 @@ TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
 // a box or a column of print.
 TEST(CardDetector, findsAHeldCardDarkerThanTheHandAndBrighterThanTheTable)
 {
-    for (const auto &[seed, width] : {std::pair(14006, 0.81), std::pair(14018, 0.79)}) {
-        SceneSpec setup = sceneOf(SceneCategory::Held, QSize(1080, 1920), seed);
-        setup.cardWidthFraction = width;
-        expectCardFound(setup);
-    }
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1080, 1920), 14006, 0.81));
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1080, 1920), 14018, 0.79));
 }
 
 // Guards a pale card on printed paper: against the paper its sides are faint, against a block
 // of print one side is crisp. That side alone must not make the others look like shadows.
 TEST(CardDetector, findsAPaleCardWithOneSideAgainstPrint)
 {
-    SceneSpec setup = sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 14009);
-    setup.cardWidthFraction = 0.825;
-    expectCardFound(setup);
+    expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 14009, 0.825));
 }
 
 // Guards the turns given to shapes put together from loose segments: the lines of print and
