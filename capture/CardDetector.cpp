@@ -44,9 +44,11 @@ int largeCardFactor(int shortSide)
 constexpr double kSegmentAspectError = 0.45;
 
 // A rectangle inside a card cut by the border is print on it when it covers less than this
-// share of the card's area, within this share of the card's long side of its outline.
+// share of the card's area, within this share of the card's long side of its outline (the cut
+// card's sides are fitted on the part in the picture only, and a side of print sharing the
+// card's edge can lie a little past it).
 constexpr double kPrintShare = 0.7;
-constexpr double kPrintMargin = 0.01;
+constexpr double kPrintMargin = 0.02;
 
 } // namespace
 
