@@ -342,53 +342,42 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
     EXPECT_NEAR(width, 1200, 10) << "the whole card, not its print";
 }
 
-// Guards cards held in a hand: fingers over two sides leave less than half of one on its line
-// and little more of the other, and the card's corners still show it is a card.
-TEST(CardDetector, findsACardWithFingersOverTwoSides)
+// Guards the scenes that once fooled the detector, each the card of one of its rules.
+TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
 {
+    // Fingers over two sides leave less than half of one on its line and little more of the
+    // other; the card's corners still show it is a card.
     expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 11054));
     expectCardFound(sceneOf(SceneCategory::Held, QSize(1280, 960), 11063));
-}
-
-// Guards a card close to the camera whose outline a finger breaks: it is seen whole only on the
-// picture shrunk until its short side is about a hundred pixels, and there its straight sides
-// must be put together too.
-TEST(CardDetector, findsALargeCardWithAFingerOverItsOutline)
-{
+    // A close card whose outline a finger breaks is seen whole only on the picture shrunk until
+    // its short side is about a hundred pixels, and there its straight sides are put together.
     expectCardFound(sceneOf(SceneCategory::Finger, QSize(1920, 1080), 13010, 0.46));
-}
-
-// Guards a picture whose card runs off it: once the card cut by the border is seen, no later,
-// coarser or finer look may report a shape put together from its print and the table.
-TEST(CardDetector, reportsNothingElseOnceTheCardIsSeenCutByTheBorder)
-{
-    // Saved as a phone saves it: the JPEG's blocks are what closes that shape.
-    expectNoCard(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
-}
-
-// Guards a card held in a hand: the hand lies beside two of its sides and the table beside the
-// others, so the card is brighter than one and darker than the other, and the side the fingers
-// break is not the table's. Three of its corners show it is a card and not the shaded face of
-// a box or a column of print.
-TEST(CardDetector, findsAHeldCardDarkerThanTheHandAndBrighterThanTheTable)
-{
+    // Held in a hand, the card is darker than the hand and brighter than the table, and the
+    // side the fingers break steps the other way; three card corners rule out a box's face or a
+    // column of print.
     expectCardFound(sceneOf(SceneCategory::Held, QSize(1080, 1920), 14006, 0.81));
     expectCardFound(sceneOf(SceneCategory::Held, QSize(1080, 1920), 14018, 0.79));
-}
-
-// Guards a pale card on printed paper: against the paper its sides are faint, against a block
-// of print one side is crisp. That side alone must not make the others look like shadows.
-TEST(CardDetector, findsAPaleCardWithOneSideAgainstPrint)
-{
+    // A pale card on printed paper: faint against the paper, crisp against a block of print on
+    // one side, which alone must not make the others look like shadows.
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 14009, 0.825));
+    // The lines of print and clutter close many shapes ranked above a card whose sides fingers
+    // break; they must not use up the turns before the card's.
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 5030));
+    // A larger shape running past the card onto glare shows fewer card corners, and must not
+    // win as the card around print would.
+    expectCardFound(sceneOf(SceneCategory::Glare, QSize(1280, 960), 1025));
 }
 
-// Guards the turns given to shapes put together from loose segments: the lines of print and
-// clutter close many shapes, ranked above a card whose sides the fingers break, and they must
-// not use up the turns before the card's.
-TEST(CardDetector, aCardWithBrokenSidesGetsATurnAfterTheShapesOfPrint)
+// Guards the scenes without a whole card where a shape once was reported, saved as a phone
+// saves them.
+TEST(CardDetector, reportsNoShapeInScenesThatFooledItBefore)
 {
-    expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 5030));
+    // Once a card cut by the border is seen, no later look may report a shape put together
+    // from its print and the table (the JPEG's blocks close it).
+    expectNoCard(sceneOf(SceneCategory::Partial, QSize(1920, 1080), 11065));
+    // The finer look at a 1080p frame is a second chance for small shapes of the card's
+    // proportions too, and counts only with a card's corners.
+    expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1080, 1920), 9028));
 }
 
 // Guards the card running off the picture, after which nothing is looked for: a shape closed
@@ -414,18 +403,4 @@ TEST(CardDetector, aCardCutByTheBorderIsOneCardAgainstTheTable)
         << "one crisp side among faint ones";
     EXPECT_TRUE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), arcs, picture));
     EXPECT_FALSE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), {1, 0, 3}, picture));
-}
-
-// Guards the choice between a card and a larger shape that ran past it (a side on glare beside
-// the card): the card shows more of a card's corners and must not lose to it as print would.
-TEST(CardDetector, prefersTheCardToALargerShapeRunningPastIt)
-{
-    expectCardFound(sceneOf(SceneCategory::Glare, QSize(1280, 960), 1025));
-}
-
-// Guards the finer look that a 1080p frame gets when the first found nothing: it is a second
-// chance for small shapes of the card's proportions too, and counts only with a card's corners.
-TEST(CardDetector, theFinerLookTakesNoShapeWithoutACardsCorners)
-{
-    expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1080, 1920), 9028));
 }
