@@ -116,9 +116,11 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     }
     const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
     const bool threeCardCorners = arcs.rounded >= 3 && arcs.wrong == 0;
-    // A shape whose corners show, and none of them like a card's, is something else.
+    // A shape with a corner unlike a card's and none like one is something else: a key, a
+    // block of print, the gap between two fingers. (A card's fit may show one such corner, where
+    // a finger or print lies over it, but then shows a card's corners elsewhere.)
     if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners) ||
-        (arcs.wrong >= 2 && arcs.rounded == 0) || arcs.rounded < roundedNeeded) {
+        (arcs.wrong > 0 && arcs.rounded == 0) || arcs.rounded < roundedNeeded) {
         noteNearCard(h, arcs);
         return;
     }

@@ -378,6 +378,8 @@ TEST(CardDetector, reportsNoShapeInScenesThatFooledItBefore)
     // The finer look at a 1080p frame is a second chance for small shapes of the card's
     // proportions too, and counts only with a card's corners.
     expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1080, 1920), 9028));
+    // A shape with a sharp corner and no corner like a card's.
+    expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1280, 960), 7072));
 }
 
 // Guards the card running off the picture, after which nothing is looked for: a shape closed
