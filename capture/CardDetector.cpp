@@ -72,6 +72,7 @@ struct CardDetector::Buffers
     std::vector<Hypothesis> cards;
     std::vector<Hypothesis> kept;
     std::vector<quad::Corners> cutShapes;
+    std::vector<quad::Corners> outlines; // every look's closed outlines, full-size coordinates
 };
 
 CardDetector::CardDetector(const Options &options)
@@ -87,6 +88,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
 {
     m_buffers->cards.clear();
     m_buffers->fine.forgetCutCards();
+    m_buffers->outlines.clear();
     const ColourSampler picture = prepare(image);
     if (picture.width() == 0)
         return {};
@@ -130,6 +132,10 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         b.cards = b.fine.cards();
     }
     dropPrintOnCutCards();
+    // Without a card's corners to go by, a shape with its like beside it is a key or a chip.
+    std::erase_if(b.cards, [&](const Hypothesis &h) {
+        return h.roundedCorners < 2 && cardcheck::oneOfARow(h.corners, b.outlines);
+    });
     return report(picture.height());
 }
 
@@ -265,6 +271,11 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     b.fine.forgetNearCard();
     picture.shrink(factor, small);
     finder.find(small, b.candidates);
+    for (const auto &c : b.candidates) {
+        quad::Corners &outline = b.outlines.emplace_back(c.corners);
+        for (auto &p : outline)
+            p *= double(factor);
+    }
     TRACE("factor %d, %zu proposals\n", factor, b.candidates.size());
     for (const auto &c : b.candidates) {
         TRACE("  proposal %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n", c.support,

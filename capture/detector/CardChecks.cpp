@@ -35,6 +35,15 @@ constexpr double kBandShare = 0.2;
 // that side's bands need only reach this share of the usual.
 constexpr double kFaintBandShare = 0.5;
 
+// Of a shape's neighbour in a row: the largest difference of its width and height from the
+// shape's (a share of them), how far its centre may lie beside the row's axis (a share of the
+// shape's extent across it), and the range of distances along the axis (shares of the shape's
+// extent along it; keys repeat at about 1.3 of their width, a module's chips at up to 1.6).
+constexpr double kRowSizeTolerance = 0.15;
+constexpr double kRowOffAxis = 0.25;
+constexpr double kRowNearest = 1.0;
+constexpr double kRowFarthest = 1.8;
+
 // Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
 constexpr double kCornerContrast = 12.0;
 
@@ -440,6 +449,42 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
     auto mid = scratch.begin() + std::ptrdiff_t(scratch.size() / 2);
     std::nth_element(scratch.begin(), mid, scratch.end());
     return *mid;
+}
+
+bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others)
+{
+    // A shape's centre and the vectors between the middles of its opposite sides.
+    struct Axes
+    {
+        cv::Point2d centre, u, v;
+    };
+    const auto axesOf = [](quad::Corners q) {
+        quad::orderClockwise(q);
+        const auto middle = [](cv::Point2d a, cv::Point2d b) { return (a + b) * 0.5; };
+        return Axes{(q[0] + q[1] + q[2] + q[3]) * 0.25, middle(q[1], q[2]) - middle(q[3], q[0]),
+                    middle(q[2], q[3]) - middle(q[0], q[1])};
+    };
+    const Axes a = axesOf(shape);
+    const double width = cv::norm(a.u), height = cv::norm(a.v);
+    if (width < 1 || height < 1)
+        return false;
+    const auto near = [](double x, double wanted) {
+        return std::abs(x - wanted) < kRowSizeTolerance * wanted;
+    };
+    for (const auto &other : others) {
+        const Axes b = axesOf(other);
+        const double w = cv::norm(b.u), h = cv::norm(b.v);
+        if (!(near(w, width) && near(h, height)) && !(near(w, height) && near(h, width)))
+            continue;
+        const cv::Point2d d = b.centre - a.centre;
+        const double along = std::abs(d.dot(a.u)) / width, across = std::abs(d.dot(a.v)) / height;
+        if ((along > kRowNearest * width && along < kRowFarthest * width &&
+             across < kRowOffAxis * height) ||
+            (across > kRowNearest * height && across < kRowFarthest * height &&
+             along < kRowOffAxis * width))
+            return true;
+    }
+    return false;
 }
 
 } // namespace cardcheck

@@ -80,6 +80,11 @@ struct CornerArcs
 [[nodiscard]] bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs,
                                    cv::Size2d imageSize);
 
+// Keys on a keyboard and the chips on a memory module come in rows: a shape with one of the
+// same size beside it (among `others`, closed outlines of the same picture), one to two of its
+// own widths or heights away along that axis, is one of a row and not a card.
+[[nodiscard]] bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others);
+
 // Median colour difference between bands just inside and just outside one side, past the
 // edge's own blur (edgeWidth pixels).
 [[nodiscard]] double bandContrast(const ColourSampler &image, const quad::Corners &corners,

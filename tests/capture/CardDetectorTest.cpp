@@ -406,3 +406,33 @@ TEST(CardDetector, aCardCutByTheBorderIsOneCardAgainstTheTable)
     EXPECT_TRUE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), arcs, picture));
     EXPECT_FALSE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), {1, 0, 3}, picture));
 }
+
+// Keys and a memory module's chips come in rows; a card lies among things of other sizes.
+TEST(CardDetector, aShapeWithItsLikeBesideItIsOneOfARow)
+{
+    // A w x h shape centred at c, turned by angle radians, its corners starting at `first`.
+    const auto box = [](cv::Point2d c, double w, double h, double angle, size_t first = 0) {
+        const cv::Point2d u(std::cos(angle) * w / 2, std::sin(angle) * w / 2);
+        const cv::Point2d v(-std::sin(angle) * h / 2, std::cos(angle) * h / 2);
+        const std::array<cv::Point2d, 4> corners{c - u - v, c + u - v, c + u + v, c - u + v};
+        quad::Corners q;
+        for (size_t k = 0; k < 4; ++k)
+            q[k] = corners[(k + first) % 4];
+        return q;
+    };
+    const double turn = 0.3;
+    const cv::Point2d along(std::cos(turn), std::sin(turn)),
+        across(-std::sin(turn), std::cos(turn));
+    const cv::Point2d key(400, 300);
+    const quad::Corners shape = box(key, 80, 52, turn);
+    // The next key of the row, 1.3 widths on, named from another corner; the row below.
+    EXPECT_TRUE(cardcheck::oneOfARow(shape, {box(key + along * 104, 78, 54, turn, 1)}));
+    EXPECT_TRUE(cardcheck::oneOfARow(shape, {box(key + across * 70, 80, 52, turn + 0.02)}));
+    // The shape's own outline found again, things of another size or out of line, and a like
+    // shape too far off are no row.
+    EXPECT_FALSE(cardcheck::oneOfARow(shape, {box(key + along * 2, 82, 52, turn)}));
+    EXPECT_FALSE(cardcheck::oneOfARow(
+        shape, {box(key + along * 104, 50, 52, turn), box(key + along * 104, 80, 70, turn)}));
+    EXPECT_FALSE(cardcheck::oneOfARow(shape, {box(key + along * 104 + across * 30, 80, 52, turn)}));
+    EXPECT_FALSE(cardcheck::oneOfARow(shape, {box(key + along * 160, 80, 52, turn)}));
+}
