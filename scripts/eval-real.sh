@@ -5,9 +5,13 @@
 # the picture, and the detection time per photo. With --scales, every photo whose card is
 # located is also detected again scaled, cropped, turned, mirrored, darkened and re-saved as
 # JPEG, and each answer mapped back must match the full-size one to 0.5 % of the long edge.
+# With --cuts, every photo whose card is whole is also cropped so that the picture's border
+# cuts through the card (from each side, 12 % and 30 % of the card left outside), and no card
+# may be reported on those crops: it shows what the detector takes when the card is not whole.
 #
-#   scripts/eval-real.sh [DIR] [--scales] [--min-located N] [--min-within N]
-#                        [--max-partial N] [--min-invariant N] [--json FILE]
+#   scripts/eval-real.sh [DIR] [--scales] [--cuts] [--min-located N] [--min-within N]
+#                        [--max-partial N] [--min-invariant N] [--max-cut-reports N]
+#                        [--json FILE]
 #
 # DIR holds images/<name>.jpg and gt/<name>.json (see the README); by default ../shared/realcards
 # beside the checkout. The --min/--max options make the exit status non-zero when the detector
@@ -25,20 +29,24 @@ measure = os.path.join(build, "cli", "mirrel-measure")
 scene_tool = os.path.join(build, "tools", "mirrel-scene")
 
 def usage(message):
-    sys.exit("eval-real: " + message + "\nusage: scripts/eval-real.sh [DIR] [--scales] "
+    sys.exit("eval-real: " + message + "\nusage: scripts/eval-real.sh [DIR] [--scales] [--cuts] "
              "[--min-located N] [--min-within N] [--max-partial N] [--min-invariant N] "
-             "[--json FILE]")
+             "[--max-cut-reports N] [--json FILE]")
 
 args = sys.argv[1:]
 folder = None
 scales = False
+cuts = False
 limits = {}
 json_out = None
 while args:
     a = args.pop(0)
     if a == "--scales":
         scales = True
-    elif a in ("--min-located", "--min-within", "--max-partial", "--min-invariant"):
+    elif a == "--cuts":
+        cuts = True
+    elif a in ("--min-located", "--min-within", "--max-partial", "--min-invariant",
+               "--max-cut-reports"):
         if not args or not args[0].isdigit():
             usage(a + " needs a whole number")
         limits[a] = int(args.pop(0))
@@ -236,9 +244,57 @@ if scales:
     invariance = {"checked": checked, "invariant": invariant,
                   "variants": {k: {"same": v[0], "of": v[1]} for k, v in counts.items()}}
 
+# Crops whose border cuts through the card: nothing there may be reported.
+cut_check = None
+if cuts:
+    if not os.access(scene_tool, os.X_OK):
+        usage(scene_tool + " is not built (scripts/build.sh)")
+    work = tempfile.mkdtemp(prefix="mirrel-eval-")
+    reported = []
+    crops = 0
+    per_category = {}
+    try:
+        for r in results:
+            if r["truth"] is None:
+                continue
+            around = ",".join("%.3f" % v for p in r["truth"] for v in p)
+            out = os.path.join(work, r["name"])
+            run = subprocess.run([scene_tool, "cut", r["image"], out, "--around", around],
+                                 capture_output=True, text=True)
+            if run.returncode != 0:
+                sys.exit("eval-real: mirrel-scene cut failed on %s: %s" % (
+                    r["name"], run.stderr.strip()))
+            with open(os.path.join(out, "variants.json")) as f:
+                variants = json.load(f)["variants"]
+            c = per_category.setdefault(r["category"], [0, 0])
+            for v in variants:
+                crops += 1
+                c[1] += 1
+                card = detect(os.path.join(out, v["file"])).get("card")
+                if card is None:
+                    continue
+                c[0] += 1
+                m = v["toOriginal"]
+                back = [[m[0] * x + m[1] * y + m[2], m[3] * x + m[4] * y + m[5]] for x, y in card]
+                reported.append("  %s %s: reported %s" % (r["name"], v["name"], fmt_quad(back)))
+            shutil.rmtree(out, ignore_errors=True)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print("crops whose border cuts through the card, a card reported (must be none):")
+    for category in order:
+        if category in per_category:
+            print("  %-10s %d/%d" % (category, per_category[category][0],
+                                     per_category[category][1]))
+    print("  %-10s %d/%d" % ("all", len(reported), crops))
+    if reported:
+        print("\n".join(reported))
+    cut_check = {"crops": crops, "reported": len(reported),
+                 "categories": {k: {"reported": v[0], "of": v[1]} for k, v in per_category.items()}}
+
 if json_out:
     with open(json_out, "w") as f:
-        json.dump({"categories": table, "photos": results, "invariance": invariance}, f, indent=1)
+        json.dump({"categories": table, "photos": results, "invariance": invariance,
+                   "cuts": cut_check}, f, indent=1)
 
 failed = []
 if "--min-located" in limits and total["located"] < limits["--min-located"]:
@@ -254,6 +310,12 @@ if "--min-invariant" in limits:
     if invariance["invariant"] < limits["--min-invariant"]:
         failed.append("invariant on %d photos, below %d" % (
             invariance["invariant"], limits["--min-invariant"]))
+if "--max-cut-reports" in limits:
+    if cut_check is None:
+        usage("--max-cut-reports needs --cuts")
+    if cut_check["reported"] > limits["--max-cut-reports"]:
+        failed.append("a card reported on %d crops that cut the card, above %d" % (
+            cut_check["reported"], limits["--max-cut-reports"]))
 if failed:
     sys.exit("eval-real: FAILED: " + "; ".join(failed))
 PYTHON

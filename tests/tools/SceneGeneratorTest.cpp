@@ -1,4 +1,5 @@
 #include "tools/scenegen/SceneGenerator.h"
+#include "tools/scenegen/ImageVariants.h"
 #include "tools/scenegen/SceneFiles.h"
 
 #include <QFile>
@@ -211,4 +212,30 @@ TEST(BundledTestScene, matches_the_generator)
         EXPECT_LT(distance(truth->scene.card[i], fresh.card[i]), 1e-9);
     EXPECT_NEAR(truth->scene.objectLengthMm, fresh.objectLengthMm, 1e-9);
     EXPECT_LT(QFileInfo(dir + QStringLiteral("test.jpg")).size(), 2'000'000);
+}
+
+// The crops that check that nothing is reported without a whole card must each leave part of
+// the card outside, and say truly where they came from.
+TEST(ImageVariants, every_cut_leaves_part_of_the_card_outside)
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    }
+    const std::array<QPointF, 4> card{QPointF(250, 180), QPointF(560, 220), QPointF(540, 420),
+                                      QPointF(230, 390)};
+    const std::vector<ImageVariant> cuts = cutVariants(image, card);
+    ASSERT_EQ(cuts.size(), 8u);
+    for (const ImageVariant &v : cuts) {
+        SCOPED_TRACE(v.name.toStdString());
+        const QRect crop(v.toOriginal.map(QPoint(0, 0)), v.image.size());
+        EXPECT_TRUE(image.rect().contains(crop));
+        int outside = 0;
+        for (const QPointF &corner : card)
+            outside += !QRectF(crop).contains(corner);
+        EXPECT_GE(outside, 1);
+        EXPECT_LE(outside, 3);
+        EXPECT_EQ(v.image.pixel(7, 5), image.pixel(crop.topLeft() + QPoint(7, 5)));
+    }
 }

@@ -24,9 +24,11 @@ const char *usage =
     "                               [--per-category K] [--widened]\n"
     "       mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]\n"
     "       mirrel-scene vary IMAGE OUTDIR [--around x0,y0,x1,y1,x2,y2,x3,y3]\n"
+    "       mirrel-scene cut IMAGE OUTDIR --around x0,y0,x1,y1,x2,y2,x3,y3\n"
     "Each picture gets its ground truth beside it (same name, .json). vary writes IMAGE scaled,\n"
     "cropped around the card given by --around, turned, mirrored, darkened and re-saved as\n"
-    "JPEG, with variants.json saying how each maps back onto IMAGE. set --widened renders the\n"
+    "JPEG, with variants.json saying how each maps back onto IMAGE; cut writes IMAGE cropped so\n"
+    "that the border cuts through that card, from each side. set --widened renders the\n"
     "categories that widen the labelled set (clutter keyboard onPaper held partial).\n"
     "--card-width sets the card's long edge as a share of the picture's width.\n"
     "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
@@ -39,34 +41,30 @@ int fail(const QString &message)
     return 2;
 }
 
-// mirrel-scene vary IMAGE OUTDIR [--around x0,y0,...,x3,y3]
-int vary(QStringList args)
+// Parses "x0,y0,...,x3,y3"; an error message when it is not eight numbers.
+std::optional<QString> parseCorners(const QString &text, std::array<QPointF, 4> &corners)
 {
-    if (args.size() != 2 && !(args.size() == 4 && args[2] == QLatin1String("--around")))
-        return fail(QStringLiteral("vary takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]"));
-    const QImage image(args[0]);
-    if (image.isNull())
-        return fail(QStringLiteral("cannot read %1").arg(args[0]));
-    std::optional<std::array<QPointF, 4>> card;
-    if (args.size() == 4) {
-        const QStringList numbers = args[3].split(QLatin1Char(','));
-        if (numbers.size() != 8)
-            return fail(QStringLiteral("--around needs eight numbers"));
-        std::array<QPointF, 4> corners;
-        for (size_t i = 0; i < 4; ++i) {
-            bool okX = false, okY = false;
-            corners[i] =
-                QPointF(numbers[int(2 * i)].toDouble(&okX), numbers[int(2 * i + 1)].toDouble(&okY));
-            if (!okX || !okY)
-                return fail(QStringLiteral("--around: not a number in '%1'").arg(args[3]));
-        }
-        card = corners;
+    const QStringList numbers = text.split(QLatin1Char(','));
+    if (numbers.size() != 8)
+        return QStringLiteral("--around needs eight numbers");
+    for (size_t i = 0; i < 4; ++i) {
+        bool okX = false, okY = false;
+        corners[i] =
+            QPointF(numbers[int(2 * i)].toDouble(&okX), numbers[int(2 * i + 1)].toDouble(&okY));
+        if (!okX || !okY)
+            return QStringLiteral("--around: not a number in '%1'").arg(text);
     }
-    const QDir out(args[1]);
+    return std::nullopt;
+}
+
+// Writes each variant as NAME.png into out, with variants.json listing them and how each
+// maps back onto the original.
+int writeVariants(const std::vector<ImageVariant> &variants, const QDir &out)
+{
     if (!QDir().mkpath(out.path()))
         return fail(QStringLiteral("cannot create %1").arg(out.path()));
     QJsonArray list;
-    for (const ImageVariant &v : imageVariants(image, card)) {
+    for (const ImageVariant &v : variants) {
         const QString file = v.name + QStringLiteral(".png");
         // Light compression: these are read once and thrown away.
         if (!v.image.save(out.filePath(file), "PNG", 90))
@@ -85,6 +83,28 @@ int vary(QStringList args)
     return 0;
 }
 
+// mirrel-scene vary IMAGE OUTDIR [--around x0,y0,...,x3,y3]
+// mirrel-scene cut IMAGE OUTDIR --around x0,y0,...,x3,y3
+int vary(QStringList args, bool cut)
+{
+    const bool around = args.size() == 4 && args[2] == QLatin1String("--around");
+    if (cut ? !around : args.size() != 2 && !around)
+        return fail(cut ? QStringLiteral("cut takes IMAGE OUTDIR --around x0,y0,...,x3,y3")
+                        : QStringLiteral("vary takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]"));
+    const QImage image(args[0]);
+    if (image.isNull())
+        return fail(QStringLiteral("cannot read %1").arg(args[0]));
+    std::optional<std::array<QPointF, 4>> card;
+    if (around) {
+        std::array<QPointF, 4> corners;
+        if (const auto error = parseCorners(args[3], corners))
+            return fail(*error);
+        card = corners;
+    }
+    return writeVariants(cut ? cutVariants(image, *card) : imageVariants(image, card),
+                         QDir(args[1]));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -96,8 +116,8 @@ int main(int argc, char **argv)
         return args.contains(QStringLiteral("--help")) ? 0 : 2;
     }
     const QString command = args.takeFirst();
-    if (command == QLatin1String("vary"))
-        return vary(args);
+    if (command == QLatin1String("vary") || command == QLatin1String("cut"))
+        return vary(args, command == QLatin1String("cut"));
     const QString out = args.takeFirst();
     SceneSpec sceneSpec;
     int quality = 92;

@@ -110,3 +110,43 @@ std::vector<ImageVariant> imageVariants(const QImage &source,
     }
     return out;
 }
+
+std::vector<ImageVariant> cutVariants(const QImage &source, const std::array<QPointF, 4> &card)
+{
+    std::vector<ImageVariant> out;
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return out;
+    const int w = image.width(), h = image.height();
+    double x0 = w, y0 = h, x1 = 0, y1 = 0;
+    for (const QPointF &p : card) {
+        x0 = std::min(x0, p.x());
+        y0 = std::min(y0, p.y());
+        x1 = std::max(x1, p.x());
+        y1 = std::max(y1, p.y());
+    }
+    for (const int percent : {12, 30}) {
+        const double share = percent / 100.0;
+        const int left = int(std::ceil(x0 + share * (x1 - x0)));
+        const int right = int(std::floor(x1 - share * (x1 - x0)));
+        const int top = int(std::ceil(y0 + share * (y1 - y0)));
+        const int bottom = int(std::floor(y1 - share * (y1 - y0)));
+        const std::pair<QString, QRect> cuts[] = {
+            {QStringLiteral("L"), QRect(left, 0, w - left, h)},
+            {QStringLiteral("R"), QRect(0, 0, right, h)},
+            {QStringLiteral("T"), QRect(0, top, w, h - top)},
+            {QStringLiteral("B"), QRect(0, 0, w, bottom)},
+        };
+        for (const auto &[side, box] : cuts) {
+            const QRect inside = box & image.rect();
+            if (inside.width() < w / 4 || inside.height() < h / 4)
+                continue;
+            ImageVariant v;
+            v.name = QStringLiteral("cut%1%2").arg(side).arg(percent);
+            v.image = image.copy(inside);
+            v.toOriginal = QTransform::fromTranslate(inside.x(), inside.y());
+            out.push_back(v);
+        }
+    }
+    return out;
+}

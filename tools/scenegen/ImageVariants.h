@@ -25,3 +25,10 @@ struct ImageVariant
 // image; 60 % brightness; JPEG quality 70.
 [[nodiscard]] std::vector<ImageVariant>
 imageVariants(const QImage &image, const std::optional<std::array<QPointF, 4>> &card);
+
+// The picture cropped so that its border cuts through `card`: from each side in turn, 12 % and
+// then 30 % of the card's extent across that side left outside the picture. A detector must
+// report no card in any of them (a card not wholly in the picture cannot be measured with).
+// Crops narrower or lower than a quarter of the picture are left out.
+[[nodiscard]] std::vector<ImageVariant> cutVariants(const QImage &image,
+                                                    const std::array<QPointF, 4> &card);
