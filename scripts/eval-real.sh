@@ -187,6 +187,18 @@ if misses:
     print("not located within 1 %:")
     print("\n".join(misses))
 
+def make_variants(command, r, card, out):
+    """Writes the photo's variants (mirrel-scene vary or cut, around card) into out; returns
+    their list from variants.json."""
+    around = ",".join("%.3f" % v for p in card for v in p)
+    run = subprocess.run([scene_tool, command, r["image"], out, "--around", around],
+                         capture_output=True, text=True)
+    if run.returncode != 0:
+        sys.exit("eval-real: mirrel-scene %s failed on %s: %s" % (
+            command, r["name"], run.stderr.strip()))
+    with open(os.path.join(out, "variants.json")) as f:
+        return json.load(f)["variants"]
+
 # Invariance: the same card, mapped back, whatever is done to the picture.
 invariance = None
 if scales:
@@ -202,15 +214,8 @@ if scales:
                 continue
             checked += 1
             found = r["found"]
-            around = ",".join("%.3f" % v for p in found for v in p)
             out = os.path.join(work, r["name"])
-            run = subprocess.run([scene_tool, "vary", r["image"], out, "--around", around],
-                                 capture_output=True, text=True)
-            if run.returncode != 0:
-                sys.exit("eval-real: mirrel-scene vary failed on %s: %s" % (
-                    r["name"], run.stderr.strip()))
-            with open(os.path.join(out, "variants.json")) as f:
-                variants = json.load(f)["variants"]
+            variants = make_variants("vary", r, found, out)
             edge = long_edge(found)
             for v in variants:
                 answer = detect(os.path.join(out, v["file"]))
@@ -257,15 +262,8 @@ if cuts:
         for r in results:
             if r["truth"] is None:
                 continue
-            around = ",".join("%.3f" % v for p in r["truth"] for v in p)
             out = os.path.join(work, r["name"])
-            run = subprocess.run([scene_tool, "cut", r["image"], out, "--around", around],
-                                 capture_output=True, text=True)
-            if run.returncode != 0:
-                sys.exit("eval-real: mirrel-scene cut failed on %s: %s" % (
-                    r["name"], run.stderr.strip()))
-            with open(os.path.join(out, "variants.json")) as f:
-                variants = json.load(f)["variants"]
+            variants = make_variants("cut", r, r["truth"], out)
             c = per_category.setdefault(r["category"], [0, 0])
             for v in variants:
                 crops += 1
