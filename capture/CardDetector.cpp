@@ -132,9 +132,12 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         b.cards = b.fine.cards();
     }
     dropPrintOnCutCards();
-    // Without a card's corners to go by, a shape with its like beside it is a key or a chip.
+    // Without a card's corners to go by, a shape with its like beside it is a key, a chip or a
+    // line of print.
     std::erase_if(b.cards, [&](const Hypothesis &h) {
-        return h.roundedCorners < 2 && cardcheck::oneOfARow(h.corners, b.outlines);
+        return h.roundedCorners < 2 &&
+               cardcheck::oneOfARow(h.corners, b.outlines, b.at(Look::first).finder.field(),
+                                    double(factor));
     });
     return report(picture.height());
 }

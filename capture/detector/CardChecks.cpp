@@ -43,6 +43,11 @@ constexpr double kRowSizeTolerance = 0.15;
 constexpr double kRowOffAxis = 0.25;
 constexpr double kRowNearest = 1.0;
 constexpr double kRowFarthest = 1.8;
+// The steps (shares of the extent) at which the shape's outline is looked for along an axis,
+// and the support its sides must have there: about as much as a closed outline's.
+constexpr double kRowStep = 0.05;
+constexpr double kRowSupport = 0.75;
+constexpr double kRowWorstSide = 0.5;
 
 // Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
 constexpr double kCornerContrast = 12.0;
@@ -451,7 +456,8 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
     return *mid;
 }
 
-bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others)
+bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others,
+               const EdgeField &field, double shrink)
 {
     // A shape's centre and the vectors between the middles of its opposite sides.
     struct Axes
@@ -483,6 +489,31 @@ bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &oth
             (across > kRowNearest * height && across < kRowFarthest * height &&
              along < kRowOffAxis * width))
             return true;
+    }
+    if (field.empty() || !(shrink > 0))
+        return false;
+    quad::Corners small = shape;
+    quad::orderClockwise(small);
+    for (auto &p : small)
+        p /= shrink;
+    const auto inField = [&](cv::Point2d p) {
+        return p.x > 1 && p.y > 1 && p.x < field.cols() - 1 && p.y < field.rows() - 1;
+    };
+    for (const cv::Point2d axis : {a.u, -a.u, a.v, -a.v}) {
+        const cv::Point2d step = axis / shrink;
+        for (double t = kRowNearest; t <= kRowFarthest + 1e-9; t += kRowStep) {
+            quad::Corners moved = small;
+            bool inside = true;
+            for (auto &p : moved) {
+                p += step * t;
+                inside = inside && inField(p);
+            }
+            if (!inside)
+                continue;
+            double worst = 0;
+            if (field.sideSupport(moved, &worst) >= kRowSupport && worst >= kRowWorstSide)
+                return true;
+        }
     }
     return false;
 }

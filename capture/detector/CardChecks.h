@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/detector/ColourSampler.h"
+#include "capture/detector/EdgeField.h"
 #include "capture/detector/EdgeRefiner.h"
 #include "capture/detector/QuadGeometry.h"
 
@@ -80,10 +81,13 @@ struct CornerArcs
 [[nodiscard]] bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs,
                                    cv::Size2d imageSize);
 
-// Keys on a keyboard and the chips on a memory module come in rows: a shape with one of the
-// same size beside it (among `others`, closed outlines of the same picture), one to two of its
-// own widths or heights away along that axis, is one of a row and not a card.
-[[nodiscard]] bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others);
+// Keys on a keyboard, the chips on a memory module and lines of print come in rows: a shape
+// with its like one to two of its own widths or heights away along that axis is one of a row
+// and not a card. Its like is one of `others` (closed outlines of the same picture) of about its
+// size there, or its own outline moved there and found on the edges of `field`, the picture
+// shrunk by `shrink` (an empty field is not looked at). shape and others: full-size pixels.
+[[nodiscard]] bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others,
+                             const EdgeField &field, double shrink);
 
 // Median colour difference between bands just inside and just outside one side, past the
 // edge's own blur (edgeWidth pixels).

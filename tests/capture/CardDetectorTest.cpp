@@ -420,19 +420,41 @@ TEST(CardDetector, aShapeWithItsLikeBesideItIsOneOfARow)
             q[k] = corners[(k + first) % 4];
         return q;
     };
+    const EdgeField none;
+    const auto row = [&](const quad::Corners &shape, const std::vector<quad::Corners> &others) {
+        return cardcheck::oneOfARow(shape, others, none, 1.0);
+    };
     const double turn = 0.3;
     const cv::Point2d along(std::cos(turn), std::sin(turn)),
         across(-std::sin(turn), std::cos(turn));
     const cv::Point2d key(400, 300);
     const quad::Corners shape = box(key, 80, 52, turn);
-    // The next key of the row, 1.3 widths on, named from another corner; the row below.
-    EXPECT_TRUE(cardcheck::oneOfARow(shape, {box(key + along * 104, 78, 54, turn, 1)}));
-    EXPECT_TRUE(cardcheck::oneOfARow(shape, {box(key + across * 70, 80, 52, turn + 0.02)}));
+    // Among closed outlines: the next key of the row, 1.3 widths on, named from another corner;
+    // the row below.
+    EXPECT_TRUE(row(shape, {box(key + along * 104, 78, 54, turn, 1)}));
+    EXPECT_TRUE(row(shape, {box(key + across * 70, 80, 52, turn + 0.02)}));
     // The shape's own outline found again, things of another size or out of line, and a like
     // shape too far off are no row.
-    EXPECT_FALSE(cardcheck::oneOfARow(shape, {box(key + along * 2, 82, 52, turn)}));
-    EXPECT_FALSE(cardcheck::oneOfARow(
-        shape, {box(key + along * 104, 50, 52, turn), box(key + along * 104, 80, 70, turn)}));
-    EXPECT_FALSE(cardcheck::oneOfARow(shape, {box(key + along * 104 + across * 30, 80, 52, turn)}));
-    EXPECT_FALSE(cardcheck::oneOfARow(shape, {box(key + along * 160, 80, 52, turn)}));
+    EXPECT_FALSE(row(shape, {box(key + along * 2, 82, 52, turn)}));
+    EXPECT_FALSE(
+        row(shape, {box(key + along * 104, 50, 52, turn), box(key + along * 104, 80, 70, turn)}));
+    EXPECT_FALSE(row(shape, {box(key + along * 104 + across * 30, 80, 52, turn)}));
+    EXPECT_FALSE(row(shape, {box(key + along * 160, 80, 52, turn)}));
+
+    // On the picture's edges: dark keys on a light board, the second of a row of four, and the
+    // same key alone.
+    const auto board = [](int keys) {
+        cv::Mat picture(360, 640, CV_8UC3, cv::Scalar(200, 200, 200));
+        for (int k = 0; k < keys; ++k)
+            picture(cv::Rect(60 + 104 * k, 150, 80, 52)).setTo(cv::Scalar(40, 40, 40));
+        EdgeField field;
+        EXPECT_TRUE(field.compute(picture));
+        return field;
+    };
+    const quad::Corners second{cv::Point2d(164, 150), cv::Point2d(244, 150), cv::Point2d(244, 202),
+                               cv::Point2d(164, 202)};
+    EXPECT_TRUE(cardcheck::oneOfARow(second, {}, board(4), 1.0));
+    const quad::Corners first{cv::Point2d(60, 150), cv::Point2d(140, 150), cv::Point2d(140, 202),
+                              cv::Point2d(60, 202)};
+    EXPECT_FALSE(cardcheck::oneOfARow(first, {}, board(1), 1.0));
 }
