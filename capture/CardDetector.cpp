@@ -49,6 +49,9 @@ constexpr double kSegmentAspectError = 0.45;
 // card's edge can lie a little past it).
 constexpr double kPrintShare = 0.7;
 constexpr double kPrintMargin = 0.02;
+// Corners like a card's, and none unlike one, that keep such a rectangle as a card of its own
+// (a card lying on another). A photo printed in the card's corner shares two of the card's.
+constexpr int kOwnCardCorners = 3;
 
 } // namespace
 
@@ -190,14 +193,15 @@ void CardDetector::dropPrintOnCutCards()
 {
     // A card running off the picture cannot be measured with, and the rectangles printed on
     // its face (a photo, a name field) are not cards: the picture holds no card to report.
-    // A fit of the same card a little off lies inside it too, but is not much smaller; a shape
-    // showing a card's corners of its own is judged by them.
+    // A fit of the same card a little off lies inside it too, but is not much smaller; only a
+    // shape showing three of a card's corners of its own, and no other, is a card.
     Buffers &b = *m_buffers;
     for (const quad::Corners &cut : b.fine.cutCards()) {
         std::erase_if(b.cards, [&](const Hypothesis &h) {
             quad::Corners corners = h.corners;
             quad::orderClockwise(corners);
-            return h.roundedCorners < 2 && quad::area(corners) < kPrintShare * quad::area(cut) &&
+            const bool ownCard = h.roundedCorners >= kOwnCardCorners && h.wrongCorners == 0;
+            return !ownCard && quad::area(corners) < kPrintShare * quad::area(cut) &&
                    quad::contains(cut, corners, kPrintMargin * quad::longestSide(cut));
         });
     }

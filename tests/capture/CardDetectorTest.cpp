@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -333,6 +334,28 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
     const std::vector<RectangleFeature> reported = detector.features(cut);
     EXPECT_TRUE(reported.empty()) << "reported a shape at " << reported.front().topLeft.x() << ","
                                   << size.height() - reported.front().topLeft.y();
+
+    // A photo printed with two corners rounded like a card's and two sharp: print all the same.
+    const QImage photo = painted(size, QColor(70, 64, 58), 23, [&](QPainter &painter) {
+        const QRectF card(50, 70, 1500, 1500 * 17.0 / 27.0);
+        painter.setBrush(QColor(226, 222, 212));
+        painter.drawRoundedRect(card, 0.037 * 1500, 0.037 * 1500);
+        const QRectF field(card.left() + 420, card.top() + 260, 420, 420 * 17.0 / 27.0);
+        const double r = 0.037 * field.width();
+        QPainterPath path;
+        path.moveTo(field.left(), field.bottom());
+        path.lineTo(field.left(), field.top() + r);
+        path.arcTo(QRectF(field.left(), field.top(), 2 * r, 2 * r), 180, -90);
+        path.lineTo(field.right() - r, field.top());
+        path.arcTo(QRectF(field.right() - 2 * r, field.top(), 2 * r, 2 * r), 90, -90);
+        path.lineTo(field.right(), field.bottom());
+        path.closeSubpath();
+        painter.setBrush(QColor(40, 52, 96));
+        painter.drawPath(path);
+    });
+    const std::vector<RectangleFeature> printed = detector.features(photo);
+    EXPECT_TRUE(printed.empty()) << "reported a shape at " << printed.front().topLeft.x() << ","
+                                 << size.height() - printed.front().topLeft.y();
 
     // Smaller, the same card is whole: it is found, and not its print.
     const std::vector<RectangleFeature> found = detector.features(picture(50, 1200));
