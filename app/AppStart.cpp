@@ -32,7 +32,7 @@ void AppStart::prepare(const CommandLine &commandLine)
     // leaves the camera alone until it is done.
     if (Session::shared().isUITest() ||
         UserDefaults::standard().boolValue(QLatin1String(Storage::tutorialSeenKey)))
-        FrameManager::shared();
+        static_cast<void>(FrameManager::shared()); // created for what its creation starts
 }
 
 std::unique_ptr<QQmlApplicationEngine> AppStart::load()

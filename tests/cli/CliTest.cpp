@@ -160,7 +160,9 @@ TEST(DetectCommand, unreadable_images_are_refused_with_exit_2)
     TestImages::writeFile(dir.filePath("truncated.jpg"), jpeg.left(jpeg.size() / 3));
     // Cut in its scan, with an EXIF block that holds the end-of-image marker close enough to
     // the cut to pass for the file's end.
-    const QByteArray exif("\xFF\xE1\x00\x16Exif\0\0II*\0\xFF\xD9\xFF\xD9 thumb", 24);
+    const QByteArray exif("\xFF\xE1\x00\x16"
+                          "Exif\0\0II*\0\xFF\xD9\xFF\xD9 thumb",
+                          24);
     const QByteArray withExif = jpeg.left(2) + exif + jpeg.mid(2);
     TestImages::writeFile(dir.filePath("exif-cut.jpg"), withExif.left(withExif.size() - 40));
     TestImages::writeFile(dir.filePath("corrupt.png"), QByteArray("\x89PNG\r\n\x1a\nnonsense"));

@@ -73,9 +73,10 @@ TEST(TutorialRun, refused_permissions_lead_to_the_measurement_screen_which_the_n
             QQuickItem *button = app.waitShown(QStringLiteral("TutorialPageButton"), tutorial);
             ASSERT_TRUE(button);
             app.click(button);
-            if (page < 4)
+            if (page < 4) {
                 ASSERT_TRUE(AppDriver::waitFor(
                     [&] { return tutorial->property("page").toInt() == page + 1; }));
+            }
         }
         EXPECT_EQ(permissions->cameraQuestions, 1);
         EXPECT_EQ(permissions->photoQuestions, 1);
