@@ -52,6 +52,9 @@ constexpr double kPrintMargin = 0.02;
 // Corners like a card's, and none unlike one, that keep such a rectangle as a card of its own
 // (a card lying on another). A photo printed in the card's corner shares two of the card's.
 constexpr int kOwnCardCorners = 3;
+// Corners like a card's that rule out a row: a key's or a photo's rounded corners can pass for
+// two of a card's.
+constexpr int kCornersAgainstARow = 3;
 
 } // namespace
 
@@ -135,10 +138,10 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
         b.cards = b.fine.cards();
     }
     dropPrintOnCutCards();
-    // Without a card's corners to go by, a shape with its like beside it is a key, a chip or a
-    // line of print.
+    // Unless it shows three of a card's corners, a shape with its like beside it is a key, a
+    // chip, a line of print or the gap between two fingers.
     std::erase_if(b.cards, [&](const Hypothesis &h) {
-        return h.roundedCorners < 2 &&
+        return h.roundedCorners < kCornersAgainstARow &&
                cardcheck::oneOfARow(h.corners, b.outlines, b.at(Look::first).finder.field(),
                                     double(factor));
     });

@@ -481,3 +481,33 @@ TEST(CardDetector, aShapeWithItsLikeBesideItIsOneOfARow)
                               cv::Point2d(60, 202)};
     EXPECT_FALSE(cardcheck::oneOfARow(first, {}, board(1), 1.0));
 }
+
+// Keys with rounded corners of their own pass for two of a card's; in a row they are keys.
+TEST(CardDetector, aRowOfKeysWithTwoCardCornersIsNoCard)
+{
+    const auto keys = [](int count) {
+        return asJpeg(painted(QSize(1440, 1080), QColor(38, 38, 42), 31, [&](QPainter &painter) {
+            painter.setBrush(QColor(205, 205, 200));
+            for (int k = 0; k < count; ++k) {
+                // Card-shaped, the top corners rounded as a card's and the bottom ones sharp.
+                const QRectF key(260 + k * 330, 420, 290, 290 * 17.0 / 27.0);
+                const double r = 0.037 * key.width();
+                QPainterPath path;
+                path.moveTo(key.left(), key.bottom());
+                path.lineTo(key.left(), key.top() + r);
+                path.arcTo(QRectF(key.left(), key.top(), 2 * r, 2 * r), 180, -90);
+                path.lineTo(key.right() - r, key.top());
+                path.arcTo(QRectF(key.right() - 2 * r, key.top(), 2 * r, 2 * r), 90, -90);
+                path.lineTo(key.right(), key.bottom());
+                path.closeSubpath();
+                painter.drawPath(path);
+            }
+        }));
+    };
+    CardDetector detector;
+    const std::vector<RectangleFeature> row = detector.features(keys(3));
+    EXPECT_TRUE(row.empty()) << "reported a shape at " << row.front().topLeft.x() << ","
+                             << 1080 - row.front().topLeft.y();
+    // Alone, nothing tells such a key from a card: it is the row that does.
+    EXPECT_FALSE(detector.features(keys(1)).empty());
+}
