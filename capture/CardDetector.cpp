@@ -143,7 +143,7 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     std::erase_if(b.cards, [&](const Hypothesis &h) {
         return h.roundedCorners < kCornersAgainstARow &&
                cardcheck::oneOfARow(h.corners, b.outlines, b.at(Look::first).finder.field(),
-                                    double(factor));
+                                    double(factor), h.roundedCorners > 0);
     });
     return report(picture.height());
 }

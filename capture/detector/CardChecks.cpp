@@ -44,10 +44,17 @@ constexpr double kRowOffAxis = 0.25;
 constexpr double kRowNearest = 1.0;
 constexpr double kRowFarthest = 1.8;
 // The steps (shares of the extent) at which the shape's outline is looked for along an axis,
-// and the support its sides must have there: about as much as a closed outline's.
+// from a little more than one extent (at one, the moved outline's near side lies on the
+// shape's own far side, which supports it by itself), and the support its sides must have
+// there: about as much as a closed outline's, or a loose shape's where the shape showed some
+// of a card's corners. (A shape too small for its corners to be judged is short-sided, and a
+// short side shifted onto clutter easily finds support.)
 constexpr double kRowStep = 0.05;
+constexpr double kRowNearestOnEdges = 1.05;
 constexpr double kRowSupport = 0.75;
 constexpr double kRowWorstSide = 0.5;
+constexpr double kRowSupportWithCorners = 0.65;
+constexpr double kRowWorstSideWithCorners = 0.4;
 
 // Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
 constexpr double kCornerContrast = 12.0;
@@ -457,7 +464,7 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
 }
 
 bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others,
-               const EdgeField &field, double shrink)
+               const EdgeField &field, double shrink, bool cardCorners)
 {
     // A shape's centre and the vectors between the middles of its opposite sides.
     struct Axes
@@ -499,9 +506,11 @@ bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &oth
     const auto inField = [&](cv::Point2d p) {
         return p.x > 1 && p.y > 1 && p.x < field.cols() - 1 && p.y < field.rows() - 1;
     };
+    const double supportNeeded = cardCorners ? kRowSupportWithCorners : kRowSupport;
+    const double worstNeeded = cardCorners ? kRowWorstSideWithCorners : kRowWorstSide;
     for (const cv::Point2d axis : {a.u, -a.u, a.v, -a.v}) {
         const cv::Point2d step = axis / shrink;
-        for (double t = kRowNearest; t <= kRowFarthest + 1e-9; t += kRowStep) {
+        for (double t = kRowNearestOnEdges; t <= kRowFarthest + 1e-9; t += kRowStep) {
             quad::Corners moved = small;
             bool inside = true;
             for (auto &p : moved) {
@@ -511,7 +520,7 @@ bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &oth
             if (!inside)
                 continue;
             double worst = 0;
-            if (field.sideSupport(moved, &worst) >= kRowSupport && worst >= kRowWorstSide)
+            if (field.sideSupport(moved, &worst) >= supportNeeded && worst >= worstNeeded)
                 return true;
         }
     }

@@ -86,8 +86,10 @@ struct CornerArcs
 // and not a card. Its like is one of `others` (closed outlines of the same picture) of about its
 // size there, or its own outline moved there and found on the edges of `field`, the picture
 // shrunk by `shrink` (an empty field is not looked at). shape and others: full-size pixels.
+// cardCorners: the shape shows some of a card's corners (its corners were large enough to
+// judge), and its outline needs less support to be found again.
 [[nodiscard]] bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others,
-                             const EdgeField &field, double shrink);
+                             const EdgeField &field, double shrink, bool cardCorners = false);
 
 // Median colour difference between bands just inside and just outside one side, past the
 // edge's own blur (edgeWidth pixels).

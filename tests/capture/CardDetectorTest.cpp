@@ -389,6 +389,9 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // A larger shape running past the card onto glare shows fewer card corners, and must not
     // win as the card around print would.
     expectCardFound(sceneOf(SceneCategory::Glare, QSize(1280, 960), 1025));
+    // The card's outline moved up by its own height lies on the card's own top side and on the
+    // wood's grain along its sides: no like of the card, which is no key in a row.
+    expectCardFound(sceneOf(SceneCategory::Finger, QSize(1080, 1920), 14014, 0.819));
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
@@ -480,6 +483,20 @@ TEST(CardDetector, aShapeWithItsLikeBesideItIsOneOfARow)
     const quad::Corners first{cv::Point2d(60, 150), cv::Point2d(140, 150), cv::Point2d(140, 202),
                               cv::Point2d(60, 202)};
     EXPECT_FALSE(cardcheck::oneOfARow(first, {}, board(1), 1.0));
+    // The other keys' long sides half hidden (worn legends, light on the keys): found again
+    // only at the support a shape that showed a card's corners needs.
+    cv::Mat worn(360, 640, CV_8UC3, cv::Scalar(200, 200, 200));
+    for (int k = 0; k < 4; ++k) {
+        worn(cv::Rect(60 + 104 * k, 150, 80, 52)).setTo(cv::Scalar(40, 40, 40));
+        if (k == 1)
+            continue;
+        for (const int y : {144, 196})
+            worn(cv::Rect(60 + 104 * k + 23, y, 34, 12)).setTo(cv::Scalar(200, 200, 200));
+    }
+    EdgeField wornField;
+    ASSERT_TRUE(wornField.compute(worn));
+    EXPECT_TRUE(cardcheck::oneOfARow(second, {}, wornField, 1.0, true));
+    EXPECT_FALSE(cardcheck::oneOfARow(second, {}, wornField, 1.0, false));
 }
 
 // Keys with rounded corners of their own pass for two of a card's; in a row they are keys.
