@@ -77,6 +77,22 @@ QImage asJpeg(const QImage &image)
     return QImage::fromData(saved, "JPG");
 }
 
+// A rectangle with its top corners rounded as a card's (3.7 % of its width) and its bottom
+// ones sharp: a printed photo, a key.
+QPainterPath twoCardCorners(const QRectF &r)
+{
+    const double radius = 0.037 * r.width();
+    QPainterPath path;
+    path.moveTo(r.left(), r.bottom());
+    path.lineTo(r.left(), r.top() + radius);
+    path.arcTo(QRectF(r.left(), r.top(), 2 * radius, 2 * radius), 180, -90);
+    path.lineTo(r.right() - radius, r.top());
+    path.arcTo(QRectF(r.right() - 2 * radius, r.top(), 2 * radius, 2 * radius), 90, -90);
+    path.lineTo(r.right(), r.bottom());
+    path.closeSubpath();
+    return path;
+}
+
 // The card of a generated scene is found, every corner within a pixel.
 void expectCardFound(const SceneSpec &setup)
 {
@@ -340,18 +356,9 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
         const QRectF card(50, 70, 1500, 1500 * 17.0 / 27.0);
         painter.setBrush(QColor(226, 222, 212));
         painter.drawRoundedRect(card, 0.037 * 1500, 0.037 * 1500);
-        const QRectF field(card.left() + 420, card.top() + 260, 420, 420 * 17.0 / 27.0);
-        const double r = 0.037 * field.width();
-        QPainterPath path;
-        path.moveTo(field.left(), field.bottom());
-        path.lineTo(field.left(), field.top() + r);
-        path.arcTo(QRectF(field.left(), field.top(), 2 * r, 2 * r), 180, -90);
-        path.lineTo(field.right() - r, field.top());
-        path.arcTo(QRectF(field.right() - 2 * r, field.top(), 2 * r, 2 * r), 90, -90);
-        path.lineTo(field.right(), field.bottom());
-        path.closeSubpath();
         painter.setBrush(QColor(40, 52, 96));
-        painter.drawPath(path);
+        painter.drawPath(
+            twoCardCorners(QRectF(card.left() + 420, card.top() + 260, 420, 420 * 17.0 / 27.0)));
     });
     const std::vector<RectangleFeature> printed = detector.features(photo);
     EXPECT_TRUE(printed.empty()) << "reported a shape at " << printed.front().topLeft.x() << ","
@@ -505,20 +512,9 @@ TEST(CardDetector, aRowOfKeysWithTwoCardCornersIsNoCard)
     const auto keys = [](int count) {
         return asJpeg(painted(QSize(1440, 1080), QColor(38, 38, 42), 31, [&](QPainter &painter) {
             painter.setBrush(QColor(205, 205, 200));
-            for (int k = 0; k < count; ++k) {
-                // Card-shaped, the top corners rounded as a card's and the bottom ones sharp.
-                const QRectF key(260 + k * 330, 420, 290, 290 * 17.0 / 27.0);
-                const double r = 0.037 * key.width();
-                QPainterPath path;
-                path.moveTo(key.left(), key.bottom());
-                path.lineTo(key.left(), key.top() + r);
-                path.arcTo(QRectF(key.left(), key.top(), 2 * r, 2 * r), 180, -90);
-                path.lineTo(key.right() - r, key.top());
-                path.arcTo(QRectF(key.right() - 2 * r, key.top(), 2 * r, 2 * r), 90, -90);
-                path.lineTo(key.right(), key.bottom());
-                path.closeSubpath();
-                painter.drawPath(path);
-            }
+            for (int k = 0; k < count; ++k)
+                painter.drawPath(
+                    twoCardCorners(QRectF(260 + k * 330, 420, 290, 290 * 17.0 / 27.0)));
         }));
     };
     CardDetector detector;
