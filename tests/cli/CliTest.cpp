@@ -138,18 +138,6 @@ TEST(MeasureCommand, lengths_without_meaning_are_refused_with_exit_3)
     EXPECT_TRUE(told.err.startsWith("Could not get affine transform")) << told.err.toStdString();
 }
 
-TEST(MeasureCommand, help_and_version)
-{
-    const Outcome help = run({"--help"});
-    EXPECT_EQ(help.exit, 0);
-    EXPECT_TRUE(help.out.contains("mirrel-measure measure --card"));
-    for (const char *option : {"--version", "-v"}) {
-        const Outcome version = run({option});
-        EXPECT_EQ(version.exit, 0);
-        EXPECT_TRUE(version.out.startsWith("mirrel-measure ")) << option;
-    }
-}
-
 TEST(DetectCommand, unreadable_images_are_refused_with_exit_2)
 {
     QTemporaryDir dir;
