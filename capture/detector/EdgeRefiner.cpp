@@ -183,65 +183,79 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     const double usable = length - 2 * margin;
     if (!(usable >= 4))
         return false;
-    const cv::Point2d d = (to - from) / length;
-    cv::Point2d n(d.y, -d.x);
-    if (n.dot((from + to) * 0.5 - centre) < 0)
-        n = -n;
+    Profiles across;
+    across.d = (to - from) / length;
+    across.n = cv::Point2d(across.d.y, -across.d.x);
+    if (across.n.dot((from + to) * 0.5 - centre) < 0)
+        across.n = -across.n;
+    across.radius = std::max(params.searchRadius, 2);
+    // Profiles two pixels apart, but at least a dozen where the side allows: on a small card a
+    // printed stripe can take a third of a short side, and the rest must still give a line.
+    const int fewest = std::clamp(int(usable), 6, 12);
+    across.count = std::clamp(int(usable / 2), fewest, std::max(params.maxProfiles, fewest));
+    across.from = from;
+    across.margin = margin;
+    across.usable = usable;
 
-    const int radius = std::max(params.searchRadius, 2);
+    collectPeaks(image, across, params);
+    int bestCount = 0;
+    std::array<float, 3> direction = sidesColourStep(across, bestCount);
+    side.polarity = meanStep(across.count, bestCount, direction);
+#ifdef MIRREL_DETECTOR_TRACE
+    if (across.count >= 60)
+        std::fprintf(stderr, "      direction %.2f %.2f %.2f in %d of %d\n", direction[0],
+                     direction[1], direction[2], bestCount, across.count);
+#endif
+    collectPoints(across, bestCount, direction);
+    if (!m_widthScratch.empty()) {
+        auto mid = m_widthScratch.begin() + std::ptrdiff_t(m_widthScratch.size() / 2);
+        std::nth_element(m_widthScratch.begin(), mid, m_widthScratch.end());
+        side.edgeWidth = *mid;
+    }
+    side.profiles = across.count;
+    side.line = {from, across.d};
+    if (m_points.size() < 4) {
+#ifdef MIRREL_DETECTOR_TRACE
+        std::fprintf(stderr, "      side fails: %zu points of %d profiles, %zu peaks\n",
+                     m_points.size(), across.count, m_peaks.size());
+        for (int j = 0; j < across.count; ++j)
+            for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i)
+                std::fprintf(stderr, "        %d: off %.1f str %.1f unit %.2f %.2f %.2f\n", j,
+                             m_peaks[size_t(i)].offset, m_peaks[size_t(i)].strength,
+                             m_peaks[size_t(i)].unit[0], m_peaks[size_t(i)].unit[1],
+                             m_peaks[size_t(i)].unit[2]);
+#endif
+        return false;
+    }
+    // A blurred edge scatters more from profile to profile.
+    return fitLine(std::max(params.inlierTolerance, 0.3 * side.edgeWidth), side.line, side);
+}
+
+void EdgeRefiner::collectPeaks(const ColourSampler &image, const Profiles &across,
+                               const Params &params)
+{
+    // Every clear peak of the colour gradient along each profile is kept: the window may hold
+    // the card's edge and a stripe's, a glare spot's or a printed line's, and which one is the
+    // side is decided over the whole side.
+    const int radius = across.radius;
     const int taps3 = std::max(params.tangentialTaps, 1);
     // Values are kept on the scale of three taps so thresholds do not depend on the count.
     const float tapScale = 3.0f / float(taps3);
     const int taps = 2 * radius + 1;
-    // Profiles two pixels apart, but at least a dozen where the side allows: on a small card a
-    // printed stripe can take a third of a short side, and the rest must still give a line.
-    const int fewest = std::clamp(int(usable), 6, 12);
-    const int profiles = std::clamp(int(usable / 2), fewest, std::max(params.maxProfiles, fewest));
+    const int profiles = across.count;
     m_values.resize(size_t(taps) * 3);
     m_derivative.resize(size_t(taps));
     m_anchor.resize(size_t(profiles));
-    m_points.clear();
-    m_pointProfile.clear();
-    m_weights.clear();
-    m_widthScratch.clear();
-
     // The derivative spans two pixels and is kept on the scale of three taps.
     const float minPeak = params.minGradient * 2.0f * 3.0f;
     m_peaks.clear();
     m_firstPeak.assign(size_t(profiles) + 1, 0);
     for (int j = 0; j < profiles; ++j) {
-        const cv::Point2d anchor = from + d * (margin + usable * (j + 0.5) / profiles);
+        const cv::Point2d anchor =
+            across.from + across.d * (across.margin + across.usable * (j + 0.5) / profiles);
         m_anchor[size_t(j)] = anchor;
-        image.profile(anchor, n, d, radius, taps3, tapScale, m_values.data());
-        float best = 0;
-        // Four samples at a time: the channels' squared steps are summed in the same order and
-        // the roots are IEEE roots, so the values are those of the loop after it.
-        int k = 1;
-        cv::v_float32x4 bestLanes = cv::v_setzero_f32();
-        for (; k + 3 <= taps - 2; k += 4) {
-            cv::v_float32x4 b0, g0, r0, b1, g1, r1;
-            cv::v_load_deinterleave(m_values.data() + size_t(k - 1) * 3, b0, g0, r0);
-            cv::v_load_deinterleave(m_values.data() + size_t(k + 1) * 3, b1, g1, r1);
-            const cv::v_float32x4 db = b1 - b0, dg = g1 - g0, dr = r1 - r0;
-            const cv::v_float32x4 g = cv::v_sqrt(db * db + dg * dg + dr * dr);
-            cv::v_store(m_derivative.data() + k, g);
-            bestLanes = cv::v_max(bestLanes, g);
-        }
-        best = cv::v_reduce_max(bestLanes);
-        for (; k + 1 < taps; ++k) {
-            float g2 = 0;
-            for (size_t c = 0; c < 3; ++c) {
-                const float dc = m_values[size_t(k + 1) * 3 + c] - m_values[size_t(k - 1) * 3 + c];
-                g2 += dc * dc;
-            }
-            const float g = std::sqrt(g2);
-            m_derivative[size_t(k)] = g;
-            best = std::max(best, g);
-        }
-        m_derivative[0] = 0;
-        m_derivative[size_t(taps - 1)] = 0;
-        // Every clear peak is kept: the window may hold the card's edge and a stripe's, a glare
-        // spot's or a printed line's, and which one is the side is decided over the whole side.
+        image.profile(anchor, across.n, across.d, radius, taps3, tapScale, m_values.data());
+        const float best = colourGradient(taps);
         // A peak at the end of the profile is the slope of something outside the window.
         m_firstPeak[size_t(j)] = int(m_peaks.size());
         for (int k = 2; k + 2 < taps; ++k) {
@@ -261,55 +275,99 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         }
         m_firstPeak[size_t(j) + 1] = int(m_peaks.size());
     }
+    // The peaks' colour steps, one component after the other, padded to whole vector lanes
+    // for projectSteps.
+    const size_t peakCount = m_peaks.size();
+    m_padded = (peakCount + 3) / 4 * 4;
+    m_units.assign(3 * m_padded, 0.0f);
+    m_cosines.resize(m_padded);
+    for (size_t i = 0; i < peakCount; ++i) {
+        for (size_t c = 0; c < 3; ++c)
+            m_units[c * m_padded + i] = m_peaks[i].unit[c];
+    }
+}
 
+float EdgeRefiner::colourGradient(int taps)
+{
+    // The length of the colour step over two pixels, at every sample of the profile in
+    // m_values; returns the largest.
+    float best = 0;
+    // Four samples at a time: the channels' squared steps are summed in the same order and
+    // the roots are IEEE roots, so the values are those of the loop after it.
+    int k = 1;
+    cv::v_float32x4 bestLanes = cv::v_setzero_f32();
+    for (; k + 3 <= taps - 2; k += 4) {
+        cv::v_float32x4 b0, g0, r0, b1, g1, r1;
+        cv::v_load_deinterleave(m_values.data() + size_t(k - 1) * 3, b0, g0, r0);
+        cv::v_load_deinterleave(m_values.data() + size_t(k + 1) * 3, b1, g1, r1);
+        const cv::v_float32x4 db = b1 - b0, dg = g1 - g0, dr = r1 - r0;
+        const cv::v_float32x4 g = cv::v_sqrt(db * db + dg * dg + dr * dr);
+        cv::v_store(m_derivative.data() + k, g);
+        bestLanes = cv::v_max(bestLanes, g);
+    }
+    best = cv::v_reduce_max(bestLanes);
+    for (; k + 1 < taps; ++k) {
+        float g2 = 0;
+        for (size_t c = 0; c < 3; ++c) {
+            const float dc = m_values[size_t(k + 1) * 3 + c] - m_values[size_t(k - 1) * 3 + c];
+            g2 += dc * dc;
+        }
+        const float g = std::sqrt(g2);
+        m_derivative[size_t(k)] = g;
+        best = std::max(best, g);
+    }
+    m_derivative[0] = 0;
+    m_derivative[size_t(taps - 1)] = 0;
+    return best;
+}
+
+void EdgeRefiner::projectSteps(const std::array<float, 3> &u)
+{
+    // Cosines of every peak's colour step with u, four peaks at a time.
+    const cv::v_float32x4 u0 = cv::v_setall_f32(u[0]), u1 = cv::v_setall_f32(u[1]),
+                          u2 = cv::v_setall_f32(u[2]);
+    const float *x = m_units.data(), *y = x + m_padded, *z = y + m_padded;
+    for (size_t i = 0; i < m_padded; i += 4)
+        cv::v_store(m_cosines.data() + i,
+                    cv::v_load(x + i) * u0 + cv::v_load(y + i) * u1 + cv::v_load(z + i) * u2);
+}
+
+int EdgeRefiner::agreeingPeak(int profile, float cosine) const
+{
+    // The peak of the profile whose colour step agrees with the last projected direction.
+    const int first = m_firstPeak[size_t(profile)], end = m_firstPeak[size_t(profile) + 1];
+    int chosen = -1, matches = 0;
+    float strongest = 0;
+    for (int i = first; i < end; ++i) {
+        if (m_cosines[size_t(i)] >= cosine) {
+            strongest = std::max(strongest, m_peaks[size_t(i)].strength);
+            chosen = i;
+            ++matches;
+        }
+    }
+    // Most profiles hold a single such edge.
+    if (matches <= 1)
+        return chosen;
+    // Of several such edges, the one nearest the expected line: the window is wide only to
+    // absorb the line's error.
+    chosen = -1;
+    for (int i = first; i < end; ++i) {
+        const Peak &p = m_peaks[size_t(i)];
+        if (m_cosines[size_t(i)] >= cosine && p.strength >= 0.5f * strongest &&
+            (chosen < 0 || p.distance < m_peaks[size_t(chosen)].distance))
+            chosen = i;
+    }
+    return chosen;
+}
+
+std::array<float, 3> EdgeRefiner::sidesColourStep(const Profiles &across, int &bestCount)
+{
     // The side's colour step (the card's colour against the table's) is the one found in the
     // most profiles near the expected line, counted once per profile. Something else on or near
     // the side (a shadow, a finger, print along the edge) shows in fewer or further out.
-    // Cosines of every peak's colour step with a direction, four peaks at a time from the
-    // components laid out side by side.
-    const size_t peakCount = m_peaks.size(), padded = (peakCount + 3) / 4 * 4;
-    m_units.assign(3 * padded, 0.0f);
-    m_cosines.resize(padded);
-    for (size_t i = 0; i < peakCount; ++i) {
-        for (size_t c = 0; c < 3; ++c)
-            m_units[c * padded + i] = m_peaks[i].unit[c];
-    }
-    auto project = [&](const std::array<float, 3> &u) {
-        const cv::v_float32x4 u0 = cv::v_setall_f32(u[0]), u1 = cv::v_setall_f32(u[1]),
-                              u2 = cv::v_setall_f32(u[2]);
-        const float *x = m_units.data(), *y = x + padded, *z = y + padded;
-        for (size_t i = 0; i < padded; i += 4)
-            cv::v_store(m_cosines.data() + i,
-                        cv::v_load(x + i) * u0 + cv::v_load(y + i) * u1 + cv::v_load(z + i) * u2);
-    };
-    // The peak of profile j whose colour step agrees with the last projected direction.
-    auto agreeing = [&](int j, float cosine) {
-        const int first = m_firstPeak[size_t(j)], end = m_firstPeak[size_t(j) + 1];
-        int chosen = -1, matches = 0;
-        float strongest = 0;
-        for (int i = first; i < end; ++i) {
-            if (m_cosines[size_t(i)] >= cosine) {
-                strongest = std::max(strongest, m_peaks[size_t(i)].strength);
-                chosen = i;
-                ++matches;
-            }
-        }
-        // Most profiles hold a single such edge.
-        if (matches <= 1)
-            return chosen;
-        // Of several such edges, the one nearest the expected line: the window is wide only to
-        // absorb the line's error.
-        chosen = -1;
-        for (int i = first; i < end; ++i) {
-            const Peak &p = m_peaks[size_t(i)];
-            if (m_cosines[size_t(i)] >= cosine && p.strength >= 0.5f * strongest &&
-                (chosen < 0 || p.distance < m_peaks[size_t(chosen)].distance))
-                chosen = i;
-        }
-        return chosen;
-    };
+    const int profiles = across.count, radius = across.radius;
     std::array<float, 3> direction{0, 0, 0};
-    int bestCount = 0;
+    bestCount = 0;
     double bestScore = 0;
     const double spread = std::max(2.0, radius / 3.0);
     // A peak's share of the score by its whole-pixel distance from the expected line.
@@ -322,7 +380,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
     // A direction's count and score depend only on which peaks agree with it: a direction that
     // lets the same peaks agree as one counted before scores the same, and the first of equal
     // scores stays the best. On a clean edge most directions tried are such.
-    const size_t words = (padded + 63) / 64;
+    const size_t words = (m_padded + 63) / 64;
     m_agreeing.clear();
     for (int j = 0; j < profiles; j += step) {
         int strongest = -1;
@@ -333,12 +391,12 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         if (strongest < 0)
             continue;
         const auto &u = m_peaks[size_t(strongest)].unit;
-        project(u);
+        projectSteps(u);
         const size_t at = m_agreeing.size();
         m_agreeing.resize(at + words, 0);
         // Four peaks' bits at a time (the padding's steps are zero and never agree).
         const cv::v_float32x4 agree = cv::v_setall_f32(0.8f);
-        for (size_t i = 0; i < padded; i += 4) {
+        for (size_t i = 0; i < m_padded; i += 4) {
             const int bits = cv::v_signmask(cv::v_load(m_cosines.data() + i) >= agree);
             m_agreeing[at + i / 64] |= std::uint64_t(unsigned(bits)) << (i % 64);
         }
@@ -354,7 +412,7 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         int count = 0;
         double score = 0;
         for (int k = 0; k < profiles; ++k) {
-            const int i = agreeing(k, 0.8f);
+            const int i = agreeingPeak(k, 0.8f);
             if (i >= 0) {
                 ++count;
                 score += m_closeness[size_t(m_peaks[size_t(i)].distance)];
@@ -366,12 +424,16 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
             direction = u;
         }
     }
-    // Averaged over the profiles that show it, then every profile takes its edge of about that
-    // colour step.
+    return direction;
+}
+
+int EdgeRefiner::meanStep(int profiles, int bestCount, std::array<float, 3> &direction)
+{
+    // The direction averaged over the profiles that show it; returns the side's polarity.
     std::array<double, 3> mean{0, 0, 0};
-    project(direction);
+    projectSteps(direction);
     for (int j = 0; j < profiles && bestCount > 0; ++j) {
-        const int i = agreeing(j, 0.8f);
+        const int i = agreeingPeak(j, 0.8f);
         for (size_t c = 0; i >= 0 && c < 3; ++c)
             mean[c] += m_peaks[size_t(i)].unit[c];
     }
@@ -380,45 +442,28 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         for (size_t c = 0; c < 3; ++c)
             direction[c] = float(mean[c] / meanNorm);
     }
-    side.polarity = (mean[0] * 29 + mean[1] * 150 + mean[2] * 77) >= 0 ? 1 : -1;
-#ifdef MIRREL_DETECTOR_TRACE
-    if (profiles >= 60)
-        std::fprintf(stderr, "      direction %.2f %.2f %.2f in %d of %d\n", direction[0],
-                     direction[1], direction[2], bestCount, profiles);
-#endif
-    project(direction);
-    for (int j = 0; j < profiles && bestCount > 0; ++j) {
-        const int i = agreeing(j, 0.5f);
+    return (mean[0] * 29 + mean[1] * 150 + mean[2] * 77) >= 0 ? 1 : -1;
+}
+
+void EdgeRefiner::collectPoints(const Profiles &across, int bestCount,
+                                const std::array<float, 3> &direction)
+{
+    // Every profile takes its edge of about the side's colour step.
+    m_points.clear();
+    m_pointProfile.clear();
+    m_weights.clear();
+    m_widthScratch.clear();
+    projectSteps(direction);
+    for (int j = 0; j < across.count && bestCount > 0; ++j) {
+        const int i = agreeingPeak(j, 0.5f);
         if (i < 0)
             continue;
         const Peak &p = m_peaks[size_t(i)];
-        m_points.push_back(m_anchor[size_t(j)] + n * p.offset);
+        m_points.push_back(m_anchor[size_t(j)] + across.n * p.offset);
         m_pointProfile.push_back(j);
         m_weights.push_back(p.strength);
         m_widthScratch.push_back(p.width);
     }
-    if (!m_widthScratch.empty()) {
-        auto mid = m_widthScratch.begin() + std::ptrdiff_t(m_widthScratch.size() / 2);
-        std::nth_element(m_widthScratch.begin(), mid, m_widthScratch.end());
-        side.edgeWidth = *mid;
-    }
-    side.profiles = profiles;
-    side.line = {from, d};
-    if (m_points.size() < 4) {
-#ifdef MIRREL_DETECTOR_TRACE
-        std::fprintf(stderr, "      side fails: %zu points of %d profiles, %zu peaks\n",
-                     m_points.size(), profiles, m_peaks.size());
-        for (int j = 0; j < profiles; ++j)
-            for (int i = m_firstPeak[size_t(j)]; i < m_firstPeak[size_t(j) + 1]; ++i)
-                std::fprintf(stderr, "        %d: off %.1f str %.1f unit %.2f %.2f %.2f\n", j,
-                             m_peaks[size_t(i)].offset, m_peaks[size_t(i)].strength,
-                             m_peaks[size_t(i)].unit[0], m_peaks[size_t(i)].unit[1],
-                             m_peaks[size_t(i)].unit[2]);
-#endif
-        return false;
-    }
-    // A blurred edge scatters more from profile to profile.
-    return fitLine(std::max(params.inlierTolerance, 0.3 * side.edgeWidth), side.line, side);
 }
 
 bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)

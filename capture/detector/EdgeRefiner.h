@@ -64,6 +64,30 @@ private:
                                     cv::Point2d centre, const Params &params, Side &side);
     [[nodiscard]] bool fitSide(const ColourSampler &image, cv::Point2d from, cv::Point2d to,
                                cv::Point2d centre, const Params &params, Side &side);
+    // Where the profiles across a side lie: count of them, evenly over the side between its
+    // margins, each reaching radius pixels either way along n (outwards).
+    struct Profiles
+    {
+        cv::Point2d from;
+        cv::Point2d d; // along the side
+        cv::Point2d n; // across it, outwards
+        double margin = 0;
+        double usable = 0;
+        int radius = 0;
+        int count = 0;
+    };
+    // The stages of fitSide: the peaks of every profile, the colour step of the side, its
+    // mean over the profiles showing it (returns the polarity), one point per profile.
+    void collectPeaks(const ColourSampler &image, const Profiles &across, const Params &params);
+    [[nodiscard]] float colourGradient(int taps);
+    [[nodiscard]] std::array<float, 3> sidesColourStep(const Profiles &across, int &bestCount);
+    [[nodiscard]] int meanStep(int profiles, int bestCount, std::array<float, 3> &direction);
+    void collectPoints(const Profiles &across, int bestCount,
+                       const std::array<float, 3> &direction);
+    // Cosines of every peak's colour step with u into m_cosines.
+    void projectSteps(const std::array<float, 3> &u);
+    // The peak of a profile whose step agrees with the last projected one, or -1.
+    [[nodiscard]] int agreeingPeak(int profile, float cosine) const;
     // The sub-pixel centre of the peak of g (not negative) at `at`.
     [[nodiscard]] double peakCentre(const std::vector<float> &g, int at);
     [[nodiscard]] bool fitLine(double tolerance, quad::Line &line, Side &side);
@@ -84,6 +108,7 @@ private:
     int m_lastWidth = 0;
     std::vector<double> m_closeness;
     std::vector<float> m_units;   // the peaks' colour steps, one component after the other
+    size_t m_padded = 0;          // peaks counted to whole vector lanes
     std::vector<float> m_cosines; // of each peak's colour step with the direction in question
     std::vector<std::uint64_t> m_agreeing; // per direction voted on, its agreeing peaks' bits
     std::vector<cv::Point2d> m_anchor;
