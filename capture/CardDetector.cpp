@@ -258,29 +258,85 @@ ColourSampler CardDetector::prepare(const QImage &image)
                          std::ptrdiff_t(frame->bytesPerLine()), channels);
 }
 
+// What one look works on: the shrunk picture for the coarse stage and the full picture for
+// the fine stage.
+struct CardDetector::LookFrames
+{
+    const ColourSampler &picture;
+    const Options &options;
+    Look look;
+    int factor;
+    const CoarseSearch::Frame &coarse;
+    const FineRefinement::Frame &fine;
+};
+
 void CardDetector::search(const ColourSampler &picture, const Options &options, Look look,
                           int factor, bool withSegments, int roundedNeeded)
 {
     Buffers &b = *m_buffers;
-    CandidateFinder &finder = b.at(look).finder;
-    cv::Mat &small = b.at(look).small;
 #ifdef MIRREL_DETECTOR_TRACE
     const auto started = std::chrono::steady_clock::now();
+    const auto lap = [started] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    };
     struct Lap
     {
-        std::chrono::steady_clock::time_point from;
+        decltype(lap) elapsed;
         int factor;
-        ~Lap()
-        {
-            TRACE("search at 1/%d took %.1f ms\n", factor,
-                  std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from)
-                      .count());
-        }
-    } lap{started, factor};
+        ~Lap() { TRACE("search at 1/%d took %.1f ms\n", factor, elapsed()); }
+    } lapAtEnd{lap, factor};
 #endif
     b.fine.forgetNearCard();
+    proposeOutlines(picture, look, factor);
+    const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
+    const ColourSampler shrunk(b.at(look).small);
+    const CoarseSearch::Frame coarse{
+        shrunk, b.at(look).finder.field(),
+        cv::Size2d(double(picture.width()) / factor, double(picture.height()) / factor),
+        focal / factor, options.aspectRatio};
+    const FineRefinement::Frame fine{picture, cv::Size2d(picture.width(), picture.height()),
+                                     focal,   options.aspectRatio,
+                                     factor,  roundedNeeded};
+    const LookFrames frames{picture, options, look, factor, coarse, fine};
+#ifdef MIRREL_DETECTOR_TRACE
+    TRACE("  proposals after %.1f ms\n", lap());
+#endif
+    b.coarse.reset();
+    b.coarse.run(coarse, b.candidates, false);
+#ifdef MIRREL_DETECTOR_TRACE
+    TRACE("  coarse after %.1f ms\n", lap());
+#endif
+    bool segmentsTried = false;
+    if (b.coarse.shapes().empty() && withSegments) {
+        proposeFromSegments(frames);
+        segmentsTried = true;
+    }
+    b.fine.run(fine, b.coarse.shapes());
+    // Closed outlines that all failed on the full picture.
+    if (b.fine.cards().empty() && withSegments && !segmentsTried) {
+        proposeFromSegments(frames);
+        b.fine.run(fine, b.coarse.shapes());
+        segmentsTried = true;
+    }
+    // Closed outlines gave only shapes whose corners could not be judged (a sticky note, a
+    // printed field) or not all like a card's (a side on a printed line): the card's own
+    // outline may have merged with what lies along it. Its straight sides still show; a card
+    // from them counts only with a card's corners.
+    if (withSegments && !segmentsTried &&
+        (b.fine.cards().front().roundedCorners < 2 || b.fine.cards().front().wrongCorners > 0)) {
+        proposeFromSegments(frames);
+        putBestFirst(frames, std::max(2, roundedNeeded));
+    }
+    lookPastPrintedLine(frames);
+}
+
+void CardDetector::proposeOutlines(const ColourSampler &picture, Look look, int factor)
+{
+    Buffers &b = *m_buffers;
+    cv::Mat &small = b.at(look).small;
     picture.shrink(factor, small);
-    finder.find(small, b.candidates);
+    b.at(look).finder.find(small, b.candidates);
     for (const auto &c : b.candidates) {
         quad::Corners &outline = b.outlines.emplace_back(c.corners);
         for (auto &p : outline)
@@ -292,80 +348,48 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
               c.corners[0].x, c.corners[0].y, c.corners[1].x, c.corners[1].y, c.corners[2].x,
               c.corners[2].y, c.corners[3].x, c.corners[3].y);
     }
-    const double focal = options.focalLength > 0 ? options.focalLength : 0.0;
-    const ColourSampler shrunk(small);
-    const CoarseSearch::Frame coarse{
-        shrunk, finder.field(),
-        cv::Size2d(double(picture.width()) / factor, double(picture.height()) / factor),
-        focal / factor, options.aspectRatio};
-    const FineRefinement::Frame fine{picture, cv::Size2d(picture.width(), picture.height()),
-                                     focal,   options.aspectRatio,
-                                     factor,  roundedNeeded};
+}
+
+void CardDetector::proposeFromSegments(const LookFrames &frames)
+{
     // Shapes from loose straight segments: the card's outline may be broken (a finger, glare)
     // where its straight sides still show.
-    const auto segmentRoute = [&] {
-        b.coarse.clearShapes();
-        finder.findFromSegments(b.candidates, kSegmentAspectError, [&](const quad::Corners &c) {
+    Buffers &b = *m_buffers;
+    const CoarseSearch::Frame &coarse = frames.coarse;
+    b.coarse.clearShapes();
+    b.at(frames.look)
+        .finder.findFromSegments(b.candidates, kSegmentAspectError, [&](const quad::Corners &c) {
             return cardcheck::proportionError(c, coarse.size, coarse.focal, coarse.aspect);
         });
-        TRACE("  %zu proposals from segments\n", b.candidates.size());
-        noteCutCards(picture, options, look, factor);
-        for (size_t i = 0; i < b.candidates.size(); ++i) {
-            const auto &c = b.candidates[i];
-            TRACE("  segment proposal %zu %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n",
-                  i, c.support, c.corners[0].x, c.corners[0].y, c.corners[1].x, c.corners[1].y,
-                  c.corners[2].x, c.corners[2].y, c.corners[3].x, c.corners[3].y);
-        }
-        b.coarse.run(coarse, b.candidates, true);
-    };
+    TRACE("  %zu proposals from segments\n", b.candidates.size());
+    noteCutCards(frames.picture, frames.options, frames.look, frames.factor);
+    for (size_t i = 0; i < b.candidates.size(); ++i) {
+        const auto &c = b.candidates[i];
+        TRACE("  segment proposal %zu %.2f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f)\n", i,
+              c.support, c.corners[0].x, c.corners[0].y, c.corners[1].x, c.corners[1].y,
+              c.corners[2].x, c.corners[2].y, c.corners[3].x, c.corners[3].y);
+    }
+    b.coarse.run(coarse, b.candidates, true);
+}
 
+bool CardDetector::putBestFirst(const LookFrames &frames, int needed)
+{
     // Refines the coarse search's shapes once more, and puts the best card among them that shows
-    // roundedNeeded of a card's corners before the cards found so far.
-    const auto putBestFirst = [&](int needed) {
-        b.kept = b.fine.cards();
-        FineRefinement::Frame judged = fine;
-        judged.roundedNeeded = needed;
-        b.fine.run(judged, b.coarse.shapes());
-        const bool better = !b.fine.cards().empty();
-        if (better)
-            b.kept.insert(b.kept.begin(), b.fine.cards().front());
-        b.fine.setCards(b.kept);
-        return better;
-    };
+    // `needed` of a card's corners before the cards found so far.
+    Buffers &b = *m_buffers;
+    b.kept = b.fine.cards();
+    FineRefinement::Frame judged = frames.fine;
+    judged.roundedNeeded = needed;
+    b.fine.run(judged, b.coarse.shapes());
+    const bool better = !b.fine.cards().empty();
+    if (better)
+        b.kept.insert(b.kept.begin(), b.fine.cards().front());
+    b.fine.setCards(b.kept);
+    return better;
+}
 
-#ifdef MIRREL_DETECTOR_TRACE
-    TRACE("  proposals after %.1f ms\n",
-          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-              .count());
-#endif
-    b.coarse.reset();
-    b.coarse.run(coarse, b.candidates, false);
-#ifdef MIRREL_DETECTOR_TRACE
-    TRACE("  coarse after %.1f ms\n",
-          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-              .count());
-#endif
-    bool segmentsTried = false;
-    if (b.coarse.shapes().empty() && withSegments) {
-        segmentRoute();
-        segmentsTried = true;
-    }
-    b.fine.run(fine, b.coarse.shapes());
-    // Closed outlines that all failed on the full picture.
-    if (b.fine.cards().empty() && withSegments && !segmentsTried) {
-        segmentRoute();
-        b.fine.run(fine, b.coarse.shapes());
-        segmentsTried = true;
-    }
-    // Closed outlines gave only shapes whose corners could not be judged (a sticky note, a
-    // printed field) or not all like a card's (a side on a printed line): the card's own
-    // outline may have merged with what lies along it. Its straight sides still show; a card
-    // from them counts only with a card's corners.
-    if (withSegments && !segmentsTried &&
-        (b.fine.cards().front().roundedCorners < 2 || b.fine.cards().front().wrongCorners > 0)) {
-        segmentRoute();
-        putBestFirst(std::max(2, roundedNeeded));
-    }
+void CardDetector::lookPastPrintedLine(const LookFrames &frames)
+{
     // A line printed along the card's edge (a row of text, a stripe's border) closes a shape a
     // little inside the card with nearly the card's proportions, and the corners it makes
     // with the card's sides are no card's. When the card found shows at most two of a card's
@@ -373,6 +397,7 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     // more of them is the card.
     // When no card was found, a refused fit may be one whose side lies on such a line: one of
     // its corners is a card's and the one on the line is not.
+    Buffers &b = *m_buffers;
     const bool found = !b.fine.cards().empty();
     if (!found && !b.fine.nearCard())
         return;
@@ -381,8 +406,9 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
         return;
     quad::Corners base = best.corners;
     for (auto &c : base)
-        c /= double(factor);
-    b.coarse.tryOutwards(coarse, base);
-    if (putBestFirst(std::max({best.roundedCorners + 1, fine.roundedNeeded, found ? 0 : 2})))
+        c /= double(frames.factor);
+    b.coarse.tryOutwards(frames.coarse, base);
+    if (putBestFirst(frames,
+                     std::max({best.roundedCorners + 1, frames.fine.roundedNeeded, found ? 0 : 2})))
         TRACE("  the card's side lies past a printed line\n");
 }

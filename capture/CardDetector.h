@@ -79,6 +79,12 @@ private:
     // must show at least roundedNeeded corners like a card's.
     void search(const ColourSampler &picture, const Options &options, Look look, int factor,
                 bool withSegments, int roundedNeeded);
+    // The stages of a search.
+    struct LookFrames;
+    void proposeOutlines(const ColourSampler &picture, Look look, int factor);
+    void proposeFromSegments(const LookFrames &frames);
+    bool putBestFirst(const LookFrames &frames, int needed);
+    void lookPastPrintedLine(const LookFrames &frames);
     // Judges the segment route's shapes of a card running off the picture by their corners.
     void noteCutCards(const ColourSampler &picture, const Options &options, Look look, int factor);
     // Drops the cards found inside a card that runs off the picture.
