@@ -581,9 +581,7 @@ TEST(FrameManager, destroyed_while_frames_are_arriving)
         std::shared_ptr<FakeCameraPlatform> platform = rig->platform;
         std::atomic<bool> stop{false};
         std::thread camera([&] {
-            const QVideoFrame frame =
-                frameOf(QVideoFrameFormat::Format_BGRA8888, {320, 240},
-                        [](QVideoFrame &f) { fillWords(f, [](int, int) { return 0xff00ff00u; }); });
+            const QVideoFrame frame = bgraFrame({320, 240}, 0xff00ff00);
             while (!stop)
                 platform->deliver(frame);
         });

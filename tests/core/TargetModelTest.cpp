@@ -1,8 +1,6 @@
-#include "core/DistanceFormatter.h"
 #include "core/LineTargetModel.h"
 #include "core/ProjectiveManager.h"
 #include "core/RectangleTargetModel.h"
-#include "core/ReferenceTargetModel.h"
 #include "core/Session.h"
 
 #include <QSignalSpy>

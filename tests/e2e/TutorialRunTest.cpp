@@ -4,7 +4,6 @@
 #include "core/UserDefaults.h"
 #include "ui/tutorial/Permissions.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -119,8 +119,7 @@ TEST(CameraViewModel, live_frames_are_analysed_and_the_picture_freezes_outside_l
 TEST(CameraViewModel, frames_delivered_after_the_session_is_gone_are_dropped)
 {
     SessionRig rig;
-    QImage frame(320, 240, QImage::Format_RGB32);
-    frame.fill(Qt::gray);
+    const QImage frame = tablePicture({320, 240});
     ASSERT_TRUE(rig.deliverAndWait(frame));
 
     // A held frame and a new one are both on their way when the session goes.

@@ -23,13 +23,6 @@ QImage pictureWithCard()
                                             QPointF(877.26, 582.58), QPointF(417.89, 606.65)});
 }
 
-QImage emptyTable()
-{
-    QImage image(frameSize, QImage::Format_RGB32);
-    image.fill(QColor(70, 74, 80));
-    return image;
-}
-
 // A session whose picture is taken with the card found and confirmed, the add buttons open.
 struct AddingTargets : SessionRig
 {
@@ -59,7 +52,7 @@ TEST(MeasurementActions, targets_without_a_card_are_not_measured)
     actions.addMeasurableAction(TargetModel::Measurable::line);
     EXPECT_TRUE(rig.model.measurableObjects().isEmpty());
 
-    ASSERT_TRUE(rig.deliverAndWait(emptyTable()));
+    ASSERT_TRUE(rig.deliverAndWait(tablePicture(frameSize)));
     actions.addMeasurableAction(TargetModel::Measurable::line);
     ASSERT_EQ(rig.model.measurableObjects().size(), 1);
     turnEventLoop();
@@ -84,7 +77,7 @@ TEST(MeasurementActions, the_card_comes_from_the_detected_corners_or_the_default
     actions.saveImageAction();
     actions.saveImageAction();
     ASSERT_EQ(rig.model.cameraState(), CameraState::takePicture());
-    ASSERT_TRUE(rig.deliverAndWait(emptyTable()));
+    ASSERT_TRUE(rig.deliverAndWait(tablePicture(frameSize)));
     actions.mainAction();
     ASSERT_NE(rig.model.referenceRectangle(), nullptr);
     EXPECT_EQ(rig.model.referenceRectangle()->points(),
@@ -208,7 +201,7 @@ TEST(MeasurementActions, saving_exports_then_returns_to_a_live_empty_preview)
     EXPECT_EQ(rig.model.cameraState(), CameraState::takePicture());
     EXPECT_EQ(rig.model.referenceRectangle(), nullptr);
     EXPECT_TRUE(rig.model.measurableObjects().isEmpty());
-    const QImage next = emptyTable();
+    const QImage next = tablePicture(frameSize);
     ASSERT_TRUE(rig.deliverAndWait(next));
     EXPECT_EQ(rig.model.frame()->image().cacheKey(), next.cacheKey());
 }

@@ -11,19 +11,12 @@
 
 namespace {
 
-QImage table(QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
 // A session whose picture is frozen with a card and one line on it.
 struct Measuring : SessionRig
 {
     Measuring()
     {
-        EXPECT_TRUE(deliverAndWait(table({640, 480}, QColor(70, 74, 80))));
+        EXPECT_TRUE(deliverAndWait(tablePicture({640, 480})));
         for (int press = 0; press < 3; ++press)
             actions.mainAction();
         actions.addMeasurableAction(TargetModel::Measurable::line);
@@ -43,7 +36,7 @@ TEST(PhotoOpener, a_new_photo_starts_a_new_measurement_on_it)
     Measuring rig;
     rig.opener.setSession(&rig.model);
     const QString path = rig.folder.filePath(QStringLiteral("desk photo.png"));
-    ASSERT_TRUE(table({800, 600}, Qt::darkGreen).save(path));
+    ASSERT_TRUE(tablePicture({800, 600}, Qt::darkGreen).save(path));
 
     QSignalSpy opened(&rig.opener, &PhotoOpener::opened);
     rig.opener.open(QUrl::fromLocalFile(path));
@@ -93,8 +86,8 @@ TEST(PhotoOpener, the_last_photo_opened_wins)
     rig.opener.setSession(&rig.model);
     const QString first = rig.folder.filePath(QStringLiteral("first.png"));
     const QString second = rig.folder.filePath(QStringLiteral("second.png"));
-    ASSERT_TRUE(table({2000, 1500}, Qt::darkRed).save(first));
-    ASSERT_TRUE(table({300, 200}, Qt::darkBlue).save(second));
+    ASSERT_TRUE(tablePicture({2000, 1500}, Qt::darkRed).save(first));
+    ASSERT_TRUE(tablePicture({300, 200}, Qt::darkBlue).save(second));
 
     QSignalSpy opened(&rig.opener, &PhotoOpener::opened);
     rig.opener.openPath(first);

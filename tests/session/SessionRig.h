@@ -57,11 +57,18 @@ inline void flushDeletions()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// An empty table, grey unless told otherwise.
+inline QImage tablePicture(QSize size, QColor colour = QColor(70, 74, 80))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
 // A grey table with a white card seen at a slight angle; corners clockwise from the top left.
 inline QImage cardPicture(QSize size, const QPolygonF &card)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(QColor(70, 74, 80));
+    QImage image = tablePicture(size);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     QTransform toImage;

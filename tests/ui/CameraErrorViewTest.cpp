@@ -29,10 +29,7 @@ TEST(CameraErrorView, each_error_shows_its_case)
     const QList<Case> cases = {
         {QVariant::fromValue(Error::deniedAuthorization), permission, true},
         {QVariant::fromValue(Error::restrictedAuthorization), permission, true},
-        {QVariant::fromValue(Error::unknownAuthorization), failure, false},
-        {QVariant::fromValue(Error::createCaptureInput), failure, false},
         {QVariant::fromValue(Error::cameraUnavailable), failure, false},
-        {QVariant::fromValue(Error::cannotAddOutput), failure, false},
         {QVariant(), QString(), false},
         // Not a camera error at all.
         {QVariant(QStringLiteral("disk full")), QString(), false},

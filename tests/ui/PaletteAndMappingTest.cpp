@@ -1,11 +1,8 @@
-#include "UiHarness.h"
-
 #include "core/LineTargetModel.h"
 #include "core/ReferenceTargetModel.h"
 #include "ui/Palette.h"
 #include "ui/PictureMapping.h"
 
-#include <QQmlComponent>
 #include <gtest/gtest.h>
 
 #include <QSet>

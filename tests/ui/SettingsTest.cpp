@@ -4,7 +4,6 @@
 
 #include "core/Storage.h"
 #include "core/UserDefaults.h"
-#include "ui/ProductLinks.h"
 #include "ui/SystemActions.h"
 #include "ui/TextTables.h"
 

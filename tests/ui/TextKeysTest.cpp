@@ -180,16 +180,3 @@ TEST(TextTables, display_keys_follow_a_language_change_and_resolved_strings_keep
     EXPECT_EQ(unit.text(), QStringLiteral("Units"));
     TextTables::install(QLocale(QLocale::English));
 }
-
-// The tutorial's lists hold the page texts in page order, and showing an entry through the
-// tables again leaves it as it is.
-TEST(TextTables, the_tutorial_lists_hold_each_pages_texts_in_page_order)
-{
-    UiHarness ui;
-    const QStringList titles = TextKeys::tutorialKeys(QStringLiteral("Title"));
-    ASSERT_EQ(titles.size(), 5);
-    EXPECT_EQ(titles[0], qtTrId("Tutorial_0_Title"));
-    EXPECT_EQ(titles[4], qtTrId("Tutorial_4_Title"));
-    EXPECT_EQ(qtTrId(titles[2].toUtf8().constData()), titles[2]);
-    EXPECT_EQ(TextKeys::tutorialNextButtonTitles().size(), 5);
-}

@@ -6,7 +6,6 @@
 #include "ui/tutorial/Permissions.h"
 
 #include <QMutex>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
