@@ -109,10 +109,11 @@ void CameraManager::configureCaptureSession()
         return;
 
     m_platform->beginConfiguration();
-    // What was added before a failure stays added.
+    // What was added before a failure stays added. The status is stored before the error is
+    // posted, as for a refused permission, so whoever hears of the error reads it as failed.
     auto fail = [this](CameraError error, const QString &detail = {}) {
-        setError(error, detail);
         setStatus(Status::failed);
+        setError(error, detail);
         m_platform->commitConfiguration();
     };
 
