@@ -265,7 +265,8 @@ double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners)
     return cardCorners && stepsAlikeAllRound(fit) ? kHeldMinSupport : kMinSupport;
 }
 
-bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)
+bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners,
+                       bool fourCardCorners)
 {
     double shortest = 1e9, longest = 0;
     for (size_t k = 0; k < 4; ++k) {
@@ -287,15 +288,17 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool th
     // the edge's width, which stays small next to the card's size.
     // On a shape showing a card's corners, one side crisper than all the others (the card
     // against print or a dark object there, against pale paper elsewhere) sets no measure for
-    // them: the second crispest does.
+    // them: the second crispest does. A shape showing all four of a card's corners is a card
+    // whatever its faintest side: that is where the card meets a table of nearly its colour
+    // (a band printed along its edge in the colour of the wood).
     std::array<double, 4> contrasts{};
     for (size_t k = 0; k < 4; ++k)
         contrasts[k] = fit.sides[k].contrast;
     std::sort(contrasts.begin(), contrasts.end());
     const double crisp = cardCorners ? contrasts[2] : contrasts[3];
     for (const auto &side : fit.sides) {
-        if (faintAmongCrisp(side.contrast, crisp) || side.rms > 0.4 + 0.1 * side.edgeWidth ||
-            side.edgeWidth > 0.15 * shortest + 2)
+        if ((!fourCardCorners && faintAmongCrisp(side.contrast, crisp)) ||
+            side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
             return false;
     }
     return true;

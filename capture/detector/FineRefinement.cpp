@@ -116,10 +116,11 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     }
     const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
     const bool threeCardCorners = arcs.rounded >= 3 && arcs.wrong == 0;
+    const bool fourCardCorners = arcs.rounded == 4;
     // A shape with a corner unlike a card's and none like one is something else: a key, a
     // block of print, the gap between two fingers. (A card's fit may show one such corner, where
     // a finger or print lies over it, but then shows a card's corners elsewhere.)
-    if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners) ||
+    if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners, fourCardCorners) ||
         (arcs.wrong > 0 && arcs.rounded == 0) || arcs.rounded < roundedNeeded) {
         noteNearCard(h, arcs);
         return;
@@ -177,7 +178,7 @@ bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)
 }
 
 bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                            bool cardCorners, bool threeCardCorners)
+                            bool cardCorners, bool threeCardCorners, bool fourCardCorners)
 {
     // A card nearly facing the camera pins its focal length down poorly, so a fraction of a
     // pixel of noise on the full-size corners can push the recovered shape just past the
@@ -194,7 +195,7 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
         TRACE("     refused: loose shape\n");
         return false;
     }
-    if (!cardcheck::sidesAreCardEdges(m_fit, cardCorners, threeCardCorners)) {
+    if (!cardcheck::sidesAreCardEdges(m_fit, cardCorners, threeCardCorners, fourCardCorners)) {
         TRACE("     refused: sides\n");
         return false;
     }

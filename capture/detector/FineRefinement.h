@@ -60,7 +60,7 @@ private:
     // Every check but the corners'; cardCorners: the shape showed a card's corners and no
     // other, so its sides may be broken in more places.
     [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                              bool cardCorners, bool threeCardCorners);
+                              bool cardCorners, bool threeCardCorners, bool fourCardCorners);
     // Keeps h, a fit running off the picture, among cutCards() if it shows a card there.
     void noteCutCard(const Frame &frame, const Hypothesis &h, const cardcheck::CornerArcs &arcs);
     // Keeps h, a refused fit, as nearCard() if it comes closer than the one kept.
