@@ -118,10 +118,16 @@ cv::Point2d nearBorder(const SceneSpec &sceneSpec, SceneRng &rng)
     }
 }
 
-Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
+// Blur sizes are chosen for 1920 pixels along the longer side and grow with the picture.
+double sizeScale(const SceneSpec &sceneSpec)
+{
+    return std::max(sceneSpec.width, sceneSpec.height) / 1920.0;
+}
+
+// An ordinary photo of a card on a table, before its category changes anything.
+Look ordinaryLook(const SceneSpec &sceneSpec, SceneRng &rng)
 {
     Look k;
-    const double scale = std::max(sceneSpec.width, sceneSpec.height) / 1920.0;
     const bool big = std::max(sceneSpec.width, sceneSpec.height) >= 3000;
     k.surface = anySurface(rng);
     k.cardStyle = anyCardStyle(rng);
@@ -145,51 +151,68 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
     k.shadowStrength = rng.uniform(0.15, 0.35);
     const double light = rng.uniform(0, 2 * pi);
     k.lightDir = {std::cos(light), std::sin(light)};
+    return k;
+}
 
-    // Ordinary scenes keep a reasonable contrast between card and table.
-    const auto separate = [&] {
-        const bool lightSurface = k.surface == Surface::LightTable || k.surface == Surface::Paper;
-        if (isLight(k.cardStyle) && lightSurface)
-            k.surface = rng.chance(0.5) ? Surface::Wood : Surface::DarkTable;
-        if (k.cardStyle == CardStyle::DarkBank && k.surface == Surface::DarkTable)
-            k.surface = Surface::LightTable;
-    };
+// Ordinary scenes keep a reasonable contrast between card and table.
+void separateCardFromTable(Look &k, SceneRng &rng)
+{
+    const bool lightSurface = k.surface == Surface::LightTable || k.surface == Surface::Paper;
+    if (isLight(k.cardStyle) && lightSurface)
+        k.surface = rng.chance(0.5) ? Surface::Wood : Surface::DarkTable;
+    if (k.cardStyle == CardStyle::DarkBank && k.surface == Surface::DarkTable)
+        k.surface = Surface::LightTable;
+}
 
+// A white, grey or light card on a light table or sheet.
+void lowContrastLook(Look &k, SceneRng &rng)
+{
+    static const CardStyle light[] = {CardStyle::PlainWhite, CardStyle::PlainWhite,
+                                      CardStyle::PlainGrey, CardStyle::Loyalty, CardStyle::Back};
+    k.cardStyle = light[rng.integer(0, 4)];
+    k.surface = rng.chance(0.6) ? Surface::LightTable : Surface::Paper;
+    k.shadowStrength = rng.uniform(0.04, 0.12);
+    // Hard but visible: the card differs from the table by a few percent of full scale.
+    k.tableLevel = rng.uniform(0.72, 0.84);
+    if (k.cardStyle == CardStyle::PlainWhite)
+        k.cardLevel = std::min(0.97, k.tableLevel + rng.uniform(0.06, 0.12));
+    else if (k.cardStyle == CardStyle::PlainGrey)
+        k.cardLevel = k.tableLevel - rng.uniform(0.07, 0.14);
+    else
+        k.tableLevel = rng.uniform(0.66, 0.74);
+}
+
+// A dark card on a dark table.
+void darkLook(Look &k, SceneRng &rng)
+{
+    k.cardStyle = CardStyle::DarkBank;
+    k.surface = Surface::DarkTable;
+    k.shadowStrength = rng.uniform(0.1, 0.3);
+    // A black card on a dark grey table, or a charcoal card on a black one.
+    if (rng.chance(0.7)) {
+        k.tableLevel = rng.uniform(0.10, 0.17);
+        k.cardLevel = rng.uniform(0.025, 0.06);
+    } else {
+        k.tableLevel = rng.uniform(0.05, 0.09);
+        k.cardLevel = rng.uniform(0.18, 0.26);
+    }
+}
+
+// What sets each category apart from an ordinary scene.
+void applyCategory(Look &k, const SceneSpec &sceneSpec, SceneRng &rng)
+{
+    const double scale = sizeScale(sceneSpec);
     switch (sceneSpec.category) {
     case SceneCategory::Plain:
         k.distractors = 0;
         k.glare = false;
-        separate();
+        separateCardFromTable(k, rng);
         break;
-    case SceneCategory::LowContrast: {
-        static const CardStyle light[] = {CardStyle::PlainWhite, CardStyle::PlainWhite,
-                                          CardStyle::PlainGrey, CardStyle::Loyalty,
-                                          CardStyle::Back};
-        k.cardStyle = light[rng.integer(0, 4)];
-        k.surface = rng.chance(0.6) ? Surface::LightTable : Surface::Paper;
-        k.shadowStrength = rng.uniform(0.04, 0.12);
-        // Hard but visible: the card differs from the table by a few percent of full scale.
-        k.tableLevel = rng.uniform(0.72, 0.84);
-        if (k.cardStyle == CardStyle::PlainWhite)
-            k.cardLevel = std::min(0.97, k.tableLevel + rng.uniform(0.06, 0.12));
-        else if (k.cardStyle == CardStyle::PlainGrey)
-            k.cardLevel = k.tableLevel - rng.uniform(0.07, 0.14);
-        else
-            k.tableLevel = rng.uniform(0.66, 0.74);
+    case SceneCategory::LowContrast:
+        lowContrastLook(k, rng);
         break;
-    }
     case SceneCategory::Dark:
-        k.cardStyle = CardStyle::DarkBank;
-        k.surface = Surface::DarkTable;
-        k.shadowStrength = rng.uniform(0.1, 0.3);
-        // A black card on a dark grey table, or a charcoal card on a black one.
-        if (rng.chance(0.7)) {
-            k.tableLevel = rng.uniform(0.10, 0.17);
-            k.cardLevel = rng.uniform(0.025, 0.06);
-        } else {
-            k.tableLevel = rng.uniform(0.05, 0.09);
-            k.cardLevel = rng.uniform(0.18, 0.26);
-        }
+        darkLook(k, rng);
         break;
     case SceneCategory::Textured:
         k.surface = rng.chance(0.6) ? Surface::Wood : Surface::Fabric;
@@ -197,31 +220,31 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
     case SceneCategory::Glare:
         k.glare = true;
         k.cardStyle = rng.chance(0.7) ? CardStyle::Bank : CardStyle::DarkBank;
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Defocus:
         k.defocusRadius = rng.uniform(3.0, 6.0) * scale;
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::MotionBlur:
         k.motionLength = rng.uniform(6.0, 14.0) * scale;
         k.motionAngle = rng.uniform(0, 180);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Noise:
         k.noiseSigma = rng.uniform(0.02, 0.04);
         k.chromaNoise = rng.uniform(0.01, 0.025);
         k.jpegQuality = rng.integer(30, 55);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Finger:
         k.finger = true;
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Perspective:
         k.tiltDeg = rng.uniform(42, 55);
         k.widthFraction = rng.uniform(0.25, 0.4);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Rotation:
         k.yawDeg = rng.uniform(0, 360);
@@ -236,7 +259,7 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
     case SceneCategory::Distractors:
         k.distractors = rng.integer(2, 3);
         k.widthFraction = rng.uniform(0.15, 0.25);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::NoCard:
         k.hasCard = false;
@@ -247,7 +270,7 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
         k.clutter = true;
         k.distractors = rng.integer(3, 5);
         k.widthFraction = rng.uniform(0.25, 0.45);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Keyboard:
         k.surface = Surface::Keyboard;
@@ -264,19 +287,20 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
         k.finger = true;
         k.thumb = true;
         k.widthFraction = rng.uniform(0.35, 0.55);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Partial:
         k.partial = true;
         k.widthFraction = rng.uniform(0.3, 0.5);
         k.cardCentre = nearBorder(sceneSpec, rng);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     }
+}
 
-    // A phone's lens focused on the card: the table blurs as it recedes.
-    k.dofScale = rng.uniform(4.0, 10.0) * scale;
-
+// Whatever the scene's recipe pins overrides what was drawn.
+void applyPins(Look &k, const SceneSpec &sceneSpec)
+{
     if (sceneSpec.tiltDeg)
         k.tiltDeg = *sceneSpec.tiltDeg;
     if (sceneSpec.rollDeg)
@@ -295,6 +319,15 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
         k.surface = *sceneSpec.surface;
     if (sceneSpec.cardStyle)
         k.cardStyle = *sceneSpec.cardStyle;
+}
+
+Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
+{
+    Look k = ordinaryLook(sceneSpec, rng);
+    applyCategory(k, sceneSpec, rng);
+    // A phone's lens focused on the card: the table blurs as it recedes.
+    k.dofScale = rng.uniform(4.0, 10.0) * sizeScale(sceneSpec);
+    applyPins(k, sceneSpec);
     return k;
 }
 
