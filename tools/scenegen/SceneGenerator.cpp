@@ -663,152 +663,196 @@ enum class DistractorKind
     Notebook
 };
 
-Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
+// A sheet of paper, most often printed with lines of words.
+Sprite paperSprite(const PlaneRect &rect, SceneRng &rng)
 {
     Sprite sp;
+    const float g = float(rng.uniform(0.9, 0.97));
+    const quint64 salt = rng.next();
+    const bool printed = rng.chance(0.7);
+    sp.colour = [rect, g, salt, printed](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        const cv::Vec3f paper(g * 0.97f, g, g);
+        if (!printed || l.x < 20 || l.x > rect.w - 20 || l.y < 25 || l.y > rect.h - 25)
+            return paper;
+        const int row = int((l.y - 25) / 6.0);
+        const double inRow = l.y - 25 - row * 6.0;
+        if (inRow > 2.2)
+            return paper;
+        const int word = int((l.x - 20) / 9.0);
+        const quint64 hsh = (salt ^ (quint64(row) * 0x9E3779B97F4A7C15ull) ^
+                             (quint64(word) * 0xC2B2AE3D27D4EB4Full)) *
+                            0xBF58476D1CE4E5B9ull;
+        const double gapAt = 5.0 + double(hsh >> 60) * 0.25;
+        if (std::fmod(l.x - 20, 9.0) > gapAt || (hsh & 7) == 0)
+            return paper;
+        return paper * 0.35f;
+    };
+    sp.shadowOffsetMm = 0.3;
+    sp.shadowSigmaMm = 0.6;
+    sp.shadowStrength = 0.15;
+    return sp;
+}
+
+// A cardboard box with a band of tape and a white label.
+Sprite boxSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const cv::Vec3f cardboard(float(rng.uniform(0.32, 0.42)), float(rng.uniform(0.5, 0.6)),
+                              float(rng.uniform(0.66, 0.76)));
+    // The tape and the box's edges bound a rectangle; keep it well away from the card's
+    // proportions.
+    const double tape = std::min(rng.uniform(40, 50), rect.w / 2.3);
+    sp.colour = [rect, cardboard, tape](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        if (std::abs(l.y - rect.h * 0.5) < tape * 0.5)
+            return cardboard * 0.85f + cv::Vec3f::all(0.06f);
+        if (l.x > 12 && l.x < 62 && l.y > 8 && l.y < 30)
+            return {0.92f, 0.92f, 0.92f};
+        return cardboard;
+    };
+    sp.shadowOffsetMm = rng.uniform(10, 20);
+    sp.shadowSigmaMm = rng.uniform(5, 9);
+    sp.shadowStrength = 0.45;
+    return sp;
+}
+
+// A phone face up, its screen dark or showing a wallpaper and a grid of app icons.
+Sprite phoneSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const bool on = rng.chance(0.7);
+    const cv::Vec3f wallA(float(rng.uniform(0.3, 1)), float(rng.uniform(0.2, 1)),
+                          float(rng.uniform(0.2, 1)));
+    const cv::Vec3f wallB(float(rng.uniform(0, 0.6)), float(rng.uniform(0, 0.6)),
+                          float(rng.uniform(0, 0.6)));
+    sp.colour = [rect, on, wallA, wallB](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        const PlaneDistance screen =
+            roundedRectDistance(l.x - 3.5, l.y - 3.5, rect.w - 7.0, rect.h - 7.0, 6.0);
+        if (screen.d > 0)
+            return {0.05f, 0.05f, 0.06f};
+        if (!on)
+            return {0.09f, 0.09f, 0.1f};
+        const double t = l.y / rect.h;
+        cv::Vec3f c = wallA * float(1 - t) + wallB * float(t);
+        // A grid of app icons.
+        const double gx = std::fmod(l.x - 8.0, 16.0), gy = std::fmod(l.y - 20.0, 18.0);
+        if (l.x > 8 && l.x < rect.w - 8 && l.y > 20 && l.y < rect.h - 30 && gx < 11 && gy < 11)
+            c = cv::Vec3f(0.9f, 0.9f, 0.9f) - c * 0.5f;
+        return c;
+    };
+    sp.shadowOffsetMm = 3;
+    sp.shadowSigmaMm = 2;
+    sp.shadowStrength = 0.4;
+    return sp;
+}
+
+Sprite stickyNoteSprite(SceneRng &rng)
+{
+    Sprite sp;
+    static const cv::Vec3f colours[] = {{0.2f, 0.85f, 0.95f}, {0.6f, 0.3f, 0.95f},
+                                        {0.3f, 0.9f, 0.4f},   {0.9f, 0.55f, 0.2f},
+                                        {0.55f, 0.3f, 0.95f}, {0.35f, 0.95f, 0.95f}};
+    const cv::Vec3f colour = colours[rng.integer(0, 5)];
+    sp.colour = [colour](double, double) { return colour; };
+    sp.shadowOffsetMm = 0.3;
+    sp.shadowSigmaMm = 0.5;
+    sp.shadowStrength = 0.2;
+    return sp;
+}
+
+Sprite memoryModuleSprite(const PlaneRect &rect)
+{
+    Sprite sp;
+    sp.colour = [rect](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        if (l.y > rect.h - 4.5 && std::fmod(l.x, 1.0) < 0.6)
+            return {0.25f, 0.65f, 0.85f}; // gold contacts
+        const double chip = std::fmod(l.x - 6.0, 16.0);
+        if (l.x > 6 && l.x < rect.w - 6 && chip < 10.0 && l.y > 6 && l.y < rect.h - 10)
+            return {0.06f, 0.06f, 0.07f};
+        return {0.15f, 0.35f, 0.12f}; // green board
+    };
+    sp.shadowOffsetMm = 1.0;
+    sp.shadowSigmaMm = 1.0;
+    sp.shadowStrength = 0.3;
+    return sp;
+}
+
+Sprite notebookSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const cv::Vec3f cover(float(rng.uniform(0.1, 0.8)), float(rng.uniform(0.1, 0.8)),
+                          float(rng.uniform(0.1, 0.8)));
+    sp.colour = [rect, cover](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        // A label on the cover.
+        if (l.x > rect.w * 0.3 && l.x < rect.w * 0.7 && l.y > rect.h * 0.15 && l.y < rect.h * 0.3)
+            return {0.92f, 0.92f, 0.9f};
+        return cover;
+    };
+    sp.shadowOffsetMm = 2;
+    sp.shadowSigmaMm = 1.5;
+    sp.shadowStrength = 0.35;
+    return sp;
+}
+
+// A picture frame: a dark or blue border, a white mat and a smooth abstract picture.
+Sprite frameSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const double border = rng.uniform(12, 20);
+    const cv::Vec3f frame =
+        rng.chance(0.5) ? cv::Vec3f(0.08f, 0.08f, 0.08f) : cv::Vec3f(0.25f, 0.42f, 0.6f);
+    const cv::Vec3f a(float(rng.uniform(0.2, 0.9)), float(rng.uniform(0.2, 0.9)),
+                      float(rng.uniform(0.2, 0.9)));
+    const cv::Vec3f b(float(rng.uniform(0.1, 0.7)), float(rng.uniform(0.1, 0.7)),
+                      float(rng.uniform(0.1, 0.7)));
+    const double fx = rng.uniform(0.02, 0.08), fy = rng.uniform(0.02, 0.08);
+    sp.colour = [rect, border, frame, a, b, fx, fy](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        const double in = std::min({l.x, l.y, rect.w - l.x, rect.h - l.y});
+        if (in < border)
+            return frame * float(0.85 + 0.3 * in / border);
+        if (in < border + 8)
+            return {0.93f, 0.94f, 0.95f};
+        const double m = 0.5 + 0.5 * std::sin(l.x * fx + std::cos(l.y * fy) * 3.0);
+        return a * float(m) + b * float(1 - m);
+    };
+    sp.shadowOffsetMm = 4;
+    sp.shadowSigmaMm = 3;
+    sp.shadowStrength = 0.4;
+    return sp;
+}
+
+// The face and shadow of each kind of distractor; distractorSprite adds the outline.
+Sprite distractorFace(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
+{
+    switch (kind) {
+    case DistractorKind::Paper:
+        return paperSprite(rect, rng);
+    case DistractorKind::Box:
+        return boxSprite(rect, rng);
+    case DistractorKind::Phone:
+        return phoneSprite(rect, rng);
+    case DistractorKind::StickyNote:
+        return stickyNoteSprite(rng);
+    case DistractorKind::MemoryModule:
+        return memoryModuleSprite(rect);
+    case DistractorKind::Notebook:
+        return notebookSprite(rect, rng);
+    case DistractorKind::Frame:
+        return frameSprite(rect, rng);
+    }
+    return {};
+}
+
+Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp = distractorFace(kind, rect, rng);
     sp.distance = [rect](double x, double y) { return rect.distance(x, y); };
     sp.polygon = rect.polygon(1.0);
-    switch (kind) {
-    case DistractorKind::Paper: {
-        const float g = float(rng.uniform(0.9, 0.97));
-        const quint64 salt = rng.next();
-        const bool printed = rng.chance(0.7);
-        sp.colour = [rect, g, salt, printed](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            const cv::Vec3f paper(g * 0.97f, g, g);
-            if (!printed || l.x < 20 || l.x > rect.w - 20 || l.y < 25 || l.y > rect.h - 25)
-                return paper;
-            const int row = int((l.y - 25) / 6.0);
-            const double inRow = l.y - 25 - row * 6.0;
-            if (inRow > 2.2)
-                return paper;
-            const int word = int((l.x - 20) / 9.0);
-            const quint64 hsh = (salt ^ (quint64(row) * 0x9E3779B97F4A7C15ull) ^
-                                 (quint64(word) * 0xC2B2AE3D27D4EB4Full)) *
-                                0xBF58476D1CE4E5B9ull;
-            const double gapAt = 5.0 + double(hsh >> 60) * 0.25;
-            if (std::fmod(l.x - 20, 9.0) > gapAt || (hsh & 7) == 0)
-                return paper;
-            return paper * 0.35f;
-        };
-        sp.shadowOffsetMm = 0.3;
-        sp.shadowSigmaMm = 0.6;
-        sp.shadowStrength = 0.15;
-        break;
-    }
-    case DistractorKind::Box: {
-        const cv::Vec3f cardboard(float(rng.uniform(0.32, 0.42)), float(rng.uniform(0.5, 0.6)),
-                                  float(rng.uniform(0.66, 0.76)));
-        // The tape and the box's edges bound a rectangle; keep it well away from the card's
-        // proportions.
-        const double tape = std::min(rng.uniform(40, 50), rect.w / 2.3);
-        sp.colour = [rect, cardboard, tape](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            if (std::abs(l.y - rect.h * 0.5) < tape * 0.5)
-                return cardboard * 0.85f + cv::Vec3f::all(0.06f);
-            if (l.x > 12 && l.x < 62 && l.y > 8 && l.y < 30)
-                return {0.92f, 0.92f, 0.92f};
-            return cardboard;
-        };
-        sp.shadowOffsetMm = rng.uniform(10, 20);
-        sp.shadowSigmaMm = rng.uniform(5, 9);
-        sp.shadowStrength = 0.45;
-        break;
-    }
-    case DistractorKind::Phone: {
-        const bool on = rng.chance(0.7);
-        const cv::Vec3f wallA(float(rng.uniform(0.3, 1)), float(rng.uniform(0.2, 1)),
-                              float(rng.uniform(0.2, 1)));
-        const cv::Vec3f wallB(float(rng.uniform(0, 0.6)), float(rng.uniform(0, 0.6)),
-                              float(rng.uniform(0, 0.6)));
-        sp.colour = [rect, on, wallA, wallB](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            const PlaneDistance screen =
-                roundedRectDistance(l.x - 3.5, l.y - 3.5, rect.w - 7.0, rect.h - 7.0, 6.0);
-            if (screen.d > 0)
-                return {0.05f, 0.05f, 0.06f};
-            if (!on)
-                return {0.09f, 0.09f, 0.1f};
-            const double t = l.y / rect.h;
-            cv::Vec3f c = wallA * float(1 - t) + wallB * float(t);
-            // A grid of app icons.
-            const double gx = std::fmod(l.x - 8.0, 16.0), gy = std::fmod(l.y - 20.0, 18.0);
-            if (l.x > 8 && l.x < rect.w - 8 && l.y > 20 && l.y < rect.h - 30 && gx < 11 && gy < 11)
-                c = cv::Vec3f(0.9f, 0.9f, 0.9f) - c * 0.5f;
-            return c;
-        };
-        sp.shadowOffsetMm = 3;
-        sp.shadowSigmaMm = 2;
-        sp.shadowStrength = 0.4;
-        break;
-    }
-    case DistractorKind::StickyNote: {
-        static const cv::Vec3f colours[] = {{0.2f, 0.85f, 0.95f}, {0.6f, 0.3f, 0.95f},
-                                            {0.3f, 0.9f, 0.4f},   {0.9f, 0.55f, 0.2f},
-                                            {0.55f, 0.3f, 0.95f}, {0.35f, 0.95f, 0.95f}};
-        const cv::Vec3f colour = colours[rng.integer(0, 5)];
-        sp.colour = [colour](double, double) { return colour; };
-        sp.shadowOffsetMm = 0.3;
-        sp.shadowSigmaMm = 0.5;
-        sp.shadowStrength = 0.2;
-        break;
-    }
-    case DistractorKind::MemoryModule: {
-        sp.colour = [rect](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            if (l.y > rect.h - 4.5 && std::fmod(l.x, 1.0) < 0.6)
-                return {0.25f, 0.65f, 0.85f}; // gold contacts
-            const double chip = std::fmod(l.x - 6.0, 16.0);
-            if (l.x > 6 && l.x < rect.w - 6 && chip < 10.0 && l.y > 6 && l.y < rect.h - 10)
-                return {0.06f, 0.06f, 0.07f};
-            return {0.15f, 0.35f, 0.12f}; // green board
-        };
-        sp.shadowOffsetMm = 1.0;
-        sp.shadowSigmaMm = 1.0;
-        sp.shadowStrength = 0.3;
-        break;
-    }
-    case DistractorKind::Notebook: {
-        const cv::Vec3f cover(float(rng.uniform(0.1, 0.8)), float(rng.uniform(0.1, 0.8)),
-                              float(rng.uniform(0.1, 0.8)));
-        sp.colour = [rect, cover](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            // A label on the cover.
-            if (l.x > rect.w * 0.3 && l.x < rect.w * 0.7 && l.y > rect.h * 0.15 &&
-                l.y < rect.h * 0.3)
-                return {0.92f, 0.92f, 0.9f};
-            return cover;
-        };
-        sp.shadowOffsetMm = 2;
-        sp.shadowSigmaMm = 1.5;
-        sp.shadowStrength = 0.35;
-        break;
-    }
-    case DistractorKind::Frame: {
-        const double border = rng.uniform(12, 20);
-        const cv::Vec3f frame =
-            rng.chance(0.5) ? cv::Vec3f(0.08f, 0.08f, 0.08f) : cv::Vec3f(0.25f, 0.42f, 0.6f);
-        const cv::Vec3f a(float(rng.uniform(0.2, 0.9)), float(rng.uniform(0.2, 0.9)),
-                          float(rng.uniform(0.2, 0.9)));
-        const cv::Vec3f b(float(rng.uniform(0.1, 0.7)), float(rng.uniform(0.1, 0.7)),
-                          float(rng.uniform(0.1, 0.7)));
-        const double fx = rng.uniform(0.02, 0.08), fy = rng.uniform(0.02, 0.08);
-        sp.colour = [rect, border, frame, a, b, fx, fy](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            const double in = std::min({l.x, l.y, rect.w - l.x, rect.h - l.y});
-            if (in < border)
-                return frame * float(0.85 + 0.3 * in / border);
-            if (in < border + 8)
-                return {0.93f, 0.94f, 0.95f};
-            const double m = 0.5 + 0.5 * std::sin(l.x * fx + std::cos(l.y * fy) * 3.0);
-            return a * float(m) + b * float(1 - m);
-        };
-        sp.shadowOffsetMm = 4;
-        sp.shadowSigmaMm = 3;
-        sp.shadowStrength = 0.4;
-        break;
-    }
-    }
     return sp;
 }
 
