@@ -1101,151 +1101,226 @@ std::optional<Stick> placeStick(const SceneSpec &sceneSpec, const Look &k,
     return std::nullopt;
 }
 
-std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, SceneRng &rng)
+// The camera that shows the card at the look's size and pose; none when the table does not
+// fill the frame.
+std::optional<Camera> cameraForLook(const Look &k, cv::Size size)
 {
-    const cv::Size size(sceneSpec.width, sceneSpec.height);
-    Layout layout;
-    std::optional<Camera> cam;
+    // Perspective changes the card's size in the picture: correct the distance a few times.
+    double depth = k.focalPx * cardWidthMm / (k.widthFraction * size.width);
+    Camera c = makeCamera(k, size, depth);
+    for (int i = 0; i < 5; ++i) {
+        const double measured = meanLongEdge(PlaneRaster(c.homography()));
+        depth *= measured / (k.widthFraction * size.width);
+        c = makeCamera(k, size, depth);
+    }
+    if (!tableFillsFrame(c, size, k))
+        return std::nullopt;
+    return c;
+}
+
+// The card's homography, from its pinned corners or from a camera; false when neither works.
+bool placeCard(Layout &layout, const SceneSpec &sceneSpec, const Look &k)
+{
     if (sceneSpec.cardCorners) {
         std::array<cv::Point2d, 4> pinned;
         for (size_t i = 0; i < 4; ++i)
             pinned[i] = toCv((*sceneSpec.cardCorners)[i]);
         const auto h = homographyFrom(cardOutline, pinned);
         if (!h)
-            return std::nullopt;
+            return false;
         layout.H = *h;
-    } else {
-        double depth = k.focalPx * cardWidthMm / (k.widthFraction * size.width);
-        Camera c = makeCamera(k, size, depth);
-        for (int i = 0; i < 5; ++i) {
-            const double measured = meanLongEdge(PlaneRaster(c.homography()));
-            depth *= measured / (k.widthFraction * size.width);
-            c = makeCamera(k, size, depth);
-        }
-        if (!tableFillsFrame(c, size, k))
-            return std::nullopt;
-        cam = c;
-        layout.camera = c;
-        layout.H = c.homography();
+        return true;
     }
-    const PlaneRaster raster(layout.H);
-    if (k.hasCard && !sceneSpec.cardCorners) {
-        const double margin = 0.02 * std::min(size.width, size.height);
-        int outside = 0;
-        for (const auto &p : cardOutline)
-            outside += !insideImage(raster.toImage(p), size, k.partial ? -margin : margin);
-        // A card running off the picture keeps its middle in it.
-        const cv::Point2d middle = raster.toImage({cardWidthMm / 2, cardHeightMm / 2});
-        if (k.partial ? outside == 0 || !insideImage(middle, size, margin) : outside > 0)
-            return std::nullopt;
-    }
-    const auto stick = placeStick(sceneSpec, k, raster, cam ? &*cam : nullptr, rng);
-    if (!stick)
-        return std::nullopt;
-    layout.stick = *stick;
+    layout.camera = cameraForLook(k, cv::Size(sceneSpec.width, sceneSpec.height));
+    if (!layout.camera)
+        return false;
+    layout.H = layout.camera->homography();
+    return true;
+}
 
-    std::vector<std::vector<cv::Point2d>> taken;
-    if (k.onPaper && k.hasCard) {
-        // The sheet under the card: the card lies well inside it.
-        SceneRng sheetRng = rng.fork();
-        const cv::Point2d middle(cardWidthMm / 2 + rng.uniform(-30, 30),
-                                 cardHeightMm / 2 + rng.uniform(-30, 30));
-        const PlaneRect sheet =
-            distractorShape(DistractorKind::Paper, middle, rng.uniform(-0.3, 0.3), sheetRng);
-        layout.distractors.emplace_back(DistractorKind::Paper, sheet);
+// The whole card well inside the picture, or for a card running off it, over the border with
+// its middle still in the picture.
+bool cardFramed(const PlaneRaster &raster, cv::Size size, const Look &k)
+{
+    const double margin = 0.02 * std::min(size.width, size.height);
+    int outside = 0;
+    for (const auto &p : cardOutline)
+        outside += !insideImage(raster.toImage(p), size, k.partial ? -margin : margin);
+    const cv::Point2d middle = raster.toImage({cardWidthMm / 2, cardHeightMm / 2});
+    return k.partial ? outside != 0 && insideImage(middle, size, margin) : outside == 0;
+}
+
+// Every corner in front of the camera and no nearer to it than a quarter of the card's depth.
+bool wellInFront(const cv::Matx33d &H, const std::vector<cv::Point2d> &polygon)
+{
+    const cv::Vec3d centre = H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
+    for (const auto &p : polygon) {
+        const cv::Vec3d q = H * cv::Vec3d(p.x, p.y, 1.0);
+        if (q[2] / centre[2] <= 0.25)
+            return false;
     }
+    return true;
+}
+
+// The sheet under the card: the card lies well inside it.
+PlaneRect sheetUnderCard(SceneRng &rng)
+{
+    SceneRng sheetRng = rng.fork();
+    const cv::Point2d middle(cardWidthMm / 2 + rng.uniform(-30, 30),
+                             cardHeightMm / 2 + rng.uniform(-30, 30));
+    return distractorShape(DistractorKind::Paper, middle, rng.uniform(-0.3, 0.3), sheetRng);
+}
+
+DistractorKind anyDistractorKind(bool clutter, SceneRng &rng)
+{
+    static const DistractorKind officeClutter[] = {
+        DistractorKind::StickyNote, DistractorKind::StickyNote, DistractorKind::MemoryModule,
+        DistractorKind::Notebook,   DistractorKind::Phone,      DistractorKind::Box};
+    return clutter ? officeClutter[rng.integer(0, 5)] : DistractorKind(rng.integer(0, 3));
+}
+
+// A distractor somewhere on the table in view, clear of the shapes already taken; none when
+// 200 tries find no room.
+std::optional<PlaneRect> placeDistractor(DistractorKind kind, const Layout &layout,
+                                         const PlaneRaster &raster, cv::Size size,
+                                         const std::vector<std::vector<cv::Point2d>> &taken,
+                                         SceneRng &rng)
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const cv::Point2d px(rng.uniform(0, 1) * size.width, rng.uniform(0, 1) * size.height);
+        if (layout.camera && layout.camera->depthAt(px) <= 0)
+            continue;
+        SceneRng shapeRng = rng.fork();
+        const PlaneRect rect =
+            distractorShape(kind, raster.toPlane(px), rng.uniform(0, 2 * pi), shapeRng);
+        const auto poly = rect.polygon(0);
+        bool ok = wellInFront(layout.H, poly);
+        for (const auto &t : taken)
+            ok = ok && !overlap(poly, t);
+        if (ok)
+            return rect;
+    }
+    return std::nullopt;
+}
+
+// The sheet under the card, if any, and the other things on the table, clear of the card, the
+// object and one another.
+void placeDistractors(Layout &layout, const Look &k, const PlaneRaster &raster, cv::Size size,
+                      SceneRng &rng)
+{
+    if (k.onPaper && k.hasCard)
+        layout.distractors.emplace_back(DistractorKind::Paper, sheetUnderCard(rng));
+    std::vector<std::vector<cv::Point2d>> taken;
     if (k.hasCard)
         taken.push_back(cardPolygon(k.clutter ? 1.0 : 8.0));
     taken.push_back(layout.stick.polygon(5.0));
     for (int i = 0; i < k.distractors; ++i) {
-        static const DistractorKind clutter[] = {
-            DistractorKind::StickyNote, DistractorKind::StickyNote, DistractorKind::MemoryModule,
-            DistractorKind::Notebook,   DistractorKind::Phone,      DistractorKind::Box};
-        const auto kind =
-            k.clutter ? clutter[rng.integer(0, 5)] : DistractorKind(rng.integer(0, 3));
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            const cv::Point2d px(rng.uniform(0, 1) * size.width, rng.uniform(0, 1) * size.height);
-            if (cam && cam->depthAt(px) <= 0)
-                continue;
-            SceneRng shapeRng = rng.fork();
-            const PlaneRect rect =
-                distractorShape(kind, raster.toPlane(px), rng.uniform(0, 2 * pi), shapeRng);
-            const auto poly = rect.polygon(0);
-            bool ok = true;
-            for (const auto &p : poly) {
-                // Every corner in front of the camera and not much farther than the card.
-                const cv::Vec3d q = layout.H * cv::Vec3d(p.x, p.y, 1.0);
-                const cv::Vec3d c = layout.H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
-                if (q[2] / c[2] <= 0.25)
-                    ok = false;
-            }
-            for (const auto &t : taken)
-                ok = ok && !overlap(poly, t);
-            if (!ok)
-                continue;
-            layout.distractors.emplace_back(kind, rect);
-            taken.push_back(rect.polygon(k.clutter ? 1.0 : 3.0));
-            break;
+        const DistractorKind kind = anyDistractorKind(k.clutter, rng);
+        if (const auto rect = placeDistractor(kind, layout, raster, size, taken, rng)) {
+            layout.distractors.emplace_back(kind, *rect);
+            taken.push_back(rect->polygon(k.clutter ? 1.0 : 3.0));
         }
     }
+}
 
-    if (k.finger && k.hasCard) {
-        // A finger holding the card down reaches in from the nearest side of the frame.
-        std::array<double, 4> reach{};
-        for (size_t e = 0; e < 4; ++e) {
-            const cv::Point2d a = cardOutline[e], b = cardOutline[(e + 1) % 4];
-            const cv::Point2d along = (b - a) / cv::norm(b - a), outward(along.y, -along.x);
-            double d = 0;
-            while (d < 400 && insideImage(raster.toImage((a + b) * 0.5 + outward * d), size, 0))
-                d += 5;
-            reach[e] = d;
-        }
-        size_t edge = size_t(std::min_element(reach.begin(), reach.end()) - reach.begin());
-        if (rng.chance(0.3))
-            edge = size_t(rng.integer(0, 3));
-        const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
-        const cv::Point2d along = (b - a) / cv::norm(b - a);
-        const cv::Point2d outward(along.y, -along.x);
-        Hand &hand = layout.hand;
-        hand.radius = rng.uniform(7.5, 9.5);
-        hand.tip = a + (b - a) * rng.uniform(0.3, 0.7) - outward * rng.uniform(5.0, 9.0);
-        const double turn = radians(rng.uniform(-30, 30));
-        hand.dir = {outward.x * std::cos(turn) - outward.y * std::sin(turn),
-                    outward.x * std::sin(turn) + outward.y * std::cos(turn)};
-        hand.length = 260;
-        const cv::Vec3d centre = layout.H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
-        const auto inFront = [&] {
-            for (const auto &p : hand.polygon(0)) {
-                const cv::Vec3d q = layout.H * cv::Vec3d(p.x, p.y, 1.0);
-                if (q[2] / centre[2] <= 0.25)
-                    return false;
-            }
-            return true;
-        };
-        while (!inFront() && hand.length > 90)
-            hand.length -= 10;
-        // The hand must not hide the object.
-        if (overlap(hand.polygon(3.0), layout.stick.polygon(3.0)))
-            return std::nullopt;
-        layout.finger = true;
-        if (k.thumb) {
-            // Holding the card: the thumb presses on the opposite edge from the other side.
-            const size_t opposite = (edge + 2) % 4;
-            const cv::Point2d c = cardOutline[opposite], d = cardOutline[(opposite + 1) % 4];
-            const cv::Point2d across = (d - c) / cv::norm(d - c);
-            const cv::Point2d out(across.y, -across.x);
-            Hand thumb;
-            thumb.radius = rng.uniform(9.5, 11.5);
-            thumb.tip = c + (d - c) * rng.uniform(0.25, 0.75) - out * rng.uniform(4.0, 8.0);
-            const double tilt = radians(rng.uniform(-35, 35));
-            thumb.dir = {out.x * std::cos(tilt) - out.y * std::sin(tilt),
-                         out.x * std::sin(tilt) + out.y * std::cos(tilt)};
-            thumb.length = 150;
-            if (overlap(thumb.polygon(3.0), layout.stick.polygon(3.0)))
-                return std::nullopt;
-            layout.thumb = thumb;
-        }
+// The unit normal of a card edge (corner `edge` to the next), pointing away from the card.
+cv::Point2d edgeOutward(size_t edge)
+{
+    const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
+    const cv::Point2d along = (b - a) / cv::norm(b - a);
+    return {along.y, -along.x};
+}
+
+cv::Point2d turned(cv::Point2d v, double angle)
+{
+    return {v.x * std::cos(angle) - v.y * std::sin(angle),
+            v.x * std::sin(angle) + v.y * std::cos(angle)};
+}
+
+// A finger holding the card down reaches in from the nearest side of the frame, now and then
+// from another.
+size_t fingerEdge(const PlaneRaster &raster, cv::Size size, SceneRng &rng)
+{
+    std::array<double, 4> reach{};
+    for (size_t e = 0; e < 4; ++e) {
+        const cv::Point2d a = cardOutline[e], b = cardOutline[(e + 1) % 4];
+        const cv::Point2d outward = edgeOutward(e);
+        double d = 0;
+        while (d < 400 && insideImage(raster.toImage((a + b) * 0.5 + outward * d), size, 0))
+            d += 5;
+        reach[e] = d;
     }
+    size_t edge = size_t(std::min_element(reach.begin(), reach.end()) - reach.begin());
+    if (rng.chance(0.3))
+        edge = size_t(rng.integer(0, 3));
+    return edge;
+}
+
+// A finger pressing on the given edge, the hand behind it shortened until it is well in front
+// of the camera.
+Hand fingerOnEdge(size_t edge, const cv::Matx33d &H, SceneRng &rng)
+{
+    const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
+    const cv::Point2d outward = edgeOutward(edge);
+    Hand hand;
+    hand.radius = rng.uniform(7.5, 9.5);
+    hand.tip = a + (b - a) * rng.uniform(0.3, 0.7) - outward * rng.uniform(5.0, 9.0);
+    hand.dir = turned(outward, radians(rng.uniform(-30, 30)));
+    hand.length = 260;
+    while (!wellInFront(H, hand.polygon(0)) && hand.length > 90)
+        hand.length -= 10;
+    return hand;
+}
+
+// A thumb pressing on the given edge from outside the card.
+Hand thumbOnEdge(size_t edge, SceneRng &rng)
+{
+    const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
+    const cv::Point2d outward = edgeOutward(edge);
+    Hand thumb;
+    thumb.radius = rng.uniform(9.5, 11.5);
+    thumb.tip = a + (b - a) * rng.uniform(0.25, 0.75) - outward * rng.uniform(4.0, 8.0);
+    thumb.dir = turned(outward, radians(rng.uniform(-35, 35)));
+    thumb.length = 150;
+    return thumb;
+}
+
+// A finger on the card and, when the card is held, the thumb on the opposite edge; false when
+// either would hide the object.
+bool placeHands(Layout &layout, const Look &k, const PlaneRaster &raster, cv::Size size,
+                SceneRng &rng)
+{
+    const size_t edge = fingerEdge(raster, size, rng);
+    layout.hand = fingerOnEdge(edge, layout.H, rng);
+    if (overlap(layout.hand.polygon(3.0), layout.stick.polygon(3.0)))
+        return false;
+    layout.finger = true;
+    if (k.thumb) {
+        const Hand thumb = thumbOnEdge((edge + 2) % 4, rng);
+        if (overlap(thumb.polygon(3.0), layout.stick.polygon(3.0)))
+            return false;
+        layout.thumb = thumb;
+    }
+    return true;
+}
+
+std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, SceneRng &rng)
+{
+    const cv::Size size(sceneSpec.width, sceneSpec.height);
+    Layout layout;
+    if (!placeCard(layout, sceneSpec, k))
+        return std::nullopt;
+    const PlaneRaster raster(layout.H);
+    if (k.hasCard && !sceneSpec.cardCorners && !cardFramed(raster, size, k))
+        return std::nullopt;
+    const auto stick =
+        placeStick(sceneSpec, k, raster, layout.camera ? &*layout.camera : nullptr, rng);
+    if (!stick)
+        return std::nullopt;
+    layout.stick = *stick;
+    placeDistractors(layout, k, raster, size, rng);
+    if (k.finger && k.hasCard && !placeHands(layout, k, raster, size, rng))
+        return std::nullopt;
     return layout;
 }
 
