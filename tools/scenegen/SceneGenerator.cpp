@@ -1487,6 +1487,340 @@ void applyLighting(cv::Mat &canvas, SceneRng &rng)
     }
 }
 
+// Loosens the pose a little after a layout that did not fit the frame.
+void loosenPose(Look &k, const SceneSpec &sceneSpec, int attempt, SceneRng &rng)
+{
+    if (!sceneSpec.cardCentre)
+        k.cardCentre = k.partial ? nearBorder(sceneSpec, rng)
+                                 : cv::Point2d(rng.uniform(0.3, 0.7) * sceneSpec.width,
+                                               rng.uniform(0.3, 0.7) * sceneSpec.height);
+    if (!sceneSpec.tiltDeg)
+        k.tiltDeg *= 0.95;
+    if (!sceneSpec.cardWidthFraction && attempt > 20)
+        k.widthFraction *= 0.97;
+}
+
+// Draws layouts until one fits the frame; each retry moves on in the same stream, so the
+// result is still a function of the seed.
+std::optional<Layout> fitLayout(const SceneSpec &sceneSpec, Look &k, SceneRng &rng)
+{
+    std::optional<Layout> layout;
+    for (int attempt = 0; attempt < 200 && !layout; ++attempt) {
+        layout = makeLayout(sceneSpec, k, rng);
+        if (!layout && !sceneSpec.cardCorners)
+            loosenPose(k, sceneSpec, attempt, rng);
+    }
+    return layout;
+}
+
+void paintDistractors(cv::Mat &canvas, const PlaneRaster &raster, const Layout &layout,
+                      cv::Point2d light, SceneRng &rng)
+{
+    for (const auto &[kind, rect] : layout.distractors) {
+        SceneRng r = rng.fork();
+        paintSprite(canvas, raster, distractorSprite(kind, rect, r), light.x, light.y, 1.0);
+    }
+}
+
+// Where the card covers the picture.
+struct CardFootprint
+{
+    cv::Rect rect;
+    cv::Mat mask;
+    double ppm = 0; // the most pixels per millimetre anywhere on the card
+};
+
+CardFootprint cardFootprint(const PlaneRaster &raster, cv::Size size)
+{
+    CardFootprint card;
+    const std::vector<cv::Point2d> outline(cardOutline.begin(), cardOutline.end());
+    card.rect = raster.bounds(outline, size, 3);
+    card.mask = raster.coverage(card.rect, [](double x, double y) {
+        return roundedRectDistance(x, y, cardWidthMm, cardHeightMm, cardCornerRadiusMm);
+    });
+    for (const auto &p : cardOutline)
+        card.ppm = std::max(card.ppm, raster.pixelsPerMm(p));
+    return card;
+}
+
+void castCardShadow(cv::Mat &canvas, const PlaneRaster &raster, const CardFootprint &card,
+                    const Look &k, SceneRng &rng)
+{
+    const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
+    const cv::Point2d off = raster.toImage(mid + k.lightDir * 0.45) - raster.toImage(mid);
+    castShadow(canvas, card.rect, card.mask, off, rng.uniform(0.4, 0.9) * card.ppm,
+               k.shadowStrength);
+}
+
+// The card's printed face; the test pattern's card is plain white.
+void paintCardFace(cv::Mat &canvas, const PlaneRaster &raster, const CardFootprint &card,
+                   const Look &k, bool clean, SceneRng &rng)
+{
+    const double texScale = std::clamp(card.ppm * 1.25, 4.0, 32.0);
+    const double margin = 1.0;
+    SceneRng faceRng = rng.fork();
+    const cv::Mat face =
+        clean
+            ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
+                      int(std::ceil((cardWidthMm + 2) * texScale)), CV_32FC3, cv::Scalar::all(1.0))
+            : cardFaceTexture(k.cardStyle, texScale, margin, faceRng, k.cardLevel);
+    // A glossy card reflects the room: a faint brightening across its face.
+    const double sheen = clean ? 0.0 : rng.uniform(0.0, 0.08);
+    const double sheenAngle = rng.uniform(0, 2 * pi);
+    const double sc = std::cos(sheenAngle) / 100.0, ss = std::sin(sheenAngle) / 100.0;
+    raster.composite(canvas, card.rect, card.mask, [&](double x, double y) {
+        const cv::Vec3f c = sampleTexture(face, (x + margin) * texScale, (y + margin) * texScale);
+        const double t =
+            sheen *
+            std::clamp(0.5 + (x - cardWidthMm / 2) * sc + (y - cardHeightMm / 2) * ss, 0.0, 1.0);
+        return c + (cv::Vec3f::all(1.0f) - c) * float(t);
+    });
+}
+
+void paintCardGlare(cv::Mat &canvas, const PlaneRaster &raster, const CardFootprint &card,
+                    SceneRng &rng)
+{
+    const double longPx = meanLongEdge(raster);
+    if (rng.chance(0.5)) {
+        // The reflection of a lamp: a blown-out spot.
+        const cv::Point2d at =
+            raster.toImage({rng.uniform(8, cardWidthMm - 8), rng.uniform(6, cardHeightMm - 6)});
+        const double ra = rng.uniform(0.12, 0.3) * longPx;
+        paintGlare(canvas, card.rect, card.mask, at, ra, ra * rng.uniform(0.3, 0.8),
+                   rng.uniform(0, pi), rng.uniform(0.6, 0.95));
+    } else {
+        // The reflection of a window: a long bright band, often across an edge.
+        const cv::Point2d at =
+            raster.toImage({rng.uniform(0, cardWidthMm), rng.uniform(0, cardHeightMm)});
+        paintGlare(canvas, card.rect, card.mask, at, rng.uniform(0.5, 1.0) * longPx,
+                   rng.uniform(0.04, 0.1) * longPx, rng.uniform(0, pi), rng.uniform(0.5, 0.85));
+    }
+}
+
+// The card's shadow on the table, its face and any glare on it.
+void paintCard(cv::Mat &canvas, const PlaneRaster &raster, const Look &k, bool clean, SceneRng &rng)
+{
+    const CardFootprint card = cardFootprint(raster, canvas.size());
+    if (!clean)
+        castCardShadow(canvas, raster, card, k, rng);
+    paintCardFace(canvas, raster, card, k, clean, rng);
+    if (k.glare && !clean)
+        paintCardGlare(canvas, raster, card, rng);
+}
+
+// The test pattern shows the object's outline in flat white.
+void paintObjectOutline(cv::Mat &canvas, const PlaneRaster &raster, const Stick &stick)
+{
+    const cv::Rect rect = raster.bounds(stick.polygon(1.0), canvas.size(), 3);
+    const cv::Mat mask =
+        raster.coverage(rect, [&stick](double x, double y) { return stick.distance(x, y); });
+    raster.composite(canvas, rect, mask,
+                     [](double, double) { return cv::Vec3f(1.0f, 1.0f, 1.0f); });
+}
+
+void paintObject(cv::Mat &canvas, const PlaneRaster &raster, const Stick &stick, cv::Point2d light,
+                 SceneRng &rng)
+{
+    const double ppm = raster.pixelsPerMm((stick.a + stick.b) * 0.5);
+    SceneRng r = rng.fork();
+    paintSprite(canvas, raster, stickSprite(stick, ppm, r), light.x, light.y, 1.0);
+}
+
+// Skin shaded as a cylinder that widens from the finger into the hand, with the nail at the
+// finger's tip.
+cv::Vec3f handColour(const Hand &hand, cv::Vec3f skin, double x, double y)
+{
+    const cv::Point2d d(x - hand.tip.x, y - hand.tip.y);
+    const double along = d.dot(hand.dir);
+    const double across = d.x * -hand.dir.y + d.y * hand.dir.x;
+    const double blend =
+        std::clamp((along - Hand::fingerLength) / (0.9 * hand.handRadius()), 0.0, 1.0);
+    const double width =
+        hand.radius + (hand.handRadius() - hand.radius) * blend * blend * (3 - 2 * blend);
+    cv::Vec3f c = cylinderShade(skin, across / width, 0.08);
+    // The nail, seen from above at the finger's tip.
+    const double nu = (along + 0.1 * hand.radius) / (0.6 * hand.radius);
+    const double nv = across / (0.55 * hand.radius);
+    if (nu * nu + nv * nv < 1.0) {
+        const cv::Vec3f nail = skin * 0.55f + cv::Vec3f(0.36f, 0.36f, 0.4f);
+        c = nail * float(0.85 + 0.15 * std::sqrt(std::max(0.0, 1.0 - nv * nv))) +
+            cv::Vec3f::all(float(0.25 * std::exp(-std::pow((nv + 0.3) / 0.2, 2.0))));
+    }
+    return c;
+}
+
+Sprite handSprite(const Hand &hand, SceneRng &rng)
+{
+    Sprite sprite;
+    sprite.distance = [hand](double x, double y) { return hand.distance(x, y); };
+    const cv::Vec3f skin(float(rng.uniform(0.45, 0.6)), float(rng.uniform(0.55, 0.7)),
+                         float(rng.uniform(0.78, 0.92)));
+    sprite.colour = [hand, skin](double x, double y) { return handColour(hand, skin, x, y); };
+    sprite.polygon = hand.polygon(2.0);
+    sprite.shadowOffsetMm = 8;
+    sprite.shadowSigmaMm = 5;
+    sprite.shadowStrength = 0.4;
+    return sprite;
+}
+
+void paintHands(cv::Mat &canvas, const PlaneRaster &raster, const Layout &layout, cv::Point2d light,
+                SceneRng &rng)
+{
+    std::vector<Hand> hands;
+    if (layout.finger)
+        hands.push_back(layout.hand);
+    if (layout.thumb)
+        hands.push_back(*layout.thumb);
+    for (const Hand &hand : hands) {
+        // The hand is nearer the lens than the table and a little out of focus.
+        paintSprite(canvas, raster, handSprite(hand, rng), light.x, light.y, 1.0,
+                    1.2 * std::max(1.0, canvas.cols / 1920.0));
+    }
+}
+
+// The table, what lies on it, the card, the object and the hands, each over what is beneath.
+void paintScene(cv::Mat &canvas, const PlaneRaster &raster, const Look &k, const Layout &layout,
+                bool clean, SceneRng &rng)
+{
+    paintBackground(canvas, raster, k, clean, rng);
+    if (!clean)
+        paintDistractors(canvas, raster, layout, k.lightDir, rng);
+    if (k.hasCard)
+        paintCard(canvas, raster, k, clean, rng);
+    if (clean)
+        paintObjectOutline(canvas, raster, layout.stick);
+    else
+        paintObject(canvas, raster, layout.stick, k.lightDir, rng);
+    if (!clean)
+        paintHands(canvas, raster, layout, k.lightDir, rng);
+}
+
+// The blur of depth of field, the lens, defocus and camera shake; returns its variance at the
+// card in pixels squared.
+double applyOptics(cv::Mat &canvas, const Look &k, const Layout &layout, const PlaneRaster &raster)
+{
+    double blurVar = 0.0;
+    if (layout.camera) {
+        const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
+        std::vector<cv::Point2d> probes;
+        for (const auto &p : cardOutline)
+            probes.push_back(raster.toImage(p));
+        const double r =
+            applyDepthOfField(canvas, *layout.camera, layout.camera->depthAt(raster.toImage(mid)),
+                              k.dofScale, probes);
+        // A disc of radius r spreads like a Gaussian of sigma r / 2.
+        blurVar += r * r / 4.0;
+    }
+    cv::GaussianBlur(canvas, canvas, cv::Size(), k.lensSigma);
+    blurVar += k.lensSigma * k.lensSigma;
+    if (k.defocusRadius > 0) {
+        cv::filter2D(canvas, canvas, -1, diskKernel(k.defocusRadius));
+        blurVar += k.defocusRadius * k.defocusRadius / 4.0;
+    }
+    if (k.motionLength > 0) {
+        cv::filter2D(canvas, canvas, -1, motionKernel(k.motionLength, k.motionAngle));
+        blurVar += k.motionLength * k.motionLength / 12.0;
+    }
+    return blurVar;
+}
+
+// The sensor sees one colour per photosite (RGGB), each with its own noise; shot noise grows
+// with brightness, read noise does not. Demosaicing then brings the colour back with its usual
+// zipper artefacts along edges.
+void applySensorNoise(cv::Mat &canvas, double noiseSigma, cv::RNG &noiseRng)
+{
+    const cv::Size size = canvas.size();
+    cv::Mat mosaic(size, CV_16U);
+    cv::Mat noise(size, CV_32F);
+    noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
+    const double read = noiseSigma * 0.5, shot = noiseSigma;
+    for (int r = 0; r < size.height; ++r) {
+        const cv::Vec3f *in = canvas.ptr<cv::Vec3f>(r);
+        const float *n = noise.ptr<float>(r);
+        quint16 *out = mosaic.ptr<quint16>(r);
+        for (int c = 0; c < size.width; ++c) {
+            const int channel = r % 2 == 0 ? (c % 2 == 0 ? 2 : 1) : (c % 2 == 0 ? 1 : 0);
+            const double v = in[c][channel];
+            const double noisy =
+                v + n[c] * std::sqrt(read * read + shot * shot * std::clamp(v, 0.0, 1.0));
+            out[c] = quint16(std::clamp(noisy * 65535.0 + 0.5, 0.0, 65535.0));
+        }
+    }
+    cv::Mat demosaiced;
+    cv::cvtColor(mosaic, demosaiced, cv::COLOR_BayerBG2BGR);
+    demosaiced.convertTo(canvas, CV_32FC3, 1.0 / 65535.0);
+}
+
+// The phone's sharpening: an unsharp mask.
+void sharpen(cv::Mat &canvas, double amount)
+{
+    const double scale = std::max(canvas.cols, canvas.rows) / 1920.0;
+    cv::Mat soft;
+    cv::GaussianBlur(canvas, soft, cv::Size(), 1.4 * std::sqrt(scale));
+    cv::addWeighted(canvas, 1.0 + amount, soft, -amount, 0.0, canvas);
+}
+
+// Blotchy colour noise, coarser than the sensor's own.
+void addChromaNoise(cv::Mat &canvas, double sigma, cv::RNG &noiseRng)
+{
+    cv::Mat chroma(canvas.rows / 2 + 1, canvas.cols / 2 + 1, CV_32FC3);
+    noiseRng.fill(chroma, cv::RNG::NORMAL, 0.0, sigma);
+    cv::resize(chroma, chroma, canvas.size(), 0, 0, cv::INTER_LINEAR);
+    canvas += chroma;
+}
+
+// The sensor and the phone's processing of what it sees. Frames of a video draw their noise
+// afresh.
+void applySensor(cv::Mat &canvas, const Look &k, std::optional<quint64> frameSeed, SceneRng &rng)
+{
+    cv::RNG noiseRng(frameSeed ? rng.next() ^ (*frameSeed * 0x9E3779B97F4A7C15ull) : rng.next());
+    applySensorNoise(canvas, k.noiseSigma, noiseRng);
+    if (k.sharpen > 0)
+        sharpen(canvas, k.sharpen);
+    if (k.chromaNoise > 0)
+        addChromaNoise(canvas, k.chromaNoise, noiseRng);
+}
+
+// What the camera makes of the scene: uneven light, blur and the sensor's noise. Returns the
+// blur's variance at the card in pixels squared.
+double photograph(cv::Mat &canvas, const Look &k, const Layout &layout, const PlaneRaster &raster,
+                  std::optional<quint64> frameSeed, SceneRng &rng)
+{
+    applyLighting(canvas, rng);
+    const double blurVar = applyOptics(canvas, k, layout, raster);
+    applySensor(canvas, k, frameSeed, rng);
+    return blurVar;
+}
+
+// The 8-bit picture; a photo goes through JPEG as a phone saves it.
+QImage finishedImage(const cv::Mat &canvas, const Look &k, bool clean)
+{
+    cv::Mat bgr8;
+    canvas.convertTo(bgr8, CV_8UC3, 255.0);
+    const QImage image = toQImage(bgr8);
+    return clean ? image : jpegRoundTrip(image, k.jpegQuality);
+}
+
+void setGroundTruth(Scene &scene, const SceneSpec &sceneSpec, const Look &k,
+                    const PlaneRaster &raster, const Stick &stick, double blurVar)
+{
+    // A card running off the picture is drawn, but it is not a card to measure with.
+    scene.hasCard = k.hasCard && !k.partial;
+    std::array<cv::Point2d, 4> corners;
+    for (size_t i = 0; i < 4; ++i)
+        corners[i] = raster.toImage(cardOutline[i]);
+    scene.card = screenOrder(corners, scene.cardFirstEdgeLong);
+    if (sceneSpec.objectEnds) {
+        scene.objectFrom = (*sceneSpec.objectEnds)[0];
+        scene.objectTo = (*sceneSpec.objectEnds)[1];
+    } else {
+        scene.objectFrom = toQt(raster.toImage(stick.a));
+        scene.objectTo = toQt(raster.toImage(stick.b));
+    }
+    scene.objectLengthMm = stick.length();
+    scene.blurPx = std::sqrt(blurVar);
+}
+
 } // namespace
 
 QString sceneCategoryName(SceneCategory category)
@@ -1552,27 +1886,9 @@ Scene renderScene(const SceneSpec &sceneSpec)
     Look k = chooseLook(sceneSpec, lookRng);
     if (sceneSpec.clean)
         k.distractors = 0;
-
-    // Draw layouts until one fits the frame; each retry moves on in the same stream, so the
-    // result is still a function of the seed.
     SceneRng layoutRng = root.fork();
-    std::optional<Layout> layout;
-    for (int attempt = 0; attempt < 200 && !layout; ++attempt) {
-        layout = makeLayout(sceneSpec, k, layoutRng);
-        if (!layout && !sceneSpec.cardCorners) {
-            // Loosen the pose a little before the next try.
-            if (!sceneSpec.cardCentre)
-                k.cardCentre = k.partial
-                                   ? nearBorder(sceneSpec, layoutRng)
-                                   : cv::Point2d(layoutRng.uniform(0.3, 0.7) * sceneSpec.width,
-                                                 layoutRng.uniform(0.3, 0.7) * sceneSpec.height);
-            if (!sceneSpec.tiltDeg)
-                k.tiltDeg *= 0.95;
-            if (!sceneSpec.cardWidthFraction && attempt > 20)
-                k.widthFraction *= 0.97;
-        }
-    }
-    const cv::Size size(sceneSpec.width, sceneSpec.height);
+    const std::optional<Layout> layout = fitLayout(sceneSpec, k, layoutRng);
+
     Scene scene;
     scene.category = sceneCategoryName(sceneSpec.category);
     scene.seed = sceneSpec.seed;
@@ -1582,214 +1898,16 @@ Scene renderScene(const SceneSpec &sceneSpec)
         return scene;
     }
     const PlaneRaster raster(layout->H);
-
     SceneRng paintRng = root.fork();
-    cv::Mat canvas(size, CV_32FC3);
-    paintBackground(canvas, raster, k, sceneSpec.clean, paintRng);
-
-    const cv::Point2d light = k.lightDir;
-    if (!sceneSpec.clean) {
-        for (const auto &[kind, rect] : layout->distractors) {
-            SceneRng r = paintRng.fork();
-            paintSprite(canvas, raster, distractorSprite(kind, rect, r), light.x, light.y, 1.0);
-        }
-    }
-
-    cv::Rect cardRect;
-    cv::Mat cardMask;
-    if (k.hasCard) {
-        const std::vector<cv::Point2d> outline(cardOutline.begin(), cardOutline.end());
-        cardRect = raster.bounds(outline, size, 3);
-        cardMask = raster.coverage(cardRect, [](double x, double y) {
-            return roundedRectDistance(x, y, cardWidthMm, cardHeightMm, cardCornerRadiusMm);
-        });
-        double ppm = 0;
-        for (const auto &p : cardOutline)
-            ppm = std::max(ppm, raster.pixelsPerMm(p));
-        const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
-        if (!sceneSpec.clean) {
-            const cv::Point2d off = raster.toImage(mid + light * 0.45) - raster.toImage(mid);
-            castShadow(canvas, cardRect, cardMask, off, paintRng.uniform(0.4, 0.9) * ppm,
-                       k.shadowStrength);
-        }
-        const double texScale = std::clamp(ppm * 1.25, 4.0, 32.0);
-        const double margin = 1.0;
-        SceneRng faceRng = paintRng.fork();
-        const cv::Mat face =
-            sceneSpec.clean ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
-                                      int(std::ceil((cardWidthMm + 2) * texScale)), CV_32FC3,
-                                      cv::Scalar::all(1.0))
-                            : cardFaceTexture(k.cardStyle, texScale, margin, faceRng, k.cardLevel);
-        // A glossy card reflects the room: a faint brightening across its face.
-        const double sheen = sceneSpec.clean ? 0.0 : paintRng.uniform(0.0, 0.08);
-        const double sheenAngle = paintRng.uniform(0, 2 * pi);
-        const double sc = std::cos(sheenAngle) / 100.0, ss = std::sin(sheenAngle) / 100.0;
-        raster.composite(canvas, cardRect, cardMask, [&](double x, double y) {
-            const cv::Vec3f c =
-                sampleTexture(face, (x + margin) * texScale, (y + margin) * texScale);
-            const double t =
-                sheen * std::clamp(0.5 + (x - cardWidthMm / 2) * sc + (y - cardHeightMm / 2) * ss,
-                                   0.0, 1.0);
-            return c + (cv::Vec3f::all(1.0f) - c) * float(t);
-        });
-        if (k.glare && !sceneSpec.clean) {
-            const double longPx = meanLongEdge(raster);
-            if (paintRng.chance(0.5)) {
-                // The reflection of a lamp: a blown-out spot.
-                const cv::Point2d at = raster.toImage(
-                    {paintRng.uniform(8, cardWidthMm - 8), paintRng.uniform(6, cardHeightMm - 6)});
-                const double ra = paintRng.uniform(0.12, 0.3) * longPx;
-                paintGlare(canvas, cardRect, cardMask, at, ra, ra * paintRng.uniform(0.3, 0.8),
-                           paintRng.uniform(0, pi), paintRng.uniform(0.6, 0.95));
-            } else {
-                // The reflection of a window: a long bright band, often across an edge.
-                const cv::Point2d at = raster.toImage(
-                    {paintRng.uniform(0, cardWidthMm), paintRng.uniform(0, cardHeightMm)});
-                paintGlare(canvas, cardRect, cardMask, at, paintRng.uniform(0.5, 1.0) * longPx,
-                           paintRng.uniform(0.04, 0.1) * longPx, paintRng.uniform(0, pi),
-                           paintRng.uniform(0.5, 0.85));
-            }
-        }
-    }
-
-    const double stickPpm = raster.pixelsPerMm((layout->stick.a + layout->stick.b) * 0.5);
-    if (!sceneSpec.clean) {
-        SceneRng r = paintRng.fork();
-        paintSprite(canvas, raster, stickSprite(layout->stick, stickPpm, r), light.x, light.y, 1.0);
-    } else {
-        // The test pattern shows the object's outline in flat white.
-        const Stick &stick = layout->stick;
-        const cv::Rect rect = raster.bounds(stick.polygon(1.0), size, 3);
-        const cv::Mat mask =
-            raster.coverage(rect, [&stick](double x, double y) { return stick.distance(x, y); });
-        raster.composite(canvas, rect, mask,
-                         [](double, double) { return cv::Vec3f(1.0f, 1.0f, 1.0f); });
-    }
-
-    std::vector<Hand> hands;
-    if (layout->finger)
-        hands.push_back(layout->hand);
-    if (layout->thumb)
-        hands.push_back(*layout->thumb);
-    for (const Hand &hand : hands) {
-        if (sceneSpec.clean)
-            break;
-        Sprite sprite;
-        sprite.distance = [hand](double x, double y) { return hand.distance(x, y); };
-        const cv::Vec3f skin(float(paintRng.uniform(0.45, 0.6)), float(paintRng.uniform(0.55, 0.7)),
-                             float(paintRng.uniform(0.78, 0.92)));
-        sprite.colour = [hand, skin](double x, double y) -> cv::Vec3f {
-            const cv::Point2d d(x - hand.tip.x, y - hand.tip.y);
-            const double along = d.dot(hand.dir);
-            const double across = d.x * -hand.dir.y + d.y * hand.dir.x;
-            const double blend =
-                std::clamp((along - Hand::fingerLength) / (0.9 * hand.handRadius()), 0.0, 1.0);
-            const double width =
-                hand.radius + (hand.handRadius() - hand.radius) * blend * blend * (3 - 2 * blend);
-            cv::Vec3f c = cylinderShade(skin, across / width, 0.08);
-            // The nail, seen from above at the finger's tip.
-            const double nu = (along + 0.1 * hand.radius) / (0.6 * hand.radius);
-            const double nv = across / (0.55 * hand.radius);
-            if (nu * nu + nv * nv < 1.0) {
-                const cv::Vec3f nail = skin * 0.55f + cv::Vec3f(0.36f, 0.36f, 0.4f);
-                c = nail * float(0.85 + 0.15 * std::sqrt(std::max(0.0, 1.0 - nv * nv))) +
-                    cv::Vec3f::all(float(0.25 * std::exp(-std::pow((nv + 0.3) / 0.2, 2.0))));
-            }
-            return c;
-        };
-        sprite.polygon = hand.polygon(2.0);
-        sprite.shadowOffsetMm = 8;
-        sprite.shadowSigmaMm = 5;
-        sprite.shadowStrength = 0.4;
-        // The hand is nearer the lens than the table and a little out of focus.
-        paintSprite(canvas, raster, sprite, light.x, light.y, 1.0,
-                    1.2 * std::max(1.0, size.width / 1920.0));
-    }
-
-    const double scale = std::max(size.width, size.height) / 1920.0;
+    cv::Mat canvas(cv::Size(sceneSpec.width, sceneSpec.height), CV_32FC3);
+    paintScene(canvas, raster, k, *layout, sceneSpec.clean, paintRng);
     double blurVar = 0.0;
     if (!sceneSpec.clean) {
-        SceneRng fx = root.fork();
-        applyLighting(canvas, fx);
-        if (layout->camera) {
-            const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
-            std::vector<cv::Point2d> probes;
-            for (const auto &p : cardOutline)
-                probes.push_back(raster.toImage(p));
-            const double r =
-                applyDepthOfField(canvas, *layout->camera,
-                                  layout->camera->depthAt(raster.toImage(mid)), k.dofScale, probes);
-            // A disc of radius r spreads like a Gaussian of sigma r / 2.
-            blurVar += r * r / 4.0;
-        }
-        cv::GaussianBlur(canvas, canvas, cv::Size(), k.lensSigma);
-        blurVar += k.lensSigma * k.lensSigma;
-        if (k.defocusRadius > 0) {
-            cv::filter2D(canvas, canvas, -1, diskKernel(k.defocusRadius));
-            blurVar += k.defocusRadius * k.defocusRadius / 4.0;
-        }
-        if (k.motionLength > 0) {
-            cv::filter2D(canvas, canvas, -1, motionKernel(k.motionLength, k.motionAngle));
-            blurVar += k.motionLength * k.motionLength / 12.0;
-        }
-        // The sensor sees one colour per photosite (RGGB), each with its own noise; shot noise
-        // grows with brightness, read noise does not. Demosaicing then brings the colour back
-        // with its usual zipper artefacts along edges.
-        cv::Mat mosaic(size, CV_16U);
-        cv::RNG noiseRng(sceneSpec.frameSeed
-                             ? fx.next() ^ (*sceneSpec.frameSeed * 0x9E3779B97F4A7C15ull)
-                             : fx.next());
-        cv::Mat noise(size, CV_32F);
-        noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
-        const double read = k.noiseSigma * 0.5, shot = k.noiseSigma;
-        for (int r = 0; r < size.height; ++r) {
-            const cv::Vec3f *in = canvas.ptr<cv::Vec3f>(r);
-            const float *n = noise.ptr<float>(r);
-            quint16 *out = mosaic.ptr<quint16>(r);
-            for (int c = 0; c < size.width; ++c) {
-                const int channel = r % 2 == 0 ? (c % 2 == 0 ? 2 : 1) : (c % 2 == 0 ? 1 : 0);
-                const double v = in[c][channel];
-                const double noisy =
-                    v + n[c] * std::sqrt(read * read + shot * shot * std::clamp(v, 0.0, 1.0));
-                out[c] = quint16(std::clamp(noisy * 65535.0 + 0.5, 0.0, 65535.0));
-            }
-        }
-        cv::Mat demosaiced;
-        cv::cvtColor(mosaic, demosaiced, cv::COLOR_BayerBG2BGR);
-        demosaiced.convertTo(canvas, CV_32FC3, 1.0 / 65535.0);
-        if (k.sharpen > 0) {
-            cv::Mat soft;
-            cv::GaussianBlur(canvas, soft, cv::Size(), 1.4 * std::sqrt(scale));
-            cv::addWeighted(canvas, 1.0 + k.sharpen, soft, -k.sharpen, 0.0, canvas);
-        }
-        if (k.chromaNoise > 0) {
-            cv::Mat chroma(size.height / 2 + 1, size.width / 2 + 1, CV_32FC3);
-            noiseRng.fill(chroma, cv::RNG::NORMAL, 0.0, k.chromaNoise);
-            cv::resize(chroma, chroma, size, 0, 0, cv::INTER_LINEAR);
-            canvas += chroma;
-        }
+        SceneRng cameraRng = root.fork();
+        blurVar = photograph(canvas, k, *layout, raster, sceneSpec.frameSeed, cameraRng);
     }
-    cv::Mat bgr8;
-    canvas.convertTo(bgr8, CV_8UC3, 255.0);
-    scene.image = toQImage(bgr8);
-    if (!sceneSpec.clean)
-        scene.image = jpegRoundTrip(scene.image, k.jpegQuality);
-
-    // A card running off the picture is drawn, but it is not a card to measure with.
-    scene.hasCard = k.hasCard && !k.partial;
-    std::array<cv::Point2d, 4> corners;
-    for (size_t i = 0; i < 4; ++i)
-        corners[i] = raster.toImage(cardOutline[i]);
-    scene.card = screenOrder(corners, scene.cardFirstEdgeLong);
-    if (sceneSpec.objectEnds) {
-        scene.objectFrom = (*sceneSpec.objectEnds)[0];
-        scene.objectTo = (*sceneSpec.objectEnds)[1];
-    } else {
-        scene.objectFrom = toQt(raster.toImage(layout->stick.a));
-        scene.objectTo = toQt(raster.toImage(layout->stick.b));
-    }
-    scene.objectLengthMm = layout->stick.length();
-    scene.blurPx = std::sqrt(blurVar);
+    scene.image = finishedImage(canvas, k, sceneSpec.clean);
+    setGroundTruth(scene, sceneSpec, k, raster, layout->stick, blurVar);
     return scene;
 }
 
