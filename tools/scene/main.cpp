@@ -105,6 +105,146 @@ int vary(QStringList args, bool cut)
                          QDir(args[1]));
 }
 
+// Options of render, bundled and set; each command reads those it needs.
+struct Options
+{
+    SceneSpec sceneSpec;
+    int quality = 92;
+    qint64 maxBytes = 0;
+    QString format = QStringLiteral("png");
+    quint64 firstSeed = 1001;
+    int perCategory = 5;
+    bool widened = false;
+};
+
+// Reads one option's value into options; an error message when the option is unknown or the
+// value is not one it takes.
+std::optional<QString> parseOption(const QString &key, const QString &value, Options &options)
+{
+    SceneSpec &sceneSpec = options.sceneSpec;
+    bool ok = true;
+    if (key == QLatin1String("--category")) {
+        const auto c = sceneCategoryFromName(value);
+        if (!c)
+            return QStringLiteral("unknown category '%1'").arg(value);
+        sceneSpec.category = *c;
+    } else if (key == QLatin1String("--seed")) {
+        sceneSpec.seed = value.toULongLong(&ok);
+    } else if (key == QLatin1String("--size")) {
+        const QStringList wh = value.split(QLatin1Char('x'));
+        bool okW = false, okH = false;
+        if (wh.size() == 2) {
+            sceneSpec.width = wh[0].toInt(&okW);
+            sceneSpec.height = wh[1].toInt(&okH);
+        }
+        ok = okW && okH && sceneSpec.width >= 64 && sceneSpec.height >= 64 &&
+             qint64(sceneSpec.width) * sceneSpec.height <= 100'000'000;
+    } else if (key == QLatin1String("--card-width")) {
+        sceneSpec.cardWidthFraction = value.toDouble(&ok);
+        ok = ok && *sceneSpec.cardWidthFraction > 0.02 && *sceneSpec.cardWidthFraction < 1.0;
+    } else if (key == QLatin1String("--quality")) {
+        options.quality = value.toInt(&ok);
+        ok = ok && options.quality >= 1 && options.quality <= 100;
+    } else if (key == QLatin1String("--max-bytes")) {
+        options.maxBytes = value.toLongLong(&ok);
+    } else if (key == QLatin1String("--first-seed")) {
+        options.firstSeed = value.toULongLong(&ok);
+    } else if (key == QLatin1String("--per-category")) {
+        options.perCategory = value.toInt(&ok);
+        ok = ok && options.perCategory >= 1 && options.perCategory <= 1000;
+    } else if (key == QLatin1String("--format")) {
+        options.format = value;
+        ok = options.format == QLatin1String("png") || options.format == QLatin1String("jpg");
+    } else {
+        return QStringLiteral("unknown option %1").arg(key);
+    }
+    if (!ok)
+        return QStringLiteral("bad value '%1' for %2").arg(value, key);
+    return std::nullopt;
+}
+
+// Reads "--key value" pairs and --widened; an error message for the first that is wrong.
+std::optional<QString> parseOptions(QStringList args, Options &options)
+{
+    options.widened = args.removeAll(QStringLiteral("--widened")) > 0;
+    if (options.widened && options.firstSeed == 1001)
+        options.firstSeed = 2001;
+    while (!args.isEmpty()) {
+        const QString key = args.takeFirst();
+        if (args.isEmpty())
+            return QStringLiteral("%1 needs a value").arg(key);
+        if (const auto error = parseOption(key, args.takeFirst(), options))
+            return error;
+    }
+    return std::nullopt;
+}
+
+// mirrel-scene render OUT [options]
+int render(const QString &out, const Options &options)
+{
+    const QString error = writeScene(renderScene(options.sceneSpec), out, options.quality);
+    return error.isEmpty() ? 0 : fail(error);
+}
+
+// mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]
+int bundled(const QString &out, const Options &options)
+{
+    const Scene scene = renderScene(bundledTestSceneSpec());
+    // Highest quality that keeps the file under the limit.
+    int quality = options.quality;
+    for (;; quality -= 2) {
+        const QString error = writeScene(scene, out, quality, true);
+        if (!error.isEmpty())
+            return fail(error);
+        if (options.maxBytes <= 0 || QFileInfo(out).size() <= options.maxBytes || quality <= 40)
+            break;
+    }
+    std::printf("%s: %lld bytes at quality %d, object %.4f mm\n", qPrintable(out),
+                QFileInfo(out).size(), quality, scene.objectLengthMm);
+    return 0;
+}
+
+// Writes index.json listing the scenes of a set.
+int writeSetIndex(const QString &out, const QJsonArray &index)
+{
+    QSaveFile file(QDir(out).filePath(QStringLiteral("index.json")));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(QJsonObject{{QStringLiteral("scenes"), index}}).toJson()) < 0 ||
+        !file.commit())
+        return fail(QStringLiteral("cannot write the index in %1").arg(out));
+    return 0;
+}
+
+// mirrel-scene set OUTDIR [options]
+int renderSet(const QString &out, const Options &options)
+{
+    if (!QDir().mkpath(out))
+        return fail(QStringLiteral("cannot create %1").arg(out));
+    QJsonArray index;
+    QElapsedTimer timer;
+    qint64 renderMs = 0;
+    for (const SceneSpec &s : options.widened
+                                  ? widenedSet(options.firstSeed, options.perCategory)
+                                  : standardSet(options.firstSeed, options.perCategory)) {
+        timer.start();
+        const Scene scene = renderScene(s);
+        renderMs += timer.elapsed();
+        const QString name = QStringLiteral("%1-%2.%3")
+                                 .arg(sceneCategoryName(s.category))
+                                 .arg(s.seed)
+                                 .arg(options.format);
+        const QString error = writeScene(scene, QDir(out).filePath(name), options.quality);
+        if (!error.isEmpty())
+            return fail(error);
+        index.append(name);
+    }
+    if (const int status = writeSetIndex(out, index))
+        return status;
+    std::printf("%lld scenes in %s (rendering took %.1f s)\n", qlonglong(index.size()),
+                qPrintable(out), renderMs / 1000.0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -119,107 +259,14 @@ int main(int argc, char **argv)
     if (command == QLatin1String("vary") || command == QLatin1String("cut"))
         return vary(args, command == QLatin1String("cut"));
     const QString out = args.takeFirst();
-    SceneSpec sceneSpec;
-    int quality = 92;
-    qint64 maxBytes = 0;
-    QString format = QStringLiteral("png");
-    quint64 firstSeed = 1001;
-    int perCategory = 5;
-    const bool widened = args.removeAll(QStringLiteral("--widened")) > 0;
-    if (widened && firstSeed == 1001)
-        firstSeed = 2001;
-    while (!args.isEmpty()) {
-        const QString key = args.takeFirst();
-        if (args.isEmpty())
-            return fail(QStringLiteral("%1 needs a value").arg(key));
-        const QString value = args.takeFirst();
-        bool ok = true;
-        if (key == QLatin1String("--category")) {
-            const auto c = sceneCategoryFromName(value);
-            if (!c)
-                return fail(QStringLiteral("unknown category '%1'").arg(value));
-            sceneSpec.category = *c;
-        } else if (key == QLatin1String("--seed")) {
-            sceneSpec.seed = value.toULongLong(&ok);
-        } else if (key == QLatin1String("--size")) {
-            const QStringList wh = value.split(QLatin1Char('x'));
-            bool okW = false, okH = false;
-            if (wh.size() == 2) {
-                sceneSpec.width = wh[0].toInt(&okW);
-                sceneSpec.height = wh[1].toInt(&okH);
-            }
-            ok = okW && okH && sceneSpec.width >= 64 && sceneSpec.height >= 64 &&
-                 qint64(sceneSpec.width) * sceneSpec.height <= 100'000'000;
-        } else if (key == QLatin1String("--card-width")) {
-            sceneSpec.cardWidthFraction = value.toDouble(&ok);
-            ok = ok && *sceneSpec.cardWidthFraction > 0.02 && *sceneSpec.cardWidthFraction < 1.0;
-        } else if (key == QLatin1String("--quality")) {
-            quality = value.toInt(&ok);
-            ok = ok && quality >= 1 && quality <= 100;
-        } else if (key == QLatin1String("--max-bytes")) {
-            maxBytes = value.toLongLong(&ok);
-        } else if (key == QLatin1String("--first-seed")) {
-            firstSeed = value.toULongLong(&ok);
-        } else if (key == QLatin1String("--per-category")) {
-            perCategory = value.toInt(&ok);
-            ok = ok && perCategory >= 1 && perCategory <= 1000;
-        } else if (key == QLatin1String("--format")) {
-            format = value;
-            ok = format == QLatin1String("png") || format == QLatin1String("jpg");
-        } else {
-            return fail(QStringLiteral("unknown option %1").arg(key));
-        }
-        if (!ok)
-            return fail(QStringLiteral("bad value '%1' for %2").arg(value, key));
-    }
-
-    if (command == QLatin1String("render")) {
-        const QString error = writeScene(renderScene(sceneSpec), out, quality);
-        return error.isEmpty() ? 0 : fail(error);
-    }
-    if (command == QLatin1String("bundled")) {
-        const Scene scene = renderScene(bundledTestSceneSpec());
-        // Highest quality that keeps the file under the limit.
-        for (;; quality -= 2) {
-            const QString error = writeScene(scene, out, quality, true);
-            if (!error.isEmpty())
-                return fail(error);
-            if (maxBytes <= 0 || QFileInfo(out).size() <= maxBytes || quality <= 40)
-                break;
-        }
-        std::printf("%s: %lld bytes at quality %d, object %.4f mm\n", qPrintable(out),
-                    QFileInfo(out).size(), quality, scene.objectLengthMm);
-        return 0;
-    }
-    if (command == QLatin1String("set")) {
-        if (!QDir().mkpath(out))
-            return fail(QStringLiteral("cannot create %1").arg(out));
-        QJsonArray index;
-        QElapsedTimer timer;
-        qint64 renderMs = 0;
-        for (const SceneSpec &s :
-             widened ? widenedSet(firstSeed, perCategory) : standardSet(firstSeed, perCategory)) {
-            timer.start();
-            const Scene scene = renderScene(s);
-            renderMs += timer.elapsed();
-            const QString name = QStringLiteral("%1-%2.%3")
-                                     .arg(sceneCategoryName(s.category))
-                                     .arg(s.seed)
-                                     .arg(format);
-            const QString error = writeScene(scene, QDir(out).filePath(name), quality);
-            if (!error.isEmpty())
-                return fail(error);
-            index.append(name);
-        }
-        QSaveFile file(QDir(out).filePath(QStringLiteral("index.json")));
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(QJsonDocument(QJsonObject{{QStringLiteral("scenes"), index}}).toJson()) <
-                0 ||
-            !file.commit())
-            return fail(QStringLiteral("cannot write the index in %1").arg(out));
-        std::printf("%lld scenes in %s (rendering took %.1f s)\n", qlonglong(index.size()),
-                    qPrintable(out), renderMs / 1000.0);
-        return 0;
-    }
+    Options options;
+    if (const auto error = parseOptions(args, options))
+        return fail(*error);
+    if (command == QLatin1String("render"))
+        return render(out, options);
+    if (command == QLatin1String("bundled"))
+        return bundled(out, options);
+    if (command == QLatin1String("set"))
+        return renderSet(out, options);
     return fail(QStringLiteral("unknown command '%1'").arg(command));
 }

@@ -118,10 +118,16 @@ cv::Point2d nearBorder(const SceneSpec &sceneSpec, SceneRng &rng)
     }
 }
 
-Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
+// Blur sizes are chosen for 1920 pixels along the longer side and grow with the picture.
+double sizeScale(const SceneSpec &sceneSpec)
+{
+    return std::max(sceneSpec.width, sceneSpec.height) / 1920.0;
+}
+
+// An ordinary photo of a card on a table, before its category changes anything.
+Look ordinaryLook(const SceneSpec &sceneSpec, SceneRng &rng)
 {
     Look k;
-    const double scale = std::max(sceneSpec.width, sceneSpec.height) / 1920.0;
     const bool big = std::max(sceneSpec.width, sceneSpec.height) >= 3000;
     k.surface = anySurface(rng);
     k.cardStyle = anyCardStyle(rng);
@@ -145,51 +151,68 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
     k.shadowStrength = rng.uniform(0.15, 0.35);
     const double light = rng.uniform(0, 2 * pi);
     k.lightDir = {std::cos(light), std::sin(light)};
+    return k;
+}
 
-    // Ordinary scenes keep a reasonable contrast between card and table.
-    const auto separate = [&] {
-        const bool lightSurface = k.surface == Surface::LightTable || k.surface == Surface::Paper;
-        if (isLight(k.cardStyle) && lightSurface)
-            k.surface = rng.chance(0.5) ? Surface::Wood : Surface::DarkTable;
-        if (k.cardStyle == CardStyle::DarkBank && k.surface == Surface::DarkTable)
-            k.surface = Surface::LightTable;
-    };
+// Ordinary scenes keep a reasonable contrast between card and table.
+void separateCardFromTable(Look &k, SceneRng &rng)
+{
+    const bool lightSurface = k.surface == Surface::LightTable || k.surface == Surface::Paper;
+    if (isLight(k.cardStyle) && lightSurface)
+        k.surface = rng.chance(0.5) ? Surface::Wood : Surface::DarkTable;
+    if (k.cardStyle == CardStyle::DarkBank && k.surface == Surface::DarkTable)
+        k.surface = Surface::LightTable;
+}
 
+// A white, grey or light card on a light table or sheet.
+void lowContrastLook(Look &k, SceneRng &rng)
+{
+    static const CardStyle light[] = {CardStyle::PlainWhite, CardStyle::PlainWhite,
+                                      CardStyle::PlainGrey, CardStyle::Loyalty, CardStyle::Back};
+    k.cardStyle = light[rng.integer(0, 4)];
+    k.surface = rng.chance(0.6) ? Surface::LightTable : Surface::Paper;
+    k.shadowStrength = rng.uniform(0.04, 0.12);
+    // Hard but visible: the card differs from the table by a few percent of full scale.
+    k.tableLevel = rng.uniform(0.72, 0.84);
+    if (k.cardStyle == CardStyle::PlainWhite)
+        k.cardLevel = std::min(0.97, k.tableLevel + rng.uniform(0.06, 0.12));
+    else if (k.cardStyle == CardStyle::PlainGrey)
+        k.cardLevel = k.tableLevel - rng.uniform(0.07, 0.14);
+    else
+        k.tableLevel = rng.uniform(0.66, 0.74);
+}
+
+// A dark card on a dark table.
+void darkLook(Look &k, SceneRng &rng)
+{
+    k.cardStyle = CardStyle::DarkBank;
+    k.surface = Surface::DarkTable;
+    k.shadowStrength = rng.uniform(0.1, 0.3);
+    // A black card on a dark grey table, or a charcoal card on a black one.
+    if (rng.chance(0.7)) {
+        k.tableLevel = rng.uniform(0.10, 0.17);
+        k.cardLevel = rng.uniform(0.025, 0.06);
+    } else {
+        k.tableLevel = rng.uniform(0.05, 0.09);
+        k.cardLevel = rng.uniform(0.18, 0.26);
+    }
+}
+
+// What sets each category apart from an ordinary scene.
+void applyCategory(Look &k, const SceneSpec &sceneSpec, SceneRng &rng)
+{
+    const double scale = sizeScale(sceneSpec);
     switch (sceneSpec.category) {
     case SceneCategory::Plain:
         k.distractors = 0;
         k.glare = false;
-        separate();
+        separateCardFromTable(k, rng);
         break;
-    case SceneCategory::LowContrast: {
-        static const CardStyle light[] = {CardStyle::PlainWhite, CardStyle::PlainWhite,
-                                          CardStyle::PlainGrey, CardStyle::Loyalty,
-                                          CardStyle::Back};
-        k.cardStyle = light[rng.integer(0, 4)];
-        k.surface = rng.chance(0.6) ? Surface::LightTable : Surface::Paper;
-        k.shadowStrength = rng.uniform(0.04, 0.12);
-        // Hard but visible: the card differs from the table by a few percent of full scale.
-        k.tableLevel = rng.uniform(0.72, 0.84);
-        if (k.cardStyle == CardStyle::PlainWhite)
-            k.cardLevel = std::min(0.97, k.tableLevel + rng.uniform(0.06, 0.12));
-        else if (k.cardStyle == CardStyle::PlainGrey)
-            k.cardLevel = k.tableLevel - rng.uniform(0.07, 0.14);
-        else
-            k.tableLevel = rng.uniform(0.66, 0.74);
+    case SceneCategory::LowContrast:
+        lowContrastLook(k, rng);
         break;
-    }
     case SceneCategory::Dark:
-        k.cardStyle = CardStyle::DarkBank;
-        k.surface = Surface::DarkTable;
-        k.shadowStrength = rng.uniform(0.1, 0.3);
-        // A black card on a dark grey table, or a charcoal card on a black one.
-        if (rng.chance(0.7)) {
-            k.tableLevel = rng.uniform(0.10, 0.17);
-            k.cardLevel = rng.uniform(0.025, 0.06);
-        } else {
-            k.tableLevel = rng.uniform(0.05, 0.09);
-            k.cardLevel = rng.uniform(0.18, 0.26);
-        }
+        darkLook(k, rng);
         break;
     case SceneCategory::Textured:
         k.surface = rng.chance(0.6) ? Surface::Wood : Surface::Fabric;
@@ -197,31 +220,31 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
     case SceneCategory::Glare:
         k.glare = true;
         k.cardStyle = rng.chance(0.7) ? CardStyle::Bank : CardStyle::DarkBank;
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Defocus:
         k.defocusRadius = rng.uniform(3.0, 6.0) * scale;
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::MotionBlur:
         k.motionLength = rng.uniform(6.0, 14.0) * scale;
         k.motionAngle = rng.uniform(0, 180);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Noise:
         k.noiseSigma = rng.uniform(0.02, 0.04);
         k.chromaNoise = rng.uniform(0.01, 0.025);
         k.jpegQuality = rng.integer(30, 55);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Finger:
         k.finger = true;
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Perspective:
         k.tiltDeg = rng.uniform(42, 55);
         k.widthFraction = rng.uniform(0.25, 0.4);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Rotation:
         k.yawDeg = rng.uniform(0, 360);
@@ -236,7 +259,7 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
     case SceneCategory::Distractors:
         k.distractors = rng.integer(2, 3);
         k.widthFraction = rng.uniform(0.15, 0.25);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::NoCard:
         k.hasCard = false;
@@ -247,7 +270,7 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
         k.clutter = true;
         k.distractors = rng.integer(3, 5);
         k.widthFraction = rng.uniform(0.25, 0.45);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Keyboard:
         k.surface = Surface::Keyboard;
@@ -264,19 +287,20 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
         k.finger = true;
         k.thumb = true;
         k.widthFraction = rng.uniform(0.35, 0.55);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     case SceneCategory::Partial:
         k.partial = true;
         k.widthFraction = rng.uniform(0.3, 0.5);
         k.cardCentre = nearBorder(sceneSpec, rng);
-        separate();
+        separateCardFromTable(k, rng);
         break;
     }
+}
 
-    // A phone's lens focused on the card: the table blurs as it recedes.
-    k.dofScale = rng.uniform(4.0, 10.0) * scale;
-
+// Whatever the scene's recipe pins overrides what was drawn.
+void applyPins(Look &k, const SceneSpec &sceneSpec)
+{
     if (sceneSpec.tiltDeg)
         k.tiltDeg = *sceneSpec.tiltDeg;
     if (sceneSpec.rollDeg)
@@ -295,6 +319,15 @@ Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
         k.surface = *sceneSpec.surface;
     if (sceneSpec.cardStyle)
         k.cardStyle = *sceneSpec.cardStyle;
+}
+
+Look chooseLook(const SceneSpec &sceneSpec, SceneRng &rng)
+{
+    Look k = ordinaryLook(sceneSpec, rng);
+    applyCategory(k, sceneSpec, rng);
+    // A phone's lens focused on the card: the table blurs as it recedes.
+    k.dofScale = rng.uniform(4.0, 10.0) * sizeScale(sceneSpec);
+    applyPins(k, sceneSpec);
     return k;
 }
 
@@ -630,152 +663,196 @@ enum class DistractorKind
     Notebook
 };
 
-Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
+// A sheet of paper, most often printed with lines of words.
+Sprite paperSprite(const PlaneRect &rect, SceneRng &rng)
 {
     Sprite sp;
+    const float g = float(rng.uniform(0.9, 0.97));
+    const quint64 salt = rng.next();
+    const bool printed = rng.chance(0.7);
+    sp.colour = [rect, g, salt, printed](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        const cv::Vec3f paper(g * 0.97f, g, g);
+        if (!printed || l.x < 20 || l.x > rect.w - 20 || l.y < 25 || l.y > rect.h - 25)
+            return paper;
+        const int row = int((l.y - 25) / 6.0);
+        const double inRow = l.y - 25 - row * 6.0;
+        if (inRow > 2.2)
+            return paper;
+        const int word = int((l.x - 20) / 9.0);
+        const quint64 hsh = (salt ^ (quint64(row) * 0x9E3779B97F4A7C15ull) ^
+                             (quint64(word) * 0xC2B2AE3D27D4EB4Full)) *
+                            0xBF58476D1CE4E5B9ull;
+        const double gapAt = 5.0 + double(hsh >> 60) * 0.25;
+        if (std::fmod(l.x - 20, 9.0) > gapAt || (hsh & 7) == 0)
+            return paper;
+        return paper * 0.35f;
+    };
+    sp.shadowOffsetMm = 0.3;
+    sp.shadowSigmaMm = 0.6;
+    sp.shadowStrength = 0.15;
+    return sp;
+}
+
+// A cardboard box with a band of tape and a white label.
+Sprite boxSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const cv::Vec3f cardboard(float(rng.uniform(0.32, 0.42)), float(rng.uniform(0.5, 0.6)),
+                              float(rng.uniform(0.66, 0.76)));
+    // The tape and the box's edges bound a rectangle; keep it well away from the card's
+    // proportions.
+    const double tape = std::min(rng.uniform(40, 50), rect.w / 2.3);
+    sp.colour = [rect, cardboard, tape](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        if (std::abs(l.y - rect.h * 0.5) < tape * 0.5)
+            return cardboard * 0.85f + cv::Vec3f::all(0.06f);
+        if (l.x > 12 && l.x < 62 && l.y > 8 && l.y < 30)
+            return {0.92f, 0.92f, 0.92f};
+        return cardboard;
+    };
+    sp.shadowOffsetMm = rng.uniform(10, 20);
+    sp.shadowSigmaMm = rng.uniform(5, 9);
+    sp.shadowStrength = 0.45;
+    return sp;
+}
+
+// A phone face up, its screen dark or showing a wallpaper and a grid of app icons.
+Sprite phoneSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const bool on = rng.chance(0.7);
+    const cv::Vec3f wallA(float(rng.uniform(0.3, 1)), float(rng.uniform(0.2, 1)),
+                          float(rng.uniform(0.2, 1)));
+    const cv::Vec3f wallB(float(rng.uniform(0, 0.6)), float(rng.uniform(0, 0.6)),
+                          float(rng.uniform(0, 0.6)));
+    sp.colour = [rect, on, wallA, wallB](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        const PlaneDistance screen =
+            roundedRectDistance(l.x - 3.5, l.y - 3.5, rect.w - 7.0, rect.h - 7.0, 6.0);
+        if (screen.d > 0)
+            return {0.05f, 0.05f, 0.06f};
+        if (!on)
+            return {0.09f, 0.09f, 0.1f};
+        const double t = l.y / rect.h;
+        cv::Vec3f c = wallA * float(1 - t) + wallB * float(t);
+        // A grid of app icons.
+        const double gx = std::fmod(l.x - 8.0, 16.0), gy = std::fmod(l.y - 20.0, 18.0);
+        if (l.x > 8 && l.x < rect.w - 8 && l.y > 20 && l.y < rect.h - 30 && gx < 11 && gy < 11)
+            c = cv::Vec3f(0.9f, 0.9f, 0.9f) - c * 0.5f;
+        return c;
+    };
+    sp.shadowOffsetMm = 3;
+    sp.shadowSigmaMm = 2;
+    sp.shadowStrength = 0.4;
+    return sp;
+}
+
+Sprite stickyNoteSprite(SceneRng &rng)
+{
+    Sprite sp;
+    static const cv::Vec3f colours[] = {{0.2f, 0.85f, 0.95f}, {0.6f, 0.3f, 0.95f},
+                                        {0.3f, 0.9f, 0.4f},   {0.9f, 0.55f, 0.2f},
+                                        {0.55f, 0.3f, 0.95f}, {0.35f, 0.95f, 0.95f}};
+    const cv::Vec3f colour = colours[rng.integer(0, 5)];
+    sp.colour = [colour](double, double) { return colour; };
+    sp.shadowOffsetMm = 0.3;
+    sp.shadowSigmaMm = 0.5;
+    sp.shadowStrength = 0.2;
+    return sp;
+}
+
+Sprite memoryModuleSprite(const PlaneRect &rect)
+{
+    Sprite sp;
+    sp.colour = [rect](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        if (l.y > rect.h - 4.5 && std::fmod(l.x, 1.0) < 0.6)
+            return {0.25f, 0.65f, 0.85f}; // gold contacts
+        const double chip = std::fmod(l.x - 6.0, 16.0);
+        if (l.x > 6 && l.x < rect.w - 6 && chip < 10.0 && l.y > 6 && l.y < rect.h - 10)
+            return {0.06f, 0.06f, 0.07f};
+        return {0.15f, 0.35f, 0.12f}; // green board
+    };
+    sp.shadowOffsetMm = 1.0;
+    sp.shadowSigmaMm = 1.0;
+    sp.shadowStrength = 0.3;
+    return sp;
+}
+
+Sprite notebookSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const cv::Vec3f cover(float(rng.uniform(0.1, 0.8)), float(rng.uniform(0.1, 0.8)),
+                          float(rng.uniform(0.1, 0.8)));
+    sp.colour = [rect, cover](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        // A label on the cover.
+        if (l.x > rect.w * 0.3 && l.x < rect.w * 0.7 && l.y > rect.h * 0.15 && l.y < rect.h * 0.3)
+            return {0.92f, 0.92f, 0.9f};
+        return cover;
+    };
+    sp.shadowOffsetMm = 2;
+    sp.shadowSigmaMm = 1.5;
+    sp.shadowStrength = 0.35;
+    return sp;
+}
+
+// A picture frame: a dark or blue border, a white mat and a smooth abstract picture.
+Sprite frameSprite(const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp;
+    const double border = rng.uniform(12, 20);
+    const cv::Vec3f frame =
+        rng.chance(0.5) ? cv::Vec3f(0.08f, 0.08f, 0.08f) : cv::Vec3f(0.25f, 0.42f, 0.6f);
+    const cv::Vec3f a(float(rng.uniform(0.2, 0.9)), float(rng.uniform(0.2, 0.9)),
+                      float(rng.uniform(0.2, 0.9)));
+    const cv::Vec3f b(float(rng.uniform(0.1, 0.7)), float(rng.uniform(0.1, 0.7)),
+                      float(rng.uniform(0.1, 0.7)));
+    const double fx = rng.uniform(0.02, 0.08), fy = rng.uniform(0.02, 0.08);
+    sp.colour = [rect, border, frame, a, b, fx, fy](double x, double y) -> cv::Vec3f {
+        const cv::Point2d l = rect.local(x, y);
+        const double in = std::min({l.x, l.y, rect.w - l.x, rect.h - l.y});
+        if (in < border)
+            return frame * float(0.85 + 0.3 * in / border);
+        if (in < border + 8)
+            return {0.93f, 0.94f, 0.95f};
+        const double m = 0.5 + 0.5 * std::sin(l.x * fx + std::cos(l.y * fy) * 3.0);
+        return a * float(m) + b * float(1 - m);
+    };
+    sp.shadowOffsetMm = 4;
+    sp.shadowSigmaMm = 3;
+    sp.shadowStrength = 0.4;
+    return sp;
+}
+
+// The face and shadow of each kind of distractor; distractorSprite adds the outline.
+Sprite distractorFace(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
+{
+    switch (kind) {
+    case DistractorKind::Paper:
+        return paperSprite(rect, rng);
+    case DistractorKind::Box:
+        return boxSprite(rect, rng);
+    case DistractorKind::Phone:
+        return phoneSprite(rect, rng);
+    case DistractorKind::StickyNote:
+        return stickyNoteSprite(rng);
+    case DistractorKind::MemoryModule:
+        return memoryModuleSprite(rect);
+    case DistractorKind::Notebook:
+        return notebookSprite(rect, rng);
+    case DistractorKind::Frame:
+        return frameSprite(rect, rng);
+    }
+    return {};
+}
+
+Sprite distractorSprite(DistractorKind kind, const PlaneRect &rect, SceneRng &rng)
+{
+    Sprite sp = distractorFace(kind, rect, rng);
     sp.distance = [rect](double x, double y) { return rect.distance(x, y); };
     sp.polygon = rect.polygon(1.0);
-    switch (kind) {
-    case DistractorKind::Paper: {
-        const float g = float(rng.uniform(0.9, 0.97));
-        const quint64 salt = rng.next();
-        const bool printed = rng.chance(0.7);
-        sp.colour = [rect, g, salt, printed](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            const cv::Vec3f paper(g * 0.97f, g, g);
-            if (!printed || l.x < 20 || l.x > rect.w - 20 || l.y < 25 || l.y > rect.h - 25)
-                return paper;
-            const int row = int((l.y - 25) / 6.0);
-            const double inRow = l.y - 25 - row * 6.0;
-            if (inRow > 2.2)
-                return paper;
-            const int word = int((l.x - 20) / 9.0);
-            const quint64 hsh = (salt ^ (quint64(row) * 0x9E3779B97F4A7C15ull) ^
-                                 (quint64(word) * 0xC2B2AE3D27D4EB4Full)) *
-                                0xBF58476D1CE4E5B9ull;
-            const double gapAt = 5.0 + double(hsh >> 60) * 0.25;
-            if (std::fmod(l.x - 20, 9.0) > gapAt || (hsh & 7) == 0)
-                return paper;
-            return paper * 0.35f;
-        };
-        sp.shadowOffsetMm = 0.3;
-        sp.shadowSigmaMm = 0.6;
-        sp.shadowStrength = 0.15;
-        break;
-    }
-    case DistractorKind::Box: {
-        const cv::Vec3f cardboard(float(rng.uniform(0.32, 0.42)), float(rng.uniform(0.5, 0.6)),
-                                  float(rng.uniform(0.66, 0.76)));
-        // The tape and the box's edges bound a rectangle; keep it well away from the card's
-        // proportions.
-        const double tape = std::min(rng.uniform(40, 50), rect.w / 2.3);
-        sp.colour = [rect, cardboard, tape](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            if (std::abs(l.y - rect.h * 0.5) < tape * 0.5)
-                return cardboard * 0.85f + cv::Vec3f::all(0.06f);
-            if (l.x > 12 && l.x < 62 && l.y > 8 && l.y < 30)
-                return {0.92f, 0.92f, 0.92f};
-            return cardboard;
-        };
-        sp.shadowOffsetMm = rng.uniform(10, 20);
-        sp.shadowSigmaMm = rng.uniform(5, 9);
-        sp.shadowStrength = 0.45;
-        break;
-    }
-    case DistractorKind::Phone: {
-        const bool on = rng.chance(0.7);
-        const cv::Vec3f wallA(float(rng.uniform(0.3, 1)), float(rng.uniform(0.2, 1)),
-                              float(rng.uniform(0.2, 1)));
-        const cv::Vec3f wallB(float(rng.uniform(0, 0.6)), float(rng.uniform(0, 0.6)),
-                              float(rng.uniform(0, 0.6)));
-        sp.colour = [rect, on, wallA, wallB](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            const PlaneDistance screen =
-                roundedRectDistance(l.x - 3.5, l.y - 3.5, rect.w - 7.0, rect.h - 7.0, 6.0);
-            if (screen.d > 0)
-                return {0.05f, 0.05f, 0.06f};
-            if (!on)
-                return {0.09f, 0.09f, 0.1f};
-            const double t = l.y / rect.h;
-            cv::Vec3f c = wallA * float(1 - t) + wallB * float(t);
-            // A grid of app icons.
-            const double gx = std::fmod(l.x - 8.0, 16.0), gy = std::fmod(l.y - 20.0, 18.0);
-            if (l.x > 8 && l.x < rect.w - 8 && l.y > 20 && l.y < rect.h - 30 && gx < 11 && gy < 11)
-                c = cv::Vec3f(0.9f, 0.9f, 0.9f) - c * 0.5f;
-            return c;
-        };
-        sp.shadowOffsetMm = 3;
-        sp.shadowSigmaMm = 2;
-        sp.shadowStrength = 0.4;
-        break;
-    }
-    case DistractorKind::StickyNote: {
-        static const cv::Vec3f colours[] = {{0.2f, 0.85f, 0.95f}, {0.6f, 0.3f, 0.95f},
-                                            {0.3f, 0.9f, 0.4f},   {0.9f, 0.55f, 0.2f},
-                                            {0.55f, 0.3f, 0.95f}, {0.35f, 0.95f, 0.95f}};
-        const cv::Vec3f colour = colours[rng.integer(0, 5)];
-        sp.colour = [colour](double, double) { return colour; };
-        sp.shadowOffsetMm = 0.3;
-        sp.shadowSigmaMm = 0.5;
-        sp.shadowStrength = 0.2;
-        break;
-    }
-    case DistractorKind::MemoryModule: {
-        sp.colour = [rect](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            if (l.y > rect.h - 4.5 && std::fmod(l.x, 1.0) < 0.6)
-                return {0.25f, 0.65f, 0.85f}; // gold contacts
-            const double chip = std::fmod(l.x - 6.0, 16.0);
-            if (l.x > 6 && l.x < rect.w - 6 && chip < 10.0 && l.y > 6 && l.y < rect.h - 10)
-                return {0.06f, 0.06f, 0.07f};
-            return {0.15f, 0.35f, 0.12f}; // green board
-        };
-        sp.shadowOffsetMm = 1.0;
-        sp.shadowSigmaMm = 1.0;
-        sp.shadowStrength = 0.3;
-        break;
-    }
-    case DistractorKind::Notebook: {
-        const cv::Vec3f cover(float(rng.uniform(0.1, 0.8)), float(rng.uniform(0.1, 0.8)),
-                              float(rng.uniform(0.1, 0.8)));
-        sp.colour = [rect, cover](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            // A label on the cover.
-            if (l.x > rect.w * 0.3 && l.x < rect.w * 0.7 && l.y > rect.h * 0.15 &&
-                l.y < rect.h * 0.3)
-                return {0.92f, 0.92f, 0.9f};
-            return cover;
-        };
-        sp.shadowOffsetMm = 2;
-        sp.shadowSigmaMm = 1.5;
-        sp.shadowStrength = 0.35;
-        break;
-    }
-    case DistractorKind::Frame: {
-        const double border = rng.uniform(12, 20);
-        const cv::Vec3f frame =
-            rng.chance(0.5) ? cv::Vec3f(0.08f, 0.08f, 0.08f) : cv::Vec3f(0.25f, 0.42f, 0.6f);
-        const cv::Vec3f a(float(rng.uniform(0.2, 0.9)), float(rng.uniform(0.2, 0.9)),
-                          float(rng.uniform(0.2, 0.9)));
-        const cv::Vec3f b(float(rng.uniform(0.1, 0.7)), float(rng.uniform(0.1, 0.7)),
-                          float(rng.uniform(0.1, 0.7)));
-        const double fx = rng.uniform(0.02, 0.08), fy = rng.uniform(0.02, 0.08);
-        sp.colour = [rect, border, frame, a, b, fx, fy](double x, double y) -> cv::Vec3f {
-            const cv::Point2d l = rect.local(x, y);
-            const double in = std::min({l.x, l.y, rect.w - l.x, rect.h - l.y});
-            if (in < border)
-                return frame * float(0.85 + 0.3 * in / border);
-            if (in < border + 8)
-                return {0.93f, 0.94f, 0.95f};
-            const double m = 0.5 + 0.5 * std::sin(l.x * fx + std::cos(l.y * fy) * 3.0);
-            return a * float(m) + b * float(1 - m);
-        };
-        sp.shadowOffsetMm = 4;
-        sp.shadowSigmaMm = 3;
-        sp.shadowStrength = 0.4;
-        break;
-    }
-    }
     return sp;
 }
 
@@ -1024,151 +1101,226 @@ std::optional<Stick> placeStick(const SceneSpec &sceneSpec, const Look &k,
     return std::nullopt;
 }
 
-std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, SceneRng &rng)
+// The camera that shows the card at the look's size and pose; none when the table does not
+// fill the frame.
+std::optional<Camera> cameraForLook(const Look &k, cv::Size size)
 {
-    const cv::Size size(sceneSpec.width, sceneSpec.height);
-    Layout layout;
-    std::optional<Camera> cam;
+    // Perspective changes the card's size in the picture: correct the distance a few times.
+    double depth = k.focalPx * cardWidthMm / (k.widthFraction * size.width);
+    Camera c = makeCamera(k, size, depth);
+    for (int i = 0; i < 5; ++i) {
+        const double measured = meanLongEdge(PlaneRaster(c.homography()));
+        depth *= measured / (k.widthFraction * size.width);
+        c = makeCamera(k, size, depth);
+    }
+    if (!tableFillsFrame(c, size, k))
+        return std::nullopt;
+    return c;
+}
+
+// The card's homography, from its pinned corners or from a camera; false when neither works.
+bool placeCard(Layout &layout, const SceneSpec &sceneSpec, const Look &k)
+{
     if (sceneSpec.cardCorners) {
         std::array<cv::Point2d, 4> pinned;
         for (size_t i = 0; i < 4; ++i)
             pinned[i] = toCv((*sceneSpec.cardCorners)[i]);
         const auto h = homographyFrom(cardOutline, pinned);
         if (!h)
-            return std::nullopt;
+            return false;
         layout.H = *h;
-    } else {
-        double depth = k.focalPx * cardWidthMm / (k.widthFraction * size.width);
-        Camera c = makeCamera(k, size, depth);
-        for (int i = 0; i < 5; ++i) {
-            const double measured = meanLongEdge(PlaneRaster(c.homography()));
-            depth *= measured / (k.widthFraction * size.width);
-            c = makeCamera(k, size, depth);
-        }
-        if (!tableFillsFrame(c, size, k))
-            return std::nullopt;
-        cam = c;
-        layout.camera = c;
-        layout.H = c.homography();
+        return true;
     }
-    const PlaneRaster raster(layout.H);
-    if (k.hasCard && !sceneSpec.cardCorners) {
-        const double margin = 0.02 * std::min(size.width, size.height);
-        int outside = 0;
-        for (const auto &p : cardOutline)
-            outside += !insideImage(raster.toImage(p), size, k.partial ? -margin : margin);
-        // A card running off the picture keeps its middle in it.
-        const cv::Point2d middle = raster.toImage({cardWidthMm / 2, cardHeightMm / 2});
-        if (k.partial ? outside == 0 || !insideImage(middle, size, margin) : outside > 0)
-            return std::nullopt;
-    }
-    const auto stick = placeStick(sceneSpec, k, raster, cam ? &*cam : nullptr, rng);
-    if (!stick)
-        return std::nullopt;
-    layout.stick = *stick;
+    layout.camera = cameraForLook(k, cv::Size(sceneSpec.width, sceneSpec.height));
+    if (!layout.camera)
+        return false;
+    layout.H = layout.camera->homography();
+    return true;
+}
 
-    std::vector<std::vector<cv::Point2d>> taken;
-    if (k.onPaper && k.hasCard) {
-        // The sheet under the card: the card lies well inside it.
-        SceneRng sheetRng = rng.fork();
-        const cv::Point2d middle(cardWidthMm / 2 + rng.uniform(-30, 30),
-                                 cardHeightMm / 2 + rng.uniform(-30, 30));
-        const PlaneRect sheet =
-            distractorShape(DistractorKind::Paper, middle, rng.uniform(-0.3, 0.3), sheetRng);
-        layout.distractors.emplace_back(DistractorKind::Paper, sheet);
+// The whole card well inside the picture, or for a card running off it, over the border with
+// its middle still in the picture.
+bool cardFramed(const PlaneRaster &raster, cv::Size size, const Look &k)
+{
+    const double margin = 0.02 * std::min(size.width, size.height);
+    int outside = 0;
+    for (const auto &p : cardOutline)
+        outside += !insideImage(raster.toImage(p), size, k.partial ? -margin : margin);
+    const cv::Point2d middle = raster.toImage({cardWidthMm / 2, cardHeightMm / 2});
+    return k.partial ? outside != 0 && insideImage(middle, size, margin) : outside == 0;
+}
+
+// Every corner in front of the camera and no nearer to it than a quarter of the card's depth.
+bool wellInFront(const cv::Matx33d &H, const std::vector<cv::Point2d> &polygon)
+{
+    const cv::Vec3d centre = H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
+    for (const auto &p : polygon) {
+        const cv::Vec3d q = H * cv::Vec3d(p.x, p.y, 1.0);
+        if (q[2] / centre[2] <= 0.25)
+            return false;
     }
+    return true;
+}
+
+// The sheet under the card: the card lies well inside it.
+PlaneRect sheetUnderCard(SceneRng &rng)
+{
+    SceneRng sheetRng = rng.fork();
+    const cv::Point2d middle(cardWidthMm / 2 + rng.uniform(-30, 30),
+                             cardHeightMm / 2 + rng.uniform(-30, 30));
+    return distractorShape(DistractorKind::Paper, middle, rng.uniform(-0.3, 0.3), sheetRng);
+}
+
+DistractorKind anyDistractorKind(bool clutter, SceneRng &rng)
+{
+    static const DistractorKind officeClutter[] = {
+        DistractorKind::StickyNote, DistractorKind::StickyNote, DistractorKind::MemoryModule,
+        DistractorKind::Notebook,   DistractorKind::Phone,      DistractorKind::Box};
+    return clutter ? officeClutter[rng.integer(0, 5)] : DistractorKind(rng.integer(0, 3));
+}
+
+// A distractor somewhere on the table in view, clear of the shapes already taken; none when
+// 200 tries find no room.
+std::optional<PlaneRect> placeDistractor(DistractorKind kind, const Layout &layout,
+                                         const PlaneRaster &raster, cv::Size size,
+                                         const std::vector<std::vector<cv::Point2d>> &taken,
+                                         SceneRng &rng)
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const cv::Point2d px(rng.uniform(0, 1) * size.width, rng.uniform(0, 1) * size.height);
+        if (layout.camera && layout.camera->depthAt(px) <= 0)
+            continue;
+        SceneRng shapeRng = rng.fork();
+        const PlaneRect rect =
+            distractorShape(kind, raster.toPlane(px), rng.uniform(0, 2 * pi), shapeRng);
+        const auto poly = rect.polygon(0);
+        bool ok = wellInFront(layout.H, poly);
+        for (const auto &t : taken)
+            ok = ok && !overlap(poly, t);
+        if (ok)
+            return rect;
+    }
+    return std::nullopt;
+}
+
+// The sheet under the card, if any, and the other things on the table, clear of the card, the
+// object and one another.
+void placeDistractors(Layout &layout, const Look &k, const PlaneRaster &raster, cv::Size size,
+                      SceneRng &rng)
+{
+    if (k.onPaper && k.hasCard)
+        layout.distractors.emplace_back(DistractorKind::Paper, sheetUnderCard(rng));
+    std::vector<std::vector<cv::Point2d>> taken;
     if (k.hasCard)
         taken.push_back(cardPolygon(k.clutter ? 1.0 : 8.0));
     taken.push_back(layout.stick.polygon(5.0));
     for (int i = 0; i < k.distractors; ++i) {
-        static const DistractorKind clutter[] = {
-            DistractorKind::StickyNote, DistractorKind::StickyNote, DistractorKind::MemoryModule,
-            DistractorKind::Notebook,   DistractorKind::Phone,      DistractorKind::Box};
-        const auto kind =
-            k.clutter ? clutter[rng.integer(0, 5)] : DistractorKind(rng.integer(0, 3));
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            const cv::Point2d px(rng.uniform(0, 1) * size.width, rng.uniform(0, 1) * size.height);
-            if (cam && cam->depthAt(px) <= 0)
-                continue;
-            SceneRng shapeRng = rng.fork();
-            const PlaneRect rect =
-                distractorShape(kind, raster.toPlane(px), rng.uniform(0, 2 * pi), shapeRng);
-            const auto poly = rect.polygon(0);
-            bool ok = true;
-            for (const auto &p : poly) {
-                // Every corner in front of the camera and not much farther than the card.
-                const cv::Vec3d q = layout.H * cv::Vec3d(p.x, p.y, 1.0);
-                const cv::Vec3d c = layout.H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
-                if (q[2] / c[2] <= 0.25)
-                    ok = false;
-            }
-            for (const auto &t : taken)
-                ok = ok && !overlap(poly, t);
-            if (!ok)
-                continue;
-            layout.distractors.emplace_back(kind, rect);
-            taken.push_back(rect.polygon(k.clutter ? 1.0 : 3.0));
-            break;
+        const DistractorKind kind = anyDistractorKind(k.clutter, rng);
+        if (const auto rect = placeDistractor(kind, layout, raster, size, taken, rng)) {
+            layout.distractors.emplace_back(kind, *rect);
+            taken.push_back(rect->polygon(k.clutter ? 1.0 : 3.0));
         }
     }
+}
 
-    if (k.finger && k.hasCard) {
-        // A finger holding the card down reaches in from the nearest side of the frame.
-        std::array<double, 4> reach{};
-        for (size_t e = 0; e < 4; ++e) {
-            const cv::Point2d a = cardOutline[e], b = cardOutline[(e + 1) % 4];
-            const cv::Point2d along = (b - a) / cv::norm(b - a), outward(along.y, -along.x);
-            double d = 0;
-            while (d < 400 && insideImage(raster.toImage((a + b) * 0.5 + outward * d), size, 0))
-                d += 5;
-            reach[e] = d;
-        }
-        size_t edge = size_t(std::min_element(reach.begin(), reach.end()) - reach.begin());
-        if (rng.chance(0.3))
-            edge = size_t(rng.integer(0, 3));
-        const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
-        const cv::Point2d along = (b - a) / cv::norm(b - a);
-        const cv::Point2d outward(along.y, -along.x);
-        Hand &hand = layout.hand;
-        hand.radius = rng.uniform(7.5, 9.5);
-        hand.tip = a + (b - a) * rng.uniform(0.3, 0.7) - outward * rng.uniform(5.0, 9.0);
-        const double turn = radians(rng.uniform(-30, 30));
-        hand.dir = {outward.x * std::cos(turn) - outward.y * std::sin(turn),
-                    outward.x * std::sin(turn) + outward.y * std::cos(turn)};
-        hand.length = 260;
-        const cv::Vec3d centre = layout.H * cv::Vec3d(cardWidthMm / 2, cardHeightMm / 2, 1);
-        const auto inFront = [&] {
-            for (const auto &p : hand.polygon(0)) {
-                const cv::Vec3d q = layout.H * cv::Vec3d(p.x, p.y, 1.0);
-                if (q[2] / centre[2] <= 0.25)
-                    return false;
-            }
-            return true;
-        };
-        while (!inFront() && hand.length > 90)
-            hand.length -= 10;
-        // The hand must not hide the object.
-        if (overlap(hand.polygon(3.0), layout.stick.polygon(3.0)))
-            return std::nullopt;
-        layout.finger = true;
-        if (k.thumb) {
-            // Holding the card: the thumb presses on the opposite edge from the other side.
-            const size_t opposite = (edge + 2) % 4;
-            const cv::Point2d c = cardOutline[opposite], d = cardOutline[(opposite + 1) % 4];
-            const cv::Point2d across = (d - c) / cv::norm(d - c);
-            const cv::Point2d out(across.y, -across.x);
-            Hand thumb;
-            thumb.radius = rng.uniform(9.5, 11.5);
-            thumb.tip = c + (d - c) * rng.uniform(0.25, 0.75) - out * rng.uniform(4.0, 8.0);
-            const double tilt = radians(rng.uniform(-35, 35));
-            thumb.dir = {out.x * std::cos(tilt) - out.y * std::sin(tilt),
-                         out.x * std::sin(tilt) + out.y * std::cos(tilt)};
-            thumb.length = 150;
-            if (overlap(thumb.polygon(3.0), layout.stick.polygon(3.0)))
-                return std::nullopt;
-            layout.thumb = thumb;
-        }
+// The unit normal of a card edge (corner `edge` to the next), pointing away from the card.
+cv::Point2d edgeOutward(size_t edge)
+{
+    const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
+    const cv::Point2d along = (b - a) / cv::norm(b - a);
+    return {along.y, -along.x};
+}
+
+cv::Point2d turned(cv::Point2d v, double angle)
+{
+    return {v.x * std::cos(angle) - v.y * std::sin(angle),
+            v.x * std::sin(angle) + v.y * std::cos(angle)};
+}
+
+// A finger holding the card down reaches in from the nearest side of the frame, now and then
+// from another.
+size_t fingerEdge(const PlaneRaster &raster, cv::Size size, SceneRng &rng)
+{
+    std::array<double, 4> reach{};
+    for (size_t e = 0; e < 4; ++e) {
+        const cv::Point2d a = cardOutline[e], b = cardOutline[(e + 1) % 4];
+        const cv::Point2d outward = edgeOutward(e);
+        double d = 0;
+        while (d < 400 && insideImage(raster.toImage((a + b) * 0.5 + outward * d), size, 0))
+            d += 5;
+        reach[e] = d;
     }
+    size_t edge = size_t(std::min_element(reach.begin(), reach.end()) - reach.begin());
+    if (rng.chance(0.3))
+        edge = size_t(rng.integer(0, 3));
+    return edge;
+}
+
+// A finger pressing on the given edge, the hand behind it shortened until it is well in front
+// of the camera.
+Hand fingerOnEdge(size_t edge, const cv::Matx33d &H, SceneRng &rng)
+{
+    const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
+    const cv::Point2d outward = edgeOutward(edge);
+    Hand hand;
+    hand.radius = rng.uniform(7.5, 9.5);
+    hand.tip = a + (b - a) * rng.uniform(0.3, 0.7) - outward * rng.uniform(5.0, 9.0);
+    hand.dir = turned(outward, radians(rng.uniform(-30, 30)));
+    hand.length = 260;
+    while (!wellInFront(H, hand.polygon(0)) && hand.length > 90)
+        hand.length -= 10;
+    return hand;
+}
+
+// A thumb pressing on the given edge from outside the card.
+Hand thumbOnEdge(size_t edge, SceneRng &rng)
+{
+    const cv::Point2d a = cardOutline[edge], b = cardOutline[(edge + 1) % 4];
+    const cv::Point2d outward = edgeOutward(edge);
+    Hand thumb;
+    thumb.radius = rng.uniform(9.5, 11.5);
+    thumb.tip = a + (b - a) * rng.uniform(0.25, 0.75) - outward * rng.uniform(4.0, 8.0);
+    thumb.dir = turned(outward, radians(rng.uniform(-35, 35)));
+    thumb.length = 150;
+    return thumb;
+}
+
+// A finger on the card and, when the card is held, the thumb on the opposite edge; false when
+// either would hide the object.
+bool placeHands(Layout &layout, const Look &k, const PlaneRaster &raster, cv::Size size,
+                SceneRng &rng)
+{
+    const size_t edge = fingerEdge(raster, size, rng);
+    layout.hand = fingerOnEdge(edge, layout.H, rng);
+    if (overlap(layout.hand.polygon(3.0), layout.stick.polygon(3.0)))
+        return false;
+    layout.finger = true;
+    if (k.thumb) {
+        const Hand thumb = thumbOnEdge((edge + 2) % 4, rng);
+        if (overlap(thumb.polygon(3.0), layout.stick.polygon(3.0)))
+            return false;
+        layout.thumb = thumb;
+    }
+    return true;
+}
+
+std::optional<Layout> makeLayout(const SceneSpec &sceneSpec, const Look &k, SceneRng &rng)
+{
+    const cv::Size size(sceneSpec.width, sceneSpec.height);
+    Layout layout;
+    if (!placeCard(layout, sceneSpec, k))
+        return std::nullopt;
+    const PlaneRaster raster(layout.H);
+    if (k.hasCard && !sceneSpec.cardCorners && !cardFramed(raster, size, k))
+        return std::nullopt;
+    const auto stick =
+        placeStick(sceneSpec, k, raster, layout.camera ? &*layout.camera : nullptr, rng);
+    if (!stick)
+        return std::nullopt;
+    layout.stick = *stick;
+    placeDistractors(layout, k, raster, size, rng);
+    if (k.finger && k.hasCard && !placeHands(layout, k, raster, size, rng))
+        return std::nullopt;
     return layout;
 }
 
@@ -1335,6 +1487,340 @@ void applyLighting(cv::Mat &canvas, SceneRng &rng)
     }
 }
 
+// Loosens the pose a little after a layout that did not fit the frame.
+void loosenPose(Look &k, const SceneSpec &sceneSpec, int attempt, SceneRng &rng)
+{
+    if (!sceneSpec.cardCentre)
+        k.cardCentre = k.partial ? nearBorder(sceneSpec, rng)
+                                 : cv::Point2d(rng.uniform(0.3, 0.7) * sceneSpec.width,
+                                               rng.uniform(0.3, 0.7) * sceneSpec.height);
+    if (!sceneSpec.tiltDeg)
+        k.tiltDeg *= 0.95;
+    if (!sceneSpec.cardWidthFraction && attempt > 20)
+        k.widthFraction *= 0.97;
+}
+
+// Draws layouts until one fits the frame; each retry moves on in the same stream, so the
+// result is still a function of the seed.
+std::optional<Layout> fitLayout(const SceneSpec &sceneSpec, Look &k, SceneRng &rng)
+{
+    std::optional<Layout> layout;
+    for (int attempt = 0; attempt < 200 && !layout; ++attempt) {
+        layout = makeLayout(sceneSpec, k, rng);
+        if (!layout && !sceneSpec.cardCorners)
+            loosenPose(k, sceneSpec, attempt, rng);
+    }
+    return layout;
+}
+
+void paintDistractors(cv::Mat &canvas, const PlaneRaster &raster, const Layout &layout,
+                      cv::Point2d light, SceneRng &rng)
+{
+    for (const auto &[kind, rect] : layout.distractors) {
+        SceneRng r = rng.fork();
+        paintSprite(canvas, raster, distractorSprite(kind, rect, r), light.x, light.y, 1.0);
+    }
+}
+
+// Where the card covers the picture.
+struct CardFootprint
+{
+    cv::Rect rect;
+    cv::Mat mask;
+    double ppm = 0; // the most pixels per millimetre anywhere on the card
+};
+
+CardFootprint cardFootprint(const PlaneRaster &raster, cv::Size size)
+{
+    CardFootprint card;
+    const std::vector<cv::Point2d> outline(cardOutline.begin(), cardOutline.end());
+    card.rect = raster.bounds(outline, size, 3);
+    card.mask = raster.coverage(card.rect, [](double x, double y) {
+        return roundedRectDistance(x, y, cardWidthMm, cardHeightMm, cardCornerRadiusMm);
+    });
+    for (const auto &p : cardOutline)
+        card.ppm = std::max(card.ppm, raster.pixelsPerMm(p));
+    return card;
+}
+
+void castCardShadow(cv::Mat &canvas, const PlaneRaster &raster, const CardFootprint &card,
+                    const Look &k, SceneRng &rng)
+{
+    const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
+    const cv::Point2d off = raster.toImage(mid + k.lightDir * 0.45) - raster.toImage(mid);
+    castShadow(canvas, card.rect, card.mask, off, rng.uniform(0.4, 0.9) * card.ppm,
+               k.shadowStrength);
+}
+
+// The card's printed face; the test pattern's card is plain white.
+void paintCardFace(cv::Mat &canvas, const PlaneRaster &raster, const CardFootprint &card,
+                   const Look &k, bool clean, SceneRng &rng)
+{
+    const double texScale = std::clamp(card.ppm * 1.25, 4.0, 32.0);
+    const double margin = 1.0;
+    SceneRng faceRng = rng.fork();
+    const cv::Mat face =
+        clean
+            ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
+                      int(std::ceil((cardWidthMm + 2) * texScale)), CV_32FC3, cv::Scalar::all(1.0))
+            : cardFaceTexture(k.cardStyle, texScale, margin, faceRng, k.cardLevel);
+    // A glossy card reflects the room: a faint brightening across its face.
+    const double sheen = clean ? 0.0 : rng.uniform(0.0, 0.08);
+    const double sheenAngle = rng.uniform(0, 2 * pi);
+    const double sc = std::cos(sheenAngle) / 100.0, ss = std::sin(sheenAngle) / 100.0;
+    raster.composite(canvas, card.rect, card.mask, [&](double x, double y) {
+        const cv::Vec3f c = sampleTexture(face, (x + margin) * texScale, (y + margin) * texScale);
+        const double t =
+            sheen *
+            std::clamp(0.5 + (x - cardWidthMm / 2) * sc + (y - cardHeightMm / 2) * ss, 0.0, 1.0);
+        return c + (cv::Vec3f::all(1.0f) - c) * float(t);
+    });
+}
+
+void paintCardGlare(cv::Mat &canvas, const PlaneRaster &raster, const CardFootprint &card,
+                    SceneRng &rng)
+{
+    const double longPx = meanLongEdge(raster);
+    if (rng.chance(0.5)) {
+        // The reflection of a lamp: a blown-out spot.
+        const cv::Point2d at =
+            raster.toImage({rng.uniform(8, cardWidthMm - 8), rng.uniform(6, cardHeightMm - 6)});
+        const double ra = rng.uniform(0.12, 0.3) * longPx;
+        paintGlare(canvas, card.rect, card.mask, at, ra, ra * rng.uniform(0.3, 0.8),
+                   rng.uniform(0, pi), rng.uniform(0.6, 0.95));
+    } else {
+        // The reflection of a window: a long bright band, often across an edge.
+        const cv::Point2d at =
+            raster.toImage({rng.uniform(0, cardWidthMm), rng.uniform(0, cardHeightMm)});
+        paintGlare(canvas, card.rect, card.mask, at, rng.uniform(0.5, 1.0) * longPx,
+                   rng.uniform(0.04, 0.1) * longPx, rng.uniform(0, pi), rng.uniform(0.5, 0.85));
+    }
+}
+
+// The card's shadow on the table, its face and any glare on it.
+void paintCard(cv::Mat &canvas, const PlaneRaster &raster, const Look &k, bool clean, SceneRng &rng)
+{
+    const CardFootprint card = cardFootprint(raster, canvas.size());
+    if (!clean)
+        castCardShadow(canvas, raster, card, k, rng);
+    paintCardFace(canvas, raster, card, k, clean, rng);
+    if (k.glare && !clean)
+        paintCardGlare(canvas, raster, card, rng);
+}
+
+// The test pattern shows the object's outline in flat white.
+void paintObjectOutline(cv::Mat &canvas, const PlaneRaster &raster, const Stick &stick)
+{
+    const cv::Rect rect = raster.bounds(stick.polygon(1.0), canvas.size(), 3);
+    const cv::Mat mask =
+        raster.coverage(rect, [&stick](double x, double y) { return stick.distance(x, y); });
+    raster.composite(canvas, rect, mask,
+                     [](double, double) { return cv::Vec3f(1.0f, 1.0f, 1.0f); });
+}
+
+void paintObject(cv::Mat &canvas, const PlaneRaster &raster, const Stick &stick, cv::Point2d light,
+                 SceneRng &rng)
+{
+    const double ppm = raster.pixelsPerMm((stick.a + stick.b) * 0.5);
+    SceneRng r = rng.fork();
+    paintSprite(canvas, raster, stickSprite(stick, ppm, r), light.x, light.y, 1.0);
+}
+
+// Skin shaded as a cylinder that widens from the finger into the hand, with the nail at the
+// finger's tip.
+cv::Vec3f handColour(const Hand &hand, cv::Vec3f skin, double x, double y)
+{
+    const cv::Point2d d(x - hand.tip.x, y - hand.tip.y);
+    const double along = d.dot(hand.dir);
+    const double across = d.x * -hand.dir.y + d.y * hand.dir.x;
+    const double blend =
+        std::clamp((along - Hand::fingerLength) / (0.9 * hand.handRadius()), 0.0, 1.0);
+    const double width =
+        hand.radius + (hand.handRadius() - hand.radius) * blend * blend * (3 - 2 * blend);
+    cv::Vec3f c = cylinderShade(skin, across / width, 0.08);
+    // The nail, seen from above at the finger's tip.
+    const double nu = (along + 0.1 * hand.radius) / (0.6 * hand.radius);
+    const double nv = across / (0.55 * hand.radius);
+    if (nu * nu + nv * nv < 1.0) {
+        const cv::Vec3f nail = skin * 0.55f + cv::Vec3f(0.36f, 0.36f, 0.4f);
+        c = nail * float(0.85 + 0.15 * std::sqrt(std::max(0.0, 1.0 - nv * nv))) +
+            cv::Vec3f::all(float(0.25 * std::exp(-std::pow((nv + 0.3) / 0.2, 2.0))));
+    }
+    return c;
+}
+
+Sprite handSprite(const Hand &hand, SceneRng &rng)
+{
+    Sprite sprite;
+    sprite.distance = [hand](double x, double y) { return hand.distance(x, y); };
+    const cv::Vec3f skin(float(rng.uniform(0.45, 0.6)), float(rng.uniform(0.55, 0.7)),
+                         float(rng.uniform(0.78, 0.92)));
+    sprite.colour = [hand, skin](double x, double y) { return handColour(hand, skin, x, y); };
+    sprite.polygon = hand.polygon(2.0);
+    sprite.shadowOffsetMm = 8;
+    sprite.shadowSigmaMm = 5;
+    sprite.shadowStrength = 0.4;
+    return sprite;
+}
+
+void paintHands(cv::Mat &canvas, const PlaneRaster &raster, const Layout &layout, cv::Point2d light,
+                SceneRng &rng)
+{
+    std::vector<Hand> hands;
+    if (layout.finger)
+        hands.push_back(layout.hand);
+    if (layout.thumb)
+        hands.push_back(*layout.thumb);
+    for (const Hand &hand : hands) {
+        // The hand is nearer the lens than the table and a little out of focus.
+        paintSprite(canvas, raster, handSprite(hand, rng), light.x, light.y, 1.0,
+                    1.2 * std::max(1.0, canvas.cols / 1920.0));
+    }
+}
+
+// The table, what lies on it, the card, the object and the hands, each over what is beneath.
+void paintScene(cv::Mat &canvas, const PlaneRaster &raster, const Look &k, const Layout &layout,
+                bool clean, SceneRng &rng)
+{
+    paintBackground(canvas, raster, k, clean, rng);
+    if (!clean)
+        paintDistractors(canvas, raster, layout, k.lightDir, rng);
+    if (k.hasCard)
+        paintCard(canvas, raster, k, clean, rng);
+    if (clean)
+        paintObjectOutline(canvas, raster, layout.stick);
+    else
+        paintObject(canvas, raster, layout.stick, k.lightDir, rng);
+    if (!clean)
+        paintHands(canvas, raster, layout, k.lightDir, rng);
+}
+
+// The blur of depth of field, the lens, defocus and camera shake; returns its variance at the
+// card in pixels squared.
+double applyOptics(cv::Mat &canvas, const Look &k, const Layout &layout, const PlaneRaster &raster)
+{
+    double blurVar = 0.0;
+    if (layout.camera) {
+        const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
+        std::vector<cv::Point2d> probes;
+        for (const auto &p : cardOutline)
+            probes.push_back(raster.toImage(p));
+        const double r =
+            applyDepthOfField(canvas, *layout.camera, layout.camera->depthAt(raster.toImage(mid)),
+                              k.dofScale, probes);
+        // A disc of radius r spreads like a Gaussian of sigma r / 2.
+        blurVar += r * r / 4.0;
+    }
+    cv::GaussianBlur(canvas, canvas, cv::Size(), k.lensSigma);
+    blurVar += k.lensSigma * k.lensSigma;
+    if (k.defocusRadius > 0) {
+        cv::filter2D(canvas, canvas, -1, diskKernel(k.defocusRadius));
+        blurVar += k.defocusRadius * k.defocusRadius / 4.0;
+    }
+    if (k.motionLength > 0) {
+        cv::filter2D(canvas, canvas, -1, motionKernel(k.motionLength, k.motionAngle));
+        blurVar += k.motionLength * k.motionLength / 12.0;
+    }
+    return blurVar;
+}
+
+// The sensor sees one colour per photosite (RGGB), each with its own noise; shot noise grows
+// with brightness, read noise does not. Demosaicing then brings the colour back with its usual
+// zipper artefacts along edges.
+void applySensorNoise(cv::Mat &canvas, double noiseSigma, cv::RNG &noiseRng)
+{
+    const cv::Size size = canvas.size();
+    cv::Mat mosaic(size, CV_16U);
+    cv::Mat noise(size, CV_32F);
+    noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
+    const double read = noiseSigma * 0.5, shot = noiseSigma;
+    for (int r = 0; r < size.height; ++r) {
+        const cv::Vec3f *in = canvas.ptr<cv::Vec3f>(r);
+        const float *n = noise.ptr<float>(r);
+        quint16 *out = mosaic.ptr<quint16>(r);
+        for (int c = 0; c < size.width; ++c) {
+            const int channel = r % 2 == 0 ? (c % 2 == 0 ? 2 : 1) : (c % 2 == 0 ? 1 : 0);
+            const double v = in[c][channel];
+            const double noisy =
+                v + n[c] * std::sqrt(read * read + shot * shot * std::clamp(v, 0.0, 1.0));
+            out[c] = quint16(std::clamp(noisy * 65535.0 + 0.5, 0.0, 65535.0));
+        }
+    }
+    cv::Mat demosaiced;
+    cv::cvtColor(mosaic, demosaiced, cv::COLOR_BayerBG2BGR);
+    demosaiced.convertTo(canvas, CV_32FC3, 1.0 / 65535.0);
+}
+
+// The phone's sharpening: an unsharp mask.
+void sharpen(cv::Mat &canvas, double amount)
+{
+    const double scale = std::max(canvas.cols, canvas.rows) / 1920.0;
+    cv::Mat soft;
+    cv::GaussianBlur(canvas, soft, cv::Size(), 1.4 * std::sqrt(scale));
+    cv::addWeighted(canvas, 1.0 + amount, soft, -amount, 0.0, canvas);
+}
+
+// Blotchy colour noise, coarser than the sensor's own.
+void addChromaNoise(cv::Mat &canvas, double sigma, cv::RNG &noiseRng)
+{
+    cv::Mat chroma(canvas.rows / 2 + 1, canvas.cols / 2 + 1, CV_32FC3);
+    noiseRng.fill(chroma, cv::RNG::NORMAL, 0.0, sigma);
+    cv::resize(chroma, chroma, canvas.size(), 0, 0, cv::INTER_LINEAR);
+    canvas += chroma;
+}
+
+// The sensor and the phone's processing of what it sees. Frames of a video draw their noise
+// afresh.
+void applySensor(cv::Mat &canvas, const Look &k, std::optional<quint64> frameSeed, SceneRng &rng)
+{
+    cv::RNG noiseRng(frameSeed ? rng.next() ^ (*frameSeed * 0x9E3779B97F4A7C15ull) : rng.next());
+    applySensorNoise(canvas, k.noiseSigma, noiseRng);
+    if (k.sharpen > 0)
+        sharpen(canvas, k.sharpen);
+    if (k.chromaNoise > 0)
+        addChromaNoise(canvas, k.chromaNoise, noiseRng);
+}
+
+// What the camera makes of the scene: uneven light, blur and the sensor's noise. Returns the
+// blur's variance at the card in pixels squared.
+double photograph(cv::Mat &canvas, const Look &k, const Layout &layout, const PlaneRaster &raster,
+                  std::optional<quint64> frameSeed, SceneRng &rng)
+{
+    applyLighting(canvas, rng);
+    const double blurVar = applyOptics(canvas, k, layout, raster);
+    applySensor(canvas, k, frameSeed, rng);
+    return blurVar;
+}
+
+// The 8-bit picture; a photo goes through JPEG as a phone saves it.
+QImage finishedImage(const cv::Mat &canvas, const Look &k, bool clean)
+{
+    cv::Mat bgr8;
+    canvas.convertTo(bgr8, CV_8UC3, 255.0);
+    const QImage image = toQImage(bgr8);
+    return clean ? image : jpegRoundTrip(image, k.jpegQuality);
+}
+
+void setGroundTruth(Scene &scene, const SceneSpec &sceneSpec, const Look &k,
+                    const PlaneRaster &raster, const Stick &stick, double blurVar)
+{
+    // A card running off the picture is drawn, but it is not a card to measure with.
+    scene.hasCard = k.hasCard && !k.partial;
+    std::array<cv::Point2d, 4> corners;
+    for (size_t i = 0; i < 4; ++i)
+        corners[i] = raster.toImage(cardOutline[i]);
+    scene.card = screenOrder(corners, scene.cardFirstEdgeLong);
+    if (sceneSpec.objectEnds) {
+        scene.objectFrom = (*sceneSpec.objectEnds)[0];
+        scene.objectTo = (*sceneSpec.objectEnds)[1];
+    } else {
+        scene.objectFrom = toQt(raster.toImage(stick.a));
+        scene.objectTo = toQt(raster.toImage(stick.b));
+    }
+    scene.objectLengthMm = stick.length();
+    scene.blurPx = std::sqrt(blurVar);
+}
+
 } // namespace
 
 QString sceneCategoryName(SceneCategory category)
@@ -1400,27 +1886,9 @@ Scene renderScene(const SceneSpec &sceneSpec)
     Look k = chooseLook(sceneSpec, lookRng);
     if (sceneSpec.clean)
         k.distractors = 0;
-
-    // Draw layouts until one fits the frame; each retry moves on in the same stream, so the
-    // result is still a function of the seed.
     SceneRng layoutRng = root.fork();
-    std::optional<Layout> layout;
-    for (int attempt = 0; attempt < 200 && !layout; ++attempt) {
-        layout = makeLayout(sceneSpec, k, layoutRng);
-        if (!layout && !sceneSpec.cardCorners) {
-            // Loosen the pose a little before the next try.
-            if (!sceneSpec.cardCentre)
-                k.cardCentre = k.partial
-                                   ? nearBorder(sceneSpec, layoutRng)
-                                   : cv::Point2d(layoutRng.uniform(0.3, 0.7) * sceneSpec.width,
-                                                 layoutRng.uniform(0.3, 0.7) * sceneSpec.height);
-            if (!sceneSpec.tiltDeg)
-                k.tiltDeg *= 0.95;
-            if (!sceneSpec.cardWidthFraction && attempt > 20)
-                k.widthFraction *= 0.97;
-        }
-    }
-    const cv::Size size(sceneSpec.width, sceneSpec.height);
+    const std::optional<Layout> layout = fitLayout(sceneSpec, k, layoutRng);
+
     Scene scene;
     scene.category = sceneCategoryName(sceneSpec.category);
     scene.seed = sceneSpec.seed;
@@ -1430,214 +1898,16 @@ Scene renderScene(const SceneSpec &sceneSpec)
         return scene;
     }
     const PlaneRaster raster(layout->H);
-
     SceneRng paintRng = root.fork();
-    cv::Mat canvas(size, CV_32FC3);
-    paintBackground(canvas, raster, k, sceneSpec.clean, paintRng);
-
-    const cv::Point2d light = k.lightDir;
-    if (!sceneSpec.clean) {
-        for (const auto &[kind, rect] : layout->distractors) {
-            SceneRng r = paintRng.fork();
-            paintSprite(canvas, raster, distractorSprite(kind, rect, r), light.x, light.y, 1.0);
-        }
-    }
-
-    cv::Rect cardRect;
-    cv::Mat cardMask;
-    if (k.hasCard) {
-        const std::vector<cv::Point2d> outline(cardOutline.begin(), cardOutline.end());
-        cardRect = raster.bounds(outline, size, 3);
-        cardMask = raster.coverage(cardRect, [](double x, double y) {
-            return roundedRectDistance(x, y, cardWidthMm, cardHeightMm, cardCornerRadiusMm);
-        });
-        double ppm = 0;
-        for (const auto &p : cardOutline)
-            ppm = std::max(ppm, raster.pixelsPerMm(p));
-        const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
-        if (!sceneSpec.clean) {
-            const cv::Point2d off = raster.toImage(mid + light * 0.45) - raster.toImage(mid);
-            castShadow(canvas, cardRect, cardMask, off, paintRng.uniform(0.4, 0.9) * ppm,
-                       k.shadowStrength);
-        }
-        const double texScale = std::clamp(ppm * 1.25, 4.0, 32.0);
-        const double margin = 1.0;
-        SceneRng faceRng = paintRng.fork();
-        const cv::Mat face =
-            sceneSpec.clean ? cv::Mat(int(std::ceil((cardHeightMm + 2) * texScale)),
-                                      int(std::ceil((cardWidthMm + 2) * texScale)), CV_32FC3,
-                                      cv::Scalar::all(1.0))
-                            : cardFaceTexture(k.cardStyle, texScale, margin, faceRng, k.cardLevel);
-        // A glossy card reflects the room: a faint brightening across its face.
-        const double sheen = sceneSpec.clean ? 0.0 : paintRng.uniform(0.0, 0.08);
-        const double sheenAngle = paintRng.uniform(0, 2 * pi);
-        const double sc = std::cos(sheenAngle) / 100.0, ss = std::sin(sheenAngle) / 100.0;
-        raster.composite(canvas, cardRect, cardMask, [&](double x, double y) {
-            const cv::Vec3f c =
-                sampleTexture(face, (x + margin) * texScale, (y + margin) * texScale);
-            const double t =
-                sheen * std::clamp(0.5 + (x - cardWidthMm / 2) * sc + (y - cardHeightMm / 2) * ss,
-                                   0.0, 1.0);
-            return c + (cv::Vec3f::all(1.0f) - c) * float(t);
-        });
-        if (k.glare && !sceneSpec.clean) {
-            const double longPx = meanLongEdge(raster);
-            if (paintRng.chance(0.5)) {
-                // The reflection of a lamp: a blown-out spot.
-                const cv::Point2d at = raster.toImage(
-                    {paintRng.uniform(8, cardWidthMm - 8), paintRng.uniform(6, cardHeightMm - 6)});
-                const double ra = paintRng.uniform(0.12, 0.3) * longPx;
-                paintGlare(canvas, cardRect, cardMask, at, ra, ra * paintRng.uniform(0.3, 0.8),
-                           paintRng.uniform(0, pi), paintRng.uniform(0.6, 0.95));
-            } else {
-                // The reflection of a window: a long bright band, often across an edge.
-                const cv::Point2d at = raster.toImage(
-                    {paintRng.uniform(0, cardWidthMm), paintRng.uniform(0, cardHeightMm)});
-                paintGlare(canvas, cardRect, cardMask, at, paintRng.uniform(0.5, 1.0) * longPx,
-                           paintRng.uniform(0.04, 0.1) * longPx, paintRng.uniform(0, pi),
-                           paintRng.uniform(0.5, 0.85));
-            }
-        }
-    }
-
-    const double stickPpm = raster.pixelsPerMm((layout->stick.a + layout->stick.b) * 0.5);
-    if (!sceneSpec.clean) {
-        SceneRng r = paintRng.fork();
-        paintSprite(canvas, raster, stickSprite(layout->stick, stickPpm, r), light.x, light.y, 1.0);
-    } else {
-        // The test pattern shows the object's outline in flat white.
-        const Stick &stick = layout->stick;
-        const cv::Rect rect = raster.bounds(stick.polygon(1.0), size, 3);
-        const cv::Mat mask =
-            raster.coverage(rect, [&stick](double x, double y) { return stick.distance(x, y); });
-        raster.composite(canvas, rect, mask,
-                         [](double, double) { return cv::Vec3f(1.0f, 1.0f, 1.0f); });
-    }
-
-    std::vector<Hand> hands;
-    if (layout->finger)
-        hands.push_back(layout->hand);
-    if (layout->thumb)
-        hands.push_back(*layout->thumb);
-    for (const Hand &hand : hands) {
-        if (sceneSpec.clean)
-            break;
-        Sprite sprite;
-        sprite.distance = [hand](double x, double y) { return hand.distance(x, y); };
-        const cv::Vec3f skin(float(paintRng.uniform(0.45, 0.6)), float(paintRng.uniform(0.55, 0.7)),
-                             float(paintRng.uniform(0.78, 0.92)));
-        sprite.colour = [hand, skin](double x, double y) -> cv::Vec3f {
-            const cv::Point2d d(x - hand.tip.x, y - hand.tip.y);
-            const double along = d.dot(hand.dir);
-            const double across = d.x * -hand.dir.y + d.y * hand.dir.x;
-            const double blend =
-                std::clamp((along - Hand::fingerLength) / (0.9 * hand.handRadius()), 0.0, 1.0);
-            const double width =
-                hand.radius + (hand.handRadius() - hand.radius) * blend * blend * (3 - 2 * blend);
-            cv::Vec3f c = cylinderShade(skin, across / width, 0.08);
-            // The nail, seen from above at the finger's tip.
-            const double nu = (along + 0.1 * hand.radius) / (0.6 * hand.radius);
-            const double nv = across / (0.55 * hand.radius);
-            if (nu * nu + nv * nv < 1.0) {
-                const cv::Vec3f nail = skin * 0.55f + cv::Vec3f(0.36f, 0.36f, 0.4f);
-                c = nail * float(0.85 + 0.15 * std::sqrt(std::max(0.0, 1.0 - nv * nv))) +
-                    cv::Vec3f::all(float(0.25 * std::exp(-std::pow((nv + 0.3) / 0.2, 2.0))));
-            }
-            return c;
-        };
-        sprite.polygon = hand.polygon(2.0);
-        sprite.shadowOffsetMm = 8;
-        sprite.shadowSigmaMm = 5;
-        sprite.shadowStrength = 0.4;
-        // The hand is nearer the lens than the table and a little out of focus.
-        paintSprite(canvas, raster, sprite, light.x, light.y, 1.0,
-                    1.2 * std::max(1.0, size.width / 1920.0));
-    }
-
-    const double scale = std::max(size.width, size.height) / 1920.0;
+    cv::Mat canvas(cv::Size(sceneSpec.width, sceneSpec.height), CV_32FC3);
+    paintScene(canvas, raster, k, *layout, sceneSpec.clean, paintRng);
     double blurVar = 0.0;
     if (!sceneSpec.clean) {
-        SceneRng fx = root.fork();
-        applyLighting(canvas, fx);
-        if (layout->camera) {
-            const cv::Point2d mid(cardWidthMm / 2, cardHeightMm / 2);
-            std::vector<cv::Point2d> probes;
-            for (const auto &p : cardOutline)
-                probes.push_back(raster.toImage(p));
-            const double r =
-                applyDepthOfField(canvas, *layout->camera,
-                                  layout->camera->depthAt(raster.toImage(mid)), k.dofScale, probes);
-            // A disc of radius r spreads like a Gaussian of sigma r / 2.
-            blurVar += r * r / 4.0;
-        }
-        cv::GaussianBlur(canvas, canvas, cv::Size(), k.lensSigma);
-        blurVar += k.lensSigma * k.lensSigma;
-        if (k.defocusRadius > 0) {
-            cv::filter2D(canvas, canvas, -1, diskKernel(k.defocusRadius));
-            blurVar += k.defocusRadius * k.defocusRadius / 4.0;
-        }
-        if (k.motionLength > 0) {
-            cv::filter2D(canvas, canvas, -1, motionKernel(k.motionLength, k.motionAngle));
-            blurVar += k.motionLength * k.motionLength / 12.0;
-        }
-        // The sensor sees one colour per photosite (RGGB), each with its own noise; shot noise
-        // grows with brightness, read noise does not. Demosaicing then brings the colour back
-        // with its usual zipper artefacts along edges.
-        cv::Mat mosaic(size, CV_16U);
-        cv::RNG noiseRng(sceneSpec.frameSeed
-                             ? fx.next() ^ (*sceneSpec.frameSeed * 0x9E3779B97F4A7C15ull)
-                             : fx.next());
-        cv::Mat noise(size, CV_32F);
-        noiseRng.fill(noise, cv::RNG::NORMAL, 0.0, 1.0);
-        const double read = k.noiseSigma * 0.5, shot = k.noiseSigma;
-        for (int r = 0; r < size.height; ++r) {
-            const cv::Vec3f *in = canvas.ptr<cv::Vec3f>(r);
-            const float *n = noise.ptr<float>(r);
-            quint16 *out = mosaic.ptr<quint16>(r);
-            for (int c = 0; c < size.width; ++c) {
-                const int channel = r % 2 == 0 ? (c % 2 == 0 ? 2 : 1) : (c % 2 == 0 ? 1 : 0);
-                const double v = in[c][channel];
-                const double noisy =
-                    v + n[c] * std::sqrt(read * read + shot * shot * std::clamp(v, 0.0, 1.0));
-                out[c] = quint16(std::clamp(noisy * 65535.0 + 0.5, 0.0, 65535.0));
-            }
-        }
-        cv::Mat demosaiced;
-        cv::cvtColor(mosaic, demosaiced, cv::COLOR_BayerBG2BGR);
-        demosaiced.convertTo(canvas, CV_32FC3, 1.0 / 65535.0);
-        if (k.sharpen > 0) {
-            cv::Mat soft;
-            cv::GaussianBlur(canvas, soft, cv::Size(), 1.4 * std::sqrt(scale));
-            cv::addWeighted(canvas, 1.0 + k.sharpen, soft, -k.sharpen, 0.0, canvas);
-        }
-        if (k.chromaNoise > 0) {
-            cv::Mat chroma(size.height / 2 + 1, size.width / 2 + 1, CV_32FC3);
-            noiseRng.fill(chroma, cv::RNG::NORMAL, 0.0, k.chromaNoise);
-            cv::resize(chroma, chroma, size, 0, 0, cv::INTER_LINEAR);
-            canvas += chroma;
-        }
+        SceneRng cameraRng = root.fork();
+        blurVar = photograph(canvas, k, *layout, raster, sceneSpec.frameSeed, cameraRng);
     }
-    cv::Mat bgr8;
-    canvas.convertTo(bgr8, CV_8UC3, 255.0);
-    scene.image = toQImage(bgr8);
-    if (!sceneSpec.clean)
-        scene.image = jpegRoundTrip(scene.image, k.jpegQuality);
-
-    // A card running off the picture is drawn, but it is not a card to measure with.
-    scene.hasCard = k.hasCard && !k.partial;
-    std::array<cv::Point2d, 4> corners;
-    for (size_t i = 0; i < 4; ++i)
-        corners[i] = raster.toImage(cardOutline[i]);
-    scene.card = screenOrder(corners, scene.cardFirstEdgeLong);
-    if (sceneSpec.objectEnds) {
-        scene.objectFrom = (*sceneSpec.objectEnds)[0];
-        scene.objectTo = (*sceneSpec.objectEnds)[1];
-    } else {
-        scene.objectFrom = toQt(raster.toImage(layout->stick.a));
-        scene.objectTo = toQt(raster.toImage(layout->stick.b));
-    }
-    scene.objectLengthMm = layout->stick.length();
-    scene.blurPx = std::sqrt(blurVar);
+    scene.image = finishedImage(canvas, k, sceneSpec.clean);
+    setGroundTruth(scene, sceneSpec, k, raster, layout->stick, blurVar);
     return scene;
 }
 
