@@ -339,7 +339,7 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners, bool thre
 }
 
 bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Result &fit,
-                               std::vector<double> &scratch, bool cardCorners)
+                               std::vector<double> &scratch, bool cardCorners, bool fourCardCorners)
 {
     bool faintSeen = false;
     for (size_t k = 0; k < 4; ++k) {
@@ -349,7 +349,7 @@ bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Re
         TRACE("     side %zu band %.1f needs %.1f\n", k, band, needed);
         if (band >= needed)
             continue;
-        if (!cardCorners || faintSeen || band < kFaintBandShare * needed)
+        if (!cardCorners || faintSeen || (band < kFaintBandShare * needed && !fourCardCorners))
             return false;
         faintSeen = true;
     }

@@ -44,11 +44,12 @@ namespace cardcheck {
 // The surface changes across every side: bands just inside and just outside each side differ
 // by a share of that side's edge step. A line of grain or a shadow's crease has a strong edge
 // but the same surface on both sides. A shape that showed a card's corners (cardCorners) may
-// have one side where the surface changes less: a white card on white paper or keys.
+// have one side where the surface changes less: a white card on white paper or keys; one that
+// showed all four (fourCardCorners), one side where it hardly changes: a finger along it.
 [[nodiscard]] bool surfaceChangesAcrossSides(const ColourSampler &image,
                                              const EdgeRefiner::Result &fit,
-                                             std::vector<double> &scratch,
-                                             bool cardCorners = false);
+                                             std::vector<double> &scratch, bool cardCorners = false,
+                                             bool fourCardCorners = false);
 
 // Every corner lies inside the picture: a card cut by the border cannot be measured with.
 [[nodiscard]] bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize);

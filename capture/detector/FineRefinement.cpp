@@ -199,7 +199,8 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
         TRACE("     refused: sides\n");
         return false;
     }
-    if (!cardcheck::surfaceChangesAcrossSides(frame.picture, m_fit, m_bands, cardCorners)) {
+    if (!cardcheck::surfaceChangesAcrossSides(frame.picture, m_fit, m_bands, cardCorners,
+                                              fourCardCorners)) {
         TRACE("     refused: surface\n");
         return false;
     }

@@ -402,6 +402,9 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // A band printed along the top in nearly the wood's colour leaves that side faint among
     // crisp ones; its four corners are a card's, so the faint side is the card's own.
     expectCardFound(sceneOf(SceneCategory::Clutter, QSize(1920, 1080), 7001));
+    // Fingers over two sides, one lying along a side so that the surface hardly changes across
+    // it: the four corners are a card's.
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 11061));
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
