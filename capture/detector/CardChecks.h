@@ -75,6 +75,11 @@ struct CornerArcs
 [[nodiscard]] CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners,
                                     double aspect);
 
+// A shape large enough for a card's arcs to show plainly, none of whose four corners could be
+// judged (each too faint or with something over it): nothing about it but its outline is a
+// card's. The shading of a hand or a box closes such shapes.
+[[nodiscard]] bool cornersShowNothing(const CornerArcs &arcs, const quad::Corners &corners);
+
 // A shape that runs off the picture and shows a card wherever it is in the picture: a card's
 // corners and none unlike them, and its sides on their straight lines as far as they are in
 // the picture. (Its proportions are the caller's to judge.) Such a card cannot be measured

@@ -114,6 +114,10 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
         noteCutCard(frame, h, arcs);
         return;
     }
+    if (cardcheck::cornersShowNothing(arcs, h.corners)) {
+        TRACE("     refused: no corner judged\n");
+        return;
+    }
     const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
     const bool threeCardCorners = arcs.rounded >= 3 && arcs.wrong == 0;
     const bool fourCardCorners = arcs.rounded == 4;
