@@ -22,6 +22,11 @@ constexpr double kMinSupport = 0.5;
 // needs only this share, the second worst (of a shape from loose segments) this one.
 constexpr double kHeldMinSupport = 0.4;
 constexpr double kHeldSecondSupport = 0.55;
+// Mean share of profiles on their lines a shape needs, and with three of a card's corners (the
+// worst side then needs only the second share).
+constexpr double kMeanSupport = 0.6;
+constexpr double kThreeCornersMeanSupport = 0.5;
+constexpr double kThreeCornersMinSupport = 0.35;
 // Runs of profiles off the line that one side of such a shape may have.
 constexpr int kLooseGaps = 6;
 constexpr int kLooseGapsWithCorners = 10;
@@ -269,9 +274,16 @@ double proportionError(const quad::Corners &corners, cv::Size2d imageSize, doubl
     return best;
 }
 
-double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners)
+double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)
 {
+    if (threeCardCorners)
+        return kThreeCornersMinSupport;
     return cardCorners && stepsAlikeAllRound(fit) ? kHeldMinSupport : kMinSupport;
+}
+
+double meanSupportNeeded(bool threeCardCorners)
+{
+    return threeCardCorners ? kThreeCornersMeanSupport : kMeanSupport;
 }
 
 bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners,

@@ -190,7 +190,8 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
     // near miss.
     const bool nearMiss = h.aspectError <= ranking::kMaxAspectError * 1.5 &&
                           shape.aspectError <= ranking::kMaxAspectError * 0.5;
-    if (h.support < 0.6 || h.minSupport < cardcheck::leastSupportNeeded(m_fit, cardCorners) ||
+    if (h.support < cardcheck::meanSupportNeeded(threeCardCorners) ||
+        h.minSupport < cardcheck::leastSupportNeeded(m_fit, cardCorners, threeCardCorners) ||
         (h.aspectError > ranking::kMaxAspectError && !nearMiss)) {
         TRACE("     refused: support or proportion\n");
         return false;
