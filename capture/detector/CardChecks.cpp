@@ -22,8 +22,8 @@ constexpr double kMinSupport = 0.5;
 // needs only this share, the second worst (of a shape from loose segments) this one.
 constexpr double kHeldMinSupport = 0.4;
 constexpr double kHeldSecondSupport = 0.55;
-// Mean share of profiles on their lines a shape needs, and with three of a card's corners (the
-// worst side then needs only the second share).
+// Mean share of profiles on their lines that a shape needs. With three of a card's corners it
+// needs the first of the two after it on average, and the second on its worst side.
 constexpr double kMeanSupport = 0.6;
 constexpr double kThreeCornersMeanSupport = 0.5;
 constexpr double kThreeCornersMinSupport = 0.35;
