@@ -581,9 +581,13 @@ struct Sprite
     std::function<PlaneDistance(double, double)> distance;
     std::function<cv::Vec3f(double, double)> colour;
     std::vector<cv::Point2d> polygon;
-    double shadowOffsetMm = 1.0;
-    double shadowSigmaMm = 1.0;
-    double shadowStrength = 0.3;
+    // How far the shadow falls from the light, how soft it is, and how dark.
+    struct Shadow
+    {
+        double offsetMm = 1.0;
+        double sigmaMm = 1.0;
+        double strength = 0.3;
+    } shadow;
 };
 
 cv::Vec3f cylinderShade(cv::Vec3f base, double t, double gloss)
@@ -609,9 +613,7 @@ Sprite stickSprite(const Stick &s, double ppm, SceneRng &rng)
             const double u = d.dot(s.dir()), v = d.dot(s.perp()) + s.halfWidth;
             return sampleTexture(*tex, (u + margin) * texScale, (v + margin) * texScale);
         };
-        sp.shadowOffsetMm = 0.6;
-        sp.shadowSigmaMm = 0.7;
-        sp.shadowStrength = 0.3;
+        sp.shadow = {0.6, 0.7, 0.3};
         return sp;
     }
     const cv::Vec3f body = s.colour;
@@ -643,9 +645,7 @@ Sprite stickSprite(const Stick &s, double ppm, SceneRng &rng)
             return cylinderShade({0.78f, 0.78f, 0.80f}, v / 1.3, 0.6);
         return cylinderShade(body, t, 0.45);
     };
-    sp.shadowOffsetMm = s.halfWidth * 0.7;
-    sp.shadowSigmaMm = s.halfWidth * 0.45;
-    sp.shadowStrength = 0.4;
+    sp.shadow = {s.halfWidth * 0.7, s.halfWidth * 0.45, 0.4};
     return sp;
 }
 
@@ -688,9 +688,7 @@ Sprite paperSprite(const PlaneRect &rect, SceneRng &rng)
             return paper;
         return paper * 0.35f;
     };
-    sp.shadowOffsetMm = 0.3;
-    sp.shadowSigmaMm = 0.6;
-    sp.shadowStrength = 0.15;
+    sp.shadow = {0.3, 0.6, 0.15};
     return sp;
 }
 
@@ -711,9 +709,7 @@ Sprite boxSprite(const PlaneRect &rect, SceneRng &rng)
             return {0.92f, 0.92f, 0.92f};
         return cardboard;
     };
-    sp.shadowOffsetMm = rng.uniform(10, 20);
-    sp.shadowSigmaMm = rng.uniform(5, 9);
-    sp.shadowStrength = 0.45;
+    sp.shadow = {rng.uniform(10, 20), rng.uniform(5, 9), 0.45};
     return sp;
 }
 
@@ -742,9 +738,7 @@ Sprite phoneSprite(const PlaneRect &rect, SceneRng &rng)
             c = cv::Vec3f(0.9f, 0.9f, 0.9f) - c * 0.5f;
         return c;
     };
-    sp.shadowOffsetMm = 3;
-    sp.shadowSigmaMm = 2;
-    sp.shadowStrength = 0.4;
+    sp.shadow = {3, 2, 0.4};
     return sp;
 }
 
@@ -756,9 +750,7 @@ Sprite stickyNoteSprite(SceneRng &rng)
                                         {0.55f, 0.3f, 0.95f}, {0.35f, 0.95f, 0.95f}};
     const cv::Vec3f colour = colours[rng.integer(0, 5)];
     sp.colour = [colour](double, double) { return colour; };
-    sp.shadowOffsetMm = 0.3;
-    sp.shadowSigmaMm = 0.5;
-    sp.shadowStrength = 0.2;
+    sp.shadow = {0.3, 0.5, 0.2};
     return sp;
 }
 
@@ -774,9 +766,7 @@ Sprite memoryModuleSprite(const PlaneRect &rect)
             return {0.06f, 0.06f, 0.07f};
         return {0.15f, 0.35f, 0.12f}; // green board
     };
-    sp.shadowOffsetMm = 1.0;
-    sp.shadowSigmaMm = 1.0;
-    sp.shadowStrength = 0.3;
+    sp.shadow = {1.0, 1.0, 0.3};
     return sp;
 }
 
@@ -792,9 +782,7 @@ Sprite notebookSprite(const PlaneRect &rect, SceneRng &rng)
             return {0.92f, 0.92f, 0.9f};
         return cover;
     };
-    sp.shadowOffsetMm = 2;
-    sp.shadowSigmaMm = 1.5;
-    sp.shadowStrength = 0.35;
+    sp.shadow = {2, 1.5, 0.35};
     return sp;
 }
 
@@ -820,9 +808,7 @@ Sprite frameSprite(const PlaneRect &rect, SceneRng &rng)
         const double m = 0.5 + 0.5 * std::sin(l.x * fx + std::cos(l.y * fy) * 3.0);
         return a * float(m) + b * float(1 - m);
     };
-    sp.shadowOffsetMm = 4;
-    sp.shadowSigmaMm = 3;
-    sp.shadowStrength = 0.4;
+    sp.shadow = {4, 3, 0.4};
     return sp;
 }
 
@@ -912,9 +898,9 @@ void paintSprite(cv::Mat &canvas, const PlaneRaster &raster, const Sprite &sp, d
         c += p;
     c *= 1.0 / double(sp.polygon.size());
     const cv::Point2d off =
-        raster.toImage(c + cv::Point2d(lightX, lightY) * sp.shadowOffsetMm) - raster.toImage(c);
+        raster.toImage(c + cv::Point2d(lightX, lightY) * sp.shadow.offsetMm) - raster.toImage(c);
     const double ppm = raster.pixelsPerMm(c);
-    castShadow(canvas, rect, mask, off, sp.shadowSigmaMm * ppm, sp.shadowStrength * strengthScale);
+    castShadow(canvas, rect, mask, off, sp.shadow.sigmaMm * ppm, sp.shadow.strength * strengthScale);
     raster.composite(canvas, rect, mask, sp.colour);
 }
 
@@ -1657,9 +1643,7 @@ Sprite handSprite(const Hand &hand, SceneRng &rng)
                          float(rng.uniform(0.78, 0.92)));
     sprite.colour = [hand, skin](double x, double y) { return handColour(hand, skin, x, y); };
     sprite.polygon = hand.polygon(2.0);
-    sprite.shadowOffsetMm = 8;
-    sprite.shadowSigmaMm = 5;
-    sprite.shadowStrength = 0.4;
+    sprite.shadow = {8, 5, 0.4};
     return sprite;
 }
 
