@@ -63,9 +63,6 @@ constexpr double kRowWorstSideWithCorners = 0.4;
 
 // Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
 constexpr double kCornerContrast = 12.0;
-// Pixels of a card's corner radius from which its arcs show plainly (a long edge of about 270
-// pixels); below, all four corners may well be too small or too blurred to judge.
-constexpr double kPlainCornerRadiusPx = 10.0;
 
 // Of a card cut by the border: the least share of a side that must be in the picture for the
 // side to be judged, the share of its profiles there that must lie on its line on average,
@@ -245,7 +242,7 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
 bool cornersShowNothing(const CornerArcs &arcs, const quad::Corners &corners)
 {
     return arcs.unknown == 4 &&
-           quad::longestSide(corners) * CardGeometry::relativeCornerRadius >= kPlainCornerRadiusPx;
+           quad::longestSide(corners) * CardGeometry::relativeCornerRadius >= kMinCornerRadiusPx;
 }
 
 double proportionError(const quad::Corners &corners, cv::Size2d imageSize, double focal,

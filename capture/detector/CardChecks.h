@@ -81,9 +81,10 @@ struct CornerArcs
 [[nodiscard]] CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners,
                                     double aspect);
 
-// A shape large enough for a card's arcs to show plainly, none of whose four corners could be
-// judged (each too faint or with something over it): nothing about it but its outline is a
-// card's. The shading of a hand or a box closes such shapes.
+// A shape large enough for its corners to be judged, none of which could be (each too faint
+// or with something over it): nothing about it but its outline is a card's. The shading of a
+// hand or a box, a picture in a frame or a key too small to show its corners plainly close
+// such shapes.
 [[nodiscard]] bool cornersShowNothing(const CornerArcs &arcs, const quad::Corners &corners);
 
 // A shape that runs off the picture and shows a card wherever it is in the picture: a card's

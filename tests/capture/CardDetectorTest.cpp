@@ -423,8 +423,10 @@ TEST(CardDetector, reportsNoShapeInScenesThatFooledItBefore)
     expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1080, 1920), 9028));
     // A shape with a sharp corner and no corner like a card's.
     expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1280, 960), 7072));
-    // A large shape none of whose corners can be judged: nothing but its outline is a card's.
+    // Shapes large enough for their corners to be judged, none of which can be: nothing but
+    // their outline is a card's.
     expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1920, 1080), 9099));
+    expectNoCard(sceneOf(SceneCategory::NoCard, QSize(1280, 960), 7070));
 }
 
 // Guards the card running off the picture, after which nothing is looked for: a shape closed
