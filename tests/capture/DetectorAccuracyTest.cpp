@@ -5,9 +5,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSaveFile>
 
 #include <gtest/gtest.h>
@@ -136,7 +133,7 @@ struct Summary
 };
 
 // Runs the detector over a set of scenes, prints a table per category and writes it beside
-// the build (reportName.txt and .json).
+// the build (reportName.txt).
 Summary evaluate(const std::vector<SceneSpec> &set, const QString &reportName)
 {
     CardDetector detector;
@@ -264,35 +261,12 @@ Summary evaluate(const std::vector<SceneSpec> &set, const QString &reportName)
                  .arg(outcomes.size());
     std::fputs(qPrintable(table), stdout);
 
-    // The same numbers for scripts, beside the table.
-    const auto number = [](double v) { return std::isnan(v) ? QJsonValue() : QJsonValue(v); };
-    QJsonObject categories;
-    for (const auto &[name, r] : rows)
-        categories[name] = QJsonObject{{"scenes", r.scenes},
-                                       {"found", r.found},
-                                       {"reported", r.reported},
-                                       {"medianCornerPx", number(median(r.corners))},
-                                       {"maxCornerPx", number(maximum(r.corners))},
-                                       {"medianLengthError", number(median(r.lengths))},
-                                       {"maxLengthError", number(maximum(r.lengths))}};
-    const QJsonObject summary{{"scenesWithCard", withCard},
-                              {"found", found},
-                              {"scenesWithoutCard", without},
-                              {"falseAlarms", falseAlarms},
-                              {"misnamed", misnamed},
-                              {"medianCornerPxSharp", number(median(sharp.corners))},
-                              {"medianCornerPxAll", number(median(all.corners))},
-                              {"medianLengthError", number(median(all.lengths))},
-                              {"categories", categories}};
     const QString path = reportPath(reportName);
-    const QString jsonPath =
-        (path.endsWith(QLatin1String(".txt")) ? path.chopped(4) : path) + QStringLiteral(".json");
-    QSaveFile file(path), jsonFile(jsonPath);
-    if (file.open(QIODevice::WriteOnly) && jsonFile.open(QIODevice::WriteOnly)) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
         file.write(table.toUtf8());
-        jsonFile.write(QJsonDocument(summary).toJson());
-        if (file.commit() && jsonFile.commit())
-            std::printf("report written to %s and %s\n", qPrintable(path), qPrintable(jsonPath));
+        if (file.commit())
+            std::printf("report written to %s\n", qPrintable(path));
     }
 
     Summary result;
