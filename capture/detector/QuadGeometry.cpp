@@ -18,6 +18,33 @@ cv::Vec3d homogeneous(cv::Point2d p)
     return {p.x, p.y, 1.0};
 }
 
+// The directions towards the two vanishing points of a rectangle's sides, seen with the
+// principal point at the picture's centre and lengths in units of its longer side (norm).
+// k2 and k3 are the depths of the second and fourth corners relative to the first; false
+// when the corners leave them undefined.
+struct Vanishing
+{
+    double k2 = 0, k3 = 0;
+    cv::Vec3d n2, n3;
+};
+
+bool vanishingDirections(const Corners &c, cv::Size2d imageSize, double norm, Vanishing &out)
+{
+    const cv::Point2d centre(imageSize.width * 0.5, imageSize.height * 0.5);
+    auto at = [&](int i) { return homogeneous((c[i] - centre) / norm); };
+    // Rectangle corners (0,0), (w,0), (0,h), (w,h) in that order.
+    const cv::Vec3d m1 = at(0), m2 = at(1), m3 = at(3), m4 = at(2);
+    const double den2 = m2.cross(m4).dot(m3);
+    const double den3 = m3.cross(m4).dot(m2);
+    if (std::abs(den2) < 1e-12 || std::abs(den3) < 1e-12)
+        return false;
+    out.k2 = m1.cross(m4).dot(m3) / den2;
+    out.k3 = m1.cross(m4).dot(m2) / den3;
+    out.n2 = out.k2 * m2 - m1;
+    out.n3 = out.k3 * m3 - m1;
+    return true;
+}
+
 } // namespace
 
 void orderClockwise(Corners &c)
@@ -87,23 +114,11 @@ double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLengt
     // the origin, the two vanishing directions of a rectangle's sides are orthogonal in space;
     // with the focal length known, the corners' depths then give the ratio of the sides.
     const double norm = std::max(imageSize.width, imageSize.height);
-    if (norm <= 0 || !(focalLength > 0))
+    Vanishing v;
+    if (norm <= 0 || !(focalLength > 0) || !vanishingDirections(c, imageSize, norm, v) ||
+        !(v.k2 > 0) || !(v.k3 > 0))
         return 0;
-    const cv::Point2d centre(imageSize.width * 0.5, imageSize.height * 0.5);
-    auto at = [&](int i) { return homogeneous((c[i] - centre) / norm); };
-    // Rectangle corners (0,0), (w,0), (0,h), (w,h) in that order.
-    const cv::Vec3d m1 = at(0), m2 = at(1), m3 = at(3), m4 = at(2);
-    const double den2 = m2.cross(m4).dot(m3);
-    const double den3 = m3.cross(m4).dot(m2);
-    if (std::abs(den2) < 1e-12 || std::abs(den3) < 1e-12)
-        return 0;
-    const double k2 = m1.cross(m4).dot(m3) / den2;
-    const double k3 = m1.cross(m4).dot(m2) / den3;
-    if (!(k2 > 0) || !(k3 > 0))
-        return 0;
-    const cv::Vec3d n2 = k2 * m2 - m1;
-    const cv::Vec3d n3 = k3 * m3 - m1;
-
+    const cv::Vec3d &n2 = v.n2, &n3 = v.n3;
     const double f = focalLength / norm;
     const double f2 = f * f;
     const double a = (n2[0] * n2[0] + n2[1] * n2[1]) / f2 + n2[2] * n2[2];
@@ -119,19 +134,10 @@ double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLengt
 double vanishingFocal(const Corners &c, cv::Size2d imageSize)
 {
     const double norm = std::max(imageSize.width, imageSize.height);
-    if (norm <= 0)
+    Vanishing v;
+    if (norm <= 0 || !vanishingDirections(c, imageSize, norm, v))
         return 0;
-    const cv::Point2d centre(imageSize.width * 0.5, imageSize.height * 0.5);
-    auto at = [&](int i) { return homogeneous((c[i] - centre) / norm); };
-    const cv::Vec3d m1 = at(0), m2 = at(1), m3 = at(3), m4 = at(2);
-    const double den2 = m2.cross(m4).dot(m3);
-    const double den3 = m3.cross(m4).dot(m2);
-    if (std::abs(den2) < 1e-12 || std::abs(den3) < 1e-12)
-        return 0;
-    const double k2 = m1.cross(m4).dot(m3) / den2;
-    const double k3 = m1.cross(m4).dot(m2) / den3;
-    const cv::Vec3d n2 = k2 * m2 - m1;
-    const cv::Vec3d n3 = k3 * m3 - m1;
+    const cv::Vec3d &n2 = v.n2, &n3 = v.n3;
     const double zz = n2[2] * n3[2];
     if (std::abs(zz) < 1e-12)
         return 0;
