@@ -70,6 +70,9 @@ constexpr double kCornerContrast = 12.0;
 constexpr double kJudgedInPicture = 0.1;
 constexpr double kCutSupport = 0.6;
 constexpr double kCutMinSupport = 0.25;
+// A side whose two ends both lie this close to the same border of the picture runs along it:
+// the picture's last rows show no edge of their own, and what is there may go on past them.
+constexpr double kAlongBorderPx = 3.0;
 
 // A side whose edge is much fainter than the shape's crispest one: not the same card against
 // much the same table.
@@ -435,6 +438,16 @@ bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize)
 {
     for (const auto &c : corners) {
         if (!(c.x > -2 && c.y > -2 && c.x < imageSize.width + 2 && c.y < imageSize.height + 2))
+            return false;
+    }
+    // A corner may touch the border (the card's arc lies inside it), a whole side may not.
+    const double right = imageSize.width - kAlongBorderPx;
+    const double bottom = imageSize.height - kAlongBorderPx;
+    for (size_t k = 0; k < 4; ++k) {
+        const cv::Point2d a = corners[k], b = corners[(k + 1) % 4];
+        if ((a.x < kAlongBorderPx && b.x < kAlongBorderPx) ||
+            (a.y < kAlongBorderPx && b.y < kAlongBorderPx) || (a.x > right && b.x > right) ||
+            (a.y > bottom && b.y > bottom))
             return false;
     }
     return true;

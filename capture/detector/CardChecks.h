@@ -57,7 +57,8 @@ namespace cardcheck {
                                              std::vector<double> &scratch, bool cardCorners = false,
                                              bool fourCardCorners = false);
 
-// Every corner lies inside the picture: a card cut by the border cannot be measured with.
+// Every corner lies inside the picture and no side runs along its border: a card cut by the
+// border cannot be measured with.
 [[nodiscard]] bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize);
 
 // The share of the segment from a to b that lies inside the picture.

@@ -452,6 +452,18 @@ TEST(CardDetector, aCardCutByTheBorderIsOneCardAgainstTheTable)
         << "one crisp side among faint ones";
     EXPECT_TRUE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), arcs, picture));
     EXPECT_FALSE(cardcheck::cardCutByBorder(fit({35.0, 42.1, 30.0, 38.0}), {1, 0, 3}, picture));
+
+    // A card whose corner touches the border is whole; a shape whose side runs along the
+    // border (a field printed on a card cut there) has nothing to show it ends there.
+    EXPECT_TRUE(cardcheck::insidePicture({cv::Point2d(0.0, 542.0), cv::Point2d(945.0, 396.0),
+                                          cv::Point2d(1014.0, 976.0), cv::Point2d(122.0, 1110.0)},
+                                         picture));
+    EXPECT_FALSE(cardcheck::insidePicture({cv::Point2d(108.7, 1.5), cv::Point2d(949.5, 0.9),
+                                           cv::Point2d(999.2, 465.4), cv::Point2d(72.1, 483.7)},
+                                          picture));
+    EXPECT_FALSE(cardcheck::insidePicture({cv::Point2d(200.0, 300.0), cv::Point2d(1078.5, 310.0),
+                                           cv::Point2d(1079.2, 800.0), cv::Point2d(210.0, 790.0)},
+                                          picture));
 }
 
 // Keys and a memory module's chips come in rows; a card lies among things of other sizes.
