@@ -258,8 +258,13 @@ double proportionError(const quad::Corners &corners, cv::Size2d imageSize, doubl
         const double aspect = quad::rectangleAspect(corners, imageSize, f);
         return aspect > 0 ? std::abs(std::log(aspect / target)) : 1e9;
     };
+    return error(viewFocal(corners, imageSize, focal, wanted));
+}
+
+double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double focal, double wanted)
+{
     if (focal > 0)
-        return error(focal);
+        return focal;
     // The focal length recovered from the vanishing points pins the shape down in a tilted
     // view; it is held to what a phone's main camera has, because with the card nearly facing
     // the camera a tenth of a pixel of corner noise swings it anywhere, and then any focal
@@ -267,11 +272,25 @@ double proportionError(const quad::Corners &corners, cv::Size2d imageSize, doubl
     const double norm = std::max(imageSize.width, imageSize.height);
     const double vanishing = quad::vanishingFocal(corners, imageSize);
     if (vanishing > 0)
-        return error(std::clamp(vanishing, quad::kMinFocal * norm, quad::kMaxFocal * norm));
-    double best = 1e9;
-    for (double f = quad::kMinFocal; f <= quad::kMaxFocal + 0.01; f += 0.1)
-        best = std::min(best, error(f * norm));
-    return best;
+        return std::clamp(vanishing, quad::kMinFocal * norm, quad::kMaxFocal * norm);
+    const double target = std::max(wanted, 1.0 / wanted);
+    double best = 1e9, bestFocal = norm;
+    for (double f = quad::kMinFocal; f <= quad::kMaxFocal + 0.01; f += 0.1) {
+        const double aspect = quad::rectangleAspect(corners, imageSize, f * norm);
+        const double error = aspect > 0 ? std::abs(std::log(aspect / target)) : 1e9;
+        if (error < best) {
+            best = error;
+            bestFocal = f * norm;
+        }
+    }
+    return bestFocal;
+}
+
+bool plausibleView(const quad::Corners &corners, cv::Size2d imageSize, double focal, double wanted)
+{
+    // A shape no rectangle projects onto is left to the proportion check.
+    return quad::planeTilt(corners, imageSize, viewFocal(corners, imageSize, focal, wanted)) <=
+           kMaxTiltDegrees;
 }
 
 double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)

@@ -57,6 +57,20 @@ namespace cardcheck {
                                              std::vector<double> &scratch, bool cardCorners = false,
                                              bool fourCardCorners = false);
 
+// The focal length (pixels) the card's proportions are judged with: the given one when known,
+// else the one the vanishing points give held to a phone's, else the phone's that makes the
+// shape closest to `wanted`.
+[[nodiscard]] double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double focal,
+                               double wanted);
+
+// The card's plane, seen through viewFocal, is turned from the picture's by at most
+// kMaxTiltDegrees. Nobody measures with a card seen so obliquely (its short sides shrink to
+// half), and a trapezoid that only such a view makes a card's shape is something else: a
+// photo printed on a card, a flag standing up, the gap between two fingers.
+inline constexpr double kMaxTiltDegrees = 60.0;
+[[nodiscard]] bool plausibleView(const quad::Corners &corners, cv::Size2d imageSize, double focal,
+                                 double wanted);
+
 // Every corner lies inside the picture and no side runs along its border: a card cut by the
 // border cannot be measured with.
 [[nodiscard]] bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize);

@@ -114,6 +114,11 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
         noteCutCard(frame, h, arcs);
         return;
     }
+    if (!cardcheck::plausibleView(h.corners, frame.size, frame.focal, frame.aspect)) {
+        TRACE("     refused: seen too obliquely\n");
+        noteNearCard(h, arcs);
+        return;
+    }
     if (cardcheck::cornersShowNothing(arcs, h.corners)) {
         TRACE("     refused: no corner judged\n");
         return;

@@ -131,6 +131,24 @@ double rectangleAspect(const Corners &c, cv::Size2d imageSize, double focalLengt
     return std::max(r, 1.0 / r);
 }
 
+double planeTilt(const Corners &c, cv::Size2d imageSize, double focalLength)
+{
+    const double norm = std::max(imageSize.width, imageSize.height);
+    Vanishing v;
+    if (norm <= 0 || !(focalLength > 0) || !vanishingDirections(c, imageSize, norm, v) ||
+        !(v.k2 > 0) || !(v.k3 > 0))
+        return -1;
+    // The sides' directions in space, and the plane's normal across them.
+    const double f = focalLength / norm;
+    const cv::Vec3d along(v.n2[0] / f, v.n2[1] / f, v.n2[2]);
+    const cv::Vec3d across(v.n3[0] / f, v.n3[1] / f, v.n3[2]);
+    const cv::Vec3d normal = along.cross(across);
+    const double length = cv::norm(normal);
+    if (!(length > 0) || !std::isfinite(length))
+        return -1;
+    return std::acos(std::min(1.0, std::abs(normal[2]) / length)) * 180.0 / CV_PI;
+}
+
 double vanishingFocal(const Corners &c, cv::Size2d imageSize)
 {
     const double norm = std::max(imageSize.width, imageSize.height);

@@ -38,6 +38,10 @@ inline constexpr double kMaxFocal = 1.4;
 // orthogonal, with the principal point at the image centre; 0 when there is none.
 [[nodiscard]] double vanishingFocal(const Corners &c, cv::Size2d imageSize);
 
+// The angle (degrees) between the plane of the rectangle that projects onto c and the
+// picture's plane, seen as rectangleAspect sees it; -1 where rectangleAspect gives 0.
+[[nodiscard]] double planeTilt(const Corners &c, cv::Size2d imageSize, double focalLength);
+
 // Length of the longest side.
 [[nodiscard]] double longestSide(const Corners &c);
 

@@ -466,6 +466,41 @@ TEST(CardDetector, aCardCutByTheBorderIsOneCardAgainstTheTable)
                                           picture));
 }
 
+// Guards the view a shape is judged from: the tilt recovered from a card's corners is the
+// camera's, and only a view far steeper than anyone measures from is refused.
+TEST(CardDetector, judgesHowObliquelyTheCardIsSeen)
+{
+    const cv::Size2d picture(1920, 1080);
+    const double focal = 1.1 * picture.width;
+    // The card's corners, the camera turned by tilt degrees about the picture's x axis and a
+    // little about its y axis (both vanishing points in reach), 400 mm away.
+    const auto seen = [&](double tilt) {
+        const double a = tilt * CV_PI / 180, b = 0.3;
+        const cv::Matx33d turn = cv::Matx33d(std::cos(b), 0, std::sin(b), 0, 1, 0, -std::sin(b), 0,
+                                             std::cos(b)) *
+                                 cv::Matx33d(1, 0, 0, 0, std::cos(a), -std::sin(a), 0,
+                                             std::sin(a), std::cos(a));
+        const cv::Vec3d normal = turn * cv::Vec3d(0, 0, 1);
+        quad::Corners corners;
+        const double w = CardGeometry::width / 2, h = w / CardGeometry::aspectRatio;
+        const cv::Point2d plane[] = {{-w, -h}, {w, -h}, {w, h}, {-w, h}};
+        for (size_t k = 0; k < 4; ++k) {
+            const cv::Vec3d p = turn * cv::Vec3d(plane[k].x, plane[k].y, 0) + cv::Vec3d(0, 0, 400);
+            corners[k] = cv::Point2d(picture.width / 2 + focal * p[0] / p[2],
+                                     picture.height / 2 + focal * p[1] / p[2]);
+        }
+        return std::pair(corners, std::acos(std::abs(normal[2])) * 180 / CV_PI);
+    };
+    for (double tilt : {5.0, 30.0, 50.0, 70.0}) {
+        const auto [corners, expected] = seen(tilt);
+        EXPECT_NEAR(quad::planeTilt(corners, picture, focal), expected, 1e-6) << tilt;
+        // Without the focal length it is recovered from the corners.
+        EXPECT_EQ(cardcheck::plausibleView(corners, picture, 0.0, CardGeometry::aspectRatio),
+                  expected <= cardcheck::kMaxTiltDegrees)
+            << tilt;
+    }
+}
+
 // Keys and a memory module's chips come in rows; a card lies among things of other sizes.
 TEST(CardDetector, aShapeWithItsLikeBesideItIsOneOfARow)
 {
