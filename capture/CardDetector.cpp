@@ -145,6 +145,14 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
                cardcheck::oneOfARow(h.corners, b.outlines, b.at(Look::first).finder.field(),
                                     double(factor), h.roundedCorners > 0);
     });
+    // Unless it shows three of a card's corners and none unlike one, a shape one of whose
+    // sides runs on to the border is part of something the border cuts: a field printed on
+    // a card running off the picture, sharing two of the card's sides.
+    std::erase_if(b.cards, [&](const Hypothesis &h) {
+        return !(h.roundedCorners >= kOwnCardCorners && h.wrongCorners == 0) &&
+               cardcheck::sideRunsToBorder(h.corners, b.at(Look::first).finder.field(),
+                                           double(factor), picture);
+    });
     return report(picture.height());
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace cardcheck {
 
@@ -70,6 +71,17 @@ constexpr double kCornerContrast = 12.0;
 constexpr double kJudgedInPicture = 0.1;
 constexpr double kCutSupport = 0.6;
 constexpr double kCutMinSupport = 0.25;
+// A side running on to the border: the share of its length skipped past its end (a card's
+// arc), the least run judged (a share of the side, and pixels of the shrunk picture), the
+// share of the run that must lie on an edge, and how far the colours either side of the run
+// may differ from the side's (a share of the side's step) at that distance across it.
+constexpr double kRunOnSkip = 0.1;
+constexpr double kRunOnShortest = 0.1;
+constexpr double kRunOnShortestPx = 6.0;
+constexpr double kRunOnShare = 0.95;
+constexpr double kRunOnColours = 0.4;
+constexpr double kRunOnAcrossPx = 3.0;
+
 // A side whose two ends both lie this close to the same border of the picture runs along it:
 // the picture's last rows show no edge of their own, and what is there may go on past them.
 constexpr double kAlongBorderPx = 3.0;
@@ -514,6 +526,100 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
     auto mid = scratch.begin() + std::ptrdiff_t(scratch.size() / 2);
     std::nth_element(scratch.begin(), mid, scratch.end());
     return *mid;
+}
+
+namespace {
+
+// How far p may go along the unit vector d before it leaves the picture (cols x rows).
+double runToBorder(cv::Point2d p, cv::Point2d d, double cols, double rows)
+{
+    double t = std::numeric_limits<double>::infinity();
+    if (d.x > 1e-9)
+        t = std::min(t, (cols - 1 - p.x) / d.x);
+    if (d.x < -1e-9)
+        t = std::min(t, -p.x / d.x);
+    if (d.y > 1e-9)
+        t = std::min(t, (rows - 1 - p.y) / d.y);
+    if (d.y < -1e-9)
+        t = std::min(t, -p.y / d.y);
+    return t;
+}
+
+double distance(const std::array<double, 3> &a, const ColourSampler::Colour &b)
+{
+    double sq = 0;
+    for (size_t k = 0; k < 3; ++k)
+        sq += (a[k] - b[k]) * (a[k] - b[k]);
+    return std::sqrt(sq);
+}
+
+} // namespace
+
+bool sideRunsToBorder(const quad::Corners &shape, const EdgeField &field, double shrink,
+                      const ColourSampler &picture)
+{
+    if (field.empty() || !(shrink > 0))
+        return false;
+    quad::Corners c = shape;
+    cv::Point2d centre(0, 0);
+    for (auto &p : c) {
+        p /= shrink;
+        centre += p * 0.25;
+    }
+    constexpr int samples = 8;
+    const double across = kRunOnAcrossPx * shrink;
+    for (size_t k = 0; k < 4; ++k) {
+        const cv::Point2d a = c[k], b = c[(k + 1) % 4];
+        const double length = cv::norm(b - a);
+        if (!(length > 0))
+            continue;
+        cv::Point2d n((b - a).y / length, -(b - a).x / length);
+        if (n.dot((a + b) * 0.5 - centre) < 0)
+            n = -n;
+        // The two surfaces along the side, inside and outside, in the full picture.
+        std::array<double, 3> inside{0, 0, 0}, outside{0, 0, 0};
+        for (int i = 0; i < samples; ++i) {
+            const cv::Point2d p = (a + (b - a) * (0.15 + 0.7 * (i + 0.5) / samples)) * shrink;
+            const auto in = picture.at(p.x - n.x * across, p.y - n.y * across);
+            const auto out = picture.at(p.x + n.x * across, p.y + n.y * across);
+            for (size_t ch = 0; ch < 3; ++ch) {
+                inside[ch] += in[ch] / samples;
+                outside[ch] += out[ch] / samples;
+            }
+        }
+        const ColourSampler::Colour outsideColour{float(outside[0]), float(outside[1]),
+                                                  float(outside[2])};
+        const double step = distance(inside, outsideColour);
+        if (step < kCornerContrast)
+            continue;
+        for (const bool forwards : {false, true}) {
+            const cv::Point2d from = forwards ? b : a;
+            const cv::Point2d d = (forwards ? b - a : a - b) / length;
+            const double skip = kRunOnSkip * length;
+            const double run = runToBorder(from, d, field.cols(), field.rows()) - skip;
+            if (!(run >= kRunOnShortest * length) || run < kRunOnShortestPx ||
+                field.sideShare(from + d * skip, from + d * (skip + run), centre, 40) < kRunOnShare)
+                continue;
+            std::array<double, samples> offInside{}, offOutside{};
+            for (int i = 0; i < samples; ++i) {
+                const cv::Point2d p = (from + d * (skip + run * (i + 0.5) / samples)) * shrink;
+                offInside[size_t(i)] =
+                    distance(inside, picture.at(p.x - n.x * across, p.y - n.y * across));
+                offOutside[size_t(i)] =
+                    distance(outside, picture.at(p.x + n.x * across, p.y + n.y * across));
+            }
+            const auto middle = [](std::array<double, samples> &v) {
+                std::nth_element(v.begin(), v.begin() + samples / 2, v.end());
+                return v[samples / 2];
+            };
+            TRACE("     side %zu runs on to the border: colours off by %.2f and %.2f of %.0f\n",
+                  k, middle(offInside) / step, middle(offOutside) / step, step);
+            if (middle(offInside) < kRunOnColours * step &&
+                middle(offOutside) < kRunOnColours * step)
+                return true;
+        }
+    }
+    return false;
 }
 
 bool oneOfARow(const quad::Corners &shape, const std::vector<quad::Corners> &others,

@@ -109,6 +109,14 @@ struct CornerArcs
 [[nodiscard]] bool cardCutByBorder(const EdgeRefiner::Result &fit, const CornerArcs &arcs,
                                    cv::Size2d imageSize);
 
+// One of the shape's sides runs on past one of its ends to the picture's border, unbroken and
+// between the same two surfaces: the shape is part of something larger that the border cuts,
+// such as a field printed on a card running off the picture, two of whose sides are the
+// card's. field: the picture shrunk by `shrink`, whose edges are followed; picture: full size,
+// whose colours are compared. shape: full-size pixels.
+[[nodiscard]] bool sideRunsToBorder(const quad::Corners &shape, const EdgeField &field,
+                                    double shrink, const ColourSampler &picture);
+
 // Keys on a keyboard, the chips on a memory module and lines of print come in rows: a shape
 // with its like one to two of its own widths or heights away along that axis is one of a row
 // and not a card. Its like is one of `others` (closed outlines of the same picture) of about its

@@ -373,6 +373,51 @@ TEST(CardDetector, givesNoCardWhenTheCardRunsOffThePicture)
     EXPECT_NEAR(width, 1200, 10) << "the whole card, not its print";
 }
 
+// Guards against print on a card cut by the border where too little of the card shows to
+// know it as one (a thumb over a corner): a field sharing two of the card's sides has one of
+// them run on to the border between the same card and table. A whole card's sides stop at its
+// corners, even where the edge of a plank of the table runs on in line with one.
+TEST(CardDetector, aFieldSharingACutCardsSidesRunsToTheBorder)
+{
+    const QSize size(1440, 1080);
+    constexpr int factor = 3;
+    const auto check = [&](const QImage &image, const quad::Corners &shape) {
+        const ColourSampler picture(image.constBits(), image.width(), image.height(),
+                                    std::ptrdiff_t(image.bytesPerLine()), 4);
+        cv::Mat small;
+        picture.shrink(factor, small);
+        EdgeField field;
+        return field.compute(small) &&
+               cardcheck::sideRunsToBorder(shape, field, double(factor), picture);
+    };
+    // The field: under a printed band, left of a tinted panel, down to the card's bottom edge.
+    const auto card = [&](double longEdge, double fieldHeight) {
+        return painted(size, QColor(70, 64, 58), 29, [&](QPainter &painter) {
+            const QRectF outline(50, 70, longEdge, longEdge * 17.0 / 27.0);
+            painter.setBrush(QColor(226, 222, 212));
+            painter.drawRoundedRect(outline, 0.037 * longEdge, 0.037 * longEdge);
+            const double top = outline.bottom() - fieldHeight;
+            const double right = outline.left() + fieldHeight * 27.0 / 17.0;
+            painter.setBrush(QColor(70, 150, 210));
+            painter.drawRect(QRectF(outline.left(), top - 40, right - outline.left(), 40));
+            painter.setBrush(QColor(236, 196, 200));
+            painter.drawRect(QRectF(right, top - 40, 200, fieldHeight - 20));
+            // A lighter plank of the table, its edge in line with the card's bottom edge.
+            painter.setBrush(QColor(150, 120, 90));
+            painter.drawRect(QRectF(outline.right() + 40, outline.bottom(), 2000, 2000));
+        });
+    };
+    const auto corners = [](double left, double top, double right, double bottom) {
+        return quad::Corners{cv::Point2d(left, top), cv::Point2d(right, top),
+                             cv::Point2d(right, bottom), cv::Point2d(left, bottom)};
+    };
+    const double bottom = 70 + 1500 * 17.0 / 27.0, height = 560;
+    EXPECT_TRUE(check(card(1500, height),
+                      corners(50, bottom - height, 50 + height * 27.0 / 17.0, bottom)));
+    const double whole = 70 + 1100 * 17.0 / 27.0;
+    EXPECT_FALSE(check(card(1100, height), corners(50, 70, 1150, whole)));
+}
+
 // Guards the scenes that once fooled the detector, each the card of one of its rules.
 TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
 {
