@@ -298,11 +298,12 @@ double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double foca
     return bestFocal;
 }
 
-bool plausibleView(const quad::Corners &corners, cv::Size2d imageSize, double focal, double wanted)
+bool plausibleView(const quad::Corners &corners, cv::Size2d imageSize, double focal, double wanted,
+                   double maxTilt)
 {
     // A shape no rectangle projects onto is left to the proportion check.
     return quad::planeTilt(corners, imageSize, viewFocal(corners, imageSize, focal, wanted)) <=
-           kMaxTiltDegrees;
+           maxTilt;
 }
 
 double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)

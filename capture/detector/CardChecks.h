@@ -63,13 +63,13 @@ namespace cardcheck {
 [[nodiscard]] double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double focal,
                                double wanted);
 
-// The card's plane, seen through viewFocal, is turned from the picture's by at most
-// kMaxTiltDegrees. Nobody measures with a card seen so obliquely (its short sides shrink to
-// half), and a trapezoid that only such a view makes a card's shape is something else: a
-// photo printed on a card, a flag standing up, the gap between two fingers.
+// The card's plane, seen through viewFocal, is turned from the picture's by at most maxTilt
+// degrees (kMaxTiltDegrees unless given). Nobody measures with a card seen so obliquely (its
+// short sides shrink to half), and a trapezoid that only such a view makes a card's shape is
+// something else: a photo printed on a card, a flag standing up, the gap between two fingers.
 inline constexpr double kMaxTiltDegrees = 60.0;
 [[nodiscard]] bool plausibleView(const quad::Corners &corners, cv::Size2d imageSize, double focal,
-                                 double wanted);
+                                 double wanted, double maxTilt = kMaxTiltDegrees);
 
 // Every corner lies inside the picture and no side runs along its border: a card cut by the
 // border cannot be measured with.

@@ -16,6 +16,8 @@ constexpr size_t kShapes = 10;
 // Proposals from loose segments refined at most. The lines of one block of print close many
 // shapes over much the same area, and a card whose sides are broken ranks after them.
 constexpr size_t kSegmentTries = 20;
+// The steepest view of a shape kept for the full-size fit (which allows kMaxTiltDegrees).
+constexpr double kCoarseMaxTiltDegrees = cardcheck::kMaxTiltDegrees + 5.0;
 // The largest proposals tried besides the best supported ones, and the least share of the
 // picture they cover.
 constexpr size_t kLargest = 3;
@@ -235,7 +237,12 @@ double CoarseSearch::consider(const Frame &frame, const quad::Corners &corners)
     }
     if (h.support < 0.55 || h.minSupport < 0.3)
         return -1;
-    if (h.aspectError <= ranking::kMaxAspectError * 1.5) {
+    // A shape only a view far steeper than anyone measures from makes a card's is not worth
+    // the full-size fit that would refuse it; the shrunk picture's corners leave the tilt a
+    // few degrees of play.
+    if (h.aspectError <= ranking::kMaxAspectError * 1.5 &&
+        cardcheck::plausibleView(h.corners, frame.size, frame.focal, frame.aspect,
+                                 kCoarseMaxTiltDegrees)) {
         h.score = ranking::scoreOf(h);
         keep(h);
     }
