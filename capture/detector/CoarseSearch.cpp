@@ -16,7 +16,10 @@ constexpr size_t kShapes = 10;
 // Proposals from loose segments refined at most. The lines of one block of print close many
 // shapes over much the same area, and a card whose sides are broken ranks after them.
 constexpr size_t kSegmentTries = 20;
-// The steepest view of a shape kept for the full-size fit (which allows kMaxTiltDegrees).
+// The steepest view of a proposal refined here and of a shape kept for the full-size fit
+// (which allows kMaxTiltDegrees): a proposal's corners sit on the card's arcs or a pixel off
+// its edges, a refined shape's within a pixel of the shrunk picture.
+constexpr double kProposalMaxTiltDegrees = cardcheck::kMaxTiltDegrees + 15.0;
 constexpr double kCoarseMaxTiltDegrees = cardcheck::kMaxTiltDegrees + 5.0;
 // The largest proposals tried besides the best supported ones, and the least share of the
 // picture they cover.
@@ -85,6 +88,9 @@ void CoarseSearch::run(const Frame &frame, const std::vector<Candidate> &candida
             continue;
         if (cardcheck::proportionError(candidates[i].corners, frame.size, frame.focal,
                                        frame.aspect) > kProposalAspectError)
+            continue;
+        if (!cardcheck::plausibleView(candidates[i].corners, frame.size, frame.focal, frame.aspect,
+                                      kProposalMaxTiltDegrees))
             continue;
         const double error = consider(frame, candidates[i].corners);
         if (error <= ranking::kMaxAspectError || extended >= 4)
