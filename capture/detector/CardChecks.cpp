@@ -260,17 +260,25 @@ bool cornersShowNothing(const CornerArcs &arcs, const quad::Corners &corners)
            quad::longestSide(corners) * CardGeometry::relativeCornerRadius >= kMinCornerRadiusPx;
 }
 
+namespace {
+
+// How far the rectangle that projects onto corners through focal length f is from `target`
+// (long edge over short edge, at least 1).
+double aspectErrorAt(const quad::Corners &corners, cv::Size2d imageSize, double f, double target)
+{
+    const double aspect = quad::rectangleAspect(corners, imageSize, f);
+    return aspect > 0 ? std::abs(std::log(aspect / target)) : 1e9;
+}
+
+} // namespace
+
 double proportionError(const quad::Corners &corners, cv::Size2d imageSize, double focal,
                        double wanted)
 {
     if (!(wanted > 0))
         return 1e9;
-    const double target = std::max(wanted, 1.0 / wanted);
-    auto error = [&](double f) {
-        const double aspect = quad::rectangleAspect(corners, imageSize, f);
-        return aspect > 0 ? std::abs(std::log(aspect / target)) : 1e9;
-    };
-    return error(viewFocal(corners, imageSize, focal, wanted));
+    return aspectErrorAt(corners, imageSize, viewFocal(corners, imageSize, focal, wanted),
+                         std::max(wanted, 1.0 / wanted));
 }
 
 double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double focal, double wanted)
@@ -288,8 +296,7 @@ double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double foca
     const double target = std::max(wanted, 1.0 / wanted);
     double best = 1e9, bestFocal = norm;
     for (double f = quad::kMinFocal; f <= quad::kMaxFocal + 0.01; f += 0.1) {
-        const double aspect = quad::rectangleAspect(corners, imageSize, f * norm);
-        const double error = aspect > 0 ? std::abs(std::log(aspect / target)) : 1e9;
+        const double error = aspectErrorAt(corners, imageSize, f * norm, target);
         if (error < best) {
             best = error;
             bestFocal = f * norm;
@@ -298,12 +305,14 @@ double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double foca
     return bestFocal;
 }
 
-bool plausibleView(const quad::Corners &corners, cv::Size2d imageSize, double focal, double wanted,
-                   double maxTilt)
+View viewOf(const quad::Corners &corners, cv::Size2d imageSize, double focal, double wanted)
 {
-    // A shape no rectangle projects onto is left to the proportion check.
-    return quad::planeTilt(corners, imageSize, viewFocal(corners, imageSize, focal, wanted)) <=
-           maxTilt;
+    const double f = viewFocal(corners, imageSize, focal, wanted);
+    View view;
+    if (wanted > 0)
+        view.aspectError = aspectErrorAt(corners, imageSize, f, std::max(wanted, 1.0 / wanted));
+    view.tilt = quad::planeTilt(corners, imageSize, f);
+    return view;
 }
 
 double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)
@@ -508,7 +517,7 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
     scratch.clear();
     for (int i = 0; i < samples; ++i) {
         const cv::Point2d p = a + (b - a) * (0.15 + 0.7 * (i + 0.5) / samples);
-        std::array<double, 3> inside{0, 0, 0}, outside{0, 0, 0};
+        Colour inside{0, 0, 0}, outside{0, 0, 0};
         for (int k = 0; k < band; ++k) {
             const auto in = image.at(p.x - n.x * (gap + k), p.y - n.y * (gap + k));
             const auto out = image.at(p.x + n.x * (gap + k), p.y + n.y * (gap + k));
@@ -546,12 +555,9 @@ double runToBorder(cv::Point2d p, cv::Point2d d, double cols, double rows)
     return t;
 }
 
-double distance(const std::array<double, 3> &a, const ColourSampler::Colour &b)
+Colour colourOf(const ColourSampler::Colour &c)
 {
-    double sq = 0;
-    for (size_t k = 0; k < 3; ++k)
-        sq += (a[k] - b[k]) * (a[k] - b[k]);
-    return std::sqrt(sq);
+    return {c[0], c[1], c[2]};
 }
 
 } // namespace
@@ -588,9 +594,7 @@ bool sideRunsToBorder(const quad::Corners &shape, const EdgeField &field, double
                 outside[ch] += out[ch] / samples;
             }
         }
-        const ColourSampler::Colour outsideColour{float(outside[0]), float(outside[1]),
-                                                  float(outside[2])};
-        const double step = distance(inside, outsideColour);
+        const double step = difference(inside, outside);
         if (step < kCornerContrast)
             continue;
         for (const bool forwards : {false, true}) {
@@ -604,10 +608,10 @@ bool sideRunsToBorder(const quad::Corners &shape, const EdgeField &field, double
             std::array<double, samples> offInside{}, offOutside{};
             for (int i = 0; i < samples; ++i) {
                 const cv::Point2d p = (from + d * (skip + run * (i + 0.5) / samples)) * shrink;
-                offInside[size_t(i)] =
-                    distance(inside, picture.at(p.x - n.x * across, p.y - n.y * across));
-                offOutside[size_t(i)] =
-                    distance(outside, picture.at(p.x + n.x * across, p.y + n.y * across));
+                offInside[size_t(i)] = difference(
+                    inside, colourOf(picture.at(p.x - n.x * across, p.y - n.y * across)));
+                offOutside[size_t(i)] = difference(
+                    outside, colourOf(picture.at(p.x + n.x * across, p.y + n.y * across)));
             }
             const auto middle = [](std::array<double, samples> &v) {
                 std::nth_element(v.begin(), v.begin() + samples / 2, v.end());

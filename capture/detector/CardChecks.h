@@ -63,13 +63,26 @@ namespace cardcheck {
 [[nodiscard]] double viewFocal(const quad::Corners &corners, cv::Size2d imageSize, double focal,
                                double wanted);
 
-// The card's plane, seen through viewFocal, is turned from the picture's by at most maxTilt
-// degrees (kMaxTiltDegrees unless given). Nobody measures with a card seen so obliquely (its
-// short sides shrink to half), and a trapezoid that only such a view makes a card's shape is
-// something else: a photo printed on a card, a flag standing up, the gap between two fingers.
+// A shape's proportion error (as proportionError) and the tilt, in degrees, between the plane
+// of the card it would be and the picture's (-1 where no rectangle projects onto it), both
+// seen through viewFocal, which is worked out once for the two.
+struct View
+{
+    double aspectError = 1e9;
+    double tilt = -1;
+};
+[[nodiscard]] View viewOf(const quad::Corners &corners, cv::Size2d imageSize, double focal,
+                          double wanted);
+
+// Seen at most maxTilt degrees from face-on. Nobody measures with a card seen more obliquely
+// than kMaxTiltDegrees (its short sides shrink to half), and a trapezoid that only such a view
+// makes a card's shape is something else: a photo printed on a card, a flag standing up, the
+// gap between two fingers. A shape no rectangle projects onto is left to the proportion check.
 inline constexpr double kMaxTiltDegrees = 60.0;
-[[nodiscard]] bool plausibleView(const quad::Corners &corners, cv::Size2d imageSize, double focal,
-                                 double wanted, double maxTilt = kMaxTiltDegrees);
+[[nodiscard]] inline bool plausibleView(const View &view, double maxTilt = kMaxTiltDegrees)
+{
+    return view.tilt <= maxTilt;
+}
 
 // Every corner lies inside the picture and no side runs along its border: a card cut by the
 // border cannot be measured with.

@@ -86,11 +86,10 @@ void CoarseSearch::run(const Frame &frame, const std::vector<Candidate> &candida
         // threshold) would only refine to it again.
         if (known(candidates[i].corners))
             continue;
-        if (cardcheck::proportionError(candidates[i].corners, frame.size, frame.focal,
-                                       frame.aspect) > kProposalAspectError)
-            continue;
-        if (!cardcheck::plausibleView(candidates[i].corners, frame.size, frame.focal, frame.aspect,
-                                      kProposalMaxTiltDegrees))
+        const cardcheck::View view =
+            cardcheck::viewOf(candidates[i].corners, frame.size, frame.focal, frame.aspect);
+        if (view.aspectError > kProposalAspectError ||
+            !cardcheck::plausibleView(view, kProposalMaxTiltDegrees))
             continue;
         const double error = consider(frame, candidates[i].corners);
         if (error <= ranking::kMaxAspectError || extended >= 4)
@@ -228,7 +227,8 @@ double CoarseSearch::consider(const Frame &frame, const quad::Corners &corners)
     h.corners = m_refined.corners;
     h.support = m_refined.support();
     h.minSupport = m_refined.minSupport();
-    h.aspectError = cardcheck::proportionError(h.corners, frame.size, frame.focal, frame.aspect);
+    const cardcheck::View view = cardcheck::viewOf(h.corners, frame.size, frame.focal, frame.aspect);
+    h.aspectError = view.aspectError;
     h.loose = m_fromSegments || m_reseating > 0;
     TRACE("  coarse loose %d sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "
           "(%.1f,%.1f)\n",
@@ -247,8 +247,7 @@ double CoarseSearch::consider(const Frame &frame, const quad::Corners &corners)
     // the full-size fit that would refuse it; the shrunk picture's corners leave the tilt a
     // few degrees of play.
     if (h.aspectError <= ranking::kMaxAspectError * 1.5 &&
-        cardcheck::plausibleView(h.corners, frame.size, frame.focal, frame.aspect,
-                                 kCoarseMaxTiltDegrees)) {
+        cardcheck::plausibleView(view, kCoarseMaxTiltDegrees)) {
         h.score = ranking::scoreOf(h);
         keep(h);
     }

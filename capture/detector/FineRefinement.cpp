@@ -95,7 +95,8 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     h.corners = m_fit.corners;
     h.support = m_fit.support();
     h.minSupport = m_fit.minSupport();
-    h.aspectError = cardcheck::proportionError(h.corners, frame.size, frame.focal, frame.aspect);
+    const cardcheck::View view = cardcheck::viewOf(h.corners, frame.size, frame.focal, frame.aspect);
+    h.aspectError = view.aspectError;
     for (const auto &sd : m_fit.sides)
         TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d gaps %d\n", sd.inliers,
               sd.profiles, sd.rms, sd.edgeWidth, sd.contrast, sd.polarity, sd.gaps);
@@ -114,7 +115,7 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
         noteCutCard(frame, h, arcs);
         return;
     }
-    if (!cardcheck::plausibleView(h.corners, frame.size, frame.focal, frame.aspect)) {
+    if (!cardcheck::plausibleView(view)) {
         TRACE("     refused: seen too obliquely\n");
         noteNearCard(h, arcs);
         return;

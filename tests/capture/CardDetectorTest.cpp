@@ -540,7 +540,8 @@ TEST(CardDetector, judgesHowObliquelyTheCardIsSeen)
         const auto [corners, expected] = seen(tilt);
         EXPECT_NEAR(quad::planeTilt(corners, picture, focal), expected, 1e-6) << tilt;
         // Without the focal length it is recovered from the corners.
-        EXPECT_EQ(cardcheck::plausibleView(corners, picture, 0.0, CardGeometry::aspectRatio),
+        EXPECT_EQ(cardcheck::plausibleView(
+                      cardcheck::viewOf(corners, picture, 0.0, CardGeometry::aspectRatio)),
                   expected <= cardcheck::kMaxTiltDegrees)
             << tilt;
     }
