@@ -8,10 +8,13 @@
 # With --cuts, every photo whose card is whole is also cropped so that the picture's border
 # cuts through the card (from each side, 12 % and 30 % of the card left outside), and no card
 # may be reported on those crops: it shows what the detector takes when the card is not whole.
+# With --away, every photo is also cropped to the parts beside its card (left of it, right of
+# it, above and below, the card left out), and no card may be reported there either: it shows
+# what in the table, the clutter and the hand passes for a card.
 #
-#   scripts/eval-real.sh [DIR] [--scales] [--cuts] [--min-located N] [--min-within N]
+#   scripts/eval-real.sh [DIR] [--scales] [--cuts] [--away] [--min-located N] [--min-within N]
 #                        [--max-partial N] [--min-invariant N] [--max-cut-reports N]
-#                        [--json FILE]
+#                        [--max-away-reports N] [--json FILE]
 #
 # DIR holds images/<name>.jpg and gt/<name>.json (see the README); by default ../shared/realcards
 # beside the checkout. The --min/--max options make the exit status non-zero when the detector
@@ -30,13 +33,14 @@ scene_tool = os.path.join(build, "tools", "mirrel-scene")
 
 def usage(message):
     sys.exit("eval-real: " + message + "\nusage: scripts/eval-real.sh [DIR] [--scales] [--cuts] "
-             "[--min-located N] [--min-within N] [--max-partial N] [--min-invariant N] "
-             "[--max-cut-reports N] [--json FILE]")
+             "[--away] [--min-located N] [--min-within N] [--max-partial N] [--min-invariant N] "
+             "[--max-cut-reports N] [--max-away-reports N] [--json FILE]")
 
 args = sys.argv[1:]
 folder = None
 scales = False
 cuts = False
+away = False
 limits = {}
 json_out = None
 while args:
@@ -45,8 +49,10 @@ while args:
         scales = True
     elif a == "--cuts":
         cuts = True
+    elif a == "--away":
+        away = True
     elif a in ("--min-located", "--min-within", "--max-partial", "--min-invariant",
-               "--max-cut-reports"):
+               "--max-cut-reports", "--max-away-reports"):
         if not args or not args[0].isdigit():
             usage(a + " needs a whole number")
         limits[a] = int(args.pop(0))
@@ -118,6 +124,7 @@ for stem, image, truth in photos:
     card = truth.get("card")
     found = answer.get("card")
     r = {"name": stem, "image": image, "category": category, "truth": card, "found": found,
+         "outside": truth.get("meta", {}).get("card_outside_picture"),
          "ms": answer.get("milliseconds", 0.0)}
     if card is not None and found is not None:
         r["error"] = worst_corner(found, card) / long_edge(card)
@@ -249,9 +256,10 @@ if scales:
     invariance = {"checked": checked, "invariant": invariant,
                   "variants": {k: {"same": v[0], "of": v[1]} for k, v in counts.items()}}
 
-# Crops whose border cuts through the card: nothing there may be reported.
-cut_check = None
-if cuts:
+def crop_check(command, heading, truth_of):
+    """Crops of every photo made by mirrel-scene COMMAND around the card truth_of(r) gives
+    (photos it gives None for are left out); no card may be reported on any of them. Prints
+    the reports per category and returns their counts."""
     if not os.access(scene_tool, os.X_OK):
         usage(scene_tool + " is not built (scripts/build.sh)")
     work = tempfile.mkdtemp(prefix="mirrel-eval-")
@@ -260,25 +268,26 @@ if cuts:
     per_category = {}
     try:
         for r in results:
-            if r["truth"] is None:
+            card = truth_of(r)
+            if card is None:
                 continue
             out = os.path.join(work, r["name"])
-            variants = make_variants("cut", r, r["truth"], out)
+            variants = make_variants(command, r, card, out)
             c = per_category.setdefault(r["category"], [0, 0])
             for v in variants:
                 crops += 1
                 c[1] += 1
-                card = detect(os.path.join(out, v["file"])).get("card")
-                if card is None:
+                found = detect(os.path.join(out, v["file"])).get("card")
+                if found is None:
                     continue
                 c[0] += 1
                 m = v["toOriginal"]
-                back = [[m[0] * x + m[1] * y + m[2], m[3] * x + m[4] * y + m[5]] for x, y in card]
+                back = [[m[0] * x + m[1] * y + m[2], m[3] * x + m[4] * y + m[5]] for x, y in found]
                 reported.append("  %s %s: reported %s" % (r["name"], v["name"], fmt_quad(back)))
             shutil.rmtree(out, ignore_errors=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print("crops whose border cuts through the card, a card reported (must be none):")
+    print(heading)
     for category in order:
         if category in per_category:
             print("  %-10s %d/%d" % (category, per_category[category][0],
@@ -286,13 +295,27 @@ if cuts:
     print("  %-10s %d/%d" % ("all", len(reported), crops))
     if reported:
         print("\n".join(reported))
-    cut_check = {"crops": crops, "reported": len(reported),
-                 "categories": {k: {"reported": v[0], "of": v[1]} for k, v in per_category.items()}}
+    return {"crops": crops, "reported": len(reported),
+            "categories": {k: {"reported": v[0], "of": v[1]} for k, v in per_category.items()}}
+
+# Crops whose border cuts through the card: nothing there may be reported.
+cut_check = None
+if cuts:
+    cut_check = crop_check("cut", "crops whose border cuts through the card, a card reported "
+                           "(must be none):", lambda r: r["truth"])
+
+# The parts of each photo beside its card (the card may run off the picture): the table, the
+# clutter and the hand without any card, where nothing may be reported either.
+away_check = None
+if away:
+    away_check = crop_check(
+        "away", "crops beside the card, without it, a card reported (must be none):",
+        lambda r: r["truth"] or r["outside"])
 
 if json_out:
     with open(json_out, "w") as f:
         json.dump({"categories": table, "photos": results, "invariance": invariance,
-                   "cuts": cut_check}, f, indent=1)
+                   "cuts": cut_check, "away": away_check}, f, indent=1)
 
 failed = []
 if "--min-located" in limits and total["located"] < limits["--min-located"]:
@@ -314,6 +337,12 @@ if "--max-cut-reports" in limits:
     if cut_check["reported"] > limits["--max-cut-reports"]:
         failed.append("a card reported on %d crops that cut the card, above %d" % (
             cut_check["reported"], limits["--max-cut-reports"]))
+if "--max-away-reports" in limits:
+    if away_check is None:
+        usage("--max-away-reports needs --away")
+    if away_check["reported"] > limits["--max-away-reports"]:
+        failed.append("a card reported on %d crops beside the card, above %d" % (
+            away_check["reported"], limits["--max-away-reports"]))
 if failed:
     sys.exit("eval-real: FAILED: " + "; ".join(failed))
 PYTHON

@@ -239,3 +239,35 @@ TEST(ImageVariants, every_cut_leaves_part_of_the_card_outside)
         EXPECT_EQ(v.image.pixel(7, 5), image.pixel(crop.topLeft() + QPoint(7, 5)));
     }
 }
+
+// The crops beside the card must leave all of it out, its bounding box with a margin, also
+// when the card runs off the picture, and say truly where they came from.
+TEST(ImageVariants, crops_beside_the_card_leave_all_of_it_out)
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    }
+    const std::array<QPointF, 4> middle{QPointF(300, 220), QPointF(500, 240), QPointF(490, 370),
+                                        QPointF(290, 350)};
+    // Running off the bottom: only the crops left of it, right of it and above it are left.
+    const std::array<QPointF, 4> offBottom{QPointF(300, 470), QPointF(500, 490), QPointF(490, 640),
+                                           QPointF(290, 620)};
+    for (const auto &[card, count] : {std::pair(middle, 4u), std::pair(offBottom, 3u)}) {
+        const std::vector<ImageVariant> crops = awayVariants(image, card);
+        EXPECT_EQ(crops.size(), count);
+        QRectF bounds(card[0], card[0]);
+        for (const QPointF &corner : card)
+            bounds |= QRectF(corner, corner);
+        for (const ImageVariant &v : crops) {
+            SCOPED_TRACE(v.name.toStdString());
+            const QRect crop(v.toOriginal.map(QPoint(0, 0)), v.image.size());
+            EXPECT_TRUE(image.rect().contains(crop));
+            EXPECT_GE(crop.width(), image.width() / 4);
+            EXPECT_GE(crop.height(), image.height() / 4);
+            EXPECT_FALSE(QRectF(crop).intersects(bounds.adjusted(-8, -8, 8, 8)));
+            EXPECT_EQ(v.image.pixel(7, 5), image.pixel(crop.topLeft() + QPoint(7, 5)));
+        }
+    }
+}

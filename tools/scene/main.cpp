@@ -25,10 +25,12 @@ const char *usage =
     "       mirrel-scene bundled OUT.jpg [--quality Q] [--max-bytes N]\n"
     "       mirrel-scene vary IMAGE OUTDIR [--around x0,y0,x1,y1,x2,y2,x3,y3]\n"
     "       mirrel-scene cut IMAGE OUTDIR --around x0,y0,x1,y1,x2,y2,x3,y3\n"
+    "       mirrel-scene away IMAGE OUTDIR --around x0,y0,x1,y1,x2,y2,x3,y3\n"
     "Each picture gets its ground truth beside it (same name, .json). vary writes IMAGE scaled,\n"
     "cropped around the card given by --around, turned, mirrored, darkened and re-saved as\n"
     "JPEG, with variants.json saying how each maps back onto IMAGE; cut writes IMAGE cropped so\n"
-    "that the border cuts through that card, from each side. set --widened renders the\n"
+    "that the border cuts through that card, from each side; away writes the parts of IMAGE\n"
+    "beside that card, without it. set --widened renders the\n"
     "categories that widen the labelled set (clutter keyboard onPaper held partial).\n"
     "--card-width sets the card's long edge as a share of the picture's width.\n"
     "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
@@ -84,12 +86,14 @@ int writeVariants(const std::vector<ImageVariant> &variants, const QDir &out)
 }
 
 // mirrel-scene vary IMAGE OUTDIR [--around x0,y0,...,x3,y3]
-// mirrel-scene cut IMAGE OUTDIR --around x0,y0,...,x3,y3
-int vary(QStringList args, bool cut)
+// mirrel-scene cut|away IMAGE OUTDIR --around x0,y0,...,x3,y3
+int vary(const QString &command, QStringList args)
 {
     const bool around = args.size() == 4 && args[2] == QLatin1String("--around");
-    if (cut ? !around : args.size() != 2 && !around)
-        return fail(cut ? QStringLiteral("cut takes IMAGE OUTDIR --around x0,y0,...,x3,y3")
+    const bool cardNeeded = command != QLatin1String("vary");
+    if (cardNeeded ? !around : args.size() != 2 && !around)
+        return fail(cardNeeded
+                        ? QStringLiteral("%1 takes IMAGE OUTDIR --around x0,y0,...,x3,y3").arg(command)
                         : QStringLiteral("vary takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]"));
     const QImage image(args[0]);
     if (image.isNull())
@@ -101,8 +105,11 @@ int vary(QStringList args, bool cut)
             return fail(*error);
         card = corners;
     }
-    return writeVariants(cut ? cutVariants(image, *card) : imageVariants(image, card),
-                         QDir(args[1]));
+    if (command == QLatin1String("cut"))
+        return writeVariants(cutVariants(image, *card), QDir(args[1]));
+    if (command == QLatin1String("away"))
+        return writeVariants(awayVariants(image, *card), QDir(args[1]));
+    return writeVariants(imageVariants(image, card), QDir(args[1]));
 }
 
 // Options of render, bundled and set; each command reads those it needs.
@@ -256,8 +263,9 @@ int main(int argc, char **argv)
         return args.contains(QStringLiteral("--help")) ? 0 : 2;
     }
     const QString command = args.takeFirst();
-    if (command == QLatin1String("vary") || command == QLatin1String("cut"))
-        return vary(args, command == QLatin1String("cut"));
+    if (command == QLatin1String("vary") || command == QLatin1String("cut") ||
+        command == QLatin1String("away"))
+        return vary(command, args);
     const QString out = args.takeFirst();
     Options options;
     if (const auto error = parseOptions(args, options))

@@ -111,6 +111,40 @@ std::vector<ImageVariant> imageVariants(const QImage &source,
     return out;
 }
 
+namespace {
+
+// The card's bounding box, unclipped.
+QRectF boundsOf(const std::array<QPointF, 4> &card)
+{
+    double x0 = card[0].x(), y0 = card[0].y(), x1 = x0, y1 = y0;
+    for (const QPointF &p : card) {
+        x0 = std::min(x0, p.x());
+        y0 = std::min(y0, p.y());
+        x1 = std::max(x1, p.x());
+        y1 = std::max(y1, p.y());
+    }
+    return QRectF(QPointF(x0, y0), QPointF(x1, y1));
+}
+
+// Crops of image to the named boxes, those at least a quarter of its width and height.
+void addCrops(const QImage &image, const std::vector<std::pair<QString, QRect>> &boxes,
+              std::vector<ImageVariant> &out)
+{
+    const int w = image.width(), h = image.height();
+    for (const auto &[name, box] : boxes) {
+        const QRect inside = box & image.rect();
+        if (inside.width() < w / 4 || inside.height() < h / 4)
+            continue;
+        ImageVariant v;
+        v.name = name;
+        v.image = image.copy(inside);
+        v.toOriginal = QTransform::fromTranslate(inside.x(), inside.y());
+        out.push_back(v);
+    }
+}
+
+} // namespace
+
 std::vector<ImageVariant> cutVariants(const QImage &source, const std::array<QPointF, 4> &card)
 {
     std::vector<ImageVariant> out;
@@ -118,35 +152,46 @@ std::vector<ImageVariant> cutVariants(const QImage &source, const std::array<QPo
     if (image.isNull())
         return out;
     const int w = image.width(), h = image.height();
-    double x0 = w, y0 = h, x1 = 0, y1 = 0;
-    for (const QPointF &p : card) {
-        x0 = std::min(x0, p.x());
-        y0 = std::min(y0, p.y());
-        x1 = std::max(x1, p.x());
-        y1 = std::max(y1, p.y());
-    }
+    const QRectF bounds = boundsOf(card);
+    const double x0 = bounds.left(), y0 = bounds.top(), x1 = bounds.right(), y1 = bounds.bottom();
     for (const int percent : {12, 30}) {
         const double share = percent / 100.0;
         const int left = int(std::ceil(x0 + share * (x1 - x0)));
         const int right = int(std::floor(x1 - share * (x1 - x0)));
         const int top = int(std::ceil(y0 + share * (y1 - y0)));
         const int bottom = int(std::floor(y1 - share * (y1 - y0)));
-        const std::pair<QString, QRect> cuts[] = {
-            {QStringLiteral("L"), QRect(left, 0, w - left, h)},
-            {QStringLiteral("R"), QRect(0, 0, right, h)},
-            {QStringLiteral("T"), QRect(0, top, w, h - top)},
-            {QStringLiteral("B"), QRect(0, 0, w, bottom)},
+        const auto name = [percent](char side) {
+            return QStringLiteral("cut%1%2").arg(QLatin1Char(side)).arg(percent);
         };
-        for (const auto &[side, box] : cuts) {
-            const QRect inside = box & image.rect();
-            if (inside.width() < w / 4 || inside.height() < h / 4)
-                continue;
-            ImageVariant v;
-            v.name = QStringLiteral("cut%1%2").arg(side).arg(percent);
-            v.image = image.copy(inside);
-            v.toOriginal = QTransform::fromTranslate(inside.x(), inside.y());
-            out.push_back(v);
-        }
+        addCrops(image,
+                 {{name('L'), QRect(left, 0, w - left, h)},
+                  {name('R'), QRect(0, 0, right, h)},
+                  {name('T'), QRect(0, top, w, h - top)},
+                  {name('B'), QRect(0, 0, w, bottom)}},
+                 out);
     }
+    return out;
+}
+
+std::vector<ImageVariant> awayVariants(const QImage &source, const std::array<QPointF, 4> &card)
+{
+    std::vector<ImageVariant> out;
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return out;
+    const int w = image.width(), h = image.height();
+    const QRectF bounds = boundsOf(card);
+    // Clear of the card's shadow and of the rounding of its corners' positions.
+    const double margin = std::max(8.0, 0.05 * std::max(bounds.width(), bounds.height()));
+    const int left = int(std::floor(bounds.left() - margin));
+    const int right = int(std::ceil(bounds.right() + margin));
+    const int top = int(std::floor(bounds.top() - margin));
+    const int bottom = int(std::ceil(bounds.bottom() + margin));
+    addCrops(image,
+             {{QStringLiteral("awayL"), QRect(0, 0, left, h)},
+              {QStringLiteral("awayR"), QRect(right, 0, w - right, h)},
+              {QStringLiteral("awayT"), QRect(0, 0, w, top)},
+              {QStringLiteral("awayB"), QRect(0, bottom, w, h - bottom)}},
+             out);
     return out;
 }

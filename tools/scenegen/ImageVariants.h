@@ -32,3 +32,10 @@ imageVariants(const QImage &image, const std::optional<std::array<QPointF, 4>> &
 // Crops narrower or lower than a quarter of the picture are left out.
 [[nodiscard]] std::vector<ImageVariant> cutVariants(const QImage &image,
                                                     const std::array<QPointF, 4> &card);
+
+// The parts of the picture beside `card`: everything left of it, right of it, above and below
+// it, each kept clear of the card by a twentieth of its extent. They show the table, the
+// clutter and the hand without the card, so a detector must report no card in them. `card`
+// may run off the picture. Crops narrower or lower than a quarter of the picture are left out.
+[[nodiscard]] std::vector<ImageVariant> awayVariants(const QImage &image,
+                                                     const std::array<QPointF, 4> &card);
