@@ -331,18 +331,16 @@ if "--min-invariant" in limits:
     if invariance["invariant"] < limits["--min-invariant"]:
         failed.append("invariant on %d photos, below %d" % (
             invariance["invariant"], limits["--min-invariant"]))
-if "--max-cut-reports" in limits:
-    if cut_check is None:
-        usage("--max-cut-reports needs --cuts")
-    if cut_check["reported"] > limits["--max-cut-reports"]:
-        failed.append("a card reported on %d crops that cut the card, above %d" % (
-            cut_check["reported"], limits["--max-cut-reports"]))
-if "--max-away-reports" in limits:
-    if away_check is None:
-        usage("--max-away-reports needs --away")
-    if away_check["reported"] > limits["--max-away-reports"]:
-        failed.append("a card reported on %d crops beside the card, above %d" % (
-            away_check["reported"], limits["--max-away-reports"]))
+for option, check, needed, crops in (
+        ("--max-cut-reports", cut_check, "--cuts", "crops that cut the card"),
+        ("--max-away-reports", away_check, "--away", "crops beside the card")):
+    if option not in limits:
+        continue
+    if check is None:
+        usage(option + " needs " + needed)
+    if check["reported"] > limits[option]:
+        failed.append("a card reported on %d %s, above %d" % (check["reported"], crops,
+                                                             limits[option]))
 if failed:
     sys.exit("eval-real: FAILED: " + "; ".join(failed))
 PYTHON

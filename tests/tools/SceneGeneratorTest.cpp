@@ -214,15 +214,26 @@ TEST(BundledTestScene, matches_the_generator)
     EXPECT_LT(QFileInfo(dir + QStringLiteral("test.jpg")).size(), 2'000'000);
 }
 
-// The crops that check that nothing is reported without a whole card must each leave part of
-// the card outside, and say truly where they came from.
-TEST(ImageVariants, every_cut_leaves_part_of_the_card_outside)
+namespace {
+
+// A picture whose pixels tell where they are.
+QImage patterned()
 {
     QImage image(800, 600, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
     }
+    return image;
+}
+
+} // namespace
+
+// The crops that check that nothing is reported without a whole card must each leave part of
+// the card outside, and say truly where they came from.
+TEST(ImageVariants, every_cut_leaves_part_of_the_card_outside)
+{
+    const QImage image = patterned();
     const std::array<QPointF, 4> card{QPointF(250, 180), QPointF(560, 220), QPointF(540, 420),
                                       QPointF(230, 390)};
     const std::vector<ImageVariant> cuts = cutVariants(image, card);
@@ -244,11 +255,7 @@ TEST(ImageVariants, every_cut_leaves_part_of_the_card_outside)
 // when the card runs off the picture, and say truly where they came from.
 TEST(ImageVariants, crops_beside_the_card_leave_all_of_it_out)
 {
-    QImage image(800, 600, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
-    }
+    const QImage image = patterned();
     const std::array<QPointF, 4> middle{QPointF(300, 220), QPointF(500, 240), QPointF(490, 370),
                                         QPointF(290, 350)};
     // Running off the bottom: only the crops left of it, right of it and above it are left.

@@ -126,10 +126,15 @@ QRectF boundsOf(const std::array<QPointF, 4> &card)
     return QRectF(QPointF(x0, y0), QPointF(x1, y1));
 }
 
-// Crops of image to the named boxes, those at least a quarter of its width and height.
-void addCrops(const QImage &image, const std::vector<std::pair<QString, QRect>> &boxes,
-              std::vector<ImageVariant> &out)
+using Boxes = std::vector<std::pair<QString, QRect>>;
+
+// The picture cropped to each named box, of those at least a quarter of its width and height.
+std::vector<ImageVariant> crops(const QImage &source, const Boxes &boxes)
 {
+    std::vector<ImageVariant> out;
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return out;
     const int w = image.width(), h = image.height();
     for (const auto &[name, box] : boxes) {
         const QRect inside = box & image.rect();
@@ -141,19 +146,17 @@ void addCrops(const QImage &image, const std::vector<std::pair<QString, QRect>> 
         v.toOriginal = QTransform::fromTranslate(inside.x(), inside.y());
         out.push_back(v);
     }
+    return out;
 }
 
 } // namespace
 
 std::vector<ImageVariant> cutVariants(const QImage &source, const std::array<QPointF, 4> &card)
 {
-    std::vector<ImageVariant> out;
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    if (image.isNull())
-        return out;
-    const int w = image.width(), h = image.height();
+    const int w = source.width(), h = source.height();
     const QRectF bounds = boundsOf(card);
     const double x0 = bounds.left(), y0 = bounds.top(), x1 = bounds.right(), y1 = bounds.bottom();
+    Boxes boxes;
     for (const int percent : {12, 30}) {
         const double share = percent / 100.0;
         const int left = int(std::ceil(x0 + share * (x1 - x0)));
@@ -163,23 +166,17 @@ std::vector<ImageVariant> cutVariants(const QImage &source, const std::array<QPo
         const auto name = [percent](char side) {
             return QStringLiteral("cut%1%2").arg(QLatin1Char(side)).arg(percent);
         };
-        addCrops(image,
-                 {{name('L'), QRect(left, 0, w - left, h)},
-                  {name('R'), QRect(0, 0, right, h)},
-                  {name('T'), QRect(0, top, w, h - top)},
-                  {name('B'), QRect(0, 0, w, bottom)}},
-                 out);
+        boxes.insert(boxes.end(), {{name('L'), QRect(left, 0, w - left, h)},
+                                   {name('R'), QRect(0, 0, right, h)},
+                                   {name('T'), QRect(0, top, w, h - top)},
+                                   {name('B'), QRect(0, 0, w, bottom)}});
     }
-    return out;
+    return crops(source, boxes);
 }
 
 std::vector<ImageVariant> awayVariants(const QImage &source, const std::array<QPointF, 4> &card)
 {
-    std::vector<ImageVariant> out;
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    if (image.isNull())
-        return out;
-    const int w = image.width(), h = image.height();
+    const int w = source.width(), h = source.height();
     const QRectF bounds = boundsOf(card);
     // Clear of the card's shadow and of the rounding of its corners' positions.
     const double margin = std::max(8.0, 0.05 * std::max(bounds.width(), bounds.height()));
@@ -187,11 +184,8 @@ std::vector<ImageVariant> awayVariants(const QImage &source, const std::array<QP
     const int right = int(std::ceil(bounds.right() + margin));
     const int top = int(std::floor(bounds.top() - margin));
     const int bottom = int(std::ceil(bounds.bottom() + margin));
-    addCrops(image,
-             {{QStringLiteral("awayL"), QRect(0, 0, left, h)},
-              {QStringLiteral("awayR"), QRect(right, 0, w - right, h)},
-              {QStringLiteral("awayT"), QRect(0, 0, w, top)},
-              {QStringLiteral("awayB"), QRect(0, bottom, w, h - bottom)}},
-             out);
-    return out;
+    return crops(source, {{QStringLiteral("awayL"), QRect(0, 0, left, h)},
+                          {QStringLiteral("awayR"), QRect(right, 0, w - right, h)},
+                          {QStringLiteral("awayT"), QRect(0, 0, w, top)},
+                          {QStringLiteral("awayB"), QRect(0, bottom, w, h - bottom)}});
 }
