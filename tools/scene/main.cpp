@@ -92,9 +92,10 @@ int vary(const QString &command, QStringList args)
     const bool around = args.size() == 4 && args[2] == QLatin1String("--around");
     const bool cardNeeded = command != QLatin1String("vary");
     if (cardNeeded ? !around : args.size() != 2 && !around)
-        return fail(cardNeeded
-                        ? QStringLiteral("%1 takes IMAGE OUTDIR --around x0,y0,...,x3,y3").arg(command)
-                        : QStringLiteral("vary takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]"));
+        return fail(
+            cardNeeded
+                ? QStringLiteral("%1 takes IMAGE OUTDIR --around x0,y0,...,x3,y3").arg(command)
+                : QStringLiteral("vary takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]"));
     const QImage image(args[0]);
     if (image.isNull())
         return fail(QStringLiteral("cannot read %1").arg(args[0]));
