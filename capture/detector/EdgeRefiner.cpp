@@ -1,5 +1,6 @@
 #include "capture/detector/EdgeRefiner.h"
 
+#include <opencv2/core.hpp>
 #include <opencv2/core/hal/intrin.hpp>
 
 #include <algorithm>
@@ -7,6 +8,17 @@
 #include <cstdio>
 
 namespace {
+
+// A side bows (a lens draws straight edges near the picture's border curved, a laminated card
+// bends) when the points within kBowBand tolerances of its robust line follow a parabola
+// whose middle lies more than kBowSagitta pixels off its ends, scattering less than
+// kBowScatter pixels about it, at least kBowPoints of them. The robust fit would follow
+// whichever part of the bow its first guess lay on, so the corners would move with that guess
+// (with the picture's scale, or mirrored); the line through all of it does not.
+constexpr double kBowBand = 2.0;
+constexpr double kBowSagitta = 1.0;
+constexpr double kBowScatter = 0.5;
+constexpr int kBowPoints = 12;
 
 // Sub-pixel position of a peak from its two neighbours (vertex of the parabola through them).
 double parabolicOffset(float left, float centre, float right)
@@ -142,7 +154,7 @@ bool sameParams(const EdgeRefiner::Params &a, const EdgeRefiner::Params &b)
     return a.searchRadius == b.searchRadius && a.marginFraction == b.marginFraction &&
            a.marginPixels == b.marginPixels && a.maxProfiles == b.maxProfiles &&
            a.inlierTolerance == b.inlierTolerance && a.minGradient == b.minGradient &&
-           a.tangentialTaps == b.tangentialTaps;
+           a.tangentialTaps == b.tangentialTaps && a.wholeBowedSide == b.wholeBowedSide;
 }
 
 } // namespace
@@ -228,7 +240,8 @@ bool EdgeRefiner::fitSide(const ColourSampler &image, cv::Point2d from, cv::Poin
         return false;
     }
     // A blurred edge scatters more from profile to profile.
-    return fitLine(std::max(params.inlierTolerance, 0.3 * side.edgeWidth), side.line, side);
+    return fitLine(std::max(params.inlierTolerance, 0.3 * side.edgeWidth), params.wholeBowedSide,
+                   side.line, side);
 }
 
 void EdgeRefiner::collectPeaks(const ColourSampler &image, const Profiles &across,
@@ -466,7 +479,7 @@ void EdgeRefiner::collectPoints(const Profiles &across, int bestCount,
     }
 }
 
-bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
+bool EdgeRefiner::fitLine(double tolerance, bool wholeBowedSide, quad::Line &line, Side &side)
 {
     const size_t count = m_points.size();
     m_seed = 1; // the same picture always gives the same lines
@@ -550,6 +563,8 @@ bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
             return false;
         cutoff = std::max(tolerance * 0.6, 0.3);
     }
+    if (wholeBowedSide)
+        followBow(tolerance, current);
     int inliers = 0, gaps = 0, previous = -1;
     double sq = 0, contrast = 0;
     for (size_t i = 0; i < count; ++i) {
@@ -572,4 +587,58 @@ bool EdgeRefiner::fitLine(double tolerance, quad::Line &line, Side &side)
     side.rms = std::sqrt(sq / inliers);
     side.contrast = contrast / inliers / 6.0;
     return true;
+}
+
+void EdgeRefiner::followBow(double tolerance, quad::Line &line)
+{
+    // The points near the line, by where they lie along it: their offsets from it, fitted with
+    // a parabola over the side (u from -1 to 1), tell a bow from a straight edge with print or
+    // noise beside it, whose offsets scatter.
+    const double band = kBowBand * tolerance;
+    double first = 1e300, last = -1e300;
+    int near = 0;
+    for (const cv::Point2d &p : m_points) {
+        if (std::abs(distanceToLineImpl(line, p)) >= band)
+            continue;
+        const double t = (p - line.p).dot(line.d);
+        first = std::min(first, t);
+        last = std::max(last, t);
+        ++near;
+    }
+    if (near < kBowPoints || last <= first)
+        return;
+    const double middle = 0.5 * (first + last), half = 0.5 * (last - first);
+    const auto along = [&](cv::Point2d p) { return ((p - line.p).dot(line.d) - middle) / half; };
+    cv::Matx33d normal = cv::Matx33d::zeros();
+    cv::Vec3d moments(0, 0, 0);
+    for (const cv::Point2d &p : m_points) {
+        const double r = distanceToLineImpl(line, p);
+        if (std::abs(r) >= band)
+            continue;
+        const double u = along(p);
+        const cv::Vec3d powers(1, u, u * u);
+        normal += powers * powers.t();
+        moments += powers * r;
+    }
+    cv::Vec3d parabola;
+    if (!cv::solve(normal, moments, parabola, cv::DECOMP_CHOLESKY) ||
+        std::abs(parabola[2]) <= kBowSagitta)
+        return;
+    double scatter = 0;
+    for (const cv::Point2d &p : m_points) {
+        const double r = distanceToLineImpl(line, p);
+        if (std::abs(r) >= band)
+            continue;
+        const double u = along(p);
+        const double off = r - parabola[0] - parabola[1] * u - parabola[2] * u * u;
+        scatter += off * off;
+    }
+    if (std::sqrt(scatter / near) >= kBowScatter)
+        return;
+    for (size_t i = 0; i < m_points.size(); ++i)
+        m_fitWeights[i] =
+            std::abs(distanceToLineImpl(line, m_points[i])) < band ? m_weights[i] : 0.0;
+    quad::Line whole = line;
+    if (weightedLine(m_points, m_fitWeights, whole))
+        line = whole;
 }

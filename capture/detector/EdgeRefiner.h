@@ -24,6 +24,7 @@ public:
         double inlierTolerance = 1.0; // pixels
         float minGradient = 1.2f;     // grey levels per pixel at the edge
         int tangentialTaps = 3;       // samples averaged along the edge against noise
+        bool wholeBowedSide = false;  // a bowed side's line through all of it (see followBow)
     };
 
     struct Side
@@ -90,7 +91,10 @@ private:
     [[nodiscard]] int agreeingPeak(int profile, float cosine) const;
     // The sub-pixel centre of the peak of g (not negative) at `at`.
     [[nodiscard]] double peakCentre(const std::vector<float> &g, int at);
-    [[nodiscard]] bool fitLine(double tolerance, quad::Line &line, Side &side);
+    [[nodiscard]] bool fitLine(double tolerance, bool wholeBowedSide, quad::Line &line, Side &side);
+    // The line through all of a side that bows away from `line` (its robust fit), in place of
+    // it; a straight side's line is left as it is.
+    void followBow(double tolerance, quad::Line &line);
 
     std::vector<float> m_values;
     std::vector<float> m_derivative;

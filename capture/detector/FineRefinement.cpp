@@ -95,7 +95,8 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     h.corners = m_fit.corners;
     h.support = m_fit.support();
     h.minSupport = m_fit.minSupport();
-    const cardcheck::View view = cardcheck::viewOf(h.corners, frame.size, frame.focal, frame.aspect);
+    const cardcheck::View view =
+        cardcheck::viewOf(h.corners, frame.size, frame.focal, frame.aspect);
     h.aspectError = view.aspectError;
     for (const auto &sd : m_fit.sides)
         TRACE("     side %d/%d rms %.2f width %d contrast %.1f pol %d gaps %d\n", sd.inliers,
@@ -165,6 +166,7 @@ bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)
     narrow.inlierTolerance = 1.0;
     narrow.maxProfiles = 80;
     narrow.tangentialTaps = 3;
+    narrow.wholeBowedSide = true;
 
     quad::Corners corners = shape.corners;
     for (auto &c : corners)

@@ -631,3 +631,71 @@ TEST(CardDetector, aRowOfKeysWithTwoCardCornersIsNoCard)
     // Alone, nothing tells such a key from a card: it is the row that does.
     EXPECT_FALSE(detector.features(keys(1)).empty());
 }
+
+// Guards the corners of a card whose side is seen bowed (a phone's lens curves straight edges
+// near the picture's border, a laminated card bends): the robust line fit follows whichever
+// part of the bow its first guess lies on, so the corners moved when the picture was mirrored.
+// The line through the whole side does not. A straight side beside a printed line keeps its
+// own line.
+TEST(CardDetector, fitsABowedSideAsAWhole)
+{
+    const double left = 200, right = 1000, top = 300, bottom = 800;
+    // The top edge sags by `sag` pixels, most at a third of the way along; a line is printed
+    // `print` pixels inside it where print > 0.
+    const auto picture = [&](double sag, double print) {
+        return painted(QSize(1200, 1000), QColor(96, 84, 70), 7, [&](QPainter &p) {
+            QPainterPath face;
+            face.moveTo(left, top);
+            face.quadTo(left + 0.3 * (right - left), top + 2 * sag, right, top);
+            face.lineTo(right, bottom);
+            face.lineTo(left, bottom);
+            face.closeSubpath();
+            p.setBrush(QColor(222, 218, 206));
+            p.drawPath(face);
+            if (print > 0) {
+                p.setBrush(QColor(40, 60, 120));
+                for (double x = left + 40; x < right - 60; x += 30)
+                    p.drawRect(QRectF(x, top + print, 18, 3));
+            }
+        });
+    };
+    EdgeRefiner::Params params;
+    params.searchRadius = 8;
+    params.maxProfiles = 80;
+    params.inlierTolerance = 1.0;
+    params.minGradient = 1.0f;
+    // The top corners fitted on the picture, or on its mirror image and mapped back.
+    const auto topCorners = [&](const QImage &image, bool mirrored, bool whole) {
+        const QImage seen = mirrored ? image.mirrored(true, false) : image;
+        const ColourSampler sampler(seen.constBits(), seen.width(), seen.height(),
+                                    std::ptrdiff_t(seen.bytesPerLine()), 4);
+        const auto x = [&](double at) { return mirrored ? seen.width() - at : at; };
+        quad::Corners guess{cv::Point2d(x(left), top + 1), cv::Point2d(x(right), top + 1),
+                            cv::Point2d(x(right), bottom), cv::Point2d(x(left), bottom)};
+        quad::orderClockwise(guess);
+        params.wholeBowedSide = whole;
+        EdgeRefiner refiner;
+        EdgeRefiner::Result r;
+        EXPECT_TRUE(refiner.refine(sampler, guess, params, r));
+        std::array<cv::Point2d, 2> corners;
+        size_t n = 0;
+        for (const auto &c : r.corners) {
+            if (c.y < (top + bottom) / 2 && n < 2)
+                corners[n++] = cv::Point2d(x(c.x), c.y);
+        }
+        if (corners[0].x > corners[1].x)
+            std::swap(corners[0], corners[1]);
+        return corners;
+    };
+    const QImage bowed = picture(2.5, 0);
+    const auto seen = topCorners(bowed, false, true), mirrored = topCorners(bowed, true, true);
+    for (size_t k = 0; k < 2; ++k)
+        EXPECT_LT(cv::norm(seen[k] - mirrored[k]), 0.1) << "corner " << k;
+
+    const QImage printed = picture(0, 4);
+    const auto robust = topCorners(printed, false, false), whole = topCorners(printed, false, true);
+    for (size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(robust[k], whole[k]) << "corner " << k;
+        EXPECT_NEAR(whole[k].y, top, 0.3) << "corner " << k;
+    }
+}
