@@ -596,16 +596,16 @@ void EdgeRefiner::followBow(double tolerance, quad::Line &line)
     // noise beside it, whose offsets scatter.
     const double band = kBowBand * tolerance;
     double first = 1e300, last = -1e300;
-    int near = 0;
+    int nearby = 0;
     for (const cv::Point2d &p : m_points) {
         if (std::abs(distanceToLineImpl(line, p)) >= band)
             continue;
         const double t = (p - line.p).dot(line.d);
         first = std::min(first, t);
         last = std::max(last, t);
-        ++near;
+        ++nearby;
     }
-    if (near < kBowPoints || last <= first)
+    if (nearby < kBowPoints || last <= first)
         return;
     const double middle = 0.5 * (first + last), half = 0.5 * (last - first);
     const auto along = [&](cv::Point2d p) { return ((p - line.p).dot(line.d) - middle) / half; };
@@ -633,7 +633,7 @@ void EdgeRefiner::followBow(double tolerance, quad::Line &line)
         const double off = r - parabola[0] - parabola[1] * u - parabola[2] * u * u;
         scatter += off * off;
     }
-    if (std::sqrt(scatter / near) >= kBowScatter)
+    if (std::sqrt(scatter / nearby) >= kBowScatter)
         return;
     for (size_t i = 0; i < m_points.size(); ++i)
         m_fitWeights[i] =
