@@ -194,9 +194,10 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
 {
     // A card nearly facing the camera pins its focal length down poorly, so a fraction of a
     // pixel of noise on the full-size corners can push the recovered shape just past the
-    // tolerance. A shrunk-picture fit that showed the card's shape clearly vouches for such a
-    // near miss.
-    const bool nearMiss = h.aspectError <= ranking::kMaxAspectError * 1.5 &&
+    // tolerance. A shrunk-picture fit of a closed outline that showed the card's shape clearly
+    // vouches for such a near miss; a shape put together from loose lines does not (a key's
+    // sides and a line printed on the card below it make one).
+    const bool nearMiss = !shape.loose && h.aspectError <= ranking::kMaxAspectError * 1.5 &&
                           shape.aspectError <= ranking::kMaxAspectError * 0.5;
     if (h.support < cardcheck::meanSupportNeeded(threeCardCorners) ||
         h.minSupport < cardcheck::leastSupportNeeded(m_fit, cardCorners, threeCardCorners) ||

@@ -4,6 +4,7 @@
 #include "capture/detector/ColourSampler.h"
 #include "capture/detector/EdgeField.h"
 #include "capture/detector/EdgeRefiner.h"
+#include "capture/detector/FineRefinement.h"
 #include "tests/capture/DetectorTesting.h"
 #include "tools/scenegen/SceneGenerator.h"
 
@@ -412,8 +413,8 @@ TEST(CardDetector, aFieldSharingACutCardsSidesRunsToTheBorder)
                              cv::Point2d(right, bottom), cv::Point2d(left, bottom)};
     };
     const double bottom = 70 + 1500 * 17.0 / 27.0, height = 560;
-    EXPECT_TRUE(check(card(1500, height),
-                      corners(50, bottom - height, 50 + height * 27.0 / 17.0, bottom)));
+    EXPECT_TRUE(
+        check(card(1500, height), corners(50, bottom - height, 50 + height * 27.0 / 17.0, bottom)));
     const double whole = 70 + 1100 * 17.0 / 27.0;
     EXPECT_FALSE(check(card(1100, height), corners(50, 70, 1150, whole)));
 }
@@ -521,10 +522,9 @@ TEST(CardDetector, judgesHowObliquelyTheCardIsSeen)
     // little about its y axis (both vanishing points in reach), 400 mm away.
     const auto seen = [&](double tilt) {
         const double a = tilt * CV_PI / 180, b = 0.3;
-        const cv::Matx33d turn = cv::Matx33d(std::cos(b), 0, std::sin(b), 0, 1, 0, -std::sin(b), 0,
-                                             std::cos(b)) *
-                                 cv::Matx33d(1, 0, 0, 0, std::cos(a), -std::sin(a), 0,
-                                             std::sin(a), std::cos(a));
+        const cv::Matx33d turn =
+            cv::Matx33d(std::cos(b), 0, std::sin(b), 0, 1, 0, -std::sin(b), 0, std::cos(b)) *
+            cv::Matx33d(1, 0, 0, 0, std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a));
         const cv::Vec3d normal = turn * cv::Vec3d(0, 0, 1);
         quad::Corners corners;
         const double w = CardGeometry::width / 2, h = w / CardGeometry::aspectRatio;
@@ -698,4 +698,41 @@ TEST(CardDetector, fitsABowedSideAsAWhole)
         EXPECT_EQ(robust[k], whole[k]) << "corner " << k;
         EXPECT_NEAR(whole[k].y, top, 0.3) << "corner " << k;
     }
+}
+
+// Guards the near miss on proportions: a card nearly facing the camera may come out of the
+// full-size fit just past the proportion's tolerance, and a closed outline fitted with the
+// card's proportions on the shrunk picture vouches for it. A shape put together from loose
+// lines does not (a key's sides and a line of print on a card below it make one).
+TEST(CardDetector, onlyAClosedOutlineVouchesForANearMiss)
+{
+    // A rounded card 8 % longer than a card: its proportion is 0.08 off, past the tolerance
+    // (0.07) but within the near miss (0.105).
+    const double height = 400, width = height * 27.0 / 17.0 * 1.08;
+    const QRectF card(300, 250, width, height);
+    const QImage image = painted(QSize(1600, 1000), QColor(96, 84, 70), 3, [&](QPainter &p) {
+        p.setBrush(QColor(222, 218, 206));
+        p.drawRoundedRect(card, 0.037 * width, 0.037 * width);
+    });
+    const ColourSampler sampler(image.constBits(), image.width(), image.height(),
+                                std::ptrdiff_t(image.bytesPerLine()), 4);
+    constexpr int factor = 4;
+    const FineRefinement::Frame frame{sampler, cv::Size2d(image.width(), image.height()), 0.0,
+                                      CardGeometry::aspectRatio, factor};
+    const auto accepted = [&](bool loose) {
+        Hypothesis shape;
+        shape.corners = {
+            cv::Point2d(card.left(), card.top()), cv::Point2d(card.right(), card.top()),
+            cv::Point2d(card.right(), card.bottom()), cv::Point2d(card.left(), card.bottom())};
+        for (auto &c : shape.corners)
+            c /= factor;
+        shape.aspectError = 0.02; // as the shrunk picture's fit showed it
+        shape.score = 1;
+        shape.loose = loose;
+        FineRefinement fine;
+        fine.run(frame, {shape});
+        return !fine.cards().empty();
+    };
+    EXPECT_TRUE(accepted(false)) << "a closed outline's near miss";
+    EXPECT_FALSE(accepted(true)) << "loose lines' near miss";
 }
