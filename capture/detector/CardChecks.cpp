@@ -584,7 +584,7 @@ bool sideRunsToBorder(const quad::Corners &shape, const EdgeField &field, double
         if (n.dot((a + b) * 0.5 - centre) < 0)
             n = -n;
         // The two surfaces along the side, inside and outside, in the full picture.
-        std::array<double, 3> inside{0, 0, 0}, outside{0, 0, 0};
+        Colour inside{0, 0, 0}, outside{0, 0, 0};
         for (int i = 0; i < samples; ++i) {
             const cv::Point2d p = (a + (b - a) * (0.15 + 0.7 * (i + 0.5) / samples)) * shrink;
             const auto in = picture.at(p.x - n.x * across, p.y - n.y * across);
@@ -617,8 +617,8 @@ bool sideRunsToBorder(const quad::Corners &shape, const EdgeField &field, double
                 std::nth_element(v.begin(), v.begin() + samples / 2, v.end());
                 return v[samples / 2];
             };
-            TRACE("     side %zu runs on to the border: colours off by %.2f and %.2f of %.0f\n",
-                  k, middle(offInside) / step, middle(offOutside) / step, step);
+            TRACE("     side %zu runs on to the border: colours off by %.2f and %.2f of %.0f\n", k,
+                  middle(offInside) / step, middle(offOutside) / step, step);
             if (middle(offInside) < kRunOnColours * step &&
                 middle(offOutside) < kRunOnColours * step)
                 return true;

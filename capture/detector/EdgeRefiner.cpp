@@ -18,7 +18,7 @@ namespace {
 constexpr double kBowBand = 2.0;
 constexpr double kBowSagitta = 1.0;
 constexpr double kBowScatter = 0.5;
-constexpr int kBowPoints = 12;
+constexpr size_t kBowPoints = 12;
 
 // Sub-pixel position of a peak from its two neighbours (vertex of the parabola through them).
 double parabolicOffset(float left, float centre, float right)
@@ -591,49 +591,43 @@ bool EdgeRefiner::fitLine(double tolerance, bool wholeBowedSide, quad::Line &lin
 
 void EdgeRefiner::followBow(double tolerance, quad::Line &line)
 {
-    // The points near the line, by where they lie along it: their offsets from it, fitted with
-    // a parabola over the side (u from -1 to 1), tell a bow from a straight edge with print or
-    // noise beside it, whose offsets scatter.
+    // The points near the line, by where they lie along it (u, from -1 to 1 over the side) and
+    // their offsets from it: a parabola fitted to them tells a bow from a straight edge with
+    // print or noise beside it, whose offsets scatter.
     const double band = kBowBand * tolerance;
+    m_bow.clear();
     double first = 1e300, last = -1e300;
-    int nearby = 0;
-    for (const cv::Point2d &p : m_points) {
-        if (std::abs(distanceToLineImpl(line, p)) >= band)
-            continue;
-        const double t = (p - line.p).dot(line.d);
-        first = std::min(first, t);
-        last = std::max(last, t);
-        ++nearby;
-    }
-    if (nearby < kBowPoints || last <= first)
-        return;
-    const double middle = 0.5 * (first + last), half = 0.5 * (last - first);
-    const auto along = [&](cv::Point2d p) { return ((p - line.p).dot(line.d) - middle) / half; };
-    cv::Matx33d normal = cv::Matx33d::zeros();
-    cv::Vec3d moments(0, 0, 0);
     for (const cv::Point2d &p : m_points) {
         const double r = distanceToLineImpl(line, p);
         if (std::abs(r) >= band)
             continue;
-        const double u = along(p);
-        const cv::Vec3d powers(1, u, u * u);
+        const double t = (p - line.p).dot(line.d);
+        first = std::min(first, t);
+        last = std::max(last, t);
+        m_bow.emplace_back(t, r);
+    }
+    if (m_bow.size() < kBowPoints || last <= first)
+        return;
+    const double middle = 0.5 * (first + last), half = 0.5 * (last - first);
+    for (cv::Point2d &b : m_bow)
+        b.x = (b.x - middle) / half;
+    cv::Matx33d normal = cv::Matx33d::zeros();
+    cv::Vec3d moments(0, 0, 0);
+    for (const cv::Point2d &b : m_bow) {
+        const cv::Vec3d powers(1, b.x, b.x * b.x);
         normal += powers * powers.t();
-        moments += powers * r;
+        moments += powers * b.y;
     }
     cv::Vec3d parabola;
     if (!cv::solve(normal, moments, parabola, cv::DECOMP_CHOLESKY) ||
         std::abs(parabola[2]) <= kBowSagitta)
         return;
     double scatter = 0;
-    for (const cv::Point2d &p : m_points) {
-        const double r = distanceToLineImpl(line, p);
-        if (std::abs(r) >= band)
-            continue;
-        const double u = along(p);
-        const double off = r - parabola[0] - parabola[1] * u - parabola[2] * u * u;
+    for (const cv::Point2d &b : m_bow) {
+        const double off = b.y - parabola[0] - parabola[1] * b.x - parabola[2] * b.x * b.x;
         scatter += off * off;
     }
-    if (std::sqrt(scatter / nearby) >= kBowScatter)
+    if (std::sqrt(scatter / double(m_bow.size())) >= kBowScatter)
         return;
     for (size_t i = 0; i < m_points.size(); ++i)
         m_fitWeights[i] =

@@ -120,7 +120,8 @@ private:
     std::vector<int> m_pointProfile;
     std::vector<double> m_weights;
     std::vector<double> m_fitWeights;
-    std::vector<double> m_shares; // of each point in a line's consensus
+    std::vector<double> m_shares;   // of each point in a line's consensus
+    std::vector<cv::Point2d> m_bow; // points near a side's line: where along it, how far off
     std::uint32_t m_seed = 1;
 
     struct KnownSide
