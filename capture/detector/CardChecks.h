@@ -115,6 +115,14 @@ struct CornerArcs
 // such shapes.
 [[nodiscard]] bool cornersShowNothing(const CornerArcs &arcs, const quad::Corners &corners);
 
+// The corners of a shape put together from loose lines speak for it: where any of them is
+// unlike a card's, more of them are a card's. Such a shape has no closed outline of its own to
+// vouch for it, and a block of print on a card that the border cuts off meets one of the card's
+// corners while its own corners are sharp.
+[[nodiscard]] inline bool looseCornersHold(const CornerArcs &arcs)
+{
+    return arcs.wrong == 0 || arcs.rounded > arcs.wrong;
+}
 // A shape that runs off the picture and shows a card wherever it is in the picture: a card's
 // corners and none unlike them, and its sides on their straight lines as far as they are in
 // the picture. (Its proportions are the caller's to judge.) Such a card cannot be measured

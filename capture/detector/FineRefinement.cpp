@@ -130,9 +130,11 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     const bool fourCardCorners = arcs.rounded == 4;
     // A shape with a corner unlike a card's and none like one is something else: a key, a
     // block of print, the gap between two fingers. (A card's fit may show one such corner, where
-    // a finger or print lies over it, but then shows a card's corners elsewhere.)
+    // a finger or print lies over it, but then shows a card's corners elsewhere; more of them
+    // where loose lines make the shape.)
     if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners, fourCardCorners) ||
-        (arcs.wrong > 0 && arcs.rounded == 0) || arcs.rounded < roundedNeeded) {
+        (arcs.wrong > 0 && arcs.rounded == 0) ||
+        (shapes[i].loose && !cardcheck::looseCornersHold(arcs)) || arcs.rounded < roundedNeeded) {
         noteNearCard(h, arcs);
         return;
     }

@@ -736,3 +736,65 @@ TEST(CardDetector, onlyAClosedOutlineVouchesForANearMiss)
     EXPECT_TRUE(accepted(false)) << "a closed outline's near miss";
     EXPECT_FALSE(accepted(true)) << "loose lines' near miss";
 }
+
+// Guards the corners of shapes from loose lines: such a shape passes only when more of its
+// corners are a card's than unlike one. A block of print on a card that the border cuts off
+// meets one of the card's corners, its own corners sharp; a card with a finger over one corner
+// still shows three of a card's.
+TEST(CardDetector, aLooseShapeNeedsMoreCardCornersThanWrongOnes)
+{
+    const double height = 400, width = height * CardGeometry::aspectRatio;
+    const QRectF card(300, 250, width, height);
+    const double r = CardGeometry::relativeCornerRadius * width;
+    // The shape with the given corners rounded (clockwise from the top left) and the rest sharp.
+    const auto picture = [&](std::array<bool, 4> rounded) {
+        return painted(QSize(1600, 1000), QColor(96, 84, 70), 3, [&](QPainter &p) {
+            const std::array<QPointF, 4> at{card.topLeft(), card.topRight(), card.bottomRight(),
+                                            card.bottomLeft()};
+            // d pixels from c towards p.
+            const auto toward = [](QPointF c, QPointF p, double d) {
+                const QPointF v = p - c;
+                return c + v * (d / std::hypot(v.x(), v.y()));
+            };
+            QPainterPath face;
+            for (size_t k = 0; k < 4; ++k) {
+                const QPointF c = at[k], previous = at[(k + 3) % 4], next = at[(k + 1) % 4];
+                const double d = rounded[k] ? r : 0.0;
+                if (k == 0)
+                    face.moveTo(toward(c, previous, d));
+                else
+                    face.lineTo(toward(c, previous, d));
+                if (rounded[k])
+                    face.quadTo(c, toward(c, next, d));
+            }
+            face.closeSubpath();
+            p.setBrush(QColor(222, 218, 206));
+            p.drawPath(face);
+        });
+    };
+    constexpr int factor = 4;
+    const auto accepted = [&](const QImage &image, bool loose) {
+        const ColourSampler sampler(image.constBits(), image.width(), image.height(),
+                                    std::ptrdiff_t(image.bytesPerLine()), 4);
+        const FineRefinement::Frame frame{sampler, cv::Size2d(image.width(), image.height()),
+                                          0.0, CardGeometry::aspectRatio, factor};
+        Hypothesis shape;
+        shape.corners = {
+            cv::Point2d(card.left(), card.top()), cv::Point2d(card.right(), card.top()),
+            cv::Point2d(card.right(), card.bottom()), cv::Point2d(card.left(), card.bottom())};
+        for (auto &c : shape.corners)
+            c /= factor;
+        shape.score = 1;
+        shape.loose = loose;
+        FineRefinement fine;
+        fine.run(frame, {shape});
+        return !fine.cards().empty();
+    };
+    const QImage oneCardCorner = picture({true, false, false, false});
+    EXPECT_FALSE(accepted(oneCardCorner, true)) << "one card corner, three sharp, loose lines";
+    EXPECT_TRUE(accepted(oneCardCorner, false)) << "the same closed outline";
+    const QImage twoAndTwo = picture({true, true, false, false});
+    EXPECT_FALSE(accepted(twoAndTwo, true)) << "two card corners, two sharp, loose lines";
+    const QImage threeCardCorners = picture({true, true, true, false});
+    EXPECT_TRUE(accepted(threeCardCorners, true)) << "three card corners, one sharp, loose lines";
+}
