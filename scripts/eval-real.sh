@@ -10,10 +10,13 @@
 # may be reported on those crops: it shows what the detector takes when the card is not whole.
 # With --away, every photo is also cropped to the parts beside its card (left of it, right of
 # it, above and below, the card left out), and no card may be reported there either: it shows
-# what in the table, the clutter and the hand passes for a card.
+# what in the table, the clutter and the hand passes for a card. With --turns, every photo whose
+# card is located is also turned by 20 degrees one way and 35 the other (mirrel-scene turn), and
+# the answers mapped back must match as with --scales.
 #
-#   scripts/eval-real.sh [DIR] [--scales] [--cuts] [--away] [--min-located N] [--min-within N]
-#                        [--max-partial N] [--min-invariant N] [--max-cut-reports N]
+#   scripts/eval-real.sh [DIR] [--scales] [--turns] [--cuts] [--away] [--min-located N]
+#                        [--min-within N] [--max-partial N] [--min-invariant N]
+#                        [--min-turn-invariant N] [--max-cut-reports N]
 #                        [--max-away-reports N] [--json FILE]
 #
 # DIR holds images/<name>.jpg and gt/<name>.json (see the README); by default ../shared/realcards
@@ -32,13 +35,15 @@ measure = os.path.join(build, "cli", "mirrel-measure")
 scene_tool = os.path.join(build, "tools", "mirrel-scene")
 
 def usage(message):
-    sys.exit("eval-real: " + message + "\nusage: scripts/eval-real.sh [DIR] [--scales] [--cuts] "
-             "[--away] [--min-located N] [--min-within N] [--max-partial N] [--min-invariant N] "
-             "[--max-cut-reports N] [--max-away-reports N] [--json FILE]")
+    sys.exit("eval-real: " + message + "\nusage: scripts/eval-real.sh [DIR] [--scales] [--turns] "
+             "[--cuts] [--away] [--min-located N] [--min-within N] [--max-partial N] "
+             "[--min-invariant N] [--min-turn-invariant N] [--max-cut-reports N] "
+             "[--max-away-reports N] [--json FILE]")
 
 args = sys.argv[1:]
 folder = None
 scales = False
+turns = False
 cuts = False
 away = False
 limits = {}
@@ -47,12 +52,14 @@ while args:
     a = args.pop(0)
     if a == "--scales":
         scales = True
+    elif a == "--turns":
+        turns = True
     elif a == "--cuts":
         cuts = True
     elif a == "--away":
         away = True
     elif a in ("--min-located", "--min-within", "--max-partial", "--min-invariant",
-               "--max-cut-reports", "--max-away-reports"):
+               "--min-turn-invariant", "--max-cut-reports", "--max-away-reports"):
         if not args or not args[0].isdigit():
             usage(a + " needs a whole number")
         limits[a] = int(args.pop(0))
@@ -206,9 +213,10 @@ def make_variants(command, r, card, out):
     with open(os.path.join(out, "variants.json")) as f:
         return json.load(f)["variants"]
 
-# Invariance: the same card, mapped back, whatever is done to the picture.
-invariance = None
-if scales:
+def invariance_check(command, heading):
+    """Every photo whose card is located, changed by mirrel-scene COMMAND: the answer on each
+    variant, mapped back, must match the full-size one to 0.5 % of the long edge. Prints the
+    count per variant and the changed answers, and returns the counts."""
     if not os.access(scene_tool, os.X_OK):
         usage(scene_tool + " is not built (scripts/build.sh)")
     work = tempfile.mkdtemp(prefix="mirrel-eval-")
@@ -222,7 +230,7 @@ if scales:
             checked += 1
             found = r["found"]
             out = os.path.join(work, r["name"])
-            variants = make_variants("vary", r, found, out)
+            variants = make_variants(command, r, found, out)
             edge = long_edge(found)
             for v in variants:
                 answer = detect(os.path.join(out, v["file"]))
@@ -243,18 +251,31 @@ if scales:
             shutil.rmtree(out, ignore_errors=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print("invariance over the %d photos whose card is located (corners within 0.5 %% of the "
-          "long edge of the full-size answer):" % checked)
+    print(heading % checked)
     for name, (ok, n) in counts.items():
         print("  %-12s %d/%d" % (name, ok, n))
-    invariant = sum(1 for r in results if r.get("error", math.inf) <= 0.05) - len(
-        {f.split()[0] for f in failures})
+    invariant = checked - len({f.split()[0] for f in failures})
     print("photos with the same answer under every change: %d/%d" % (invariant, checked))
     if failures:
         print("changed answers:")
         print("\n".join(failures))
-    invariance = {"checked": checked, "invariant": invariant,
-                  "variants": {k: {"same": v[0], "of": v[1]} for k, v in counts.items()}}
+    return {"checked": checked, "invariant": invariant,
+            "variants": {k: {"same": v[0], "of": v[1]} for k, v in counts.items()}}
+
+# Invariance: the same card, mapped back, whatever is done to the picture.
+invariance = None
+if scales:
+    invariance = invariance_check("vary", "invariance over the %d photos whose card is located "
+                                  "(corners within 0.5 %% of the long edge of the full-size "
+                                  "answer):")
+
+# Turned by angles other than quarter turns, every edge is resampled at another angle to the
+# pixel grid: a threshold tied to the grid shows there.
+turn_invariance = None
+if turns:
+    turn_invariance = invariance_check("turn", "turned by 20 and -35 degrees, the %d photos "
+                                       "whose card is located (corners within 0.5 %% of the "
+                                       "long edge of the full-size answer):")
 
 def crop_check(command, heading, truth_of):
     """Crops of every photo made by mirrel-scene COMMAND around the card truth_of(r) gives
@@ -315,7 +336,7 @@ if away:
 if json_out:
     with open(json_out, "w") as f:
         json.dump({"categories": table, "photos": results, "invariance": invariance,
-                   "cuts": cut_check, "away": away_check}, f, indent=1)
+                   "turns": turn_invariance, "cuts": cut_check, "away": away_check}, f, indent=1)
 
 failed = []
 if "--min-located" in limits and total["located"] < limits["--min-located"]:
@@ -325,12 +346,15 @@ if "--min-within" in limits and total["within1"] < limits["--min-within"]:
 if "--max-partial" in limits and total["partialReported"] > limits["--max-partial"]:
     failed.append("a card reported on %d partial photos, above %d" % (
         total["partialReported"], limits["--max-partial"]))
-if "--min-invariant" in limits:
-    if invariance is None:
-        usage("--min-invariant needs --scales")
-    if invariance["invariant"] < limits["--min-invariant"]:
-        failed.append("invariant on %d photos, below %d" % (
-            invariance["invariant"], limits["--min-invariant"]))
+for option, check, needed, what in (
+        ("--min-invariant", invariance, "--scales", "invariant"),
+        ("--min-turn-invariant", turn_invariance, "--turns", "invariant under turns")):
+    if option not in limits:
+        continue
+    if check is None:
+        usage(option + " needs " + needed)
+    if check["invariant"] < limits[option]:
+        failed.append("%s on %d photos, below %d" % (what, check["invariant"], limits[option]))
 for option, check, needed, crops in (
         ("--max-cut-reports", cut_check, "--cuts", "crops that cut the card"),
         ("--max-away-reports", away_check, "--away", "crops beside the card")):

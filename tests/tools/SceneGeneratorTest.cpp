@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -276,5 +277,51 @@ TEST(ImageVariants, crops_beside_the_card_leave_all_of_it_out)
             EXPECT_FALSE(QRectF(crop).intersects(bounds.adjusted(-8, -8, 8, 8)));
             EXPECT_EQ(v.image.pixel(7, 5), image.pixel(crop.topLeft() + QPoint(7, 5)));
         }
+    }
+}
+
+// The turned pictures must say truly where each of their points came from (the invariance
+// check maps the answers back with it), hold all of the picture, and leave no border of their
+// own: the bare corners repeat the picture's border pixels.
+TEST(ImageVariants, turned_pictures_map_back_onto_the_original)
+{
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(qRgb(90, 80, 70));
+    // A bright square of whole pixels; in continuous coordinates its centre is (412, 147).
+    const QPointF spot(412, 147);
+    {
+        QPainter p(&image);
+        p.fillRect(QRect(406, 141, 12, 12), QColor(250, 250, 250));
+    }
+    const std::vector<ImageVariant> turns = turnVariants(image);
+    ASSERT_EQ(turns.size(), 2u);
+    for (const ImageVariant &v : turns) {
+        SCOPED_TRACE(v.name.toStdString());
+        // The bright square's centre in the turned picture, mapped back.
+        double sum = 0, sx = 0, sy = 0;
+        for (int y = 0; y < v.image.height(); ++y) {
+            for (int x = 0; x < v.image.width(); ++x) {
+                const double weight = std::max(0, qRed(v.image.pixel(x, y)) - 90);
+                sum += weight;
+                sx += weight * (x + 0.5);
+                sy += weight * (y + 0.5);
+            }
+        }
+        ASSERT_GT(sum, 0);
+        const QPointF back = v.toOriginal.map(QPointF(sx / sum, sy / sum));
+        EXPECT_NEAR(back.x(), spot.x(), 0.05);
+        EXPECT_NEAR(back.y(), spot.y(), 0.05);
+        // All four corners of the picture land inside the turned one.
+        const QTransform toTurned = v.toOriginal.inverted();
+        for (const QPointF corner : {QPointF(0, 0), QPointF(640, 0), QPointF(640, 480),
+                                     QPointF(0, 480)}) {
+            const QPointF p = toTurned.map(corner);
+            EXPECT_GE(p.x(), -0.01);
+            EXPECT_GE(p.y(), -0.01);
+            EXPECT_LE(p.x(), v.image.width() + 0.01);
+            EXPECT_LE(p.y(), v.image.height() + 0.01);
+        }
+        EXPECT_EQ(v.image.pixel(0, 0), qRgb(90, 80, 70));
+        EXPECT_EQ(v.image.pixel(v.image.width() - 1, v.image.height() - 1), qRgb(90, 80, 70));
     }
 }

@@ -26,12 +26,14 @@ const char *usage =
     "       mirrel-scene vary IMAGE OUTDIR [--around x0,y0,x1,y1,x2,y2,x3,y3]\n"
     "       mirrel-scene cut IMAGE OUTDIR --around x0,y0,x1,y1,x2,y2,x3,y3\n"
     "       mirrel-scene away IMAGE OUTDIR --around x0,y0,x1,y1,x2,y2,x3,y3\n"
+    "       mirrel-scene turn IMAGE OUTDIR [--around x0,y0,x1,y1,x2,y2,x3,y3]\n"
     "Each picture gets its ground truth beside it (same name, .json). vary writes IMAGE scaled,\n"
     "cropped around the card given by --around, turned, mirrored, darkened and re-saved as\n"
     "JPEG, with variants.json saying how each maps back onto IMAGE; cut writes IMAGE cropped so\n"
     "that the border cuts through that card, from each side; away writes the parts of IMAGE\n"
-    "beside that card, without it. set --widened renders the\n"
-    "categories that widen the labelled set (clutter keyboard onPaper held partial).\n"
+    "beside that card, without it; turn writes IMAGE turned by 20 and -35 degrees. set\n"
+    "--widened renders the categories that widen the labelled set (clutter keyboard onPaper\n"
+    "held partial).\n"
     "--card-width sets the card's long edge as a share of the picture's width.\n"
     "categories: plain lowContrast dark textured glare defocus motionBlur noise finger\n"
     "            perspective rotation small distractors noCard clutter keyboard onPaper\n"
@@ -85,17 +87,17 @@ int writeVariants(const std::vector<ImageVariant> &variants, const QDir &out)
     return 0;
 }
 
-// mirrel-scene vary IMAGE OUTDIR [--around x0,y0,...,x3,y3]
+// mirrel-scene vary|turn IMAGE OUTDIR [--around x0,y0,...,x3,y3]
 // mirrel-scene cut|away IMAGE OUTDIR --around x0,y0,...,x3,y3
 int vary(const QString &command, QStringList args)
 {
     const bool around = args.size() == 4 && args[2] == QLatin1String("--around");
-    const bool cardNeeded = command != QLatin1String("vary");
+    const bool cardNeeded = command != QLatin1String("vary") && command != QLatin1String("turn");
     if (cardNeeded ? !around : args.size() != 2 && !around)
         return fail(
             cardNeeded
                 ? QStringLiteral("%1 takes IMAGE OUTDIR --around x0,y0,...,x3,y3").arg(command)
-                : QStringLiteral("vary takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]"));
+                : QStringLiteral("%1 takes IMAGE OUTDIR [--around x0,y0,...,x3,y3]").arg(command));
     const QImage image(args[0]);
     if (image.isNull())
         return fail(QStringLiteral("cannot read %1").arg(args[0]));
@@ -110,6 +112,8 @@ int vary(const QString &command, QStringList args)
         return writeVariants(cutVariants(image, *card), QDir(args[1]));
     if (command == QLatin1String("away"))
         return writeVariants(awayVariants(image, *card), QDir(args[1]));
+    if (command == QLatin1String("turn"))
+        return writeVariants(turnVariants(image), QDir(args[1]));
     return writeVariants(imageVariants(image, card), QDir(args[1]));
 }
 
@@ -265,7 +269,7 @@ int main(int argc, char **argv)
     }
     const QString command = args.takeFirst();
     if (command == QLatin1String("vary") || command == QLatin1String("cut") ||
-        command == QLatin1String("away"))
+        command == QLatin1String("away") || command == QLatin1String("turn"))
         return vary(command, args);
     const QString out = args.takeFirst();
     Options options;

@@ -189,3 +189,36 @@ std::vector<ImageVariant> awayVariants(const QImage &source, const std::array<QP
                           {QStringLiteral("awayT"), QRect(0, 0, w, top)},
                           {QStringLiteral("awayB"), QRect(0, bottom, w, h - bottom)}});
 }
+
+std::vector<ImageVariant> turnVariants(const QImage &source)
+{
+    std::vector<ImageVariant> out;
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return out;
+    const double w = image.width(), h = image.height();
+    for (const int degrees : {20, -35}) {
+        const double t = degrees * CV_PI / 180.0, c = std::cos(t), s = std::sin(t);
+        const int width = int(std::ceil(w * std::abs(c) + h * std::abs(s) - 1e-9));
+        const int height = int(std::ceil(w * std::abs(s) + h * std::abs(c) - 1e-9));
+        // In continuous coordinates, turned about the centres: X = c (x - w/2) - s (y - h/2)
+        // + W/2 and Y = s (x - w/2) + c (y - h/2) + H/2. warpAffine works on pixel indices,
+        // whose centres lie half a pixel before the continuous ones.
+        const double bx = width / 2.0 - c * w / 2.0 + s * h / 2.0;
+        const double by = height / 2.0 - s * w / 2.0 - c * h / 2.0;
+        const cv::Matx23d forward(c, -s, bx + 0.5 * (c - s) - 0.5, s, c, by + 0.5 * (s + c) - 0.5);
+        ImageVariant v;
+        v.name = QStringLiteral("turn%1").arg(degrees);
+        v.image = QImage(width, height, QImage::Format_RGB32);
+        cv::Mat dst = wrap(v.image);
+        // The bare corners repeat the nearest border pixel, so the old border is no edge.
+        cv::warpAffine(wrap(image), dst, forward, dst.size(), cv::INTER_LINEAR,
+                       cv::BORDER_REPLICATE);
+        // The inverse turn: x = c (X - W/2) + s (Y - H/2) + w/2, y = -s (X - W/2) + c (Y - H/2)
+        // + h/2.
+        v.toOriginal = QTransform(c, -s, s, c, w / 2.0 - c * width / 2.0 - s * height / 2.0,
+                                  h / 2.0 + s * width / 2.0 - c * height / 2.0);
+        out.push_back(v);
+    }
+    return out;
+}

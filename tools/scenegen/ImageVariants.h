@@ -39,3 +39,8 @@ imageVariants(const QImage &image, const std::optional<std::array<QPointF, 4>> &
 // may run off the picture. Crops narrower or lower than a quarter of the picture are left out.
 [[nodiscard]] std::vector<ImageVariant> awayVariants(const QImage &image,
                                                      const std::array<QPointF, 4> &card);
+
+// The picture turned about its centre by 20 degrees clockwise and by 35 degrees anticlockwise,
+// on a canvas that holds all of it, the bare corners filled with the nearest border pixel. A
+// quarter turn only moves pixels; these resample every edge at another angle to the pixel grid.
+[[nodiscard]] std::vector<ImageVariant> turnVariants(const QImage &image);
