@@ -776,8 +776,8 @@ TEST(CardDetector, aLooseShapeNeedsMoreCardCornersThanWrongOnes)
     const auto accepted = [&](const QImage &image, bool loose) {
         const ColourSampler sampler(image.constBits(), image.width(), image.height(),
                                     std::ptrdiff_t(image.bytesPerLine()), 4);
-        const FineRefinement::Frame frame{sampler, cv::Size2d(image.width(), image.height()),
-                                          0.0, CardGeometry::aspectRatio, factor};
+        const FineRefinement::Frame frame{sampler, cv::Size2d(image.width(), image.height()), 0.0,
+                                          CardGeometry::aspectRatio, factor};
         Hypothesis shape;
         shape.corners = {
             cv::Point2d(card.left(), card.top()), cv::Point2d(card.right(), card.top()),

@@ -313,8 +313,8 @@ TEST(ImageVariants, turned_pictures_map_back_onto_the_original)
         EXPECT_NEAR(back.y(), spot.y(), 0.05);
         // All four corners of the picture land inside the turned one.
         const QTransform toTurned = v.toOriginal.inverted();
-        for (const QPointF corner : {QPointF(0, 0), QPointF(640, 0), QPointF(640, 480),
-                                     QPointF(0, 480)}) {
+        for (const QPointF corner :
+             {QPointF(0, 0), QPointF(640, 0), QPointF(640, 480), QPointF(0, 480)}) {
             const QPointF p = toTurned.map(corner);
             EXPECT_GE(p.x(), -0.01);
             EXPECT_GE(p.y(), -0.01);
