@@ -346,25 +346,23 @@ if "--min-within" in limits and total["within1"] < limits["--min-within"]:
 if "--max-partial" in limits and total["partialReported"] > limits["--max-partial"]:
     failed.append("a card reported on %d partial photos, above %d" % (
         total["partialReported"], limits["--max-partial"]))
-for option, check, needed, what in (
-        ("--min-invariant", invariance, "--scales", "invariant"),
-        ("--min-turn-invariant", turn_invariance, "--turns", "invariant under turns")):
+# Floors on the photos whose answer never changes, ceilings on the crops that report a card.
+for option, check, needed, key, what in (
+        ("--min-invariant", invariance, "--scales", "invariant", "invariant on %d photos"),
+        ("--min-turn-invariant", turn_invariance, "--turns", "invariant",
+         "invariant under turns on %d photos"),
+        ("--max-cut-reports", cut_check, "--cuts", "reported",
+         "a card reported on %d crops that cut the card"),
+        ("--max-away-reports", away_check, "--away", "reported",
+         "a card reported on %d crops beside the card")):
     if option not in limits:
         continue
     if check is None:
         usage(option + " needs " + needed)
-    if check["invariant"] < limits[option]:
-        failed.append("%s on %d photos, below %d" % (what, check["invariant"], limits[option]))
-for option, check, needed, crops in (
-        ("--max-cut-reports", cut_check, "--cuts", "crops that cut the card"),
-        ("--max-away-reports", away_check, "--away", "crops beside the card")):
-    if option not in limits:
-        continue
-    if check is None:
-        usage(option + " needs " + needed)
-    if check["reported"] > limits[option]:
-        failed.append("a card reported on %d %s, above %d" % (check["reported"], crops,
-                                                             limits[option]))
+    floor = option.startswith("--min")
+    if (check[key] < limits[option]) if floor else (check[key] > limits[option]):
+        failed.append((what + ", %s %d") % (check[key], "below" if floor else "above",
+                                             limits[option]))
 if failed:
     sys.exit("eval-real: FAILED: " + "; ".join(failed))
 PYTHON

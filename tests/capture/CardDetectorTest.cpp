@@ -116,6 +116,30 @@ void expectNoCard(const SceneSpec &setup)
                                   << photo.height() - features.front().topLeft.y();
 }
 
+// Whether the full-size fit takes `card` (a rectangle of the picture) for a card when it comes
+// from the shrunk picture's search as a closed outline or from loose lines, with the
+// proportion error the shrunk picture's fit showed.
+bool fineAccepts(const QImage &image, const QRectF &card, bool loose, double aspectError = 0)
+{
+    const ColourSampler sampler(image.constBits(), image.width(), image.height(),
+                                std::ptrdiff_t(image.bytesPerLine()), 4);
+    constexpr int factor = 4;
+    const FineRefinement::Frame frame{sampler, cv::Size2d(image.width(), image.height()), 0.0,
+                                      CardGeometry::aspectRatio, factor};
+    Hypothesis shape;
+    shape.corners = {cv::Point2d(card.left(), card.top()), cv::Point2d(card.right(), card.top()),
+                     cv::Point2d(card.right(), card.bottom()),
+                     cv::Point2d(card.left(), card.bottom())};
+    for (auto &c : shape.corners)
+        c /= factor;
+    shape.aspectError = aspectError;
+    shape.score = 1;
+    shape.loose = loose;
+    FineRefinement fine;
+    fine.run(frame, {shape});
+    return !fine.cards().empty();
+}
+
 } // namespace
 
 // Guards against corners taken on the rounded arcs: on a large card they are tens of pixels
@@ -714,27 +738,10 @@ TEST(CardDetector, onlyAClosedOutlineVouchesForANearMiss)
         p.setBrush(QColor(222, 218, 206));
         p.drawRoundedRect(card, 0.037 * width, 0.037 * width);
     });
-    const ColourSampler sampler(image.constBits(), image.width(), image.height(),
-                                std::ptrdiff_t(image.bytesPerLine()), 4);
-    constexpr int factor = 4;
-    const FineRefinement::Frame frame{sampler, cv::Size2d(image.width(), image.height()), 0.0,
-                                      CardGeometry::aspectRatio, factor};
-    const auto accepted = [&](bool loose) {
-        Hypothesis shape;
-        shape.corners = {
-            cv::Point2d(card.left(), card.top()), cv::Point2d(card.right(), card.top()),
-            cv::Point2d(card.right(), card.bottom()), cv::Point2d(card.left(), card.bottom())};
-        for (auto &c : shape.corners)
-            c /= factor;
-        shape.aspectError = 0.02; // as the shrunk picture's fit showed it
-        shape.score = 1;
-        shape.loose = loose;
-        FineRefinement fine;
-        fine.run(frame, {shape});
-        return !fine.cards().empty();
-    };
-    EXPECT_TRUE(accepted(false)) << "a closed outline's near miss";
-    EXPECT_FALSE(accepted(true)) << "loose lines' near miss";
+    // As the shrunk picture's fit showed it.
+    constexpr double coarseError = 0.02;
+    EXPECT_TRUE(fineAccepts(image, card, false, coarseError)) << "a closed outline's near miss";
+    EXPECT_FALSE(fineAccepts(image, card, true, coarseError)) << "loose lines' near miss";
 }
 
 // Guards the corners of shapes from loose lines: such a shape passes only when more of its
@@ -772,29 +779,13 @@ TEST(CardDetector, aLooseShapeNeedsMoreCardCornersThanWrongOnes)
             p.drawPath(face);
         });
     };
-    constexpr int factor = 4;
-    const auto accepted = [&](const QImage &image, bool loose) {
-        const ColourSampler sampler(image.constBits(), image.width(), image.height(),
-                                    std::ptrdiff_t(image.bytesPerLine()), 4);
-        const FineRefinement::Frame frame{sampler, cv::Size2d(image.width(), image.height()), 0.0,
-                                          CardGeometry::aspectRatio, factor};
-        Hypothesis shape;
-        shape.corners = {
-            cv::Point2d(card.left(), card.top()), cv::Point2d(card.right(), card.top()),
-            cv::Point2d(card.right(), card.bottom()), cv::Point2d(card.left(), card.bottom())};
-        for (auto &c : shape.corners)
-            c /= factor;
-        shape.score = 1;
-        shape.loose = loose;
-        FineRefinement fine;
-        fine.run(frame, {shape});
-        return !fine.cards().empty();
-    };
     const QImage oneCardCorner = picture({true, false, false, false});
-    EXPECT_FALSE(accepted(oneCardCorner, true)) << "one card corner, three sharp, loose lines";
-    EXPECT_TRUE(accepted(oneCardCorner, false)) << "the same closed outline";
+    EXPECT_FALSE(fineAccepts(oneCardCorner, card, true))
+        << "one card corner, three sharp, loose lines";
+    EXPECT_TRUE(fineAccepts(oneCardCorner, card, false)) << "the same closed outline";
     const QImage twoAndTwo = picture({true, true, false, false});
-    EXPECT_FALSE(accepted(twoAndTwo, true)) << "two card corners, two sharp, loose lines";
+    EXPECT_FALSE(fineAccepts(twoAndTwo, card, true)) << "two card corners, two sharp, loose lines";
     const QImage threeCardCorners = picture({true, true, true, false});
-    EXPECT_TRUE(accepted(threeCardCorners, true)) << "three card corners, one sharp, loose lines";
+    EXPECT_TRUE(fineAccepts(threeCardCorners, card, true))
+        << "three card corners, one sharp, loose lines";
 }
