@@ -125,16 +125,7 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
         TRACE("     refused: no corner judged\n");
         return;
     }
-    const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
-    const bool threeCardCorners = arcs.rounded >= 3 && arcs.wrong == 0;
-    const bool fourCardCorners = arcs.rounded == 4;
-    // A shape with a corner unlike a card's and none like one is something else: a key, a
-    // block of print, the gap between two fingers. (A card's fit may show one such corner, where
-    // a finger or print lies over it, but then shows a card's corners elsewhere; more of them
-    // where loose lines make the shape.)
-    if (!isCard(frame, shapes[i], h, cardCorners, threeCardCorners, fourCardCorners) ||
-        (arcs.wrong > 0 && arcs.rounded == 0) ||
-        (shapes[i].loose && !cardcheck::looseCornersHold(arcs)) || arcs.rounded < roundedNeeded) {
+    if (arcs.rounded < roundedNeeded || !isCard(frame, shapes[i], h, arcs)) {
         noteNearCard(h, arcs);
         return;
     }
@@ -192,8 +183,20 @@ bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)
 }
 
 bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                            bool cardCorners, bool threeCardCorners, bool fourCardCorners)
+                            const cardcheck::CornerArcs &arcs)
 {
+    // A shape with a corner unlike a card's and none like one is something else: a key, a
+    // block of print, the gap between two fingers. (A card's fit may show one such corner, where
+    // a finger or print lies over it, but then shows a card's corners elsewhere; more of them
+    // where loose lines make the shape.)
+    if ((arcs.wrong > 0 && arcs.rounded == 0) ||
+        (shape.loose && !cardcheck::looseCornersHold(arcs))) {
+        TRACE("     refused: corners\n");
+        return false;
+    }
+    const bool cardCorners = arcs.rounded >= kRoundedForBrokenSide && arcs.wrong == 0;
+    const bool threeCardCorners = arcs.rounded >= 3 && arcs.wrong == 0;
+    const bool fourCardCorners = arcs.rounded == 4;
     // A card nearly facing the camera pins its focal length down poorly, so a fraction of a
     // pixel of noise on the full-size corners can push the recovered shape just past the
     // tolerance. A shrunk-picture fit of a closed outline that showed the card's shape clearly

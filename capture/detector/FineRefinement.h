@@ -57,10 +57,11 @@ private:
     void finish();
     // Fits the shape's sides on the full picture; false when they do not settle.
     bool fit(const Frame &frame, const Hypothesis &shape);
-    // Every check but the corners'; cardCorners: the shape showed a card's corners and no
-    // other, so its sides may be broken in more places.
+    // Every check of h, the full-size fit of `shape`, but the count of card corners the caller
+    // needs. The corners come first: a shape that shows a card's corners and no other may have
+    // its sides broken in more places.
     [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                              bool cardCorners, bool threeCardCorners, bool fourCardCorners);
+                              const cardcheck::CornerArcs &arcs);
     // Keeps h, a fit running off the picture, among cutCards() if it shows a card there.
     void noteCutCard(const Frame &frame, const Hypothesis &h, const cardcheck::CornerArcs &arcs);
     // Keeps h, a refused fit, as nearCard() if it comes closer than the one kept.
