@@ -130,11 +130,12 @@ std::vector<RectangleFeature> CardDetector::features(const QImage &image, const 
     if (onlyACutCard())
         return {};
     // The quarter-size search of a 1080p frame can miss a small or faint card; a second look
-    // at a third costs time only on frames where the first found nothing. The slow segment
-    // route has had its turn. Like the look at a large card, it is a second chance for shapes
-    // of the card's proportions, and counts only with a card's corners.
+    // at a third (at half where the first was at a third already) costs time only on frames
+    // where the first found nothing. The slow segment route has had its turn. Like the look at
+    // a large card, it is a second chance for shapes of the card's proportions, and counts only
+    // with a card's corners.
     if (b.cards.empty() && longSide > 1400 && longSide <= 2600) {
-        search(picture, options, Look::smallCard, 3, false, 2);
+        search(picture, options, Look::smallCard, std::min(3, factor - 1), false, 2);
         b.cards = b.fine.cards();
     }
     dropPrintOnCutCards();

@@ -479,6 +479,8 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // A grey card on printed paper: its sides faint against the paper and broken by the print
     // beside them, three corners a card's. The faint sides put its corners within two pixels.
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 7020), 2.0, true);
+    // A small card in a picture searched at a third: the second look must be at a finer size.
+    expectCardFound(sceneOf(SceneCategory::Small, QSize(1536, 1152), 33024), 1.0, true);
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
