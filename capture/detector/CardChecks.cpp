@@ -28,6 +28,9 @@ constexpr double kHeldSecondSupport = 0.55;
 constexpr double kMeanSupport = 0.6;
 constexpr double kThreeCornersMeanSupport = 0.5;
 constexpr double kThreeCornersMinSupport = 0.35;
+// With all four of a card's corners, a quarter of each side is enough: the fingers of a hand
+// holding the card by two opposite sides can cover most of each.
+constexpr double kFourCornersMinSupport = 0.25;
 // Runs of profiles off the line that one side of such a shape may have.
 constexpr int kLooseGaps = 6;
 constexpr int kLooseGapsWithCorners = 10;
@@ -315,8 +318,11 @@ View viewOf(const quad::Corners &corners, cv::Size2d imageSize, double focal, do
     return view;
 }
 
-double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)
+double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners,
+                          bool fourCardCorners)
 {
+    if (fourCardCorners)
+        return kFourCornersMinSupport;
     if (threeCardCorners)
         return kThreeCornersMinSupport;
     return cardCorners && stepsAlikeAllRound(fit) ? kHeldMinSupport : kMinSupport;

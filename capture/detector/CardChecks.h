@@ -30,9 +30,9 @@ namespace cardcheck {
 // Share of profiles on its line that a shape's worst side needs. A card held in a hand may have
 // fingers over much of two sides; when its corners show it is a card (cardCorners) and its edge
 // steps the same way all round, its worst side needs less; with three of a card's corners
-// (threeCardCorners), less still.
+// (threeCardCorners), less still, and with four (fourCardCorners) only part of every side.
 [[nodiscard]] double leastSupportNeeded(const EdgeRefiner::Result &fit, bool cardCorners,
-                                        bool threeCardCorners);
+                                        bool threeCardCorners, bool fourCardCorners);
 
 // Share of profiles on their lines that a shape's sides need on average: less when three of
 // its corners are a card's (a pale card on pale paper, faint all round but at its corners).

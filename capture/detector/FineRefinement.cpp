@@ -205,7 +205,8 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
     const bool nearMiss = !shape.loose && h.aspectError <= ranking::kMaxAspectError * 1.5 &&
                           shape.aspectError <= ranking::kMaxAspectError * 0.5;
     if (h.support < cardcheck::meanSupportNeeded(threeCardCorners) ||
-        h.minSupport < cardcheck::leastSupportNeeded(m_fit, cardCorners, threeCardCorners) ||
+        h.minSupport <
+            cardcheck::leastSupportNeeded(m_fit, cardCorners, threeCardCorners, fourCardCorners) ||
         (h.aspectError > ranking::kMaxAspectError && !nearMiss)) {
         TRACE("     refused: support or proportion\n");
         return false;

@@ -476,6 +476,8 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // Fingers over two sides, one lying along a side so that the surface hardly changes across
     // it: the four corners are a card's.
     expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 11061));
+    // Fingers over two opposite sides leave under a third of one: the four corners are a card's.
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1920, 1080), 31093), 1.0, true);
     // A grey card on printed paper: its sides faint against the paper and broken by the print
     // beside them, three corners a card's. The faint sides put its corners within two pixels.
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 7020), 2.0, true);
