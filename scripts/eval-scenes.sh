@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the card detector over a fixed held-out set of generated scenes (seeds that no test and
-# no tuning uses) and prints, per category: scenes with a card, located (every corner within 5 %
-# of the card's long edge), within 1 px, and cards reported in scenes without a whole card.
+# Runs the card detector over a fixed held-out set of generated scenes (seeds apart from the
+# labelled set's; a scene that fooled the detector may become a test case, the rest stay out of
+# tuning) and prints, per category: scenes with a card, located (every corner within 5 % of the
+# card's long edge), within 1 px, and cards reported in scenes without a whole card.
 # The set, rendered once into <build>/eval-scenes and reused:
 #   std    the standard categories, 10 scenes each (seeds from 30001)
 #   wide   the categories that widen the labelled set, 24 each (seeds from 31001)
