@@ -67,6 +67,9 @@ constexpr double kRowWorstSideWithCorners = 0.4;
 
 // Colour difference (8-bit levels) between table and card below which a corner cannot be judged.
 constexpr double kCornerContrast = 12.0;
+// How far from every colour between the table's and the card's, as a share of their
+// difference, the picture at a corner's tip or arc may lie and still show only those two.
+constexpr double kHiddenCorner = 1.0;
 
 // Of a card cut by the border: the least share of a side that must be in the picture for the
 // side to be judged, the share of its profiles there that must lie on its line on average,
@@ -175,6 +178,14 @@ double between(const Colour &c, const Colour &from, const Colour &to)
     return length > 0 ? dot / length : 0.5;
 }
 
+// How far c lies from the nearest colour between from and to.
+double offRange(const Colour &c, const Colour &from, const Colour &to)
+{
+    const double t = std::clamp(between(c, from, to), 0.0, 1.0);
+    return difference(c, {from[0] + t * (to[0] - from[0]), from[1] + t * (to[1] - from[1]),
+                          from[2] + t * (to[2] - from[2])});
+}
+
 } // namespace
 
 CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, double aspect)
@@ -243,10 +254,19 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
         }
         // The tip of the sharp corner lies outside the card's arc; the middle of the arc's
         // square, inside it.
-        const double tip = between(at(0.2, 0.2), outside, inside);
-        const double middle = between(at(0.62, 0.62), outside, inside);
+        const Colour tipColour = at(0.2, 0.2), middleColour = at(0.62, 0.62);
+        const double tip = between(tipColour, outside, inside);
+        const double middle = between(middleColour, outside, inside);
         TRACE("     corner %zu radius %.1f px contrast %.0f tip %.2f middle %.2f\n", k, radiusPx,
               contrast, tip, middle);
+        // There the picture shows the table, the card or the blur between them. A colour
+        // further from all of those than the table is from the card is something lying over
+        // the corner (print beside the card, a finger), and the corner cannot be judged.
+        if (std::max(offRange(tipColour, outside, inside),
+                     offRange(middleColour, outside, inside)) > kHiddenCorner * contrast) {
+            ++arcs.unknown;
+            continue;
+        }
         if (tip < 0.4 && middle > 0.6)
             ++arcs.rounded;
         else if (tip > 0.6 || middle < 0.4)

@@ -483,6 +483,9 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 7020), 2.0, true);
     // A small card in a picture searched at a third: the second look must be at a finer size.
     expectCardFound(sceneOf(SceneCategory::Small, QSize(1536, 1152), 33024), 1.0, true);
+    // Grey print beside a purple card's corner, neither the paper's colour nor the card's, made
+    // the corner look sharp; the card was then taken past a line of print.
+    expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 32042, 0.805), 1.0, true);
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
