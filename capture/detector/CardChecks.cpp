@@ -178,10 +178,11 @@ double between(const Colour &c, const Colour &from, const Colour &to)
     return length > 0 ? dot / length : 0.5;
 }
 
-// How far c lies from the nearest colour between from and to.
-double offRange(const Colour &c, const Colour &from, const Colour &to)
+// How far c, which lies at `at` between from and to (see between), lies from the nearest colour
+// between them.
+double offRange(const Colour &c, const Colour &from, const Colour &to, double at)
 {
-    const double t = std::clamp(between(c, from, to), 0.0, 1.0);
+    const double t = std::clamp(at, 0.0, 1.0);
     return difference(c, {from[0] + t * (to[0] - from[0]), from[1] + t * (to[1] - from[1]),
                           from[2] + t * (to[2] - from[2])});
 }
@@ -262,8 +263,8 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
         // There the picture shows the table, the card or the blur between them. A colour
         // further from all of those than the table is from the card is something lying over
         // the corner (print beside the card, a finger), and the corner cannot be judged.
-        if (std::max(offRange(tipColour, outside, inside),
-                     offRange(middleColour, outside, inside)) > kHiddenCorner * contrast) {
+        if (std::max(offRange(tipColour, outside, inside, tip),
+                     offRange(middleColour, outside, inside, middle)) > kHiddenCorner * contrast) {
             ++arcs.unknown;
             continue;
         }
