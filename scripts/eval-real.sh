@@ -300,7 +300,7 @@ def crop_check(command, heading, truth_of):
     crops = 0
     per_category = {}
     try:
-        cropped = [(r, truth_of(r)) for r in results if truth_of(r) is not None]
+        cropped = [(r, card) for r in results if (card := truth_of(r)) is not None]
         answered = in_parallel(lambda rc: detect_variants(command, rc[0], rc[1], work), cropped)
         for (r, _), answers in zip(cropped, answered):
             c = per_category.setdefault(r["category"], [0, 0])
