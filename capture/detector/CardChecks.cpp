@@ -354,8 +354,8 @@ double meanSupportNeeded(bool threeCardCorners)
     return threeCardCorners ? kThreeCornersMeanSupport : kMeanSupport;
 }
 
-bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners,
-                       bool fourCardCorners)
+bool sidesAreCardEdges(const ColourSampler &image, const EdgeRefiner::Result &fit, bool cardCorners,
+                       bool threeCardCorners, bool fourCardCorners)
 {
     double shortest = 1e9, longest = 0;
     for (size_t k = 0; k < 4; ++k) {
@@ -379,16 +379,24 @@ bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners, bool th
     // against print or a dark object there, against pale paper elsewhere) sets no measure for
     // them: the second crispest does. A shape showing all four of a card's corners is a card
     // whatever its faintest side: that is where the card meets a table of nearly its colour
-    // (a band printed along its edge in the colour of the wood).
+    // (a band printed along its edge in the colour of the wood). One showing three may have one
+    // such side, with the table beyond it as beyond its neighbours; a line printed on the
+    // card's face that closes a shape with three of its corners has the face beyond it.
     std::array<double, 4> contrasts{};
     for (size_t k = 0; k < 4; ++k)
         contrasts[k] = fit.sides[k].contrast;
     std::sort(contrasts.begin(), contrasts.end());
     const double crisp = cardCorners ? contrasts[2] : contrasts[3];
-    for (const auto &side : fit.sides) {
-        if ((!fourCardCorners && faintAmongCrisp(side.contrast, crisp)) ||
-            side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
+    bool faintAllowed = threeCardCorners;
+    for (size_t k = 0; k < 4; ++k) {
+        const auto &side = fit.sides[k];
+        if (side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
             return false;
+        if (fourCardCorners || !faintAmongCrisp(side.contrast, crisp))
+            continue;
+        if (!faintAllowed || !tableBeyondSide(image, fit, k))
+            return false;
+        faintAllowed = false;
     }
     return true;
 }
@@ -521,33 +529,80 @@ bool insidePicture(const quad::Corners &corners, cv::Size2d imageSize)
     return true;
 }
 
-double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t side, int edgeWidth,
-                    std::vector<double> &scratch)
+namespace {
+
+// Where the bands beside one side lie: 16 points along its middle 70 %, each band reaching
+// `depth` pixels from `gap` pixels off the side along n (outwards). Empty on a side too short
+// to sample.
+struct Bands
 {
-    const cv::Point2d a = c[side], b = c[(side + 1) % 4];
+    cv::Point2d a, b, n;
+    double gap = 0;
+    int depth = 0;
+    static constexpr int samples = 16;
+    [[nodiscard]] bool empty() const { return depth == 0; }
+    [[nodiscard]] cv::Point2d at(int i) const
+    {
+        return a + (b - a) * (0.15 + 0.7 * (i + 0.5) / samples);
+    }
+};
+
+Bands bandsBeside(const quad::Corners &c, size_t side, int edgeWidth)
+{
+    Bands bands;
+    bands.a = c[side];
+    bands.b = c[(side + 1) % 4];
     cv::Point2d centre(0, 0);
     for (const auto &p : c)
         centre += p * 0.25;
-    const double length = cv::norm(b - a);
+    const double length = cv::norm(bands.b - bands.a);
     if (length < 8)
-        return 0;
-    const cv::Point2d d = (b - a) / length;
-    cv::Point2d n(d.y, -d.x);
-    if (n.dot((a + b) * 0.5 - centre) < 0)
-        n = -n;
+        return bands;
+    const cv::Point2d d = (bands.b - bands.a) / length;
+    bands.n = {d.y, -d.x};
+    if (bands.n.dot((bands.a + bands.b) * 0.5 - centre) < 0)
+        bands.n = -bands.n;
     double shortest = 1e9;
     for (size_t k = 0; k < 4; ++k)
         shortest = std::min(shortest, cv::norm(c[(k + 1) % 4] - c[k]));
-    const double gap = edgeWidth + 2.0;
-    const int band = std::max(3, int(0.04 * shortest));
-    constexpr int samples = 16;
+    bands.gap = edgeWidth + 2.0;
+    bands.depth = std::max(3, int(0.04 * shortest));
+    return bands;
+}
+
+// Mean colour of the band on one side of a side (outwards: +1, inwards: -1).
+Colour bandMean(const ColourSampler &image, const Bands &bands, int outwards)
+{
+    Colour sum{0, 0, 0};
+    for (int i = 0; i < Bands::samples; ++i) {
+        const cv::Point2d p = bands.at(i);
+        for (int k = 0; k < bands.depth; ++k) {
+            const double o = outwards * (bands.gap + k);
+            const auto c = image.at(p.x + bands.n.x * o, p.y + bands.n.y * o);
+            for (size_t ch = 0; ch < 3; ++ch)
+                sum[ch] += c[ch];
+        }
+    }
+    const double count = double(Bands::samples) * bands.depth;
+    return {sum[0] / count, sum[1] / count, sum[2] / count};
+}
+
+} // namespace
+
+double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t side, int edgeWidth,
+                    std::vector<double> &scratch)
+{
+    const Bands bands = bandsBeside(c, side, edgeWidth);
+    if (bands.empty())
+        return 0;
     scratch.clear();
-    for (int i = 0; i < samples; ++i) {
-        const cv::Point2d p = a + (b - a) * (0.15 + 0.7 * (i + 0.5) / samples);
+    for (int i = 0; i < Bands::samples; ++i) {
+        const cv::Point2d p = bands.at(i);
         Colour inside{0, 0, 0}, outside{0, 0, 0};
-        for (int k = 0; k < band; ++k) {
-            const auto in = image.at(p.x - n.x * (gap + k), p.y - n.y * (gap + k));
-            const auto out = image.at(p.x + n.x * (gap + k), p.y + n.y * (gap + k));
+        for (int k = 0; k < bands.depth; ++k) {
+            const double o = bands.gap + k;
+            const auto in = image.at(p.x - bands.n.x * o, p.y - bands.n.y * o);
+            const auto out = image.at(p.x + bands.n.x * o, p.y + bands.n.y * o);
             for (size_t ch = 0; ch < 3; ++ch) {
                 inside[ch] += in[ch];
                 outside[ch] += out[ch];
@@ -555,7 +610,7 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
         }
         double sq = 0;
         for (size_t ch = 0; ch < 3; ++ch) {
-            const double diff = (inside[ch] - outside[ch]) / band;
+            const double diff = (inside[ch] - outside[ch]) / bands.depth;
             sq += diff * diff;
         }
         scratch.push_back(std::sqrt(sq));
@@ -563,6 +618,21 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
     auto mid = scratch.begin() + std::ptrdiff_t(scratch.size() / 2);
     std::nth_element(scratch.begin(), mid, scratch.end());
     return *mid;
+}
+
+bool tableBeyondSide(const ColourSampler &image, const EdgeRefiner::Result &fit, size_t side)
+{
+    const Bands own = bandsBeside(fit.corners, side, fit.sides[side].edgeWidth);
+    if (own.empty())
+        return false;
+    const Colour outside = bandMean(image, own, 1);
+    const double step = difference(outside, bandMean(image, own, -1));
+    for (size_t next : {(side + 1) % 4, (side + 3) % 4}) {
+        const Bands beside = bandsBeside(fit.corners, next, fit.sides[next].edgeWidth);
+        if (!beside.empty() && difference(outside, bandMean(image, beside, 1)) < step)
+            return true;
+    }
+    return false;
 }
 
 namespace {

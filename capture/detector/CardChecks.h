@@ -21,11 +21,17 @@ namespace cardcheck {
                                      double focal, double wanted);
 
 // The sides of a shape are a card's edges against the table: straight and crisp next to the
-// card's size, none much fainter than the others (unless all four corners are a card's), the
-// short side not absurdly short, and the card brighter (or darker) than the table all round
-// but for one side at most, or three of its corners like a card's.
-[[nodiscard]] bool sidesAreCardEdges(const EdgeRefiner::Result &fit, bool cardCorners,
-                                     bool threeCardCorners, bool fourCardCorners);
+// card's size, none much fainter than the others (unless all four corners are a card's, or
+// three are and the table lies beyond the one faint side), the short side not absurdly short,
+// and the card brighter (or darker) than the table all round but for one side at most, or
+// three of its corners like a card's.
+[[nodiscard]] bool sidesAreCardEdges(const ColourSampler &image, const EdgeRefiner::Result &fit,
+                                     bool cardCorners, bool threeCardCorners, bool fourCardCorners);
+
+// What lies just beyond a side looks more like what lies beyond one of its neighbours than
+// like what lies just inside it: the same table all round.
+[[nodiscard]] bool tableBeyondSide(const ColourSampler &image, const EdgeRefiner::Result &fit,
+                                   size_t side);
 
 // Share of profiles on its line that a shape's worst side needs. A card held in a hand may have
 // fingers over much of two sides; when its corners show it is a card (cardCorners) and its edge

@@ -215,7 +215,8 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
         TRACE("     refused: loose shape\n");
         return false;
     }
-    if (!cardcheck::sidesAreCardEdges(m_fit, cardCorners, threeCardCorners, fourCardCorners)) {
+    if (!cardcheck::sidesAreCardEdges(frame.picture, m_fit, cardCorners, threeCardCorners,
+                                      fourCardCorners)) {
         TRACE("     refused: sides\n");
         return false;
     }

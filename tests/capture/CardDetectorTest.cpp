@@ -313,6 +313,38 @@ TEST(CardDetector, judgesCornersWithSomethingElseAlongOneSide)
     EXPECT_GE(printed.wrong, 2) << "corners on a line printed on the card";
 }
 
+// Guards the one faint side allowed to a shape with three of a card's corners: the card's own
+// edge has the table beyond it, as its other sides do; a line printed on the card's face that
+// closes a shape with three of the card's corners has more of the face beyond it.
+TEST(CardDetector, allowsAFaintSideOnlyWithTheTableBeyondIt)
+{
+    const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0;
+    const QRectF card(350, 300, longEdge, shortEdge);
+    const QImage image = painted(QSize(1600, 1200), QColor(96, 84, 70), 11, [&](QPainter &p) {
+        p.setBrush(QColor(222, 218, 206));
+        p.drawRoundedRect(card, 0.037 * longEdge, 0.037 * longEdge);
+        // A stripe along the right side in nearly the table's colour, a photo on the left.
+        p.setBrush(QColor(112, 52, 48));
+        p.drawRect(QRectF(card.right() - 120, card.top(), 120, shortEdge));
+        p.setBrush(QColor(186, 188, 196));
+        p.drawRect(QRectF(card.left() + 40, card.top() + 60, 360, shortEdge - 120));
+    });
+    const ColourSampler sampler(image.constBits(), image.width(), image.height(),
+                                std::ptrdiff_t(image.bytesPerLine()), 4);
+    const auto fitOf = [&](double right) {
+        EdgeRefiner::Result fit;
+        fit.corners = {cv::Point2d(card.left(), card.top()), cv::Point2d(right, card.top()),
+                       cv::Point2d(right, card.bottom()), cv::Point2d(card.left(), card.bottom())};
+        for (auto &side : fit.sides)
+            side.edgeWidth = 2;
+        return fit;
+    };
+    EXPECT_TRUE(cardcheck::tableBeyondSide(sampler, fitOf(card.right()), 1))
+        << "the card's edge along the stripe";
+    EXPECT_FALSE(cardcheck::tableBeyondSide(sampler, fitOf(card.left() + 400), 1))
+        << "the photo's edge on the card's face";
+}
+
 // Guards against a side taken on a row of text printed along the card's edge: on the shrunk
 // picture the text and the edge merge into one outline, and the shape closed on the text has
 // nearly the card's proportions. Looking past that side finds the card's own edge.
@@ -486,6 +518,10 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // Grey print beside a purple card's corner, neither the paper's colour nor the card's, made
     // the corner look sharp; the card was then taken past a line of print.
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 32042, 0.805), 1.0, true);
+    // A dark stripe along one side leaves it faint against the wood, and a ruler's crisp edge
+    // just beyond closed a larger shape with fewer of a card's corners: three corners are the
+    // card's, and the wood lies beyond the faint side as beyond the others.
+    expectCardFound(sceneOf(SceneCategory::Distractors, QSize(1280, 960), 30125), 1.0, true);
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
