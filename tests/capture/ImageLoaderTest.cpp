@@ -32,15 +32,6 @@ QByteArray progressiveJpeg(const QImage &image)
     return bytes;
 }
 
-// The JPEG with an extra segment right after its start marker.
-QByteArray withSegment(const QByteArray &jpeg, char marker, const QByteArray &payload)
-{
-    const int length = int(payload.size()) + 2;
-    QByteArray segment("\xFF", 1);
-    segment.append(marker).append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
-    return jpeg.left(2) + segment + jpeg.mid(2);
-}
-
 // Where the JPEG's first scan's entropy-coded data starts.
 qsizetype scanData(const QByteArray &jpeg)
 {
@@ -104,8 +95,8 @@ TEST(ImageLoader, truncation_is_judged_by_the_file_structure)
     const QImage picture = gradient(640, 480, QImage::Format_RGB32);
     const QByteArray jpeg = TestImages::encode(picture, "jpg");
     // An EXIF block whose bytes hold the end-of-image marker.
-    const QByteArray withExif =
-        withSegment(jpeg, '\xE1', QByteArray("Exif\0\0II*\0\xFF\xD9\xFF\xD9 thumbnail", 24));
+    const QByteArray withExif = TestImages::withSegment(
+        jpeg, '\xE1', QByteArray("Exif\0\0II*\0\xFF\xD9\xFF\xD9 thumbnail", 24));
     const QByteArray progressive = progressiveJpeg(picture);
     const QByteArray png = TestImages::encode(gradient(64, 48, QImage::Format_RGB32), "png");
     const qsizetype iend = png.size() - 12;

@@ -47,6 +47,16 @@ void expectRefused(const Outcome &r, int exit, const char *needle = "")
 
 const QString workedCard = QStringLiteral("100,200,400,210,420,400,90,380");
 
+// A plain grey photo without a card, written into dir.
+QString greyPhoto(const QTemporaryDir &dir)
+{
+    QImage photo(640, 480, QImage::Format_Grayscale8);
+    photo.fill(128);
+    const QString path = dir.filePath("grey.png");
+    TestImages::writeFile(path, TestImages::encode(photo, "png"));
+    return path;
+}
+
 } // namespace
 
 // Guards the printed lengths and the long-edge-first corner order.
@@ -146,10 +156,8 @@ TEST(DetectCommand, unreadable_images_are_refused_with_exit_2)
     TestImages::writeFile(dir.filePath("truncated.jpg"), jpeg.left(jpeg.size() / 3));
     // Cut in its scan, with an EXIF block that holds the end-of-image marker close enough to
     // the cut to pass for the file's end.
-    const QByteArray exif("\xFF\xE1\x00\x16"
-                          "Exif\0\0II*\0\xFF\xD9\xFF\xD9 thumb",
-                          24);
-    const QByteArray withExif = jpeg.left(2) + exif + jpeg.mid(2);
+    const QByteArray withExif = TestImages::withSegment(
+        jpeg, '\xE1', QByteArray("Exif\0\0II*\0\xFF\xD9\xFF\xD9 thumb", 20));
     TestImages::writeFile(dir.filePath("exif-cut.jpg"), withExif.left(withExif.size() - 40));
     TestImages::writeFile(dir.filePath("corrupt.png"), QByteArray("\x89PNG\r\n\x1a\nnonsense"));
     TestImages::writeFile(dir.filePath("huge.png"), TestImages::pngHeaderOnly(30000, 30000));
@@ -172,10 +180,7 @@ TEST(DetectCommand, unreadable_images_are_refused_with_exit_2)
 TEST(DetectCommand, a_photo_without_a_card)
 {
     QTemporaryDir dir;
-    QImage photo(640, 480, QImage::Format_Grayscale8);
-    photo.fill(128);
-    TestImages::writeFile(dir.filePath("grey.png"), TestImages::encode(photo, "png"));
-    const Outcome detect = run({"detect", dir.filePath("grey.png")});
+    const Outcome detect = run({"detect", greyPhoto(dir)});
     ASSERT_EQ(detect.exit, 0) << detect.err.toStdString();
     EXPECT_EQ(detect.json()["width"].toInt(), 640);
     EXPECT_EQ(detect.json()["height"].toInt(), 480);
@@ -282,9 +287,6 @@ TEST(AnnotateCommand, refusals_leave_existing_files_alone)
     const QString segment = QStringLiteral("1984,3016,1957,1199");
     const QString existing = dir.filePath("existing.png");
     TestImages::writeFile(existing, "keep me");
-    QImage grey(640, 480, QImage::Format_Grayscale8);
-    grey.fill(128);
-    TestImages::writeFile(dir.filePath("grey.png"), TestImages::encode(grey, "png"));
 
     expectRefused(run({"annotate", photoPath, "--segment", segment}), 2, "-o OUT.png");
     expectRefused(run({"annotate", photoPath, "-o", dir.filePath("a.jpg")}), 2, ".png");
@@ -298,12 +300,11 @@ TEST(AnnotateCommand, refusals_leave_existing_files_alone)
     expectRefused(run({"annotate", photoPath, "-o", "/proc/measured.png"}), 2, "cannot write");
 
     // A failed measurement writes nothing over an existing picture.
-    expectRefused(run({"annotate", dir.filePath("grey.png"), "-o", existing}), 3,
-                  "no reference card");
-    expectRefused(run({"annotate", photoPath, "-o", existing, "--card", "0,0,86,54,86,0,0,54"}),
-                  3);
-    expectRefused(run({"annotate", photoPath, "-o", existing, "--segment", "100,-20000,100,-30000"}),
-                  3, "--segment");
+    expectRefused(run({"annotate", greyPhoto(dir), "-o", existing}), 3, "no reference card");
+    expectRefused(run({"annotate", photoPath, "-o", existing, "--card", "0,0,86,54,86,0,0,54"}), 3);
+    expectRefused(
+        run({"annotate", photoPath, "-o", existing, "--segment", "100,-20000,100,-30000"}), 3,
+        "--segment");
     QFile kept(existing);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "keep me");

@@ -98,14 +98,7 @@ TEST(MeasurementActions, added_targets_are_selected_measured_and_removable)
     EXPECT_FALSE(targets[0]->isSelected());
     EXPECT_TRUE(targets[1]->isSelected());
     EXPECT_FALSE(card->isSelected());
-    for (TargetModel *target : targets) {
-        for (Distance edge : target->distances()) {
-            const double shown = edge.distance;
-            edge.recalculate(card->projectiveMatrix());
-            EXPECT_NE(shown, 1.0);
-            EXPECT_DOUBLE_EQ(shown, edge.distance);
-        }
-    }
+    expectMeasuredThroughTheCard(rig.model);
 
     LineTargetModel stranger(frameSize.width(), frameSize.height(), false, nullptr);
     rig.actions.contextAction(&stranger);
@@ -132,15 +125,6 @@ TEST(MeasurementActions, lengths_are_dashes_while_the_card_is_out_of_shape)
                 texts.append(DistanceFormatter::format(d.distance, Storage::UnitSystem::metric));
         return texts;
     };
-    const auto expectMeasuredThroughTheCard = [&] {
-        for (const TargetModel *target : rig.model.measurableObjects())
-            for (Distance edge : target->distances()) {
-                const double shown = edge.distance;
-                edge.recalculate(card->projectiveMatrix());
-                EXPECT_TRUE(edge.isMeasured());
-                EXPECT_DOUBLE_EQ(shown, edge.distance);
-            }
-    };
     const QString dash(QChar(0x2013));
     const QSizeF image(frameSize);
     const QPointF corner2 = card->points()[2];
@@ -162,7 +146,7 @@ TEST(MeasurementActions, lengths_are_dashes_while_the_card_is_out_of_shape)
     turnEventLoop();
     EXPECT_EQ(card->shapeFault(), CardShape::Fault::none);
     EXPECT_FALSE(labels().contains(dash));
-    expectMeasuredThroughTheCard();
+    expectMeasuredThroughTheCard(rig.model);
 
     // A card seen steeply: its horizon runs above the picture (y = -1634 at x = 100). An end
     // of a line dragged past it loses the line's length; the other targets keep theirs.
@@ -176,7 +160,7 @@ TEST(MeasurementActions, lengths_are_dashes_while_the_card_is_out_of_shape)
     EXPECT_EQ(labels().last(), dash);
     EXPECT_EQ(labels().count(dash), 1);
     line->movePoint(1, card->projectiveMatrix(), QPointF(100, 100), image, image);
-    expectMeasuredThroughTheCard();
+    expectMeasuredThroughTheCard(rig.model);
 }
 
 // Guards the export and the return to a live preview.

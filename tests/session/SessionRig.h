@@ -5,6 +5,7 @@
 #include "capture/FeedbackManager.h"
 #include "capture/FrameManager.h"
 #include "capture/ImageProcessor.h"
+#include "core/ReferenceTargetModel.h"
 #include "session/CameraViewModel.h"
 #include "support/DiagnosticLines.h"
 
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QTest>
 #include <QTransform>
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -55,6 +57,21 @@ inline void turnEventLoop()
 inline void flushDeletions()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Every edge of every target shows a length, the one the card's matrix gives it now.
+inline void expectMeasuredThroughTheCard(const CameraViewModel &model)
+{
+    ASSERT_TRUE(model.referenceRectangle());
+    const Calculator::Matrix3x3 matrix = model.referenceRectangle()->projectiveMatrix();
+    for (const TargetModel *target : model.measurableObjects()) {
+        for (Distance edge : target->distances()) {
+            const double shown = edge.distance;
+            edge.recalculate(matrix);
+            EXPECT_TRUE(edge.isMeasured());
+            EXPECT_DOUBLE_EQ(shown, edge.distance);
+        }
+    }
 }
 
 // An empty table, grey unless told otherwise.

@@ -54,9 +54,16 @@ QByteArray TestImages::encode(const QImage &img, const char *format, int quality
     return bytes;
 }
 
+QByteArray TestImages::withSegment(const QByteArray &jpeg, char marker, const QByteArray &payload)
+{
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xFF", 1);
+    segment.append(marker).append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
 QByteArray TestImages::jpegWithOrientation(const QImage &img, int orientation)
 {
-    const QByteArray jpeg = encode(img, "jpg");
     // APP1 "Exif\0\0" + little-endian TIFF with one IFD entry: Orientation (0x0112), SHORT.
     QByteArray tiff("II*\0\x08\0\0\0", 8);
     tiff.append("\x01\x00", 2);         // one entry
@@ -64,11 +71,7 @@ QByteArray TestImages::jpegWithOrientation(const QImage &img, int orientation)
     tiff.append("\x01\x00\x00\x00", 4); // count 1
     tiff.append(char(orientation)).append(QByteArray(3, '\0'));
     tiff.append(QByteArray(4, '\0')); // no next IFD
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray app1("\xFF\xE1", 2);
-    const int length = int(payload.size()) + 2;
-    app1.append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
-    return jpeg.left(2) + app1 + jpeg.mid(2);
+    return withSegment(encode(img, "jpg"), '\xE1', QByteArray("Exif\0\0", 6) + tiff);
 }
 
 bool TestImages::writeFile(const QString &path, const QByteArray &bytes)

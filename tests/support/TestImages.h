@@ -13,6 +13,10 @@ QByteArray pngHeaderOnly(quint32 width, quint32 height);
 // img encoded in the given format ("png", "jpg", ...).
 QByteArray encode(const QImage &img, const char *format, int quality = 90);
 
+// The JPEG with an extra segment (0xFF, marker, big-endian length, payload) right after its
+// start marker.
+QByteArray withSegment(const QByteArray &jpeg, char marker, const QByteArray &payload);
+
 // A JPEG of img carrying an EXIF orientation tag (1..8).
 QByteArray jpegWithOrientation(const QImage &img, int orientation);
 
