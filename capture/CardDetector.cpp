@@ -55,6 +55,21 @@ constexpr int kOwnCardCorners = 3;
 // Corners like a card's that rule out a row: a key's or a photo's rounded corners can pass for
 // two of a card's.
 constexpr int kCornersAgainstARow = 3;
+// Any count of corners unlike a card's.
+constexpr int kAnyWrongCorners = 5;
+
+// The side whose two corners alone are unlike a card's, with the other two like one; -1 when
+// there is none.
+int sideOnPrintedLine(const Hypothesis &h)
+{
+    if (h.wrongCorners != 2 || h.roundedCorners != 2)
+        return -1;
+    for (unsigned side = 0; side < 4; ++side) {
+        if (h.wrongMask == ((1u << side) | (1u << ((side + 1) % 4))))
+            return int(side);
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -335,7 +350,7 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     if (withSegments && !segmentsTried &&
         (b.fine.cards().front().roundedCorners < 2 || b.fine.cards().front().wrongCorners > 0)) {
         proposeFromSegments(frames);
-        putBestFirst(frames, std::max(2, roundedNeeded));
+        putBestFirst(frames, std::max(2, roundedNeeded), kAnyWrongCorners);
     }
     lookPastPrintedLine(frames);
 }
@@ -381,16 +396,17 @@ void CardDetector::proposeFromSegments(const LookFrames &frames)
     b.coarse.run(coarse, b.candidates, true);
 }
 
-bool CardDetector::putBestFirst(const LookFrames &frames, int needed)
+bool CardDetector::putBestFirst(const LookFrames &frames, int needed, int wrongBelow)
 {
     // Refines the coarse search's shapes once more, and puts the best card among them that shows
-    // `needed` of a card's corners before the cards found so far.
+    // `needed` of a card's corners, and fewer than `wrongBelow` unlike one, before the cards
+    // found so far.
     Buffers &b = *m_buffers;
     b.kept = b.fine.cards();
     FineRefinement::Frame judged = frames.fine;
     judged.roundedNeeded = needed;
     b.fine.run(judged, b.coarse.shapes());
-    const bool better = !b.fine.cards().empty();
+    const bool better = !b.fine.cards().empty() && b.fine.cards().front().wrongCorners < wrongBelow;
     if (better)
         b.kept.insert(b.kept.begin(), b.fine.cards().front());
     b.fine.setCards(b.kept);
@@ -406,18 +422,23 @@ void CardDetector::lookPastPrintedLine(const LookFrames &frames)
     // more of them is the card.
     // When no card was found, a refused fit may be one whose side lies on such a line: one of
     // its corners is a card's and the one on the line is not.
+    // A card found with both corners of one side unlike a card's and the other two like one
+    // has that side on a line printed across its face; only that side is looked past, and a
+    // fit there counts with as many of a card's corners and none unlike one.
     Buffers &b = *m_buffers;
     const bool found = !b.fine.cards().empty();
     if (!found && !b.fine.nearCard())
         return;
     const Hypothesis best = found ? b.fine.cards().front() : *b.fine.nearCard();
-    if (found && (best.roundedCorners > 2 || best.wrongCorners > 0))
+    const int printedSide = found ? sideOnPrintedLine(best) : -1;
+    if (found && (best.roundedCorners > 2 || (best.wrongCorners > 0 && printedSide < 0)))
         return;
     quad::Corners base = best.corners;
     for (auto &c : base)
         c /= double(frames.factor);
-    b.coarse.tryOutwards(frames.coarse, base);
-    if (putBestFirst(frames,
-                     std::max({best.roundedCorners + 1, frames.fine.roundedNeeded, found ? 0 : 2})))
+    b.coarse.tryOutwards(frames.coarse, base, printedSide < 0 ? 0xFu : 1u << printedSide);
+    const int needed = printedSide < 0 ? best.roundedCorners + 1 : best.roundedCorners;
+    if (putBestFirst(frames, std::max({needed, frames.fine.roundedNeeded, found ? 0 : 2}),
+                     printedSide < 0 ? kAnyWrongCorners : 1))
         TRACE("  the card's side lies past a printed line\n");
 }

@@ -244,11 +244,11 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
             // One side showing the same surface on both of its sides beside a corner where the
             // other shows the card is a line on the card's face, not its edge.
             if (step < kCornerContrast)
-                ++arcs.wrong;
+                arcs.markWrong(k);
             else if (tip > 0.6 && middle < 0.4)
                 ++arcs.rounded;
             else if (tip < 0.4)
-                ++arcs.wrong;
+                arcs.markWrong(k);
             else
                 ++arcs.unknown;
             continue;
@@ -271,7 +271,7 @@ CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners, 
         if (tip < 0.4 && middle > 0.6)
             ++arcs.rounded;
         else if (tip > 0.6 || middle < 0.4)
-            ++arcs.wrong;
+            arcs.markWrong(k);
         else
             ++arcs.unknown;
     }

@@ -108,9 +108,15 @@ inline constexpr double kMinCornerRadiusPx = 6.0;
 
 struct CornerArcs
 {
-    int rounded = 0; // corners that follow the card's arc
-    int wrong = 0;   // corners that are sharp or much rounder
-    int unknown = 0; // too small to tell, no contrast, or something over the corner
+    int rounded = 0;        // corners that follow the card's arc
+    int wrong = 0;          // corners that are sharp or much rounder
+    int unknown = 0;        // too small to tell, no contrast, or something over the corner
+    unsigned wrongMask = 0; // bit k: corner k is one of the wrong ones
+    void markWrong(size_t k)
+    {
+        ++wrong;
+        wrongMask |= 1u << k;
+    }
 };
 [[nodiscard]] CornerArcs cornerArcs(const ColourSampler &image, const quad::Corners &corners,
                                     double aspect);

@@ -195,11 +195,13 @@ void CoarseSearch::tryPastStripes(const Frame &frame, const quad::Corners base)
     }
 }
 
-void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base)
+void CoarseSearch::tryOutwards(const Frame &frame, const quad::Corners &base, unsigned sides)
 {
     m_refiner.rememberSidesOf(frame.field.picture());
     clearShapes();
     for (size_t side = 0; side < 4; ++side) {
+        if (!(sides & (1u << side)))
+            continue;
         frame.field.parallelEdges(base, int(side), kOutwardReach * across(base, side), m_offsets);
         const std::vector<double> offsets = m_offsets;
         for (double offset : offsets) {
@@ -227,7 +229,8 @@ double CoarseSearch::consider(const Frame &frame, const quad::Corners &corners)
     h.corners = m_refined.corners;
     h.support = m_refined.support();
     h.minSupport = m_refined.minSupport();
-    const cardcheck::View view = cardcheck::viewOf(h.corners, frame.size, frame.focal, frame.aspect);
+    const cardcheck::View view =
+        cardcheck::viewOf(h.corners, frame.size, frame.focal, frame.aspect);
     h.aspectError = view.aspectError;
     h.loose = m_fromSegments || m_reseating > 0;
     TRACE("  coarse loose %d sup %.2f min %.2f aspErr %.3f (%.1f,%.1f) (%.1f,%.1f) (%.1f,%.1f) "

@@ -36,7 +36,8 @@ public:
     void run(const Frame &frame, const std::vector<Candidate> &candidates, bool fromSegments);
     // Replaces shapes() with the shape moved outwards, one side at a time, onto the next
     // parallel edge near it: where that side may be a line printed along the card's edge.
-    void tryOutwards(const Frame &frame, const quad::Corners &base);
+    // sides: bit k lets side k (from corner k to the next) move.
+    void tryOutwards(const Frame &frame, const quad::Corners &base, unsigned sides = 0xF);
 
     [[nodiscard]] const std::vector<Hypothesis> &shapes() const { return m_shapes; }
 

@@ -131,6 +131,7 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
     }
     h.roundedCorners = arcs.rounded;
     h.wrongCorners = arcs.wrong;
+    h.wrongMask = arcs.wrongMask;
     m_wrongCorners = arcs.wrong;
     h.score = ranking::scoreOf(h) * ranking::cornerFactor(arcs.rounded, arcs.wrong);
     for (const auto &other : m_cards) {
@@ -246,6 +247,7 @@ void FineRefinement::noteNearCard(Hypothesis h, const cardcheck::CornerArcs &arc
         return;
     h.roundedCorners = arcs.rounded;
     h.wrongCorners = arcs.wrong;
+    h.wrongMask = arcs.wrongMask;
     const auto closeness = [](const Hypothesis &c) {
         return std::pair(c.roundedCorners - c.wrongCorners, c.support);
     };

@@ -12,5 +12,6 @@ struct Hypothesis
     double score = 0;
     int roundedCorners = 0; // corners seen to follow a card's arc
     int wrongCorners = 0;   // corners seen to be sharp or much rounder
+    unsigned wrongMask = 0; // bit k: corner k is one of the wrong ones
     bool loose = false;     // put together from loose lines rather than a closed outline
 };

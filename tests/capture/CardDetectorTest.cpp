@@ -515,6 +515,9 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 7020), 2.0, true);
     // A small card in a picture searched at a third: the second look must be at a finer size.
     expectCardFound(sceneOf(SceneCategory::Small, QSize(1536, 1152), 33024), 1.0, true);
+    // A small card's top side taken on the edge of a stripe printed across its face: both of
+    // that side's corners are no card's, the other two are; the card's edge lies just past it.
+    expectCardFound(sceneOf(SceneCategory::Small, QSize(1536, 1152), 33002), 1.0, true);
     // Grey print beside a purple card's corner, neither the paper's colour nor the card's, made
     // the corner look sharp; the card was then taken past a line of print.
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 32042, 0.805), 1.0, true);
