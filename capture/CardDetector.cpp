@@ -55,8 +55,6 @@ constexpr int kOwnCardCorners = 3;
 // Corners like a card's that rule out a row: a key's or a photo's rounded corners can pass for
 // two of a card's.
 constexpr int kCornersAgainstARow = 3;
-// Any count of corners unlike a card's.
-constexpr int kAnyWrongCorners = 5;
 
 // The side whose two corners alone are unlike a card's, with the other two like one; -1 when
 // there is none.
@@ -350,7 +348,7 @@ void CardDetector::search(const ColourSampler &picture, const Options &options, 
     if (withSegments && !segmentsTried &&
         (b.fine.cards().front().roundedCorners < 2 || b.fine.cards().front().wrongCorners > 0)) {
         proposeFromSegments(frames);
-        putBestFirst(frames, std::max(2, roundedNeeded), kAnyWrongCorners);
+        putBestFirst(frames, std::max(2, roundedNeeded));
     }
     lookPastPrintedLine(frames);
 }
@@ -396,17 +394,18 @@ void CardDetector::proposeFromSegments(const LookFrames &frames)
     b.coarse.run(coarse, b.candidates, true);
 }
 
-bool CardDetector::putBestFirst(const LookFrames &frames, int needed, int wrongBelow)
+bool CardDetector::putBestFirst(const LookFrames &frames, int needed, bool noneWrong)
 {
     // Refines the coarse search's shapes once more, and puts the best card among them that shows
-    // `needed` of a card's corners, and fewer than `wrongBelow` unlike one, before the cards
-    // found so far.
+    // `needed` of a card's corners (and with noneWrong, none unlike one) before the cards found
+    // so far.
     Buffers &b = *m_buffers;
     b.kept = b.fine.cards();
     FineRefinement::Frame judged = frames.fine;
     judged.roundedNeeded = needed;
     b.fine.run(judged, b.coarse.shapes());
-    const bool better = !b.fine.cards().empty() && b.fine.cards().front().wrongCorners < wrongBelow;
+    const bool better =
+        !b.fine.cards().empty() && (!noneWrong || b.fine.cards().front().wrongCorners == 0);
     if (better)
         b.kept.insert(b.kept.begin(), b.fine.cards().front());
     b.fine.setCards(b.kept);
@@ -439,6 +438,6 @@ void CardDetector::lookPastPrintedLine(const LookFrames &frames)
     b.coarse.tryOutwards(frames.coarse, base, printedSide < 0 ? 0xFu : 1u << printedSide);
     const int needed = printedSide < 0 ? best.roundedCorners + 1 : best.roundedCorners;
     if (putBestFirst(frames, std::max({needed, frames.fine.roundedNeeded, found ? 0 : 2}),
-                     printedSide < 0 ? kAnyWrongCorners : 1))
+                     printedSide >= 0))
         TRACE("  the card's side lies past a printed line\n");
 }

@@ -83,7 +83,7 @@ private:
     struct LookFrames;
     void proposeOutlines(const ColourSampler &picture, Look look, int factor);
     void proposeFromSegments(const LookFrames &frames);
-    bool putBestFirst(const LookFrames &frames, int needed, int wrongBelow);
+    bool putBestFirst(const LookFrames &frames, int needed, bool noneWrong = false);
     void lookPastPrintedLine(const LookFrames &frames);
     // Judges the segment route's shapes of a card running off the picture by their corners.
     void noteCutCards(const ColourSampler &picture, const Options &options, Look look, int factor);

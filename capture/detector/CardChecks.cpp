@@ -570,21 +570,30 @@ Bands bandsBeside(const quad::Corners &c, size_t side, int edgeWidth)
     return bands;
 }
 
-// Mean colour of the band on one side of a side (outwards: +1, inwards: -1).
+// Mean colour of the band at sample i on one side of a side (outwards: +1, inwards: -1).
+Colour bandAt(const ColourSampler &image, const Bands &bands, int i, int outwards)
+{
+    const cv::Point2d p = bands.at(i);
+    Colour sum{0, 0, 0};
+    for (int k = 0; k < bands.depth; ++k) {
+        const double o = outwards * (bands.gap + k);
+        const auto c = image.at(p.x + bands.n.x * o, p.y + bands.n.y * o);
+        for (size_t ch = 0; ch < 3; ++ch)
+            sum[ch] += c[ch] / bands.depth;
+    }
+    return sum;
+}
+
+// Mean colour of the whole band on one side of a side.
 Colour bandMean(const ColourSampler &image, const Bands &bands, int outwards)
 {
     Colour sum{0, 0, 0};
     for (int i = 0; i < Bands::samples; ++i) {
-        const cv::Point2d p = bands.at(i);
-        for (int k = 0; k < bands.depth; ++k) {
-            const double o = outwards * (bands.gap + k);
-            const auto c = image.at(p.x + bands.n.x * o, p.y + bands.n.y * o);
-            for (size_t ch = 0; ch < 3; ++ch)
-                sum[ch] += c[ch];
-        }
+        const Colour c = bandAt(image, bands, i, outwards);
+        for (size_t ch = 0; ch < 3; ++ch)
+            sum[ch] += c[ch] / Bands::samples;
     }
-    const double count = double(Bands::samples) * bands.depth;
-    return {sum[0] / count, sum[1] / count, sum[2] / count};
+    return sum;
 }
 
 } // namespace
@@ -596,25 +605,8 @@ double bandContrast(const ColourSampler &image, const quad::Corners &c, size_t s
     if (bands.empty())
         return 0;
     scratch.clear();
-    for (int i = 0; i < Bands::samples; ++i) {
-        const cv::Point2d p = bands.at(i);
-        Colour inside{0, 0, 0}, outside{0, 0, 0};
-        for (int k = 0; k < bands.depth; ++k) {
-            const double o = bands.gap + k;
-            const auto in = image.at(p.x - bands.n.x * o, p.y - bands.n.y * o);
-            const auto out = image.at(p.x + bands.n.x * o, p.y + bands.n.y * o);
-            for (size_t ch = 0; ch < 3; ++ch) {
-                inside[ch] += in[ch];
-                outside[ch] += out[ch];
-            }
-        }
-        double sq = 0;
-        for (size_t ch = 0; ch < 3; ++ch) {
-            const double diff = (inside[ch] - outside[ch]) / bands.depth;
-            sq += diff * diff;
-        }
-        scratch.push_back(std::sqrt(sq));
-    }
+    for (int i = 0; i < Bands::samples; ++i)
+        scratch.push_back(difference(bandAt(image, bands, i, -1), bandAt(image, bands, i, 1)));
     auto mid = scratch.begin() + std::ptrdiff_t(scratch.size() / 2);
     std::nth_element(scratch.begin(), mid, scratch.end());
     return *mid;
