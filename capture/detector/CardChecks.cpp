@@ -20,7 +20,8 @@ constexpr double kLooseSecondSupportWithCorners = 0.65;
 constexpr double kMinSupport = 0.5;
 // A card held in a hand: fingers over one corner cover much of the two sides that meet there.
 // With a card's corners showing and its edge stepping the same way all round, the worst side
-// needs only this share, the second worst (of a shape from loose segments) this one.
+// needs only this share, the second worst (of a shape from loose segments, or of one showing
+// three of a card's corners) this one.
 constexpr double kHeldMinSupport = 0.4;
 constexpr double kHeldSecondSupport = 0.55;
 // Mean share of profiles on their lines that a shape needs. With three of a card's corners it
@@ -404,10 +405,13 @@ bool sidesAreCardEdges(const ColourSampler &image, const EdgeRefiner::Result &fi
 bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners, bool threeCardCorners)
 {
     // Any four straight lines can be put together into a shape: the ends of lines of print, a
-    // column of text. Only one side may be broken; the others run nearly unbroken.
-    const double second = !cardCorners              ? kLooseSecondSupport
-                          : stepsAlikeAllRound(fit) ? kHeldSecondSupport
-                                                    : kLooseSecondSupportWithCorners;
+    // column of text. Only one side may be broken; the others run nearly unbroken. A card held
+    // by two opposite sides has both broken: its edge stepping the same way all round, or three
+    // of a card's corners, tell it from print.
+    const double second = !cardCorners ? kLooseSecondSupport
+                          : threeCardCorners || stepsAlikeAllRound(fit)
+                              ? kHeldSecondSupport
+                              : kLooseSecondSupportWithCorners;
     if (fit.secondSupport() < second)
         return false;
     // The broken side must still be an edge of the card against the table, not the end of a

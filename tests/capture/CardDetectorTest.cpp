@@ -525,6 +525,10 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // just beyond closed a larger shape with fewer of a card's corners: three corners are the
     // card's, and the wood lies beyond the faint side as beyond the others.
     expectCardFound(sceneOf(SceneCategory::Distractors, QSize(1280, 960), 30125), 1.0, true);
+    // Fingers over two opposite sides of a close card leave under half of one and little more
+    // of the other, and the table beyond one side is brighter than the card, beyond the others
+    // darker: three corners are the card's.
+    expectCardFound(sceneOf(SceneCategory::Held, QSize(1080, 1920), 32010, 0.73), 1.0, true);
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
