@@ -42,8 +42,12 @@ constexpr int kLooseGapsWithThreeCorners = 15;
 constexpr double kBandShare = 0.2;
 // A shape showing a card's corners may lie with one side along a surface much like its own (a
 // white card on white keys or paper, a hand's shadow): there the surface changes less, and
-// that side's bands need only reach this share of the usual.
+// that side's bands need only reach this share of the usual. One showing all four of a
+// card's corners may lie so along two sides, at any share (a pale card on white paper); a
+// card-shaped frame printed on paper has the paper beyond all four.
 constexpr double kFaintBandShare = 0.5;
+constexpr int kFaintSides = 1;
+constexpr int kFaintSidesWithFourCorners = 2;
 
 // Of a shape's neighbour in a row: the largest difference of its width and height from the
 // shape's (a share of them), how far its centre may lie beside the row's axis (a share of the
@@ -375,7 +379,8 @@ bool sidesAreCardEdges(const ColourSampler &image, const EdgeRefiner::Result &fi
     // crisp ones is usually a shadow or a fold closing some other shape. A card's edge is a
     // straight step; the crest of broad grain or shading is a faint and wavy line of gradient
     // peaks. Sensor noise scatters a blurred edge's points too, so the allowance grows with
-    // the edge's width, which stays small next to the card's size.
+    // the edge's width, which stays small next to the card's size; a shape showing all four of
+    // a card's corners is no crest, and print touching its edge may scatter a side's points.
     // On a shape showing a card's corners, one side crisper than all the others (the card
     // against print or a dark object there, against pale paper elsewhere) sets no measure for
     // them: the second crispest does. A shape showing all four of a card's corners is a card
@@ -391,7 +396,8 @@ bool sidesAreCardEdges(const ColourSampler &image, const EdgeRefiner::Result &fi
     bool faintAllowed = threeCardCorners;
     for (size_t k = 0; k < 4; ++k) {
         const auto &side = fit.sides[k];
-        if (side.rms > 0.4 + 0.1 * side.edgeWidth || side.edgeWidth > 0.15 * shortest + 2)
+        const bool wavy = side.rms > 0.4 + 0.1 * side.edgeWidth && !fourCardCorners;
+        if (wavy || side.edgeWidth > 0.15 * shortest + 2)
             return false;
         if (fourCardCorners || !faintAmongCrisp(side.contrast, crisp))
             continue;
@@ -442,7 +448,7 @@ bool looseShapeHolds(const EdgeRefiner::Result &fit, bool cardCorners, bool thre
 bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Result &fit,
                                std::vector<double> &scratch, bool cardCorners, bool fourCardCorners)
 {
-    bool faintSeen = false;
+    int faint = 0;
     for (size_t k = 0; k < 4; ++k) {
         const auto &side = fit.sides[k];
         const double band = bandContrast(image, fit.corners, k, side.edgeWidth, scratch);
@@ -450,9 +456,9 @@ bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Re
         TRACE("     side %zu band %.1f needs %.1f\n", k, band, needed);
         if (band >= needed)
             continue;
-        if (!cardCorners || faintSeen || (band < kFaintBandShare * needed && !fourCardCorners))
+        if (!cardCorners || (band < kFaintBandShare * needed && !fourCardCorners) ||
+            ++faint > (fourCardCorners ? kFaintSidesWithFourCorners : kFaintSides))
             return false;
-        faintSeen = true;
     }
     return true;
 }

@@ -57,7 +57,8 @@ namespace cardcheck {
 // by a share of that side's edge step. A line of grain or a shadow's crease has a strong edge
 // but the same surface on both sides. A shape that showed a card's corners (cardCorners) may
 // have one side where the surface changes less: a white card on white paper or keys; one that
-// showed all four (fourCardCorners), one side where it hardly changes: a finger along it.
+// showed all four (fourCardCorners), two sides where it hardly changes: a finger along one, a
+// pale card on white paper along both beside one corner.
 [[nodiscard]] bool surfaceChangesAcrossSides(const ColourSampler &image,
                                              const EdgeRefiner::Result &fit,
                                              std::vector<double> &scratch, bool cardCorners = false,

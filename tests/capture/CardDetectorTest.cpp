@@ -345,6 +345,46 @@ TEST(CardDetector, allowsAFaintSideOnlyWithTheTableBeyondIt)
         << "the photo's edge on the card's face";
 }
 
+// Guards the faint sides allowed to a shape with all four of a card's corners: a pale card on
+// white paper with print beyond two of its sides is faint along the other two, while a
+// card-shaped frame printed on the paper has the paper beyond all four.
+TEST(CardDetector, allowsTwoFaintSidesOnlyWhereTheSurfaceChangesAtTheOthers)
+{
+    const double longEdge = 900, shortEdge = longEdge * 17.0 / 27.0, radius = 0.037 * longEdge;
+    const QRectF card(350, 300, longEdge, shortEdge);
+    const QColor paper(236, 236, 232), print(60, 60, 66);
+    const QImage paleCard = painted(QSize(1600, 1200), paper, 11, [&](QPainter &p) {
+        p.setBrush(print);
+        p.drawRect(QRectF(card.right(), 0, 1600 - card.right(), 1200));
+        p.drawRect(QRectF(0, card.bottom(), 1600, 1200 - card.bottom()));
+        p.setBrush(QColor(226, 226, 220));
+        p.drawRoundedRect(card, radius, radius);
+    });
+    const QImage printedFrame = painted(QSize(1600, 1200), paper, 11, [&](QPainter &p) {
+        p.setPen(QPen(print, 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(card, radius, radius);
+    });
+    EdgeRefiner::Result fit;
+    fit.corners = {cv::Point2d(card.left(), card.top()), cv::Point2d(card.right(), card.top()),
+                   cv::Point2d(card.right(), card.bottom()),
+                   cv::Point2d(card.left(), card.bottom())};
+    for (auto &side : fit.sides) {
+        side.contrast = 40;
+        side.edgeWidth = 3;
+    }
+    const auto sampler = [](const QImage &image) {
+        return ColourSampler(image.constBits(), image.width(), image.height(),
+                             std::ptrdiff_t(image.bytesPerLine()), 4);
+    };
+    std::vector<double> scratch;
+    EXPECT_TRUE(cardcheck::surfaceChangesAcrossSides(sampler(paleCard), fit, scratch, true, true));
+    EXPECT_FALSE(cardcheck::surfaceChangesAcrossSides(sampler(paleCard), fit, scratch, true, false))
+        << "three of a card's corners allow one faint side only";
+    EXPECT_FALSE(
+        cardcheck::surfaceChangesAcrossSides(sampler(printedFrame), fit, scratch, true, true));
+}
+
 // Guards against a side taken on a row of text printed along the card's edge: on the shrunk
 // picture the text and the edge merge into one outline, and the shape closed on the text has
 // nearly the card's proportions. Looking past that side finds the card's own edge.
@@ -529,6 +569,10 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // of the other, and the table beyond one side is brighter than the card, beyond the others
     // darker: three corners are the card's.
     expectCardFound(sceneOf(SceneCategory::Held, QSize(1080, 1920), 32010, 0.73), 1.0, true);
+    // A pale card on white paper, faint along two sides; print touching the third scatters its
+    // points. All four corners are a card's. The scattered side puts a corner within 1 % of the
+    // card's long edge.
+    expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 32047, 0.745), 8.0, true);
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
