@@ -86,6 +86,7 @@ TEST(ImageLoader, refuses_bad_files_with_a_message)
     refused(ImageLoader::load(TestImages::pngHeaderOnly(20000, 20000), "huge.png"), "too large");
     refused(ImageLoader::load(TestImages::pngHeaderOnly(10001, 10000), "over.png"), "too large");
     EXPECT_FALSE(ImageLoader::load(TestImages::pngHeaderOnly(0, 100), "zero.png").ok());
+    EXPECT_FALSE(ImageLoader::load(QByteArray("\x89PNG\r\n\x1a\nnonsense"), "corrupt.png").ok());
 }
 
 // A cut-off file decodes into a picture with grey or missing rows unless it is caught, and a

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineF>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -48,33 +49,15 @@ double crossing(const QImage &img, QPointF p, QPointF n)
     return NAN;
 }
 
-struct Line
+// A picture whose pixels tell where they are.
+QImage patterned()
 {
-    QPointF point;
-    QPointF dir;
-};
-
-QPointF intersect(const Line &a, const Line &b)
-{
-    const double den = a.dir.x() * b.dir.y() - a.dir.y() * b.dir.x();
-    const QPointF d = b.point - a.point;
-    const double t = (d.x() * b.dir.y() - d.y() * b.dir.x()) / den;
-    return a.point + t * a.dir;
-}
-
-double distance(QPointF a, QPointF b)
-{
-    return std::hypot(a.x() - b.x(), a.y() - b.y());
-}
-
-SceneSpec sceneOf(quint64 seed, int width, int height, SceneCategory category)
-{
-    SceneSpec sceneSpec;
-    sceneSpec.seed = seed;
-    sceneSpec.width = width;
-    sceneSpec.height = height;
-    sceneSpec.category = category;
-    return sceneSpec;
+    QImage image(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    }
+    return image;
 }
 
 } // namespace
@@ -82,7 +65,7 @@ SceneSpec sceneOf(quint64 seed, int width, int height, SceneCategory category)
 // Guards against rendering that depends on anything but the seed.
 TEST(SceneGenerator, same_seed_renders_the_same_bytes)
 {
-    SceneSpec sceneSpec = sceneOf(77, 640, 480, SceneCategory::Noise);
+    SceneSpec sceneSpec{.seed = 77, .width = 640, .height = 480, .category = SceneCategory::Noise};
     const Scene a = renderScene(sceneSpec);
     const Scene b = renderScene(sceneSpec);
     ASSERT_FALSE(a.image.isNull());
@@ -98,16 +81,19 @@ TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
 {
     for (quint64 seed : {1, 2, 3}) {
         SCOPED_TRACE(seed);
-        SceneSpec sceneSpec = sceneOf(seed, 1280, 960, SceneCategory::Rotation);
-        sceneSpec.tiltDeg = 35.0;
-        sceneSpec.cardWidthFraction = 0.45;
-        sceneSpec.objectKind = SceneObjectKind::Ruler; // flat ends across its whole width
-        sceneSpec.clean = true;
-        const Scene s = renderScene(sceneSpec);
+        const Scene s = renderScene({.seed = seed,
+                                     .width = 1280,
+                                     .height = 960,
+                                     .category = SceneCategory::Rotation,
+                                     .tiltDeg = 35.0,
+                                     .cardWidthFraction = 0.45,
+                                     // Flat ends across its whole width.
+                                     .objectKind = SceneObjectKind::Ruler,
+                                     .clean = true});
         QPointF centre;
         for (const QPointF &p : s.card)
             centre += p / 4.0;
-        std::array<Line, 4> fitted;
+        std::array<QLineF, 4> fitted;
         for (size_t i = 0; i < 4; ++i) {
             const QPointF a = s.card[i], b = s.card[(i + 1) % 4];
             const QPointF along = unit(b - a);
@@ -128,11 +114,12 @@ TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
             const double slope = (n * sumTO - sumT * sumO) / (n * sumTT - sumT * sumT);
             const double offset = (sumO - slope * sumT) / n;
             const QPointF p0 = a + offset * normal;
-            fitted[i] = {p0, unit(b + (offset + slope) * normal - p0)};
+            fitted[i] = QLineF(p0, b + (offset + slope) * normal);
         }
         for (size_t i = 0; i < 4; ++i) {
-            const QPointF corner = intersect(fitted[(i + 3) % 4], fitted[i]);
-            EXPECT_LT(distance(corner, s.card[i]), 0.05) << "corner " << i;
+            QPointF corner;
+            fitted[(i + 3) % 4].intersects(fitted[i], &corner);
+            EXPECT_LT(QLineF(corner, s.card[i]).length(), 0.05) << "corner " << i;
             // The true corner lies outside the rounded card: background there.
             EXPECT_LT(sample(s.image, s.card[i]), 10.0) << "corner " << i;
         }
@@ -147,12 +134,11 @@ TEST(SceneGenerator, corners_and_object_ends_are_where_the_drawing_puts_them)
 // Guards the convention that pixel centres sit at +0.5 (not OpenCV's whole numbers).
 TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
 {
-    SceneSpec sceneSpec;
-    sceneSpec.width = 640;
-    sceneSpec.height = 560;
-    sceneSpec.clean = true;
-    sceneSpec.cardCorners = std::array<QPointF, 4>{QPointF(100, 200), QPointF(532, 200),
-                                                   QPointF(532, 472), QPointF(100, 472)};
+    SceneSpec sceneSpec{.width = 640,
+                        .height = 560,
+                        .cardCorners = std::array{QPointF(100, 200), QPointF(532, 200),
+                                                  QPointF(532, 472), QPointF(100, 472)},
+                        .clean = true};
     Scene s = renderScene(sceneSpec);
     const struct
     {
@@ -175,7 +161,8 @@ TEST(SceneGenerator, pixel_centres_sit_at_half_integers)
 // Guards the ground-truth files against a lost or rounded field.
 TEST(SceneFiles, ground_truth_survives_a_round_trip)
 {
-    const Scene s = renderScene(sceneOf(9, 400, 300, SceneCategory::Rotation));
+    const Scene s =
+        renderScene({.seed = 9, .width = 400, .height = 300, .category = SceneCategory::Rotation});
     QString error;
     const auto back = parseSceneTruth(sceneTruthJson(s), &error);
     ASSERT_TRUE(back) << error.toStdString();
@@ -210,53 +197,38 @@ TEST(BundledTestScene, matches_the_generator)
     EXPECT_EQ(truth->scene.objectFrom, QPointF(1984, 3016));
     EXPECT_EQ(truth->scene.objectTo, QPointF(1957, 1199));
     for (size_t i = 0; i < 4; ++i)
-        EXPECT_LT(distance(truth->scene.card[i], fresh.card[i]), 1e-9);
+        EXPECT_LT(QLineF(truth->scene.card[i], fresh.card[i]).length(), 1e-9);
     EXPECT_NEAR(truth->scene.objectLengthMm, fresh.objectLengthMm, 1e-9);
     EXPECT_LT(QFileInfo(dir + QStringLiteral("test.jpg")).size(), 2'000'000);
 }
 
-namespace {
-
-// A picture whose pixels tell where they are.
-QImage patterned()
-{
-    QImage image(800, 600, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
-    }
-    return image;
-}
-
-} // namespace
-
 // The crops that check that nothing is reported without a whole card must each leave part of
-// the card outside, and say truly where they came from.
-TEST(ImageVariants, every_cut_leaves_part_of_the_card_outside)
+// the card outside; the crops beside the card must leave all of it out, its bounding box with a
+// margin, also when the card runs off the picture. Each must say truly where it came from.
+TEST(ImageVariants, cuts_leave_part_of_the_card_outside_and_crops_beside_it_all_of_it)
 {
     const QImage image = patterned();
+    // The crop's place in the picture, checked to lie in it and to hold the picture's pixels.
+    const auto placed = [&](const ImageVariant &v) {
+        const QRect crop(v.toOriginal.map(QPoint(0, 0)), v.image.size());
+        EXPECT_TRUE(image.rect().contains(crop));
+        EXPECT_EQ(v.image.pixel(7, 5), image.pixel(crop.topLeft() + QPoint(7, 5)));
+        return crop;
+    };
     const std::array<QPointF, 4> card{QPointF(250, 180), QPointF(560, 220), QPointF(540, 420),
                                       QPointF(230, 390)};
     const std::vector<ImageVariant> cuts = cutVariants(image, card);
     ASSERT_EQ(cuts.size(), 8u);
     for (const ImageVariant &v : cuts) {
         SCOPED_TRACE(v.name.toStdString());
-        const QRect crop(v.toOriginal.map(QPoint(0, 0)), v.image.size());
-        EXPECT_TRUE(image.rect().contains(crop));
+        const QRect crop = placed(v);
         int outside = 0;
         for (const QPointF &corner : card)
             outside += !QRectF(crop).contains(corner);
         EXPECT_GE(outside, 1);
         EXPECT_LE(outside, 3);
-        EXPECT_EQ(v.image.pixel(7, 5), image.pixel(crop.topLeft() + QPoint(7, 5)));
     }
-}
 
-// The crops beside the card must leave all of it out, its bounding box with a margin, also
-// when the card runs off the picture, and say truly where they came from.
-TEST(ImageVariants, crops_beside_the_card_leave_all_of_it_out)
-{
-    const QImage image = patterned();
     const std::array<QPointF, 4> middle{QPointF(300, 220), QPointF(500, 240), QPointF(490, 370),
                                         QPointF(290, 350)};
     // Running off the bottom: only the crops left of it, right of it and above it are left.
@@ -270,12 +242,10 @@ TEST(ImageVariants, crops_beside_the_card_leave_all_of_it_out)
             bounds |= QRectF(corner, corner);
         for (const ImageVariant &v : crops) {
             SCOPED_TRACE(v.name.toStdString());
-            const QRect crop(v.toOriginal.map(QPoint(0, 0)), v.image.size());
-            EXPECT_TRUE(image.rect().contains(crop));
+            const QRect crop = placed(v);
             EXPECT_GE(crop.width(), image.width() / 4);
             EXPECT_GE(crop.height(), image.height() / 4);
             EXPECT_FALSE(QRectF(crop).intersects(bounds.adjusted(-8, -8, 8, 8)));
-            EXPECT_EQ(v.image.pixel(7, 5), image.pixel(crop.topLeft() + QPoint(7, 5)));
         }
     }
 }

@@ -157,7 +157,7 @@ TEST(CameraBottomView, presses_report_their_actions)
 
     // Where the add-line button shows when open: one button and a gap left of the main one.
     const QPoint lineButton =
-        centreOf(child(bar, "CameraBottomView_CameraMainButton")) - QPoint(66 + 8, 0);
+        (centreOf(child(bar, "CameraBottomView_CameraMainButton")) - QPointF(66 + 8, 0)).toPoint();
     QTest::mouseClick(&ui.window(), Qt::LeftButton, {}, lineButton);
     EXPECT_EQ(add.count(), 0);
 

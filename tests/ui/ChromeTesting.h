@@ -16,23 +16,23 @@ inline void PrintTo(const QString &text, std::ostream *out)
 
 namespace chrome {
 
-// The item called `name` below root in the item tree (which, unlike the object tree, holds
-// the items a Repeater made), or null.
-inline QQuickItem *findItem(QQuickItem *root, const QString &name)
+// Every item called `name` below root in the item tree (which, unlike the object tree, holds
+// the items a Repeater made), parents before their children.
+inline QList<QQuickItem *> items(QQuickItem *root, const QString &name)
 {
+    QList<QQuickItem *> found;
     for (QQuickItem *item : root->childItems()) {
         if (item->objectName() == name)
-            return item;
-        if (QQuickItem *found = findItem(item, name))
-            return found;
+            found.append(item);
+        found.append(items(item, name));
     }
-    return nullptr;
+    return found;
 }
 
-// The item called `name` below root; fails the test when there is none.
+// The first item called `name` below root; fails the test when there is none.
 inline QQuickItem *child(QQuickItem *root, const QString &name)
 {
-    QQuickItem *item = findItem(root, name);
+    QQuickItem *item = items(root, name).value(0);
     if (!item)
         item = root->findChild<QQuickItem *>(name);
     EXPECT_TRUE(item) << "no item " << name.toStdString();
@@ -51,15 +51,16 @@ inline bool shown(const QQuickItem *item)
     return true;
 }
 
-inline QPoint centreOf(const QQuickItem *item)
+// Where the item's centre shows in the window.
+inline QPointF centreOf(const QQuickItem *item)
 {
-    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
 }
 
 // A real press and release of the left button over the item's centre.
 inline void click(QQuickWindow &window, const QQuickItem *item)
 {
-    QTest::mouseClick(&window, Qt::LeftButton, {}, centreOf(item));
+    QTest::mouseClick(&window, Qt::LeftButton, {}, centreOf(item).toPoint());
 }
 
 } // namespace chrome

@@ -1,6 +1,7 @@
 // The measurement picture driven with real pointer events: dragging points, selecting with a
 // tap, the context buttons, what the frame view draws when, and the loupe's pixels.
 
+#include "ChromeTesting.h"
 #include "UiHarness.h"
 #include "session/SessionRig.h"
 
@@ -14,6 +15,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using chrome::centreOf;
+using chrome::items;
+
 namespace {
 
 const QSize screen(390, 844);
@@ -23,22 +27,6 @@ QImage pictureWithCard()
 {
     return cardPicture(photo, QPolygonF{QPointF(218, 400), QPointF(538, 400), QPointF(538, 601.48),
                                         QPointF(218, 601.48)});
-}
-
-QList<QQuickItem *> itemsNamed(QQuickItem *root, const QString &name)
-{
-    QList<QQuickItem *> found;
-    for (QQuickItem *child : root->childItems()) {
-        if (child->objectName() == name)
-            found.append(child);
-        found.append(itemsNamed(child, name));
-    }
-    return found;
-}
-
-QPointF centreInWindow(const QQuickItem *item)
-{
-    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
 }
 
 // A session on a picture of a card, shown in a frame view that fills a phone-sized window; the
@@ -94,8 +82,8 @@ public:
     // The target view drawing target.
     [[nodiscard]] QQuickItem *viewOf(const TargetModel *target) const
     {
-        QList<QQuickItem *> views = itemsNamed(m_view, QStringLiteral("targetView"));
-        views += itemsNamed(m_view, QStringLiteral("cardView"));
+        QList<QQuickItem *> views = items(m_view, QStringLiteral("targetView"));
+        views += items(m_view, QStringLiteral("cardView"));
         for (QQuickItem *view : views)
             if (view->property("target").value<QObject *>() == target)
                 return view;
@@ -214,9 +202,9 @@ TEST(TargetView, an_unselected_target_has_no_handles_and_a_tap_on_it_selects_it_
 
     QQuickItem *lineView = screen.viewOf(line);
     ASSERT_TRUE(lineView);
-    for (QQuickItem *handle : itemsNamed(lineView, QStringLiteral("handle")))
+    for (QQuickItem *handle : items(lineView, QStringLiteral("handle")))
         EXPECT_FALSE(handle->isVisible());
-    EXPECT_FALSE(itemsNamed(lineView, QStringLiteral("contextButton")).front()->isVisible());
+    EXPECT_FALSE(items(lineView, QStringLiteral("contextButton")).front()->isVisible());
 
     // Pressing where an unselected line's end is moves nothing.
     QSignalSpy reports(screen.view(), SIGNAL(draggingOccurred(QVariant)));
@@ -240,7 +228,7 @@ TEST(TargetView, an_unselected_target_has_no_handles_and_a_tap_on_it_selects_it_
     // The views were rebuilt in the new order; the selected line shows its handles.
     lineView = screen.viewOf(line);
     ASSERT_TRUE(lineView);
-    const QList<QQuickItem *> discs = itemsNamed(lineView, QStringLiteral("disc"));
+    const QList<QQuickItem *> discs = items(lineView, QStringLiteral("disc"));
     ASSERT_EQ(discs.size(), 2);
     for (QQuickItem *disc : discs)
         EXPECT_TRUE(disc->isVisible());
@@ -251,15 +239,14 @@ TEST(TargetView, labels_turn_with_their_edges_and_ring_the_selected_target)
     PictureScreen screen;
     screen.takePicture();
     TargetModel *rectangle = screen.add(TargetModel::Measurable::rectangle);
-    const QList<QQuickItem *> labels =
-        itemsNamed(screen.viewOf(rectangle), QStringLiteral("label"));
+    const QList<QQuickItem *> labels = items(screen.viewOf(rectangle), QStringLiteral("label"));
     ASSERT_EQ(labels.size(), 4);
     const double turns[] = {0.0, 99.025, 180.0, -99.025};
     for (int k = 0; k < 4; ++k) {
         EXPECT_NEAR(labels[k]->rotation(), turns[k], 1e-3) << k;
         const Distance edge = rectangle->distances()[k];
         const QPointF middle = screen.toView((edge.from + edge.to) / 2);
-        const QPointF centre = centreInWindow(labels[k]);
+        const QPointF centre = centreOf(labels[k]);
         EXPECT_NEAR(centre.x(), middle.x(), 1e-6);
         EXPECT_NEAR(centre.y(), middle.y(), 1e-6);
         EXPECT_EQ(labels[k]->property("ringWidth").toDouble(), 1.0);
@@ -273,19 +260,19 @@ TEST(ContextButton, the_card_check_mark_confirms_the_card_and_a_bin_removes_only
     PictureScreen screen;
     screen.takePicture();
     const auto symbolOf = [](QQuickItem *button) {
-        return itemsNamed(button, QStringLiteral("symbol")).front()->property("name").toString();
+        return items(button, QStringLiteral("symbol")).front()->property("name").toString();
     };
     QQuickItem *cardButton =
-        itemsNamed(screen.viewOf(screen.card()), QStringLiteral("contextButton")).front();
+        items(screen.viewOf(screen.card()), QStringLiteral("contextButton")).front();
     EXPECT_EQ(symbolOf(cardButton), "checkmark");
-    screen.tap(centreInWindow(cardButton).toPoint());
+    screen.tap(centreOf(cardButton).toPoint());
     EXPECT_EQ(screen.rig.model.cameraState(), CameraState::addTarget(false));
 
     TargetModel *kept = screen.add(TargetModel::Measurable::line);
     TargetModel *removed = screen.add(TargetModel::Measurable::rectangle);
-    QQuickItem *bin = itemsNamed(screen.viewOf(removed), QStringLiteral("contextButton")).front();
+    QQuickItem *bin = items(screen.viewOf(removed), QStringLiteral("contextButton")).front();
     EXPECT_EQ(symbolOf(bin), "trash.fill");
-    screen.tap(centreInWindow(bin).toPoint());
+    screen.tap(centreOf(bin).toPoint());
     ASSERT_EQ(screen.rig.model.measurableObjects().size(), 1);
     EXPECT_EQ(screen.rig.model.measurableObjects().front(), kept);
 }
@@ -293,15 +280,15 @@ TEST(ContextButton, the_card_check_mark_confirms_the_card_and_a_bin_removes_only
 TEST(FrameView, draws_the_photo_then_the_detected_outline_or_the_card_then_targets_in_order)
 {
     PictureScreen screen;
-    QQuickItem *stack = itemsNamed(screen.view(), QStringLiteral("pictureStack")).front();
-    QQuickItem *errorSlot = itemsNamed(screen.view(), QStringLiteral("errorView")).front();
+    QQuickItem *stack = items(screen.view(), QStringLiteral("pictureStack")).front();
+    QQuickItem *errorSlot = items(screen.view(), QStringLiteral("errorView")).front();
     EXPECT_FALSE(stack->isVisible());
     EXPECT_TRUE(errorSlot->property("active").toBool());
 
     ASSERT_TRUE(screen.rig.deliverAndWait(pictureWithCard()));
     EXPECT_TRUE(stack->isVisible());
     EXPECT_FALSE(errorSlot->property("active").toBool());
-    QQuickItem *outline = itemsNamed(screen.view(), QStringLiteral("detectedOutline")).front();
+    QQuickItem *outline = items(screen.view(), QStringLiteral("detectedOutline")).front();
     EXPECT_TRUE(outline->isVisible());
 
     // The photo fills the area and is cut at its sides; it renders with the offscreen
@@ -350,12 +337,12 @@ TEST(ZoomView, shows_the_photo_around_the_finger_twice_as_large_inside_a_red_rin
          {"draggedPoint", QVariant::fromValue(DraggedPoint{finger, {{1512, 100}}, "#ff0000"})}},
         screen);
     ASSERT_TRUE(zoom);
-    QQuickItem *loupe = itemsNamed(zoom, QStringLiteral("loupe")).front();
-    EXPECT_NEAR(centreInWindow(loupe).x(), 86.667, 1e-3);
-    EXPECT_NEAR(centreInWindow(loupe).y(), 313.667, 1e-3);
+    QQuickItem *loupe = items(zoom, QStringLiteral("loupe")).front();
+    EXPECT_NEAR(centreOf(loupe).x(), 86.667, 1e-3);
+    EXPECT_NEAR(centreOf(loupe).y(), 313.667, 1e-3);
 
     const QImage shown = ui.grab();
-    const QPoint middle = centreInWindow(loupe).toPoint();
+    const QPoint middle = centreOf(loupe).toPoint();
     // 20 points left of and below the middle: 10 pixels from the finger's pixel (1512, 2016).
     const QColor seen = shown.pixelColor(middle + QPoint(-20, 20));
     EXPECT_NEAR(seen.red(), (1512 - 10) % 256, 2);

@@ -12,6 +12,9 @@ Mirrel.Debug_BackgroundView {
     required property var error
 
     readonly property int errorCase: Mirrel.CameraErrorCase.caseFor(error)
+    // Decided from the error itself: an item's visible reads false while any parent is hidden,
+    // so a wrapper following the button's visible would stay hidden once it had been.
+    readonly property bool permissionMissing: errorCase === Mirrel.CameraErrorCase.PermissionMissing
 
     // The go-to-settings button; it does nothing else.
     signal goToSettingsAction
@@ -20,7 +23,7 @@ Mirrel.Debug_BackgroundView {
         id: stack
 
         implicitWidth: Math.max(icon.width, message.implicitWidth + 32,
-                                settingsButton.visible ? settingsButton.width : 0)
+                                root.permissionMissing ? settingsButton.width : 0)
         implicitHeight: column.implicitHeight
 
         Column {
@@ -40,8 +43,8 @@ Mirrel.Debug_BackgroundView {
 
             // The octagon alone; a failure gives it room of its own.
             Item {
-                width: icon.width + (root.errorCase === Mirrel.CameraErrorCase.PermissionMissing ? 0 : 32)
-                height: icon.height + (root.errorCase === Mirrel.CameraErrorCase.PermissionMissing ? 0 : 32)
+                width: icon.width + (root.permissionMissing ? 0 : 32)
+                height: icon.height + (root.permissionMissing ? 0 : 32)
                 anchors.horizontalCenter: parent.horizontalCenter
 
                 Mirrel.SymbolImage {
@@ -62,7 +65,7 @@ Mirrel.Debug_BackgroundView {
                 objectName: "CameraErrorView_Message"
                 x: 16
                 width: parent.width - 32
-                bottomPadding: root.errorCase === Mirrel.CameraErrorCase.PermissionMissing ? 16 : 0
+                bottomPadding: root.permissionMissing ? 16 : 0
                 text: {
                     switch (root.errorCase) {
                     case Mirrel.CameraErrorCase.PermissionMissing:
@@ -84,14 +87,13 @@ Mirrel.Debug_BackgroundView {
                 width: settingsButton.width
                 height: settingsButton.height + 16
                 anchors.horizontalCenter: parent.horizontalCenter
-                visible: settingsButton.visible
+                visible: root.permissionMissing
 
                 Mirrel.CapsuleButton {
                     id: settingsButton
 
                     objectName: "CameraErrorView_GoToSettingsButton"
                     y: 16
-                    visible: root.errorCase === Mirrel.CameraErrorCase.PermissionMissing
                     text: Mirrel.TextKeys.mainErrorGoToSettings
                     onClicked: root.goToSettingsAction()
                 }
