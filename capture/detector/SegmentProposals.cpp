@@ -23,6 +23,9 @@ constexpr size_t kFirstInOrder = 10;
 constexpr double kRankAspectSoftness = 0.1;
 // Pixels of the shrunk picture from its border within which a side runs into it.
 constexpr double kBorderReach = 3.0;
+// How far from the joining side (a share of its length) each of a card's two sides running off
+// the picture must begin: past its rounded corner, and a little more for a finger or glare.
+constexpr double kCutSideStart = 0.25;
 
 // A shape within a few pixels of one already proposed would add nothing.
 bool known(const std::vector<Candidate> &out, const quad::Corners &corners)
@@ -269,9 +272,9 @@ bool SegmentProposals::threeSides(int i, int j, int k, ThreeSides &out) const
     const cv::Point2d mid = (s.a + s.b + t.a + t.b) * 0.25;
     if ((mid - (out.a + out.b) * 0.5).dot(out.u) < 0)
         out.u = -out.u;
-    const double sNear = std::min((s.a - out.a).dot(out.u), (s.b - out.a).dot(out.u));
-    const double tNear = std::min((t.a - out.b).dot(out.u), (t.b - out.b).dot(out.u));
-    if (sNear < -0.2 * out.across || tNear < -0.2 * out.across)
+    out.sNear = std::min((s.a - out.a).dot(out.u), (s.b - out.a).dot(out.u));
+    out.tNear = std::min((t.a - out.b).dot(out.u), (t.b - out.b).dot(out.u));
+    if (out.sNear < -0.2 * out.across || out.tNear < -0.2 * out.across)
         return false;
     out.sFar = std::max((s.a - out.a).dot(out.u), (s.b - out.a).dot(out.u));
     out.tFar = std::max((t.a - out.b).dot(out.u), (t.b - out.b).dot(out.u));
@@ -345,6 +348,11 @@ void SegmentProposals::findCutShapes(const EdgeField &field, std::vector<quad::C
                 return (g.a - from).dot(sides.u) > (g.b - from).dot(sides.u) ? g.a : g.b;
             };
             if (!atBorder(farEnd(s, sides.a)) && !atBorder(farEnd(t, sides.b)))
+                continue;
+            // Both of the pair reach the joining side: the two corners in the picture are where
+            // the card's sides meet, not where a sheet's edge meets a line running elsewhere.
+            if (sides.sNear > kCutSideStart * sides.across ||
+                sides.tNear > kCutSideStart * sides.across)
                 continue;
             for (double ratio : {CardGeometry::aspectRatio, CardGeometry::inverseAspectRatio}) {
                 const double reach = ratio * sides.across;

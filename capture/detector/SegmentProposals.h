@@ -54,7 +54,7 @@ private:
     struct ThreeSides
     {
         cv::Point2d a, b, u;
-        double across = 0, sFar = 0, tFar = 0;
+        double across = 0, sNear = 0, tNear = 0, sFar = 0, tFar = 0;
     };
     [[nodiscard]] bool threeSides(int i, int j, int k, ThreeSides &out) const;
     // The shape of those three sides closed by a fourth at reach along u; false unless convex.

@@ -573,6 +573,10 @@ TEST(CardDetector, findsTheCardInScenesThatFooledItBefore)
     // points. All four corners are a card's. The scattered side puts a corner within 1 % of the
     // card's long edge.
     expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 32047, 0.745), 8.0, true);
+    // A card on a sheet running off the picture: the sheet's edge, its top and a line through
+    // the card's far side and the print made a card cut by the border, with the card on it
+    // taken for print. That line begins far from the sheet's top.
+    expectCardFound(sceneOf(SceneCategory::OnPaper, QSize(1080, 1920), 32036, 0.715), 1.0, true);
 }
 
 // Guards the scenes without a whole card where a shape once was reported, saved as a phone
