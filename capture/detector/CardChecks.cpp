@@ -456,8 +456,9 @@ bool surfaceChangesAcrossSides(const ColourSampler &image, const EdgeRefiner::Re
         TRACE("     side %zu band %.1f needs %.1f\n", k, band, needed);
         if (band >= needed)
             continue;
-        if (!cardCorners || (band < kFaintBandShare * needed && !fourCardCorners) ||
-            ++faint > (fourCardCorners ? kFaintSidesWithFourCorners : kFaintSides))
+        if (!cardCorners || (band < kFaintBandShare * needed && !fourCardCorners))
+            return false;
+        if (++faint > (fourCardCorners ? kFaintSidesWithFourCorners : kFaintSides))
             return false;
     }
     return true;
