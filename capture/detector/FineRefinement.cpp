@@ -20,6 +20,8 @@ constexpr double kContender = 0.9;
 constexpr size_t kLargeCards = 2;
 constexpr double kLargeContender = 0.4;
 constexpr int kRoundedForLarge = 2;
+// The steepest view of a card whose proportions may miss the tolerance by half as much again.
+constexpr double kNearMissMaxTiltDegrees = 40.0;
 // Corners like a card's, and none unlike, that let a side be broken in more places.
 constexpr int kRoundedForBrokenSide = 2;
 
@@ -125,7 +127,7 @@ void FineRefinement::tryShape(const Frame &frame, const std::vector<Hypothesis> 
         TRACE("     refused: no corner judged\n");
         return;
     }
-    if (arcs.rounded < roundedNeeded || !isCard(frame, shapes[i], h, arcs)) {
+    if (arcs.rounded < roundedNeeded || !isCard(frame, shapes[i], h, view.tilt, arcs)) {
         noteNearCard(h, arcs);
         return;
     }
@@ -184,7 +186,7 @@ bool FineRefinement::fit(const Frame &frame, const Hypothesis &shape)
 }
 
 bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                            const cardcheck::CornerArcs &arcs)
+                            double tilt, const cardcheck::CornerArcs &arcs)
 {
     // A shape with a corner unlike a card's and none like one is something else: a key, a
     // block of print, the gap between two fingers. (A card's fit may show one such corner, where
@@ -203,8 +205,11 @@ bool FineRefinement::isCard(const Frame &frame, const Hypothesis &shape, const H
     // tolerance. A shrunk-picture fit of a closed outline that showed the card's shape clearly
     // vouches for such a near miss; a shape put together from loose lines does not (a key's
     // sides and a line printed on the card below it make one).
+    // A shape that looks like a card only seen steeply (a block of print on a card, seen as
+    // a card tilted by fifty degrees) gets no such allowance.
     const bool nearMiss = !shape.loose && h.aspectError <= ranking::kMaxAspectError * 1.5 &&
-                          shape.aspectError <= ranking::kMaxAspectError * 0.5;
+                          shape.aspectError <= ranking::kMaxAspectError * 0.5 &&
+                          tilt <= kNearMissMaxTiltDegrees;
     if (h.support < cardcheck::meanSupportNeeded(threeCardCorners) ||
         h.minSupport <
             cardcheck::leastSupportNeeded(m_fit, cardCorners, threeCardCorners, fourCardCorners) ||

@@ -61,7 +61,7 @@ private:
     // needs. The corners come first: a shape that shows a card's corners and no other may have
     // its sides broken in more places.
     [[nodiscard]] bool isCard(const Frame &frame, const Hypothesis &shape, const Hypothesis &h,
-                              const cardcheck::CornerArcs &arcs);
+                              double tilt, const cardcheck::CornerArcs &arcs);
     // Keeps h, a fit running off the picture, among cutCards() if it shows a card there.
     void noteCutCard(const Frame &frame, const Hypothesis &h, const cardcheck::CornerArcs &arcs);
     // Keeps h, a refused fit, as nearCard() if it comes closer than the one kept.
