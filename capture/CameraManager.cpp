@@ -141,6 +141,17 @@ void CameraManager::setError(CameraError error, const QString &detail)
     });
 }
 
+void CameraManager::clearError()
+{
+    SerialQueue::main().async(this, [this] {
+        if (!m_error)
+            return;
+        m_error.reset();
+        m_errorDetail.clear();
+        Q_EMIT errorCleared();
+    });
+}
+
 void CameraManager::setStatus(Status status)
 {
     m_status.store(status);
@@ -260,6 +271,7 @@ void CameraManager::showStillImage(const QImage &pixelBuffer)
     m_sessionQueue->async([this, pixelBuffer] {
         replaceCameraByStillPhoto();
         publishPixelBuffer(pixelBuffer);
+        clearError();
     });
 }
 
@@ -284,6 +296,9 @@ void CameraManager::publishStillPhoto(const StillPhotoSource &photo)
         return;
     }
     publishPixelBuffer(loaded.image);
+    // A camera that failed, or a photo that could not be read, no longer keeps the screen in
+    // its error state: the picture is there to measure.
+    clearError();
 }
 
 void CameraManager::publishPixelBuffer(const QImage &pixelBuffer)

@@ -19,7 +19,8 @@ class SerialQueue;
 // Owns the capture session of the rear camera. Creating it checks the camera authorization
 // and queues the configuration and the first start of the session on the session queue; the
 // frame manager then hands itself over as the receiver of the video frames. The first failure
-// met (and any later one) is published as `error` on the main thread.
+// met (and any later one) is published as `error` on the main thread. A photo shown in the
+// camera's place clears it: the picture no longer depends on the camera.
 //
 // In user-interface test and simulator runs, and when the user gave a photo, the camera is
 // never touched: the frame manager is fed that one still picture instead.
@@ -101,7 +102,7 @@ public:
     void setVideoOutputDelegate(FrameManager *delegate, std::shared_ptr<SerialQueue> queue);
 
     // Replaces the camera by a photo from now on (a dropped file): stops the session and
-    // publishes the photo once, or the error unreadablePhoto.
+    // publishes the photo once and clears the error, or publishes the error unreadablePhoto.
     Q_INVOKABLE void showStillPhoto(const QString &path);
     // The same for a photo already decoded (a 32-bit BGRA pixel buffer): the app checks a photo
     // the user opens before it gives up the current picture.
@@ -117,8 +118,10 @@ public:
 
 Q_SIGNALS:
     // Emitted on the main thread for every published failure, after `error` holds it.
-    // `error` never returns to absent.
     void errorChanged(CameraManager::CameraError error, const QString &message);
+    // Emitted on the main thread when a photo took the failed camera's (or an unreadable
+    // photo's) place, after `error` returned to absent.
+    void errorCleared();
     // Emitted on the main thread after each change of the status.
     void statusChanged(CameraManager::Status status);
 
@@ -128,6 +131,8 @@ private:
     void configure();
     void checkPermissions();
     void setStatus(Status status);
+    // Publishes the return of `error` to absent on the main thread; callable from any thread.
+    void clearError();
     // Session queue only.
     void publishStillPhoto(const StillPhotoSource &photo);
     void publishPixelBuffer(const QImage &pixelBuffer);

@@ -62,6 +62,14 @@ void CameraViewModel::setupSubscriptions()
             if (self)
                 self->setError(error, message);
         });
+    // A photo opened in the failed camera's place: the buttons come back for it.
+    m_errorClearedSubscription = Cancellable::sink(
+        &m_cameraManager, &CameraManager::errorCleared,
+        [self] {
+            if (self)
+                self->setError(std::nullopt, {});
+        },
+        [] {});
 
     m_frameSubscription = Cancellable::sink(
         &m_frameManager, &FrameManager::currentChanged,

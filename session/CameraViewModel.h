@@ -29,7 +29,8 @@ class ReferenceTargetModel;
 class CameraViewModel : public QObject, public TargetSelector
 {
     Q_OBJECT
-    // Undefined while the camera works, else the CameraManager::CameraError.
+    // Undefined while the camera works or a photo stands in for it, else the
+    // CameraManager::CameraError.
     Q_PROPERTY(QVariant error READ errorValue NOTIFY errorChanged FINAL)
     // One line for the user, empty without an error.
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged FINAL)
@@ -146,5 +147,6 @@ private:
     FeedbackManager *m_feedbackManager;
 
     Cancellable m_errorSubscription;
+    Cancellable m_errorClearedSubscription;
     Cancellable m_frameSubscription;
 };

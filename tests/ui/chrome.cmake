@@ -5,6 +5,10 @@ mirrel_add_test(ui_text_keys_test
 mirrel_add_test(ui_camera_error_view_test
   SOURCES CameraErrorViewTest.cpp FakePlatformServices.h
   LIBS mirrel_ui_test_support)
+# The measurement screen on the process's shared camera: one test per program.
+mirrel_add_test(ui_camera_view_test
+  SOURCES CameraViewTest.cpp ChromeTesting.h
+  LIBS mirrel_ui_test_support)
 mirrel_add_test(ui_share_sheet_test
   SOURCES ShareSheetTest.cpp FakePlatformServices.h ChromeTesting.h
   LIBS mirrel_ui_test_support)

@@ -164,27 +164,29 @@ Item {
                     onSaveImageAction: actions.saveImageAction()
                     onAddMeasurableAction: kind => actions.addMeasurableAction(kind)
                 }
+            }
 
-                Rectangle {
-                    objectName: "photoMessage"
-                    visible: root.photoMessage !== ""
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    anchors.bottom: parent.bottom
-                    anchors.bottomMargin: 92
-                    width: Math.min(message.implicitWidth, parent.width - 24)
-                    height: message.implicitHeight
-                    radius: 10
-                    color: Qt.rgba(0, 0, 0, 0.7)
+            // Beside the chrome rather than in it: a photo that cannot be opened must say so
+            // also while the camera's error hides the buttons.
+            Rectangle {
+                objectName: "photoMessage"
+                visible: root.photoMessage !== ""
+                anchors.horizontalCenter: chrome.horizontalCenter
+                anchors.bottom: chrome.bottom
+                anchors.bottomMargin: 92
+                width: Math.min(message.implicitWidth, chrome.width - 24)
+                height: message.implicitHeight
+                radius: 10
+                color: Qt.rgba(0, 0, 0, 0.7)
 
-                    Text {
-                        id: message
-                        width: parent.width
-                        wrapMode: Text.Wrap
-                        horizontalAlignment: Text.AlignHCenter
-                        padding: 10
-                        text: root.photoMessage
-                        color: Mirrel.Palette.white
-                    }
+                Text {
+                    id: message
+                    width: parent.width
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                    padding: 10
+                    text: root.photoMessage
+                    color: Mirrel.Palette.white
                 }
             }
 

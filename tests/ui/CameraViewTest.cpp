@@ -1,0 +1,63 @@
+#include "ChromeTesting.h"
+#include "UiHarness.h"
+
+#include "capture/StillPhotoSource.h"
+#include "core/Storage.h"
+#include "core/UserDefaults.h"
+#include "session/CameraViewModel.h"
+#include "session/PhotoOpener.h"
+#include "support/TestImages.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using chrome::child;
+using chrome::shown;
+
+// The screen's camera is the process's shared one, so this program holds this one test: its
+// camera is a launch photo that cannot be read, as after `mirrel broken.jpg` (a machine without
+// a camera ends in the same error state).
+//
+// Guards two faults of that error state, in which the buttons are hidden: a photo opened from
+// there showed without the buttons to measure it, for good, although the error view asks the
+// user to choose another picture; and a photo that could not be opened said nothing, its
+// message being hidden with the buttons.
+TEST(CameraView, a_photo_opened_after_the_camera_failed_can_be_measured)
+{
+    QTemporaryDir folder;
+    const QString broken = folder.filePath(QStringLiteral("broken.jpg"));
+    const QString notes = folder.filePath(QStringLiteral("notes.jpg"));
+    const QString desk = folder.filePath(QStringLiteral("desk.png"));
+    ASSERT_TRUE(TestImages::writeFile(broken, "\xFF\xD8\xFF\xE0 cut off"));
+    ASSERT_TRUE(TestImages::writeFile(notes, "no pixels here"));
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(QColor(70, 74, 80));
+    ASSERT_TRUE(photo.save(desk));
+    StillPhotoSource::setLaunchPhoto(broken);
+
+    UserDefaults defaults(folder.filePath(QStringLiteral("Mirrel.conf")));
+    Storage storage(defaults);
+    UiHarness ui;
+    QQuickItem *screen = ui.show(QStringLiteral("CameraView"),
+                                 {{"storage", QVariant::fromValue(&storage)}}, QSize(390, 844));
+    ASSERT_TRUE(screen);
+    auto *session = screen->property("model").value<CameraViewModel *>();
+    auto *opener = screen->findChild<PhotoOpener *>();
+    ASSERT_TRUE(session && opener);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session->error().has_value(); }));
+    QQuickItem *mainButton = child(screen, "CameraBottomView_CameraMainButton");
+    EXPECT_FALSE(shown(mainButton));
+
+    opener->openPath(notes);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !screen->property("photoMessage").toString().isEmpty(); }));
+    EXPECT_TRUE(shown(child(screen, "photoMessage")));
+
+    opener->openPath(desk);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return session->frame() && session->frame()->image().size() == QSize(640, 480); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown(mainButton); }));
+    EXPECT_FALSE(session->error().has_value());
+    EXPECT_FALSE(shown(child(screen, "photoMessage")));
+}
