@@ -191,6 +191,39 @@ TEST(PointDragging, a_point_follows_mouse_or_finger_exactly_and_reports_its_neig
     EXPECT_FALSE(reports.back().at(0).isValid());
 }
 
+// Guards the loupe staying up for good after a drag was taken away without the finger lifting:
+// its target deselected under the finger (the card confirmed with the keyboard or a second
+// finger), or every target's view made anew (a target added or deleted meanwhile).
+TEST(PointDragging, a_drag_taken_away_from_under_the_finger_still_ends_its_report)
+{
+    PictureScreen screen;
+    screen.takePicture();
+    QSignalSpy reports(screen.view(), SIGNAL(draggingOccurred(QVariant)));
+    const auto hold = [&](QPointF imagePoint) {
+        reports.clear();
+        const QPoint at = screen.toView(imagePoint).toPoint() + QPoint(10, 10);
+        QTest::mousePress(screen.window(), Qt::LeftButton, {}, at - QPoint(10, 10));
+        QTest::mouseMove(screen.window(), at);
+        return at;
+    };
+    const auto ended = [&] { return !reports.isEmpty() && !reports.back().at(0).isValid(); };
+
+    QPoint held = hold(screen.card()->points()[2]);
+    ASSERT_EQ(reports.size(), 2);
+    screen.actions.mainAction();
+    ASSERT_FALSE(screen.card()->isSelected());
+    EXPECT_TRUE(QTest::qWaitFor(ended));
+    QTest::mouseRelease(screen.window(), Qt::LeftButton, {}, held);
+
+    TargetModel *line = screen.add(TargetModel::Measurable::line);
+    turnEventLoop();
+    held = hold(line->points()[1]);
+    ASSERT_EQ(reports.size(), 2);
+    screen.add(TargetModel::Measurable::rectangle);
+    EXPECT_TRUE(QTest::qWaitFor(ended));
+    QTest::mouseRelease(screen.window(), Qt::LeftButton, {}, held);
+}
+
 TEST(TargetView, an_unselected_target_has_no_handles_and_a_tap_on_it_selects_it_alone)
 {
     PictureScreen screen;

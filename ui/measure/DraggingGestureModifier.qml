@@ -39,11 +39,12 @@ Item {
         Mirrel.TargetActions.move(target, pointIndex, location, imageSize, viewSize)
     }
 
+    // Also when the target stopped being selected under the finger (the card confirmed, another
+    // target tapped with a second finger), which takes the drag away: the loupe must go. Only
+    // a point of the selected target taps when let go.
     function ended(tap) {
-        if (!target.isSelected)
-            return
         draggingOccurred(undefined)
-        if (tap)
+        if (tap && target.isSelected)
             Mirrel.TargetActions.impact(target)
     }
 
@@ -65,5 +66,10 @@ Item {
         onReleased: root.ended(true)
         // Taken away by the system: the loupe must not stay up, but nothing was let go.
         onCanceled: root.ended(false)
+        // The target list changed under the finger and its views were made anew.
+        Component.onDestruction: {
+            if (pressed)
+                root.ended(false)
+        }
     }
 }
