@@ -8,7 +8,9 @@
 #include "core/DistanceFormatter.h"
 #include "core/ProjectiveManager.h"
 #include "core/ReferenceTargetModel.h"
+#include "core/WholeFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -132,7 +134,6 @@ MeasureTool::Outcome refused(const Failure &failure)
     return {failure.exit, {}, oneLine(failure.message)};
 }
 
-
 // The card, every segment's length through it, and the matrix, as JSON members; or why the
 // card or a segment cannot be measured.
 Checked<QByteArray> measuredMembers(const ToolRequest &request, const QList<QPointF> &corners,
@@ -195,16 +196,21 @@ Checked<QByteArray> measuredCard(const ToolRequest &request, const QImage &image
 // Writes the whole file or nothing: an existing file is replaced only by a complete one.
 std::optional<Failure> writePng(const QImage &image, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Failure{exitUsage,
-                       QStringLiteral("cannot write %1: %2").arg(path, file.errorString())};
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
+    // Encoded in memory first: libpng writing into the file would report a full disk as its
+    // own extra line, and the encoder would only know that a write failed, not why.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
         return Failure{exitUsage, QStringLiteral("cannot write %1: the picture could not be "
                                                  "encoded")
                                       .arg(path)};
-    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Failure{exitUsage,
+                       QStringLiteral("cannot write %1: %2").arg(path, file.errorString())};
+    if (const auto error = writeWhole(file, png))
+        return Failure{exitUsage, QStringLiteral("cannot write %1: %2").arg(path, *error)};
     if (!file.commit())
         return Failure{exitUsage,
                        QStringLiteral("cannot write %1: %2").arg(path, file.errorString())};
@@ -265,7 +271,6 @@ Checked<QByteArray> MeasureTool::detect(const ToolRequest &request) const
          {"milliseconds", JsonText::of(std::round(detection.milliseconds * 100) / 100)}});
 }
 
-
 Checked<QByteArray> MeasureTool::measure(const ToolRequest &request) const
 {
     // With the corners given there is no image to read.
@@ -288,8 +293,9 @@ Checked<QByteArray> MeasureTool::annotate(const ToolRequest &request) const
     if (output.isDir())
         return Failure{exitUsage, QStringLiteral("-o: %1 is a folder").arg(request.output)};
     if (!output.absoluteDir().exists())
-        return Failure{exitUsage, QStringLiteral("-o: the folder %1 does not exist")
-                                      .arg(output.absolutePath())};
+        return Failure{
+            exitUsage,
+            QStringLiteral("-o: the folder %1 does not exist").arg(output.absolutePath())};
 
     const Checked<QImage> image = loadImage(request.image);
     if (!image.ok())

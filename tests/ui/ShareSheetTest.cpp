@@ -2,6 +2,8 @@
 #include "FakePlatformServices.h"
 #include "UiHarness.h"
 
+#include "ui/measure/PictureSaver.h"
+
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -13,9 +15,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using chrome::child;
@@ -186,6 +191,27 @@ TEST(ShareSheet, a_save_into_a_read_only_folder_fails_clearly_and_loses_nothing)
     EXPECT_EQ(QImage(base.filePath(QStringLiteral("measure.png")))
                   .convertToFormat(exportedPicture().format()),
               exportedPicture());
+}
+
+// Guards a full disk reported as "Unknown error": the encoder only learned that a write failed.
+// Files of this process may not grow past 512 bytes meanwhile, which fails a write as a full
+// disk does, with the system's own reason.
+TEST(ShareSheet, a_save_that_runs_out_of_room_says_why_and_leaves_nothing)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("measure.png"));
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const rlimit cramped{512, previous.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &cramped), 0);
+    const PictureSaver::Result result = PictureSaver::writePng(exportedPicture(), path, false);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(result.outcome, PictureSaver::Failed);
+    EXPECT_EQ(result.error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_TRUE(filesIn(folder.path()).isEmpty());
 }
 
 // The save button opens the dialog in the pictures folder; the name typed there is saved as a

@@ -1,7 +1,9 @@
 #include "ui/measure/PictureSaver.h"
 
+#include "core/WholeFile.h"
 #include "ui/SystemActions.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
@@ -23,16 +25,21 @@ PictureSaver::Result PictureSaver::writePng(const QImage &image, const QString &
         return {Failed, QStringLiteral("there is no picture")};
     if (!replace && QFileInfo::exists(path))
         return {Exists, {}};
+    // Encoded in memory first: an encoder writing into the file only learns that a write
+    // failed ("Unknown error"), while the file knows why (a full disk).
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        return {Failed, writer.errorString()};
     // QSaveFile writes next to the target and renames over it on commit; it never falls back to
     // writing into the target itself, so a failure leaves an existing file as it was.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return {Failed, file.errorString()};
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return {Failed, writer.errorString()};
-    }
+    if (const auto error = writeWhole(file, png))
+        return {Failed, *error};
     // A file may have appeared while the picture was encoded.
     if (!replace && QFileInfo::exists(path)) {
         file.cancelWriting();
