@@ -154,6 +154,18 @@ const char *MeasureArguments::usage()
     return usageText;
 }
 
+QStringList MeasureArguments::viewArguments(const QStringList &arguments,
+                                            const ToolRequest &request)
+{
+    QStringList views = arguments;
+    if (request.units && !views.isEmpty()) {
+        const bool metric = request.units == Storage::UnitSystem::metric;
+        views.insert(1, QLatin1String("-") + QLatin1String(Storage::metricUnitKey));
+        views.insert(2, metric ? QStringLiteral("YES") : QStringLiteral("NO"));
+    }
+    return views;
+}
+
 Checked<QList<QPointF>> MeasureArguments::parsePoints(const QString &option, const QString &text,
                                                       int count)
 {

@@ -49,4 +49,11 @@ public:
                                                              const QString &text, int count);
 
     [[nodiscard]] static const char *usage();
+
+    // What annotate starts the app's views with: arguments (the program's name first) with
+    // --units as the settings' launch argument "-IS_METRIC_UNIT YES|NO" right after the name.
+    // The settings read "-key value" pairs from the left, so that anywhere later an option
+    // spelled "--units=imperial" would take the key for its value.
+    [[nodiscard]] static QStringList viewArguments(const QStringList &arguments,
+                                                   const ToolRequest &request);
 };

@@ -5,7 +5,6 @@
 #include "cli/MeasureArguments.h"
 #include "cli/MeasureTool.h"
 #include "core/Diagnostics.h"
-#include "core/Storage.h"
 
 #include <QCoreApplication>
 
@@ -89,23 +88,19 @@ Checked<QImage> annotated(const MeasureTool::Annotation &annotation)
 // renders off screen, in software, so that it runs the same on a server. The labels read the
 // unit system from the settings; --units overrides it for this run the way a launch argument
 // does in the app.
-std::unique_ptr<QCoreApplication> application(int &argc, char **argv,
+std::unique_ptr<QCoreApplication> application(int &argc, char **argv, const QStringList &given,
                                               std::vector<QByteArray> &arguments)
 {
-    QStringList given;
-    for (int i = 1; i < argc; ++i)
-        given.append(QString::fromLocal8Bit(argv[i]));
     const Checked<ToolRequest> request = MeasureArguments::parse(given);
     if (!request.ok() || request->command != ToolRequest::Command::annotate)
         return std::make_unique<QCoreApplication>(argc, argv);
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    arguments.assign(argv, argv + argc);
-    if (request->units) {
-        arguments.emplace_back(QByteArray("-") + Storage::metricUnitKey);
-        arguments.emplace_back(request->units == Storage::UnitSystem::metric ? "YES" : "NO");
-    }
+    const QStringList views = MeasureArguments::viewArguments(
+        QStringList(QString::fromLocal8Bit(argv[0])) + given, *request);
+    for (const QString &argument : views)
+        arguments.push_back(argument.toLocal8Bit());
     static std::vector<char *> pointers;
     for (QByteArray &argument : arguments)
         pointers.push_back(argument.data());
@@ -118,7 +113,8 @@ std::unique_ptr<QCoreApplication> application(int &argc, char **argv,
 #else
 const MeasureTool::Annotator annotated;
 
-std::unique_ptr<QCoreApplication> application(int &argc, char **argv, std::vector<QByteArray> &)
+std::unique_ptr<QCoreApplication> application(int &argc, char **argv, const QStringList &,
+                                              std::vector<QByteArray> &)
 {
     return std::make_unique<QCoreApplication>(argc, argv);
 }
@@ -136,14 +132,17 @@ int main(int argc, char **argv)
     // that the tool already explains.
     Diagnostics::setSink(verbose() ? &Diagnostics::toStandardError : [](const char *) {});
     qInstallMessageHandler(&quietMessages);
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
     std::vector<QByteArray> arguments;
-    const std::unique_ptr<QCoreApplication> app = application(argc, argv, arguments);
+    const std::unique_ptr<QCoreApplication> app = application(argc, argv, given, arguments);
     QCoreApplication::setApplicationName(QStringLiteral("mirrel-measure"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MIRREL_VERSION));
 
     const MeasureTool tool(&quietlyLoaded, annotated);
-    // Without the unit override appended for the views.
-    const MeasureTool::Outcome outcome = tool.run(QCoreApplication::arguments().mid(1, argc - 1));
+    // As given, without the unit override put in for the views.
+    const MeasureTool::Outcome outcome = tool.run(given);
     std::fwrite(outcome.output.constData(), 1, size_t(outcome.output.size()), stdout);
     if (!outcome.error.isEmpty())
         std::fprintf(stderr, "mirrel-measure: %s\n", qPrintable(outcome.error));

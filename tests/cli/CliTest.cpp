@@ -1,3 +1,5 @@
+#include "cli/MeasureArguments.h"
+#include "core/UserDefaults.h"
 #include "support/TestImages.h"
 
 #include <QColor>
@@ -10,6 +12,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+
 namespace {
 
 struct Outcome
@@ -20,11 +27,15 @@ struct Outcome
     [[nodiscard]] QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
 };
 
+// inChild runs in the tool's process before it starts.
 Outcome run(const QStringList &arguments,
-            const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+            const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+            const std::function<void()> &inChild = {})
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(QStringLiteral(MIRREL_MEASURE), arguments);
     EXPECT_TRUE(process.waitForFinished(120000)) << arguments.join(' ').toStdString();
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
@@ -264,6 +275,24 @@ TEST(AnnotateCommand, draws_the_measurement_onto_the_photo_at_its_own_size)
                     QColor(53, 202, 171), 12);
 }
 
+// Guards labels drawn in the stored unit while the printed text took --units: the views read
+// the unit as a "-key value" launch argument, and one put after "--units=imperial" became that
+// option's value.
+TEST(AnnotateCommand, the_views_take_the_units_however_the_options_are_spelled)
+{
+    for (const QStringList &given :
+         {QStringList{"annotate", "a.jpg", "-o", "a.png", "--units=imperial"},
+          QStringList{"annotate", "a.jpg", "--units", "imperial", "-o", "a.png"}}) {
+        const Checked<ToolRequest> request = MeasureArguments::parse(given);
+        ASSERT_TRUE(request.ok());
+        const QStringList views =
+            MeasureArguments::viewArguments(QStringList("mirrel-measure") + given, *request);
+        EXPECT_EQ(UserDefaults::parseArgumentDomain(views).value(Storage::metricUnitKey),
+                  QStringLiteral("NO"))
+            << views.join(' ').toStdString();
+    }
+}
+
 TEST(AnnotateCommand, refusals_leave_existing_files_alone)
 {
     if (!canAnnotate())
@@ -284,6 +313,19 @@ TEST(AnnotateCommand, refusals_leave_existing_files_alone)
     expectRefused(run({"annotate", photoPath, "-o", dir.filePath("folder.png")}), 2, "folder");
     // Even root cannot create a file there.
     expectRefused(run({"annotate", photoPath, "-o", "/proc/measured.png"}), 2, "cannot write");
+
+    // A disk that fills up while the picture is written (files may not grow past 16 KB, which
+    // fails a write as a full disk does): the system's reason, in one line of our own.
+    const auto fullDisk = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit cramped{};
+        ::getrlimit(RLIMIT_FSIZE, &cramped);
+        cramped.rlim_cur = 16 * 1024;
+        ::setrlimit(RLIMIT_FSIZE, &cramped);
+    };
+    expectRefused(run({"annotate", photoPath, "-o", existing, "--segment", segment},
+                      QProcessEnvironment::systemEnvironment(), fullDisk),
+                  2, std::strerror(EFBIG));
 
     // A failed measurement writes nothing over an existing picture.
     expectRefused(run({"annotate", greyPhoto(dir), "-o", existing}), 3, "no reference card");
