@@ -22,6 +22,10 @@ constexpr double kLargeContender = 0.4;
 constexpr int kRoundedForLarge = 2;
 // The steepest view of a card whose proportions may miss the tolerance by half as much again.
 constexpr double kNearMissMaxTiltDegrees = 40.0;
+// A card found that ran past a refused fit inside it: larger by this much, on two corners of
+// that fit within this many pixels.
+constexpr double kLargerThanNearCard = 1.02;
+constexpr double kSameCornerPx = 3.0;
 // Corners like a card's, and none unlike, that let a side be broken in more places.
 constexpr int kRoundedForBrokenSide = 2;
 
@@ -83,6 +87,12 @@ void FineRefinement::track(const Frame &frame, const quad::Corners &previous, in
 
 void FineRefinement::finish()
 {
+    // Print cannot show more of a card's corners than the card around it: a card found around
+    // a refused fit that does, on two of its corners, ran past the card onto a line of print
+    // or the paper's edge. The refused fit is the card, held back by a corner print touches;
+    // a further look may see it whole.
+    if (m_nearCard)
+        std::erase_if(m_cards, [&](const Hypothesis &card) { return ranPastCard(card); });
     ranking::demoteInnerShapes(m_cards);
     ranking::sortByScore(m_cards);
 }
@@ -244,6 +254,23 @@ void FineRefinement::noteCutCard(const Frame &frame, const Hypothesis &h,
     quad::Corners corners = h.corners;
     quad::orderClockwise(corners);
     m_cutCards.push_back(corners);
+}
+
+bool FineRefinement::ranPastCard(const Hypothesis &card) const
+{
+    const Hypothesis &near = *m_nearCard;
+    if (near.roundedCorners <= card.roundedCorners ||
+        quad::area(card.corners) < kLargerThanNearCard * quad::area(near.corners) ||
+        !quad::contains(card.corners, near.corners, kSameCornerPx))
+        return false;
+    int shared = 0;
+    for (const auto &p : near.corners) {
+        for (const auto &q : card.corners)
+            shared += cv::norm(p - q) < kSameCornerPx ? 1 : 0;
+    }
+    if (shared >= 2)
+        TRACE("  a card found ran past a refused fit with more card corners\n");
+    return shared >= 2;
 }
 
 void FineRefinement::noteNearCard(Hypothesis h, const cardcheck::CornerArcs &arcs)

@@ -66,6 +66,9 @@ private:
     void noteCutCard(const Frame &frame, const Hypothesis &h, const cardcheck::CornerArcs &arcs);
     // Keeps h, a refused fit, as nearCard() if it comes closer than the one kept.
     void noteNearCard(Hypothesis h, const cardcheck::CornerArcs &arcs);
+    // Whether card lies around nearCard(), on two of its corners, and shows fewer of a card's
+    // corners than it.
+    [[nodiscard]] bool ranPastCard(const Hypothesis &card) const;
 
     EdgeRefiner m_refiner;
     EdgeRefiner::Result m_fit;
