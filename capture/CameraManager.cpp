@@ -175,6 +175,8 @@ QVariant CameraManager::errorValue() const
 
 bool CameraManager::isRunning() const
 {
+    if (m_runRequestsDone.load() != m_runRequests.load())
+        return m_requestedRunning.load();
     return m_platform && m_platform->isRunning();
 }
 
@@ -211,15 +213,25 @@ bool CameraManager::isPermissionError(CameraError error)
 
 void CameraManager::startSession()
 {
-    m_sessionQueue->async([this] {
-        if (!m_stillPhotoShown)
-            m_platform->startRunning();
-    });
+    requestRunning(true);
 }
 
 void CameraManager::stopSession()
 {
-    m_sessionQueue->async([this] { m_platform->stopRunning(); });
+    requestRunning(false);
+}
+
+void CameraManager::requestRunning(bool running)
+{
+    m_requestedRunning.store(running);
+    const quint64 request = ++m_runRequests;
+    m_sessionQueue->async([this, running, request] {
+        if (!running)
+            m_platform->stopRunning();
+        else if (!m_stillPhotoShown)
+            m_platform->startRunning();
+        m_runRequestsDone.store(request);
+    });
 }
 
 void CameraManager::setVideoOutputDelegate(FrameManager *delegate,

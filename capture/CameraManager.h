@@ -85,7 +85,8 @@ public:
 
     // Any thread.
     [[nodiscard]] Status status() const { return m_status.load(); }
-    // The capture session's own running flag, read at the moment of the call.
+    // The capture session's own running flag, read at the moment of the call; while a start or
+    // stop is still queued, what the last of them asked for.
     [[nodiscard]] Q_INVOKABLE bool isRunning() const;
 
     // One line for the user; `detail` is what the platform or the photo loader said.
@@ -138,6 +139,8 @@ private:
     void publishPixelBuffer(const QImage &pixelBuffer);
     // Session queue only: from now on the camera stays off and its frames go nowhere.
     void replaceCameraByStillPhoto();
+    // Queues a start (or stop) of the session and notes it as the last word until it has run.
+    void requestRunning(bool running);
 
     std::optional<CameraError> m_error;
     QString m_errorDetail;
@@ -146,6 +149,11 @@ private:
     std::atomic<Status> m_status{Status::unconfigured};
     const Setup m_setup;
     std::shared_ptr<Liveness> m_liveness;
+    // The starts and stops asked for and those the session queue has run: the screen going
+    // away and coming back quickly must not read the flag of a camera about to stop.
+    std::atomic<quint64> m_runRequests{0};
+    std::atomic<quint64> m_runRequestsDone{0};
+    std::atomic<bool> m_requestedRunning{false};
 
     // Session queue only.
     FrameManager *m_delegate = nullptr;

@@ -1,5 +1,6 @@
 #include "SessionRig.h"
 
+#include "capture/SerialQueue.h"
 #include "core/LineTargetModel.h"
 #include "core/RectangleTargetModel.h"
 #include "core/ReferenceTargetModel.h"
@@ -7,6 +8,9 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 
@@ -54,6 +58,39 @@ TEST(CameraViewModel, capture_starts_and_stops_by_the_session_running_flag)
     EXPECT_EQ(DiagnosticLines::lines(),
               QStringList({"ERROR: Session was not started", "Starting Capture",
                            "ERROR: Session already running", "Stopping Capture"}));
+}
+
+// Guards a live preview frozen for good after the settings were opened and closed quickly: the
+// screen came back while the camera's stop was still queued, took the camera for running and
+// never started it again. The other way round the camera ran on behind the settings.
+TEST(CameraViewModel, a_start_or_stop_right_after_the_other_has_the_last_word)
+{
+    SessionRig rig;
+    SerialQueue &queue = rig.camera.sessionQueue();
+    const auto settled = [&queue] {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        queue.async([done] { *done = true; });
+        return QTest::qWaitFor([done] { return done->load(); }, 5000);
+    };
+    // A stop and a start, or a start and a stop, both waiting on the held queue.
+    const auto backToBack = [&](bool startLast) {
+        queue.suspend();
+        startLast ? rig.model.stopCapture() : rig.model.startCapture();
+        startLast ? rig.model.startCapture() : rig.model.stopCapture();
+        queue.resume();
+        return settled();
+    };
+    rig.model.startCapture();
+    ASSERT_TRUE(settled());
+    ASSERT_TRUE(rig.camera.isRunning());
+
+    ASSERT_TRUE(backToBack(true));
+    EXPECT_TRUE(rig.camera.isRunning());
+
+    rig.model.stopCapture();
+    ASSERT_TRUE(settled());
+    ASSERT_TRUE(backToBack(false));
+    EXPECT_FALSE(rig.camera.isRunning());
 }
 
 TEST(CameraViewModel, camera_errors_reach_the_session_even_when_they_came_first)
