@@ -250,8 +250,10 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
-    // The decoded picture of a 100-megapixel photo takes 400 MB in 32 bits per pixel.
-    reader.setAllocationLimit(int(pixelLimit * 4 / (1024 * 1024)) + 16);
+    // The decoded picture of a 100-megapixel photo takes 400 MB in 32 bits per pixel, and twice
+    // that for 16 bits per channel (a scan, a raw converter's PNG), which the decoder hands over
+    // before the picture is brought to 32 bits.
+    reader.setAllocationLimit(int(pixelLimit * 8 / (1024 * 1024)) + 16);
 
     if (!reader.canRead())
         return failure(QStringLiteral("%1 is not an image this program can read").arg(shown));

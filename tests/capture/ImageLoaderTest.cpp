@@ -171,3 +171,15 @@ TEST(ImageLoader, exif_orientation_is_applied)
     EXPECT_LT(qGray(r.image.pixel(90, 10)), 60); // the mark is now top right
     EXPECT_GT(qGray(r.image.pixel(10, 10)), 200);
 }
+
+// Guards a photo within the pixel limit refused as undecodable: a 16-bit PNG (a scan, a raw
+// converter's output) is decoded at 8 bytes per pixel before it becomes 32-bit.
+TEST(ImageLoader, sixteen_bit_photos_are_held_to_the_pixel_limit_only)
+{
+    const qint64 limit = 10'000'000;
+    const QImage deep = gradient(3000, 3000, QImage::Format_RGBX64);
+    const ImageLoader::Result r = ImageLoader::load(TestImages::encode(deep, "png"), {}, limit);
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(r.image.size(), QSize(3000, 3000));
+    EXPECT_EQ(r.image.format(), QImage::Format_RGB32);
+}
