@@ -48,6 +48,7 @@ set(MIRREL_RUNTIME_PACKAGES
   qml6-module-qt5compat-graphicaleffects
   qml6-module-qtmultimedia
   qt6-qpa-plugins
+  qt6-image-formats-plugins
   libqt6svg6
   gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good

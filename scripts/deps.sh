@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-declarative-dev qt6-multimedia-dev qt6-5compat-dev qt6-svg-dev
-  qt6-tools-dev qt6-l10n-tools qt6-qpa-plugins
+  qt6-tools-dev qt6-l10n-tools qt6-qpa-plugins qt6-image-formats-plugins
   qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtqml-models qml6-module-qtcore
   qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-shapes
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts

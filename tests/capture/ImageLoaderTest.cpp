@@ -147,6 +147,9 @@ TEST(ImageLoader, any_pixel_format_becomes_32_bit_bgra)
         {QImage::Format_ARGB32, "png", QImage::Format_ARGB32},
         {QImage::Format_RGB32, "jpg", QImage::Format_RGB32},
         {QImage::Format_Indexed8, "bmp", QImage::Format_RGB32},
+        // Offered by the open dialog; read through the image formats package.
+        {QImage::Format_RGB32, "webp", QImage::Format_RGB32},
+        {QImage::Format_RGB32, "tiff", QImage::Format_RGB32},
     };
     for (const auto &c : cases) {
         const QImage source = gradient(33, 17, c.format);
