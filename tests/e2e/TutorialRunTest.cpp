@@ -2,6 +2,8 @@
 
 #include "core/Session.h"
 #include "core/UserDefaults.h"
+#include "session/CameraState.h"
+#include "session/CameraViewModel.h"
 #include "ui/tutorial/Permissions.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +99,38 @@ TEST(TutorialRun, refused_permissions_lead_to_the_measurement_screen_which_the_n
     EXPECT_FALSE(screenOf(again, "tutorialScreen"));
     ASSERT_TRUE(screenOf(again, "measurementScreen"));
     EXPECT_EQ(screenOf(again, "measurementScreen")->scale(), 1.0) << "it should not grow in";
-    EXPECT_TRUE(again.waitShown(QStringLiteral("CameraBottomView_CameraMainButton")));
+    QQuickItem *mainButton = again.waitShown(QStringLiteral("CameraBottomView_CameraMainButton"));
+    ASSERT_TRUE(mainButton);
+
+    // The picture taken, then "How to use" from the settings and the tutorial gone through
+    // again: the measurement is where it was, not a fresh one on the live picture.
+    auto *session =
+        screenOf(again, "measurementScreen")->property("model").value<CameraViewModel *>();
+    ASSERT_TRUE(session);
+    ASSERT_TRUE(AppDriver::waitFor([&] {
+        QQuickItem *view = again.find(QStringLiteral("frameView"));
+        return view && view->property("hasImage").toBool();
+    }));
+    again.click(mainButton);
+    ASSERT_TRUE(AppDriver::waitFor(
+        [&] { return session->cameraState().is(CameraState::Kind::confirmCardSelection); }));
+    again.click(again.waitShown(QStringLiteral("CameraBottomView_CameraHelpButton")));
+    again.click(again.waitShown(QStringLiteral("Settings_HowToUse")));
+    QQuickItem *tutorial = nullptr;
+    ASSERT_TRUE(AppDriver::waitFor([&] { return (tutorial = screenOf(again, "tutorialScreen")); }));
+    EXPECT_FALSE(again.find(QStringLiteral("frameView"))) << "the camera runs behind the tutorial";
+    for (int page = 0; page < 5; ++page) {
+        QQuickItem *button = again.waitShown(QStringLiteral("TutorialPageButton"), tutorial);
+        ASSERT_TRUE(button);
+        again.click(button);
+        if (page < 4)
+            ASSERT_TRUE(
+                AppDriver::waitFor([&] { return tutorial->property("page").toInt() == page + 1; }));
+    }
+    ASSERT_TRUE(AppDriver::waitFor([&] { return !screenOf(again, "tutorialScreen"); }));
+    ASSERT_EQ(screenOf(again, "measurementScreen")->property("model").value<CameraViewModel *>(),
+              session);
+    EXPECT_TRUE(session->cameraState().is(CameraState::Kind::confirmCardSelection));
+    EXPECT_TRUE(again.waitShown(QStringLiteral("cardView")));
     Permissions::install(nullptr);
 }

@@ -19,6 +19,9 @@ Item {
     property var snapshotImage: undefined
     // One line about a photo that could not be opened; empty when there is none.
     property string photoMessage: ""
+    // False while another screen (the tutorial) shows in its place: the camera is off and the
+    // keys are that screen's; the card and the targets stay.
+    property bool onScreen: true
 
     // The main action in the export state: render the picture area as it is (nothing selected
     // while exporting) at the photo's own resolution, and offer it to share.
@@ -73,12 +76,13 @@ Item {
         onFailed: message => root.photoMessage = qsTrId("OpenPhoto_Failed").arg(message)
     }
 
-    // Everything but the settings; gone (and the camera stopped) while the settings show.
+    // Everything but the settings; gone (and the camera stopped) while the settings or another
+    // screen show.
     Loader {
         id: measurementLayers
         objectName: "measurementLayers"
         anchors.fill: parent
-        active: !root.storage.showSettings
+        active: !root.storage.showSettings && root.onScreen
         sourceComponent: measurementComponent
     }
 
@@ -91,9 +95,11 @@ Item {
         sourceComponent: Mirrel.SettingsView {
             storage: root.storage
             onCloseAction: root.storage.showSettings = !root.storage.showSettings
+            // The tutorial first: closing the settings before would start the camera for a
+            // moment.
             onHowToUseAction: {
-                root.storage.showSettings = !root.storage.showSettings;
                 root.storage.isTutorialSeen = false;
+                root.storage.showSettings = !root.storage.showSettings;
             }
         }
     }
@@ -239,33 +245,33 @@ Item {
 
     Shortcut {
         sequences: ["Space", "Return", "Enter"]
-        enabled: !root.storage.showSettings && !root.shareActivityVisible
+        enabled: root.onScreen && !root.storage.showSettings && !root.shareActivityVisible
                  && session.error === undefined
         onActivated: actions.mainAction()
     }
     Shortcut {
         sequence: StandardKey.Save
-        enabled: !root.storage.showSettings && !root.shareActivityVisible
+        enabled: root.onScreen && !root.storage.showSettings && !root.shareActivityVisible
         onActivated: root.saveShortcut()
     }
     Shortcut {
         sequence: StandardKey.Open
-        enabled: !root.shareActivityVisible
+        enabled: root.onScreen && !root.shareActivityVisible
         onActivated: root.openPhotoDialog()
     }
     Shortcut {
         sequence: "Ctrl+,"
-        enabled: !root.shareActivityVisible
+        enabled: root.onScreen && !root.shareActivityVisible
         onActivated: root.storage.showSettings = !root.storage.showSettings
     }
     Shortcut {
         sequences: [StandardKey.Delete, "Backspace"]
-        enabled: !root.storage.showSettings && !root.shareActivityVisible
+        enabled: root.onScreen && !root.storage.showSettings && !root.shareActivityVisible
         onActivated: root.deleteSelectedTarget()
     }
     Shortcut {
         sequence: StandardKey.Cancel
-        enabled: root.storage.showSettings && !root.shareActivityVisible
+        enabled: root.onScreen && root.storage.showSettings && !root.shareActivityVisible
         onActivated: root.storage.showSettings = false
     }
 }
