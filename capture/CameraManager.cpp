@@ -283,7 +283,6 @@ void CameraManager::showStillImage(const QImage &pixelBuffer)
     m_sessionQueue->async([this, pixelBuffer] {
         replaceCameraByStillPhoto();
         publishPixelBuffer(pixelBuffer);
-        clearError();
     });
 }
 
@@ -308,9 +307,6 @@ void CameraManager::publishStillPhoto(const StillPhotoSource &photo)
         return;
     }
     publishPixelBuffer(loaded.image);
-    // A camera that failed, or a photo that could not be read, no longer keeps the screen in
-    // its error state: the picture is there to measure.
-    clearError();
 }
 
 void CameraManager::publishPixelBuffer(const QImage &pixelBuffer)
@@ -320,4 +316,7 @@ void CameraManager::publishPixelBuffer(const QImage &pixelBuffer)
         queue->async(
             [delegate = m_delegate, pixelBuffer] { delegate->publishPixelBuffer(pixelBuffer); });
     }
+    // A camera that failed, or a photo that could not be read, no longer keeps the screen in
+    // its error state: the picture is there to measure.
+    clearError();
 }

@@ -136,6 +136,8 @@ private:
     void clearError();
     // Session queue only.
     void publishStillPhoto(const StillPhotoSource &photo);
+    // Hands a photo to the frame manager and clears the error: the photo takes the camera's
+    // place.
     void publishPixelBuffer(const QImage &pixelBuffer);
     // Session queue only: from now on the camera stays off and its frames go nowhere.
     void replaceCameraByStillPhoto();
