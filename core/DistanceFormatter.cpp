@@ -1,7 +1,7 @@
 #include "core/DistanceFormatter.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 QString DistanceFormatter::format(double millimetres)
 {
@@ -12,11 +12,14 @@ QString DistanceFormatter::format(double millimetres, Storage::UnitSystem unitSy
 {
     if (!std::isfinite(millimetres))
         return QString(QChar(0x2013)); // an en dash, never "inf mm" or "nan mm"
-    // printf rounds from the exact binary value, so 85.725 is "86" and 2.125 in is "2.1".
-    char text[400]; // the widest double printed with %.0f has 309 digits
-    if (unitSystem == Storage::UnitSystem::metric)
-        std::snprintf(text, sizeof text, "%.0f %s", millimetres, "mm");
-    else
-        std::snprintf(text, sizeof text, "%.1f %s", millimetres / 25.4, "in");
-    return QString::fromLatin1(text);
+    // std::to_chars rounds as printf does, from the exact binary value and half to even (85.725
+    // is "86", 2.125 in is "2.1"), but always with a decimal point: printf follows LC_NUMERIC,
+    // which QCoreApplication sets from the environment, so it wrote "3,4 in" in a German locale.
+    const bool metric = unitSystem == Storage::UnitSystem::metric;
+    char text[400]; // the widest double in fixed notation has 309 digits
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof text, metric ? millimetres : millimetres / 25.4,
+                      std::chars_format::fixed, metric ? 0 : 1);
+    return QString::fromLatin1(text, end.ptr - text) +
+           (metric ? QLatin1String(" mm") : QLatin1String(" in"));
 }

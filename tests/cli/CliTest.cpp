@@ -1,5 +1,6 @@
 #include "cli/MeasureArguments.h"
 #include "core/UserDefaults.h"
+#include "support/CommaLocale.h"
 #include "support/TestImages.h"
 
 #include <QColor>
@@ -92,6 +93,23 @@ TEST(MeasureCommand, card_edges_measure_their_nominal_length)
     ASSERT_EQ(tall.exit, 0) << tall.err.toStdString();
     EXPECT_EQ(tall.json()["card"].toObject()["points"][0].toArray(), (QJsonArray{100, 0}));
     EXPECT_EQ(tall.json()["segments"][0]["text"].toString(), "3.4 in");
+}
+
+// Guards "3,4 in" in the JSON of a user whose locale writes a decimal comma.
+TEST(MeasureCommand, text_has_a_decimal_point_in_every_locale)
+{
+    const std::optional<CommaLocale> comma = CommaLocale::find();
+    if (!comma)
+        GTEST_SKIP() << "no locale with a decimal comma here, and none can be made";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", comma->name);
+    if (!comma->locPath.isEmpty())
+        environment.insert("LOCPATH", comma->locPath);
+    const Outcome r = run(
+        {"measure", "--card", workedCard, "--segment", "100,200,400,210", "--units", "imperial"},
+        environment);
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(r.json()["segments"][0]["text"].toString(), "3.4 in");
 }
 
 TEST(MeasureCommand, bad_numbers_and_degenerate_cards_are_refused)

@@ -1,9 +1,12 @@
 #include "core/DistanceFormatter.h"
 #include "core/UserDefaults.h"
+#include "support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <limits>
+#include <string>
 
 using Units = Storage::UnitSystem;
 
@@ -44,4 +47,21 @@ TEST(DistanceFormatter, follows_the_stored_setting_on_every_call)
     EXPECT_EQ(DistanceFormatter::format(85.725), "86 mm");
     defaults.setBool(QLatin1String(Storage::metricUnitKey), false);
     EXPECT_EQ(DistanceFormatter::format(85.725), "3.4 in");
+}
+
+// Guards "3,4 in": QCoreApplication sets the C library's locale from the environment, and
+// printf then wrote the decimal mark of LC_NUMERIC into every label in inches (and into
+// mirrel-measure's JSON) for a German or French user.
+TEST(DistanceFormatter, writes_a_decimal_point_in_every_locale)
+{
+    const std::optional<CommaLocale> comma = CommaLocale::find();
+    if (!comma)
+        GTEST_SKIP() << "no locale with a decimal comma here, and none can be made";
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_TRUE(std::setlocale(LC_NUMERIC, comma->name.toLatin1().constData()));
+    const QString inches = DistanceFormatter::format(85.725, Units::imperial);
+    const QString millimetres = DistanceFormatter::format(1234567.5, Units::metric);
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    EXPECT_EQ(inches, "3.4 in");
+    EXPECT_EQ(millimetres, "1234568 mm");
 }
