@@ -13,10 +13,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cmath>
+#include <filesystem>
 #include <optional>
 
 namespace {
@@ -217,6 +219,16 @@ std::optional<Failure> writePng(const QImage &image, const QString &path)
     return std::nullopt;
 }
 
+// Whether two paths name one file, through symbolic and hard links alike; false when either
+// does not exist.
+bool isSameFile(const QString &a, const QString &b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(QFile::encodeName(a).toStdString(),
+                                       QFile::encodeName(b).toStdString(), error) &&
+           !error;
+}
+
 } // namespace
 
 MeasureTool::MeasureTool(ImageSource images, Annotator annotator)
@@ -296,6 +308,11 @@ Checked<QByteArray> MeasureTool::annotate(const ToolRequest &request) const
         return Failure{
             exitUsage,
             QStringLiteral("-o: the folder %1 does not exist").arg(output.absolutePath())};
+    if (isSameFile(request.output, request.image))
+        return Failure{exitUsage,
+                       QStringLiteral("-o: %1 is the photo itself; the annotated picture would "
+                                      "replace it, name another file")
+                           .arg(request.output)};
 
     const Checked<QImage> image = loadImage(request.image);
     if (!image.ok())

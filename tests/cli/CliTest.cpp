@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <functional>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -354,4 +356,38 @@ TEST(AnnotateCommand, refusals_leave_existing_files_alone)
     QFile kept(existing);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "keep me");
+}
+
+// Guards a lost photo: "annotate photo.png -o photo.png" replaced the only copy of the photo
+// with the annotated picture (and the next run found no card in it). The same file reached
+// through another spelling, a symbolic link or a hard link is the photo too.
+TEST(AnnotateCommand, never_writes_over_the_photo_it_reads)
+{
+    if (!canAnnotate())
+        GTEST_SKIP() << "this mirrel-measure is built without annotate";
+    QTemporaryDir dir;
+    const QImage source(qEnvironmentVariable("MIRREL_SOURCE_DIR") + "/resources/test.jpg");
+    ASSERT_FALSE(source.isNull());
+    const QByteArray photoBytes = TestImages::encode(source.scaledToWidth(756), "png");
+    const QString photo = dir.filePath("photo.png");
+    TestImages::writeFile(photo, photoBytes);
+    ASSERT_TRUE(QFile::link(photo, dir.filePath("link.png")));
+    ASSERT_EQ(::link(QFile::encodeName(photo).constData(),
+                     QFile::encodeName(dir.filePath("hard.png")).constData()),
+              0);
+
+    for (const QString &out :
+         {photo, dir.path() + "/./photo.png", dir.filePath("link.png"), dir.filePath("hard.png")}) {
+        SCOPED_TRACE(out.toStdString());
+        expectRefused(run({"annotate", photo, "-o", out, "--units", "metric"}), 2,
+                      "is the photo itself");
+    }
+    QFile kept(photo);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kept.readAll() == photoBytes);
+
+    // Another file beside it is written as before.
+    const Outcome beside =
+        run({"annotate", photo, "-o", dir.filePath("measured.png"), "--units", "metric"});
+    EXPECT_EQ(beside.exit, 0) << beside.err.toStdString();
 }
