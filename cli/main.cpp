@@ -17,7 +17,9 @@
 #include <QtQml/QQmlExtensionPlugin>
 #endif
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -143,7 +145,14 @@ int main(int argc, char **argv)
     const MeasureTool tool(&quietlyLoaded, annotated);
     // As given, without the unit override put in for the views.
     const MeasureTool::Outcome outcome = tool.run(given);
-    std::fwrite(outcome.output.constData(), 1, size_t(outcome.output.size()), stdout);
+    // A full disk or a closed file behind standard output loses the JSON: no success.
+    const auto size = size_t(outcome.output.size());
+    if (size > 0 && (std::fwrite(outcome.output.constData(), 1, size, stdout) != size ||
+                     std::fflush(stdout) != 0)) {
+        std::fprintf(stderr, "mirrel-measure: cannot write to standard output: %s\n",
+                     std::strerror(errno));
+        return exitUsage;
+    }
     if (!outcome.error.isEmpty())
         std::fprintf(stderr, "mirrel-measure: %s\n", qPrintable(outcome.error));
     return outcome.exit;

@@ -138,6 +138,30 @@ TEST(MeasureCommand, bad_numbers_and_degenerate_cards_are_refused)
     expectRefused(run({"detect", "photo\r\n.jpg"}), 2, "photo\\u000d\\n.jpg");
 }
 
+// Guards a lost answer reported as success: with standard output on a full disk the JSON
+// went nowhere and the tool still exited 0.
+TEST(MeasureCommand, an_answer_that_cannot_be_written_is_a_failure)
+{
+    if (!QFile::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    for (const QStringList &arguments :
+         {QStringList{"measure", "--card", workedCard, "--segment", "1,2,3,4"},
+          QStringList{"--version"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(QStringLiteral(MIRREL_MEASURE), arguments);
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 2);
+        const QByteArray err = process.readAllStandardError();
+        EXPECT_TRUE(err.startsWith("mirrel-measure: cannot write to standard output: "))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(std::strerror(ENOSPC))) << err.toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    }
+}
+
 // Guards plainly wrong lengths reported as results: a card that is no card (one shape for
 // each fault; the shapes themselves are judged in the card shape test), ends that are no
 // point of the table, and a length that is no number.
