@@ -23,8 +23,14 @@ void PhotoOpener::setSession(CameraViewModel *session)
 
 QStringList PhotoOpener::nameFilters()
 {
-    return {QStringLiteral("Photos (*.jpg *.jpeg *.JPG *.JPEG *.png *.PNG *.webp *.WEBP *.bmp "
-                           "*.tif *.tiff)"),
+    // Each in both cases: the desktop's dialogs match the patterns case-sensitively, and cameras
+    // and scanners name their files in capitals ("IMG_0001.JPG", "SCAN.TIF").
+    QStringList patterns;
+    for (const char *extension : {"jpg", "jpeg", "png", "webp", "bmp", "tif", "tiff"}) {
+        patterns.append(QStringLiteral("*.") + QLatin1String(extension));
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(extension).toUpper());
+    }
+    return {QStringLiteral("Photos (%1)").arg(patterns.join(QLatin1Char(' '))),
             QStringLiteral("All files (*)")};
 }
 

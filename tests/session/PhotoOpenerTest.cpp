@@ -4,10 +4,13 @@
 #include "session/PhotoOpener.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -100,4 +103,21 @@ TEST(PhotoOpener, the_last_photo_opened_wins)
     EXPECT_EQ(opened.count(), 1);
     EXPECT_EQ(opened.first().first().toString(), second);
     EXPECT_EQ(rig.frameSize(), QSize(300, 200));
+}
+
+// Guards photos missing from the open dialog: the filter gave capitals only for JPEG, PNG and
+// WebP, and the dialogs match case-sensitively, so "SCAN.TIF" or "IMG.BMP" did not show.
+TEST(PhotoOpener, the_dialog_shows_every_photo_format_in_either_case)
+{
+    const QString photos = PhotoOpener::nameFilters().first();
+    const QString inner = photos.section(QLatin1Char('('), 1).chopped(1);
+    const QStringList patterns = inner.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString name : {"a.jpg", "A.JPG", "a.jpeg", "A.JPEG", "a.png", "A.PNG", "a.webp",
+                               "A.WEBP", "a.bmp", "A.BMP", "a.tif", "A.TIF", "a.tiff", "A.TIFF"}) {
+        const bool shown = std::any_of(patterns.begin(), patterns.end(), [&](const QString &p) {
+            return QRegularExpression::fromWildcard(p, Qt::CaseSensitive).match(name).hasMatch();
+        });
+        EXPECT_TRUE(shown) << name.toStdString() << " in " << photos.toStdString();
+    }
+    EXPECT_EQ(PhotoOpener::nameFilters().last(), "All files (*)");
 }
