@@ -15,6 +15,9 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libopencv-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1 libglx-mesa0 libgl1-mesa-dri fonts-dejavu-core imagemagick
+  # glibc's locale sources: the tests make a decimal-comma locale from them where none is
+  # installed, to check that lengths never follow LC_NUMERIC
+  locales
   # the Debian package and its checks
   dpkg-dev file desktop-file-utils appstream lintian man-db
 )
