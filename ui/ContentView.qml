@@ -49,6 +49,7 @@ Item {
         shown: root.showsTutorial
         sourceComponent: Mirrel.TutorialView {
             storage: root.storage
+            onScreen: root.showsTutorial
         }
     }
 

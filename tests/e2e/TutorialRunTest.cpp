@@ -6,6 +6,7 @@
 #include "session/CameraViewModel.h"
 #include "ui/tutorial/Permissions.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -119,18 +120,28 @@ TEST(TutorialRun, refused_permissions_lead_to_the_measurement_screen_which_the_n
     QQuickItem *tutorial = nullptr;
     ASSERT_TRUE(AppDriver::waitFor([&] { return (tutorial = screenOf(again, "tutorialScreen")); }));
     EXPECT_FALSE(again.find(QStringLiteral("frameView"))) << "the camera runs behind the tutorial";
-    for (int page = 0; page < 5; ++page) {
-        QQuickItem *button = again.waitShown(QStringLiteral("TutorialPageButton"), tutorial);
-        ASSERT_TRUE(button);
-        again.click(button);
-        if (page < 4)
-            ASSERT_TRUE(
-                AppDriver::waitFor([&] { return tutorial->property("page").toInt() == page + 1; }));
+    // This time by keyboard. The measurement screen kept behind the tutorial has shortcuts on
+    // the same keys (Space, Enter, Escape): only the tutorial's may act, and they must act once.
+    again.window()->requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(again.window()));
+    ASSERT_TRUE(again.waitShown(QStringLiteral("TutorialPageButton"), tutorial));
+    const Qt::Key keys[] = {Qt::Key_Space, Qt::Key_Return, Qt::Key_Right, Qt::Key_PageDown};
+    for (int page = 0; page < 4; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        QTest::keyClick(again.window(), keys[page]);
+        ASSERT_TRUE(
+            AppDriver::waitFor([&] { return tutorial->property("page").toInt() == page + 1; }));
     }
+    EXPECT_EQ(permissions->cameraQuestions, 2); // one a launch ago, one now
+    QTest::keyClick(again.window(), Qt::Key_Enter);
     ASSERT_TRUE(AppDriver::waitFor([&] { return !screenOf(again, "tutorialScreen"); }));
     ASSERT_EQ(screenOf(again, "measurementScreen")->property("model").value<CameraViewModel *>(),
               session);
     EXPECT_TRUE(session->cameraState().is(CameraState::Kind::confirmCardSelection));
     EXPECT_TRUE(again.waitShown(QStringLiteral("cardView")));
+    // The tutorial gone, Space is the measurement screen's main button again.
+    QTest::keyClick(again.window(), Qt::Key_Space);
+    EXPECT_TRUE(AppDriver::waitFor(
+        [&] { return session->cameraState().is(CameraState::Kind::addTarget); }));
     Permissions::install(nullptr);
 }

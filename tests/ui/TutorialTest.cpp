@@ -247,3 +247,112 @@ TEST(Tutorial, the_desktop_answers_both_questions_on_another_thread)
     EXPECT_FALSE(photos.onGuiThread);
     EXPECT_TRUE(photos.granted); // a desktop has no photo library to guard
 }
+
+namespace {
+
+void press(UiHarness &ui, Qt::Key key)
+{
+    QTest::keyClick(&ui.window(), key);
+}
+
+// Shortcuts reach only the window with the keyboard focus.
+bool activate(UiHarness &ui)
+{
+    ui.window().requestActivate();
+    return QTest::qWaitForWindowActive(&ui.window());
+}
+
+} // namespace
+
+// A desktop user goes through by keyboard: Right, Page Down, Space and both Enters act as the
+// main button (asking the questions where it does, finishing on the last page), Left and Page
+// Up go back a page, and Escape skips as the skip button does, so not on the first page. An
+// answer to a question asked before stepping back must not carry the user forward again. Guards
+// the tutorial having had no keys at all.
+TEST(Tutorial, the_keyboard_moves_back_and_forth_asks_as_the_button_does_and_finishes)
+{
+    TutorialRig rig;
+    UiHarness ui;
+    QQuickItem *tutorial = rig.show(ui);
+    ASSERT_TRUE(tutorial);
+    ASSERT_TRUE(activate(ui));
+
+    press(ui, Qt::Key_Escape);
+    press(ui, Qt::Key_Left);
+    press(ui, Qt::Key_PageUp);
+    runPosted();
+    EXPECT_EQ(rig.writes, 0) << "Escape skipped the first page, which has no skip button";
+    expectPageContent(tutorial, 0);
+
+    press(ui, Qt::Key_Right);
+    expectPageContent(tutorial, 1);
+    press(ui, Qt::Key_Left);
+    // The column lays the emptied skip row out on its next polish.
+    QQuickItem *skipRow = child(tutorial, "TutorialNavigationView_SkipButton")->parentItem();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return skipRow->height() == 0; }));
+    expectPageContent(tutorial, 0);
+    // The button clicked first takes the focus: Space must still move on once, not twice.
+    click(ui.window(), child(tutorial, "TutorialPageButton"));
+    expectPageContent(tutorial, 1);
+    press(ui, Qt::Key_Space);
+    EXPECT_EQ(rig.permissions->cameraQuestions, 1);
+    runPosted();
+    EXPECT_EQ(page(tutorial), 1) << "moved on before the platform answered";
+    press(ui, Qt::Key_PageUp);
+    rig.permissions->answerAll(true);
+    runPosted();
+    EXPECT_EQ(page(tutorial), 0) << "an answer from before the step back moved on";
+
+    press(ui, Qt::Key_PageDown);
+    press(ui, Qt::Key_Enter);
+    EXPECT_EQ(rig.permissions->cameraQuestions, 2);
+    rig.permissions->answerAll(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page(tutorial) == 2; }));
+    runPosted();
+    expectPageContent(tutorial, 2);
+
+    press(ui, Qt::Key_Right);
+    press(ui, Qt::Key_Right);
+    expectPageContent(tutorial, 4);
+    press(ui, Qt::Key_Right);
+    EXPECT_EQ(rig.permissions->photoQuestions, 1);
+    runPosted();
+    EXPECT_EQ(rig.writes, 0) << "finished before the platform answered";
+    press(ui, Qt::Key_Return);
+    EXPECT_EQ(rig.permissions->photoQuestions, 2);
+    rig.permissions->answerAll(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
+    runPosted();
+    EXPECT_EQ(rig.writes, 1);
+    EXPECT_TRUE(rig.seenOnDisk());
+}
+
+// Escape skips from every page with a skip button; a tutorial that is not on screen (leaving,
+// with the measurement screen and its own shortcuts on the same keys behind it) takes no keys.
+TEST(Tutorial, escape_skips_and_no_key_acts_while_the_tutorial_is_off_screen)
+{
+    for (int start = 1; start < 5; ++start) {
+        SCOPED_TRACE("page " + std::to_string(start));
+        TutorialRig rig;
+        UiHarness ui;
+        QQuickItem *tutorial = rig.show(ui, start);
+        ASSERT_TRUE(tutorial);
+        ASSERT_TRUE(activate(ui));
+        press(ui, Qt::Key_Escape);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
+        EXPECT_EQ(rig.writes, 1);
+    }
+
+    TutorialRig rig;
+    UiHarness ui;
+    QQuickItem *tutorial = rig.show(ui, 2);
+    ASSERT_TRUE(tutorial);
+    ASSERT_TRUE(activate(ui));
+    tutorial->setProperty("onScreen", false);
+    for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Space, Qt::Key_Return, Qt::Key_Left,
+                              Qt::Key_PageUp, Qt::Key_Escape})
+        press(ui, key);
+    runPosted();
+    EXPECT_EQ(page(tutorial), 2);
+    EXPECT_EQ(rig.writes, 0);
+}

@@ -3,9 +3,9 @@ import QtQuick.Layouts
 import Mirrel as Mirrel
 
 // The first-run tutorial: five pages, each a picture, a title and a summary between the skip
-// row and the main button, with the page dots at the foot. Pages change only through the two
-// buttons; finishing writes Storage.isTutorialSeen, and the application then shows the
-// measurement screen.
+// row and the main button, with the page dots at the foot. Pages change through the two
+// buttons and, on the desktop, their keys (plus going back a page); finishing writes
+// Storage.isTutorialSeen, and the application then shows the measurement screen.
 Rectangle {
     id: root
 
@@ -18,6 +18,28 @@ Rectangle {
     // Set while the main button changes the page, which fades the new page in; the camera
     // answer's change arrives later and shows at once.
     property bool animatesPageChange: false
+    // False while the tutorial is leaving (or kept away): its keys are then the measurement
+    // screen's, which may lie behind it with shortcuts on the same keys.
+    property bool onScreen: true
+
+    // The main button, by pointer or key.
+    function next() {
+        root.animatesPageChange = true;
+        flow.next();
+        root.animatesPageChange = false;
+    }
+
+    function back() {
+        root.animatesPageChange = true;
+        flow.back();
+        root.animatesPageChange = false;
+    }
+
+    // The skip button, which the first page does not have.
+    function skip() {
+        if (root.page !== 0)
+            flow.finish();
+    }
 
     color: Mirrel.Palette.lightBackground
 
@@ -49,7 +71,7 @@ Rectangle {
             Layout.fillWidth: true
             Layout.preferredHeight: implicitHeight
             page: root.page
-            onSkipPressed: flow.finish()
+            onSkipPressed: root.skip()
         }
 
         Item {
@@ -83,11 +105,7 @@ Rectangle {
         Mirrel.TutorialPageButton {
             Layout.fillWidth: true
             page: root.page
-            onButtonPressed: {
-                root.animatesPageChange = true;
-                flow.next();
-                root.animatesPageChange = false;
-            }
+            onButtonPressed: root.next()
         }
     }
 
@@ -109,5 +127,23 @@ Rectangle {
         anchors.bottomMargin: 16
         anchors.horizontalCenter: parent.horizontalCenter
         page: root.page
+    }
+
+    // A desktop user's keys: forwards as the main button (also finishing on the last page),
+    // back a page, and Escape as the skip button.
+    Shortcut {
+        sequences: ["Right", "PgDown", "Space", "Return", "Enter"]
+        enabled: root.onScreen
+        onActivated: root.next()
+    }
+    Shortcut {
+        sequences: ["Left", "PgUp"]
+        enabled: root.onScreen
+        onActivated: root.back()
+    }
+    Shortcut {
+        sequence: StandardKey.Cancel
+        enabled: root.onScreen
+        onActivated: root.skip()
     }
 }
