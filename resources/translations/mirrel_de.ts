@@ -35,6 +35,10 @@
         <source>Main_Error_UnreadablePhoto</source>
         <translation>Dieses Foto lässt sich nicht öffnen. Wähle ein anderes Bild.</translation>
     </message>
+    <message id="Main_Error_UnreadablePhotoReason">
+        <source>Main_Error_UnreadablePhotoReason</source>
+        <translation>Dieses Foto lässt sich nicht öffnen: %1. Wähle ein anderes Bild.</translation>
+    </message>
     <message id="Main_Error_GoToSettings">
         <source>Main_Error_GoToSettings</source>
         <translation>So erlaubst du die Kamera</translation>

@@ -35,6 +35,10 @@
         <source>Main_Error_UnreadablePhoto</source>
         <translation>This photo can't be opened. Choose another picture.</translation>
     </message>
+    <message id="Main_Error_UnreadablePhotoReason">
+        <source>Main_Error_UnreadablePhotoReason</source>
+        <translation>This photo can't be opened: %1. Choose another picture.</translation>
+    </message>
     <message id="Main_Error_GoToSettings">
         <source>Main_Error_GoToSettings</source>
         <translation>How to allow the camera</translation>

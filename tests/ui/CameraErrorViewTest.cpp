@@ -69,3 +69,34 @@ TEST(CameraErrorView, each_error_shows_its_case_and_the_button_opens_the_permiss
         }
     }
 }
+
+// A photo that cannot be used shows the loader's reason inside the message, whatever words the
+// camera manager puts around it; without a reason (or with a message of another error) it shows
+// the plain message. Guards the launch photo's error saying only that it cannot be opened.
+TEST(CameraErrorView, an_unreadable_photo_says_why)
+{
+    UiHarness ui;
+    const QString reason = QStringLiteral("shelf.jpg is not an image this program can read");
+    const QVariant unreadable = QVariant::fromValue(Error::unreadablePhoto);
+    QQuickItem *view =
+        ui.show(QStringLiteral("CameraErrorView"),
+                {{"error", unreadable},
+                 {"errorMessage", CameraManager::message(Error::unreadablePhoto, reason)}},
+                QSize(390, 844));
+    ASSERT_TRUE(view);
+    QQuickItem *message = child(view, "CameraErrorView_Message");
+    EXPECT_TRUE(shown(message));
+    EXPECT_EQ(message->property("text").toString(),
+              qtTrId("Main_Error_UnreadablePhotoReason").arg(reason));
+    EXPECT_TRUE(message->property("text").toString().contains(reason));
+    EXPECT_FALSE(shown(child(view, "CameraErrorView_GoToSettingsButton")));
+
+    view->setProperty("errorMessage", CameraManager::message(Error::unreadablePhoto));
+    EXPECT_EQ(message->property("text").toString(), qtTrId("Main_Error_UnreadablePhoto"));
+
+    // The reason belongs to the photo's error only.
+    view->setProperty("error", QVariant::fromValue(Error::createCaptureInput));
+    view->setProperty("errorMessage",
+                      CameraManager::message(Error::createCaptureInput, QStringLiteral("busy")));
+    EXPECT_EQ(message->property("text").toString(), qtTrId("Main_Error_UknownError"));
+}

@@ -1,6 +1,7 @@
 #include "ChromeTesting.h"
 #include "UiHarness.h"
 
+#include "capture/ImageLoader.h"
 #include "capture/StillPhotoSource.h"
 #include "core/Storage.h"
 #include "core/UserDefaults.h"
@@ -19,10 +20,11 @@ using chrome::shown;
 // camera is a launch photo that cannot be read, as after `mirrel broken.jpg` (a machine without
 // a camera ends in the same error state).
 //
-// Guards two faults of that error state, in which the buttons are hidden: a photo opened from
+// Guards three faults of that error state, in which the buttons are hidden: a photo opened from
 // there showed without the buttons to measure it, for good, although the error view asks the
-// user to choose another picture; and a photo that could not be opened said nothing, its
-// message being hidden with the buttons.
+// user to choose another picture; a photo that could not be opened said nothing, its message
+// being hidden with the buttons; and the launch photo's error view did not say what is wrong
+// with the photo, although the loader says it.
 TEST(CameraView, a_photo_opened_after_the_camera_failed_can_be_measured)
 {
     QTemporaryDir folder;
@@ -46,6 +48,14 @@ TEST(CameraView, a_photo_opened_after_the_camera_failed_can_be_measured)
     auto *opener = screen->findChild<PhotoOpener *>();
     ASSERT_TRUE(session && opener);
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->error().has_value(); }));
+    // The error view says why, in the loader's words, not only that the photo cannot be opened.
+    const QString reason = ImageLoader::load(broken).error;
+    ASSERT_FALSE(reason.isEmpty());
+    QQuickItem *errorMessage = child(screen, "CameraErrorView_Message");
+    ASSERT_TRUE(errorMessage);
+    EXPECT_TRUE(shown(errorMessage));
+    EXPECT_EQ(errorMessage->property("text").toString(),
+              qtTrId("Main_Error_UnreadablePhotoReason").arg(reason));
     QQuickItem *mainButton = child(screen, "CameraBottomView_CameraMainButton");
     EXPECT_FALSE(shown(mainButton));
 

@@ -4,17 +4,22 @@ import Mirrel as Mirrel
 
 // What the picture area shows when there is no picture: why the camera gives none, over the
 // striped background. A missing permission comes with a button to the camera-permission help;
-// any other camera failure with a message alone; no error with nothing at all.
+// any other camera failure with a message alone (a photo that cannot be used says why); no
+// error with nothing at all.
 Mirrel.Debug_BackgroundView {
     id: root
 
     // The session's error: undefined, or a camera error.
     required property var error
+    // The session's one line about it, which for a photo says why it cannot be used.
+    property string errorMessage: ""
 
     readonly property int errorCase: Mirrel.CameraErrorCase.caseFor(error)
     // Decided from the error itself: an item's visible reads false while any parent is hidden,
     // so a wrapper following the button's visible would stay hidden once it had been.
     readonly property bool permissionMissing: errorCase === Mirrel.CameraErrorCase.PermissionMissing
+    // What the photo loader said is wrong with the photo (missing, not an image, too large).
+    readonly property string photoReason: Mirrel.CameraErrorCase.reasonFor(error, errorMessage)
 
     // The go-to-settings button; it does nothing else.
     signal goToSettingsAction
@@ -73,7 +78,9 @@ Mirrel.Debug_BackgroundView {
                     case Mirrel.CameraErrorCase.CameraFailure:
                         return qsTrId("Main_Error_UknownError");
                     case Mirrel.CameraErrorCase.UnreadablePhoto:
-                        return qsTrId("Main_Error_UnreadablePhoto");
+                        return root.photoReason === ""
+                                ? qsTrId("Main_Error_UnreadablePhoto")
+                                : qsTrId("Main_Error_UnreadablePhotoReason").arg(root.photoReason);
                     }
                     return "";
                 }

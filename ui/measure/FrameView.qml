@@ -112,6 +112,7 @@ Item {
         active: !root.hasImage
         sourceComponent: Mirrel.CameraErrorView {
             error: root.model.error
+            errorMessage: root.model.errorMessage
             onGoToSettingsAction: Mirrel.SystemActions.openCameraSettings()
         }
     }
