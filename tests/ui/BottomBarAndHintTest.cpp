@@ -179,3 +179,55 @@ TEST(CameraBottomView, presses_report_their_actions)
     EXPECT_EQ(add[1][0].toInt(), int(TargetModel::Measurable::rectangle));
     EXPECT_EQ(main.count(), 1);
 }
+
+// The window may be as narrow as 320 points, which leaves the bar 296 (the screen keeps 12 on
+// each side). There the open add buttons lay over the save and settings buttons: a press on
+// the visible part of the add-rectangle button opened the settings. Every button must keep a
+// place of its own inside the bar, and each press must reach its own action.
+TEST(CameraBottomView, at_the_narrowest_window_no_button_lies_over_another)
+{
+    UiHarness ui;
+    QQuickItem *bar =
+        ui.show(QStringLiteral("CameraBottomView"),
+                {{"cameraState", stateValue(CameraState::addTarget(true))}}, QSize(296, 120));
+    ASSERT_TRUE(bar);
+    QQuickItem *line = child(bar, "CameraMainButton_AddLineButton");
+    QQuickItem *rectangle = child(bar, "CameraMainButton_AddRectangleButton");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return line->scale() == 1 && rectangle->scale() == 1; }));
+    const struct
+    {
+        const char *name;
+        QQuickItem *item;
+    } buttons[] = {
+        {"save", itemOfType(bar, "CameraSaveImageButton")},
+        {"add line", line},
+        {"main", child(bar, "CameraBottomView_CameraMainButton")},
+        {"add rectangle", rectangle},
+        {"settings", child(bar, "CameraBottomView_CameraHelpButton")},
+    };
+    const auto sceneRect = [](QQuickItem *item) {
+        return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+    };
+    for (const auto &button : buttons) {
+        SCOPED_TRACE(button.name);
+        ASSERT_TRUE(button.item);
+        EXPECT_TRUE(QRectF(0, 0, 296, 120).contains(sceneRect(button.item)));
+        for (const auto &other : buttons) {
+            if (&other != &button) {
+                EXPECT_FALSE(sceneRect(button.item).intersects(sceneRect(other.item)))
+                    << "under " << other.name;
+            }
+        }
+    }
+
+    QSignalSpy main(bar, SIGNAL(mainAction()));
+    QSignalSpy help(bar, SIGNAL(helpAction()));
+    QSignalSpy save(bar, SIGNAL(saveImageAction()));
+    QSignalSpy add(bar, SIGNAL(addMeasurableAction(int)));
+    for (const auto &button : buttons)
+        click(ui.window(), button.item);
+    EXPECT_EQ(save.count(), 1);
+    EXPECT_EQ(add.count(), 2);
+    EXPECT_EQ(main.count(), 1);
+    EXPECT_EQ(help.count(), 1);
+}

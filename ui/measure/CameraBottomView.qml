@@ -21,36 +21,50 @@ Item {
     implicitWidth: 16 + 44 + 8 + mainButton.implicitWidth + 8 + 44 + 16
     implicitHeight: mainButton.implicitHeight
 
-    // The left place keeps its size when empty, so the row does not shift.
+    // Narrower than a phone (the window's smallest width) the row is shrunk as a whole: laid out
+    // at its own width, the open add buttons would lie over the save and settings buttons and
+    // take their presses.
+    readonly property real fit: width > 0 && width < implicitWidth ? width / implicitWidth : 1
+
     Item {
-        id: leftSlot
-
-        x: 16
-        width: 44
-        height: 44
-        anchors.verticalCenter: parent.verticalCenter
-
-        Mirrel.CameraSaveImageButton {
-            anchors.fill: parent
-            visible: root.saveShown
-            cameraState: root.cameraState
-            onClicked: root.saveImageAction()
-        }
-    }
-
-    Mirrel.CameraMainButton {
-        id: mainButton
+        id: row
 
         anchors.centerIn: parent
-        cameraState: root.cameraState
-        onMainAction: root.mainAction()
-        onAddMeasurableAction: kind => root.addMeasurableAction(kind)
-    }
+        width: root.width / root.fit
+        height: root.height
+        scale: root.fit
 
-    Mirrel.CameraHelpButton {
-        anchors.right: parent.right
-        anchors.rightMargin: 16
-        anchors.verticalCenter: parent.verticalCenter
-        onClicked: root.helpAction()
+        // The left place keeps its size when empty, so the row does not shift.
+        Item {
+            id: leftSlot
+
+            x: 16
+            width: 44
+            height: 44
+            anchors.verticalCenter: parent.verticalCenter
+
+            Mirrel.CameraSaveImageButton {
+                anchors.fill: parent
+                visible: root.saveShown
+                cameraState: root.cameraState
+                onClicked: root.saveImageAction()
+            }
+        }
+
+        Mirrel.CameraMainButton {
+            id: mainButton
+
+            anchors.centerIn: parent
+            cameraState: root.cameraState
+            onMainAction: root.mainAction()
+            onAddMeasurableAction: kind => root.addMeasurableAction(kind)
+        }
+
+        Mirrel.CameraHelpButton {
+            anchors.right: parent.right
+            anchors.rightMargin: 16
+            anchors.verticalCenter: parent.verticalCenter
+            onClicked: root.helpAction()
+        }
     }
 }
