@@ -76,6 +76,17 @@ Item {
         onFailed: message => root.photoMessage = qsTrId("OpenPhoto_Failed").arg(message)
     }
 
+    // A photo that could not be opened is old news once the user starts another measurement:
+    // back on the live picture, or a picture taken.
+    Connections {
+        target: session
+        function onCameraStateChanged() {
+            const state = session.cameraState.name;
+            if (state === "takePicture" || state === "confirmCardSelection")
+                root.photoMessage = "";
+        }
+    }
+
     // Everything but the settings; gone (and the camera stopped) while the settings or another
     // screen show.
     Loader {
@@ -224,6 +235,7 @@ Item {
 
     FileDialog {
         id: photoDialog
+        objectName: "photoDialog"
         title: qsTrId("OpenPhoto_DialogTitle")
         nameFilters: opener.nameFilters
         fileMode: FileDialog.OpenFile
@@ -232,8 +244,11 @@ Item {
         onAccepted: opener.open(selectedFile)
     }
 
+    // A dropped photo is opened where Ctrl+O would open one: not under the share sheet, whose
+    // picture is the measurement on screen, nor behind the open dialog.
     DropArea {
         anchors.fill: parent
+        enabled: root.onScreen && !root.shareActivityVisible && !photoDialog.visible
         keys: ["text/uri-list"]
         onDropped: drop => {
             if (drop.hasUrls && drop.urls.length > 0) {
