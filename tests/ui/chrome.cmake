@@ -12,6 +12,9 @@ mirrel_add_test(ui_camera_view_test
 mirrel_add_test(ui_camera_view_open_test
   SOURCES CameraViewOpenTest.cpp ChromeTesting.h
   LIBS mirrel_ui_test_support)
+mirrel_add_test(ui_camera_view_hint_test
+  SOURCES CameraViewHintTest.cpp ChromeTesting.h
+  LIBS mirrel_ui_test_support)
 mirrel_add_test(ui_share_sheet_test
   SOURCES ShareSheetTest.cpp FakePlatformServices.h ChromeTesting.h
   LIBS mirrel_ui_test_support)

@@ -162,12 +162,21 @@ Item {
                 anchors.margins: 12
                 visible: session.error === undefined
 
+                // Centred, clear of the photo button on the left and of the same room on the
+                // right. Where that is too narrow for a word of the hint (the narrowest
+                // windows), the hint takes all the room right of the button instead.
                 Mirrel.HintView {
                     objectName: "hintView"
+
+                    readonly property real besideButton: openButton.width + 8
+                    readonly property bool centred:
+                        wholeWordsWidth <= parent.width - 2 * besideButton
+
                     anchors.top: parent.top
                     anchors.horizontalCenter: parent.horizontalCenter
+                    anchors.horizontalCenterOffset: centred ? 0 : besideButton / 2
                     cameraState: session.cameraState
-                    maximumWidth: parent.width - 2 * (openButton.width + 8)
+                    maximumWidth: parent.width - (centred ? 2 : 1) * besideButton
                 }
 
                 Mirrel.CameraBottomView {

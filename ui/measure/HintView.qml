@@ -35,8 +35,27 @@ Item {
         return Mirrel.Palette.white;
     }
 
+    // The narrowest banner that breaks the text between words only: a narrower one breaks its
+    // widest word.
+    readonly property real wholeWordsWidth: 32 + icon.width + 16
+                                            + widestWord(text.text, metrics.font) + 32
+
+    // The font is passed for the binding's sake: the metrics' functions do not tell it when
+    // their font changes.
+    function widestWord(hint, font) {
+        let widest = 0;
+        for (const word of hint.split(/\s+/))
+            widest = Math.max(widest, metrics.advanceWidth(word));
+        return Math.ceil(widest);
+    }
+
     implicitWidth: banner.width
     implicitHeight: banner.height
+
+    FontMetrics {
+        id: metrics
+        font: text.font
+    }
 
     Rectangle {
         id: banner
