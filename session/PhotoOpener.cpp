@@ -4,6 +4,7 @@
 #include "capture/ImageLoader.h"
 #include "session/CameraViewModel.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QStandardPaths>
@@ -58,8 +59,11 @@ void PhotoOpener::openPath(const QString &path)
     const QPointer<PhotoOpener> self(this);
     QThreadPool::globalInstance()->start([self, request, path] {
         ImageLoader::Result loaded = ImageLoader::load(path);
+        // The opener may be deleted on the GUI thread at any moment, so it is neither read nor
+        // posted to from here: the application object outlives it and carries the answer over,
+        // and whether the opener still exists is asked on the GUI thread.
         QMetaObject::invokeMethod(
-            self.get(),
+            QCoreApplication::instance(),
             [self, request, path, loaded = std::move(loaded)] {
                 if (self)
                     self->finish(request, path, loaded.image, loaded.error);
