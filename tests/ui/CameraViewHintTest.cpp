@@ -1,9 +1,8 @@
+#include "CameraScreen.h"
 #include "ChromeTesting.h"
 #include "UiHarness.h"
 
 #include "capture/StillPhotoSource.h"
-#include "core/Storage.h"
-#include "core/UserDefaults.h"
 #include "session/CameraViewModel.h"
 #include "session/MeasurementActions.h"
 
@@ -42,13 +41,11 @@ TEST(CameraView, the_hint_keeps_its_words_whole_and_clear_of_the_photo_button)
     ASSERT_TRUE(photo.save(desk));
     StillPhotoSource::setLaunchPhoto(desk);
 
-    UserDefaults defaults(folder.filePath(QStringLiteral("Mirrel.conf")));
-    Storage storage(defaults);
-    UiHarness ui;
-    QQuickItem *screen = ui.show(QStringLiteral("CameraView"),
-                                 {{"storage", QVariant::fromValue(&storage)}}, QSize(320, 844));
-    ASSERT_TRUE(screen);
-    auto *session = screen->property("model").value<CameraViewModel *>();
+    CameraScreen camera(folder, QSize(320, 844));
+    ASSERT_TRUE(camera.screen && camera.session);
+    QQuickItem *screen = camera.screen;
+    CameraViewModel *session = camera.session;
+    UiHarness &ui = camera.ui;
     auto *actions = screen->findChild<MeasurementActions *>();
     ASSERT_TRUE(session && actions);
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->frame() && session->frame()->hasImage(); }));

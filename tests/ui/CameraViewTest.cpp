@@ -1,10 +1,9 @@
+#include "CameraScreen.h"
 #include "ChromeTesting.h"
 #include "UiHarness.h"
 
 #include "capture/ImageLoader.h"
 #include "capture/StillPhotoSource.h"
-#include "core/Storage.h"
-#include "core/UserDefaults.h"
 #include "session/CameraViewModel.h"
 #include "session/PhotoOpener.h"
 #include "support/TestImages.h"
@@ -38,13 +37,10 @@ TEST(CameraView, a_photo_opened_after_the_camera_failed_can_be_measured)
     ASSERT_TRUE(photo.save(desk));
     StillPhotoSource::setLaunchPhoto(broken);
 
-    UserDefaults defaults(folder.filePath(QStringLiteral("Mirrel.conf")));
-    Storage storage(defaults);
-    UiHarness ui;
-    QQuickItem *screen = ui.show(QStringLiteral("CameraView"),
-                                 {{"storage", QVariant::fromValue(&storage)}}, QSize(390, 844));
-    ASSERT_TRUE(screen);
-    auto *session = screen->property("model").value<CameraViewModel *>();
+    CameraScreen camera(folder, QSize(390, 844));
+    ASSERT_TRUE(camera.screen && camera.session);
+    QQuickItem *screen = camera.screen;
+    CameraViewModel *session = camera.session;
     auto *opener = screen->findChild<PhotoOpener *>();
     ASSERT_TRUE(session && opener);
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->error().has_value(); }));

@@ -136,6 +136,18 @@ void expectPageContent(QQuickItem *tutorial, int expected)
             << "the skip row takes room on the first page";
 }
 
+void press(UiHarness &ui, Qt::Key key)
+{
+    QTest::keyClick(&ui.window(), key);
+}
+
+// Shortcuts reach only the window with the keyboard focus.
+bool activate(UiHarness &ui)
+{
+    ui.window().requestActivate();
+    return QTest::qWaitForWindowActive(&ui.window());
+}
+
 // Runs what was posted to the GUI thread so far: an answer or a finish already on its way has
 // had its chance to act once this returns.
 void runPosted()
@@ -192,19 +204,27 @@ TEST(Tutorial, refused_and_repeated_answers_lead_through_every_page_to_one_write
     EXPECT_TRUE(rig.seenOnDisk());
 }
 
-// Skipping finishes from any page but the first (which has no skip button, see above).
+// Skipping, by the button or Escape, finishes from any page but the first (which has no skip
+// button, see above).
 TEST(Tutorial, skip_finishes_from_every_page_but_the_first)
 {
-    for (int start = 1; start < 5; ++start) {
-        SCOPED_TRACE("page " + std::to_string(start));
-        TutorialRig rig;
-        UiHarness ui;
-        QQuickItem *tutorial = rig.show(ui, start);
-        ASSERT_TRUE(tutorial);
-        click(ui.window(), child(tutorial, "TutorialNavigationView_SkipButton"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
-        EXPECT_EQ(rig.writes, 1);
-        EXPECT_TRUE(rig.seenOnDisk());
+    for (const bool byKey : {false, true}) {
+        for (int start = 1; start < 5; ++start) {
+            SCOPED_TRACE("page " + std::to_string(start) + (byKey ? " by Escape" : " by button"));
+            TutorialRig rig;
+            UiHarness ui;
+            QQuickItem *tutorial = rig.show(ui, start);
+            ASSERT_TRUE(tutorial);
+            if (byKey) {
+                ASSERT_TRUE(activate(ui));
+                press(ui, Qt::Key_Escape);
+            } else {
+                click(ui.window(), child(tutorial, "TutorialNavigationView_SkipButton"));
+            }
+            ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
+            EXPECT_EQ(rig.writes, 1);
+            EXPECT_TRUE(rig.seenOnDisk());
+        }
     }
 }
 
@@ -248,22 +268,6 @@ TEST(Tutorial, the_desktop_answers_both_questions_on_another_thread)
     EXPECT_FALSE(photos.onGuiThread);
     EXPECT_TRUE(photos.granted); // a desktop has no photo library to guard
 }
-
-namespace {
-
-void press(UiHarness &ui, Qt::Key key)
-{
-    QTest::keyClick(&ui.window(), key);
-}
-
-// Shortcuts reach only the window with the keyboard focus.
-bool activate(UiHarness &ui)
-{
-    ui.window().requestActivate();
-    return QTest::qWaitForWindowActive(&ui.window());
-}
-
-} // namespace
 
 // A desktop user goes through by keyboard: Right, Page Down, Space and both Enters act as the
 // main button (asking the questions where it does, finishing on the last page), Left and Page
@@ -329,22 +333,10 @@ TEST(Tutorial, the_keyboard_moves_back_and_forth_asks_as_the_button_does_and_fin
     EXPECT_TRUE(rig.seenOnDisk());
 }
 
-// Escape skips from every page with a skip button; a tutorial that is not on screen (leaving,
-// with the measurement screen and its own shortcuts on the same keys behind it) takes no keys.
-TEST(Tutorial, escape_skips_and_no_key_acts_while_the_tutorial_is_off_screen)
+// A tutorial that is not on screen (leaving, with the measurement screen and its own
+// shortcuts on the same keys behind it) takes no keys.
+TEST(Tutorial, no_key_acts_while_the_tutorial_is_off_screen)
 {
-    for (int start = 1; start < 5; ++start) {
-        SCOPED_TRACE("page " + std::to_string(start));
-        TutorialRig rig;
-        UiHarness ui;
-        QQuickItem *tutorial = rig.show(ui, start);
-        ASSERT_TRUE(tutorial);
-        ASSERT_TRUE(activate(ui));
-        press(ui, Qt::Key_Escape);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
-        EXPECT_EQ(rig.writes, 1);
-    }
-
     TutorialRig rig;
     UiHarness ui;
     QQuickItem *tutorial = rig.show(ui, 2);

@@ -7,13 +7,13 @@ mirrel_add_test(ui_camera_error_view_test
   LIBS mirrel_ui_test_support)
 # The measurement screen on the process's shared camera: one test per program.
 mirrel_add_test(ui_camera_view_test
-  SOURCES CameraViewTest.cpp ChromeTesting.h
+  SOURCES CameraViewTest.cpp CameraScreen.h ChromeTesting.h
   LIBS mirrel_ui_test_support)
 mirrel_add_test(ui_camera_view_open_test
-  SOURCES CameraViewOpenTest.cpp ChromeTesting.h
+  SOURCES CameraViewOpenTest.cpp CameraScreen.h ChromeTesting.h
   LIBS mirrel_ui_test_support)
 mirrel_add_test(ui_camera_view_hint_test
-  SOURCES CameraViewHintTest.cpp ChromeTesting.h
+  SOURCES CameraViewHintTest.cpp CameraScreen.h ChromeTesting.h
   LIBS mirrel_ui_test_support)
 mirrel_add_test(ui_share_sheet_test
   SOURCES ShareSheetTest.cpp FakePlatformServices.h ChromeTesting.h
