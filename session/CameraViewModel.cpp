@@ -123,7 +123,18 @@ void CameraViewModel::processFrame(const QImage &pixelBuffer)
     const bool live = m_cameraState.is(CameraState::Kind::takePicture);
     std::optional<QList<QPointF>> points = m_imageProcessor.processImage(image, !live, live);
     // A frame that cannot be converted is published without a picture.
-    setFrame(FrameOutput(drawable(image), std::move(points)));
+    setFrame(FrameOutput(drawableFrame(image), std::move(points)));
+}
+
+QImage CameraViewModel::drawableFrame(const QImage &image)
+{
+    // While the picture is frozen, the held picture comes back with every camera frame. A
+    // straight-alpha one is converted once: converting it again would cost a pass over every
+    // pixel per frame, and the views would take the new copy for a new picture and upload it.
+    if (m_frame && m_frame->hasImage() && image.cacheKey() == m_frameSourceKey)
+        return m_frame->image();
+    m_frameSourceKey = image.cacheKey();
+    return drawable(image);
 }
 
 void CameraViewModel::setCameraState(const CameraState &state)

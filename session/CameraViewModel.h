@@ -129,6 +129,8 @@ private:
     void setupSubscriptions();
     void setError(std::optional<CameraManager::CameraError> error, const QString &message);
     void setFrame(FrameOutput frame);
+    // The picture to publish for a frame's image, converted for drawing.
+    [[nodiscard]] QImage drawableFrame(const QImage &image);
     void clearMeasurables();
     void remeasure(const Calculator::Matrix3x3 &matrix);
     static void release(TargetModel *target);
@@ -137,6 +139,8 @@ private:
     std::optional<CameraManager::CameraError> m_error;
     QString m_errorMessage;
     std::optional<FrameOutput> m_frame;
+    // The image m_frame's picture was made from.
+    qint64 m_frameSourceKey = 0;
     CameraState m_cameraState = CameraState::takePicture();
     ReferenceTargetModel *m_referenceRectangle = nullptr;
     QList<TargetModel *> m_measurableObjects;

@@ -140,6 +140,18 @@ TEST(CameraViewModel, live_frames_are_analysed_and_the_picture_freezes_outside_l
     EXPECT_EQ(model.frame()->image().format(), QImage::Format_ARGB32_Premultiplied);
     EXPECT_EQ(model.frame()->image().pixel(10, 10), straight.pixel(10, 10));
 
+    // Guards a frozen straight-alpha picture converted anew with every camera frame: each
+    // copy was a new picture to the views, which uploaded it again.
+    model.setCameraState(CameraState::confirmCardSelection(false));
+    ASSERT_TRUE(rig.deliverAndWait(other));
+    const qint64 frozen = model.frame()->image().cacheKey();
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(rig.deliverAndWait(other));
+        EXPECT_EQ(model.frame()->image().cacheKey(), frozen) << k;
+    }
+    EXPECT_EQ(model.frame()->image().pixel(10, 10), straight.pixel(10, 10));
+    model.setCameraState(CameraState::takePicture());
+
     // An absent buffer keeps the last picture.
     QSignalSpy frames(&model, &CameraViewModel::frameChanged);
     model.processFrame(QImage());
