@@ -1,20 +1,28 @@
 #include "bench/IdleCapture.h"
 // What the measurement views cost on the GUI thread: one label and one loupe crop per drag
 // step, one live frame shown in the frame view, and one drag step from the pointer event to
-// the synchronised scene. Runs offscreen (software renderer) unless QT_QPA_PLATFORM says
-// otherwise, e.g. under xvfb-run with QT_QPA_PLATFORM=xcb for the OpenGL renderer.
+// the synchronised scene, on the views alone and on the whole measurement screen; and the
+// memory that many measurements in a row leave behind. Runs offscreen (software renderer) unless
+// QT_QPA_PLATFORM says otherwise, e.g. under xvfb-run with QT_QPA_PLATFORM=xcb for the OpenGL
+// renderer.
 
+#include "capture/StillPhotoSource.h"
 #include "core/LineTargetModel.h"
 #include "core/RectangleTargetModel.h"
 #include "core/ReferenceTargetModel.h"
+#include "core/Storage.h"
+#include "core/UserDefaults.h"
 #include "session/MeasurementActions.h"
+#include "session/PhotoOpener.h"
 #include "ui/LabelLayout.h"
 #include "ui/LoupeLayout.h"
 #include "ui/MiddleModifier.h"
 #include "ui/PictureItem.h"
 #include "ui/PictureMapping.h"
 #include "ui/TextTables.h"
+#include "ui/measure/PictureSaver.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,6 +30,8 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QtQml/QQmlExtensionPlugin>
@@ -30,7 +40,10 @@
 
 #include <atomic>
 #include <ctime>
+#include <malloc.h>
 #include <memory>
+#include <unistd.h>
+#include <vector>
 
 Q_IMPORT_QML_PLUGIN(MirrelPlugin)
 
@@ -351,6 +364,199 @@ BENCHMARK(dragStepEndToEnd)
     ->Arg(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// The measurement screen as the user has it: a photo opened in place of the camera, taken and
+// its card confirmed, with targets laid over it. Every target lies at view positions that stay
+// clear of the card and of one another.
+struct MeasurementScreen
+{
+    explicit MeasurementScreen(QSize photoSize)
+        : defaults(folder.filePath(QStringLiteral("Mirrel.conf"))), storage(defaults)
+    {
+        const QString path = folder.filePath(QStringLiteral("photo.png"));
+        if (!tableWithCard(photoSize, 0).save(path))
+            qFatal("the photo could not be written");
+        // No camera: the photo stands in for it from the start.
+        StillPhotoSource::setLaunchPhoto(path);
+        QQuickItem *screen = stage.show(R"(
+            import QtQuick
+            import Mirrel as Mirrel
+            Mirrel.CameraView {})",
+                                        {{"storage", QVariant::fromValue(&storage)}});
+        session = screen->property("model").value<CameraViewModel *>();
+        actions = screen->findChild<MeasurementActions *>();
+        auto *opener = screen->findChild<PhotoOpener *>();
+        if (!session || !actions || !opener)
+            qFatal("the measurement screen has no session");
+        // Opening starts a new measurement when the photo is decoded: wait for that first.
+        QSignalSpy opened(opener, &PhotoOpener::opened);
+        opener->openPath(path);
+        if (!opened.wait(60000) ||
+            !QTest::qWaitFor(
+                [&] { return session->frame() && session->frame()->image().size() == photoSize; },
+                60000))
+            qFatal("the photo never showed");
+        actions->mainAction(); // take the picture
+        actions->mainAction(); // confirm the card
+        image = QSizeF(photoSize);
+        session->matrixCancellableSubsciption().cancel();
+        session->setReferenceRectangle(new ReferenceTargetModel(
+            {imagePoint(100, 420), imagePoint(290, 425), imagePoint(292, 540), imagePoint(98, 535)},
+            session));
+        session->subscribeToMatrix();
+    }
+
+    QPointF imagePoint(double x, double y) const
+    {
+        return PictureMapping::imagePoint(QPointF(x, y), image, view);
+    }
+
+    // Lays `count` targets, lines and rectangles in turn, in rows above the card.
+    void addTargets(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            const bool line = i % 2 == 0;
+            actions->addMeasurableAction(line ? TargetModel::Measurable::line
+                                              : TargetModel::Measurable::rectangle);
+            const double y = 90 + 14 * i;
+            TargetModel *target = session->measurableObjects().last();
+            target->setPoints(line ? QList<QPointF>{imagePoint(40, y), imagePoint(350, y)}
+                                   : QList<QPointF>{imagePoint(40, y), imagePoint(350, y),
+                                                    imagePoint(350, y + 10),
+                                                    imagePoint(40, y + 10)});
+            target->setDistances(edgesOf(target->points(), 0));
+            target->updateAllDistances(session->referenceRectangle()->projectiveMatrix());
+        }
+    }
+
+    QTemporaryDir folder;
+    UserDefaults defaults;
+    Storage storage;
+    Stage stage;
+    CameraViewModel *session = nullptr;
+    MeasurementActions *actions = nullptr;
+    QSizeF image;
+    const QSizeF view{390, 844};
+};
+
+// One pointer move while a point is held, on the whole measurement screen over a photo of
+// `megapixels` with `targets` targets besides the card: the loupe follows, the point moves
+// and its labels follow; a card corner re-measures every target. With lineEnd the end of one
+// more line is dragged instead of a card corner. The cost must not grow with the photo, only
+// with the targets a move changes.
+void dragMoveOnScreen(benchmark::State &state)
+{
+    const bool corner = state.range(0) == 0;
+    const int targets = int(state.range(1));
+    const QSize photo = state.range(2) == 12 ? QSize(4032, 3024) : QSize(1152, 864);
+    MeasurementScreen screen(photo);
+    screen.addTargets(targets);
+    QPointF held;
+    if (corner) {
+        screen.session->referenceRectangle()->setIsSelected(true);
+        held = QPointF(292, 540);
+    } else {
+        screen.actions->addMeasurableAction(TargetModel::Measurable::line);
+        TargetModel *line = screen.session->measurableObjects().last();
+        line->setPoints({screen.imagePoint(80, 620), screen.imagePoint(300, 620)});
+        line->setDistances(edgesOf(line->points(), 0));
+        held = QPointF(300, 620);
+    }
+    QCoreApplication::sendPostedEvents();
+    QQuickWindow &window = screen.stage.window;
+    screen.stage.clock.waitForFrame();
+    QTest::mousePress(&window, Qt::LeftButton, {}, held.toPoint());
+    screen.stage.clock.waitForFrame();
+    FrameCosts costs(state, screen.stage.clock);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 20;
+        const auto start = Clock::now();
+        const QPointF at = held + QPointF(step, step / 2);
+        QMouseEvent move(QEvent::MouseMove, at, window.mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &move);
+        QCoreApplication::sendPostedEvents();
+        costs.frameAfter(millisecondsBetween(start, Clock::now()));
+    }
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, held.toPoint());
+}
+BENCHMARK(dragMoveOnScreen)
+    ->ArgNames({"lineEnd", "targets", "megapixels"})
+    ->ArgsProduct({{0, 1}, {0, 5, 20}, {12}})
+    ->Args({0, 5, 1})
+    ->Args({1, 5, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The resident memory of this process, in megabytes.
+double residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576 : 0;
+}
+
+// Measurements after measurements on one screen, as a user goes through a pile of photos: open
+// a 12-megapixel photo, take it, lay three lines, export, save the PNG, back to the live
+// picture. Counters: the resident memory after the first and the last round, its growth per
+// round over the last two thirds of the rounds (near zero unless something piles up), and the
+// blocks big enough to be pictures that are alive after the first and the last round.
+void exportRounds(benchmark::State &state)
+{
+    const QSize photo(4032, 3024);
+    MeasurementScreen screen(photo);
+    QQuickItem *root = screen.stage.root.get();
+    auto *opener = root->findChild<PhotoOpener *>();
+    const QString path = screen.folder.filePath(QStringLiteral("photo.png"));
+    const QUrl saved = QUrl::fromLocalFile(screen.folder.filePath(QStringLiteral("out.png")));
+    std::vector<double> resident, largeBlocks;
+    for (auto _ : state) {
+        for (int round = 0; round < state.range(0); ++round) {
+            QSignalSpy opened(opener, &PhotoOpener::opened);
+            opener->openPath(path);
+            if (!opened.wait(60000)) {
+                state.SkipWithError("the photo never opened");
+                return;
+            }
+            screen.actions->mainAction();
+            screen.actions->mainAction();
+            for (int i = 0; i < 3; ++i)
+                screen.actions->addMeasurableAction(TargetModel::Measurable::line);
+            screen.actions->saveImageAction();
+            screen.actions->mainAction();
+            if (!QTest::qWaitFor([&] { return root->property("shareActivityVisible").toBool(); },
+                                 60000)) {
+                state.SkipWithError("nothing was exported");
+                return;
+            }
+            auto *saver = root->findChild<PictureSaver *>();
+            if (!saver || saver->save(saved, true) != PictureSaver::Saved) {
+                state.SkipWithError("the picture was not saved");
+                return;
+            }
+            root->setProperty("shareActivityVisible", false);
+            screen.actions->saveImageAction(); // back to the live picture
+            screen.stage.clock.waitForFrame();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            resident.push_back(residentMegabytes());
+            // Pictures are the only blocks large enough for malloc to map them on their own.
+            const struct mallinfo2 heap = mallinfo2();
+            largeBlocks.push_back(double(heap.hblks));
+            fprintf(stderr, "round %d: %.1f MB resident, %zu large blocks (%.1f MB)\n", round + 1,
+                    resident.back(), heap.hblks, double(heap.hblkhd) / 1048576);
+        }
+    }
+    state.counters["rss_first_mb"] = resident.front();
+    state.counters["rss_last_mb"] = resident.back();
+    state.counters["large_blocks_first"] = largeBlocks.front();
+    state.counters["large_blocks_last"] = largeBlocks.back();
+    state.counters["growth_mb_per_round"] = (resident.back() - resident[resident.size() / 3]) /
+                                            double(resident.size() - 1 - resident.size() / 3);
+}
+BENCHMARK(exportRounds)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
