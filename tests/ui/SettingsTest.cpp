@@ -184,3 +184,56 @@ TEST(Settings, close_and_how_to_use_report_and_the_sections_scroll_under_the_clo
     EXPECT_NEAR(chrome::centreOf(rowTitle(settings, "Settings_HowToUse")).x(),
                 chrome::centreOf(howTo).x(), 1);
 }
+
+// Guards a settings screen that only a pointer could use: no control took the keyboard focus.
+// Tab walks the controls in order, ringed and scrolled into view; Space, Enter and the arrows
+// press them.
+TEST(Settings, a_keyboard_user_tabs_through_every_control_and_presses_it)
+{
+    FakePlatformServicesScope services;
+    SettingsRig rig;
+    UiHarness ui;
+    QQuickItem *settings = rig.show(ui, QSize(390, 500));
+    ASSERT_TRUE(settings);
+    ui.window().requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&ui.window()));
+    QSignalSpy close(settings, SIGNAL(closeAction()));
+    QSignalSpy howToUse(settings, SIGNAL(howToUseAction()));
+    auto *scroller = child(settings, "SettingsView_Scroller");
+    const auto key = [&](Qt::Key key, const char *focused) {
+        QTest::keyClick(&ui.window(), key,
+                        key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        QQuickItem *item = ui.window().activeFocusItem();
+        ASSERT_TRUE(item && item->objectName() == QLatin1String(focused)) << focused;
+        EXPECT_TRUE(shown(child(item, "FocusRing"))) << focused;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            const QRectF area = item->mapRectToItem(scroller, item->boundingRect());
+            return item->objectName() == QLatin1String("SettingsView_CloseButton") ||
+                   (area.top() >= 0 && area.bottom() <= scroller->height());
+        })) << focused;
+    };
+
+    key(Qt::Key_Tab, "SettingsView_CloseButton");
+    QTest::keyClick(&ui.window(), Qt::Key_Space);
+    key(Qt::Key_Tab, "SettingsAppUnitView_Metric");
+    EXPECT_FALSE(shown(child(child(settings, "SettingsView_CloseButton"), "FocusRing")));
+    key(Qt::Key_Right, "SettingsAppUnitView_Imperial");
+    EXPECT_EQ(rig.unitOnNextLaunch(), Storage::UnitSystem::imperial);
+    key(Qt::Key_Backtab, "SettingsAppUnitView_Metric");
+    QTest::keyClick(&ui.window(), Qt::Key_Return);
+    EXPECT_EQ(rig.storage->unitSystem(), Storage::UnitSystem::metric);
+    key(Qt::Key_Tab, "SettingsAppUnitView_Imperial");
+    key(Qt::Key_Tab, "Settings_HowToUse");
+    QTest::keyClick(&ui.window(), Qt::Key_Enter);
+    key(Qt::Key_Tab, "Settings_About_Us");
+    key(Qt::Key_Tab, "Settings_Contact_Us");
+    key(Qt::Key_Tab, "Settings_Rate_the_App");
+    QTest::keyClick(&ui.window(), Qt::Key_Space);
+    EXPECT_EQ(close.count(), 1);
+    EXPECT_EQ(howToUse.count(), 1);
+    EXPECT_EQ(services->calls.value(1),
+              QStringLiteral("open https://flathub.org/apps/app.mirrel.Mirrel"));
+    for (const char *back : {"Settings_Contact_Us", "Settings_About_Us", "Settings_HowToUse",
+                             "SettingsAppUnitView_Imperial"})
+        key(Qt::Key_Backtab, back);
+}

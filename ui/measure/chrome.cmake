@@ -3,6 +3,7 @@
 list(APPEND MIRREL_UI_QML
   measure/Debug_BackgroundView.qml
   measure/VisualEffectView.qml
+  measure/FocusRing.qml
   measure/CapsuleButton.qml
   measure/CameraErrorView.qml
   measure/ShareActionButton.qml

@@ -34,6 +34,16 @@ Column {
             anchors.margins: 2
 
             Repeater {
+                id: segments
+
+                function pick(index: int) {
+                    const segment = itemAt(index);
+                    if (!segment)
+                        return;
+                    root.storage.unitSystem = segment.modelData.unit;
+                    segment.forceActiveFocus(Qt.TabFocusReason);
+                }
+
                 model: [
                     {"unit": Mirrel.UnitSystems.metric, "label": Mirrel.TextKeys.settingsAppUnitMetric,
                         "name": "Metric"},
@@ -45,6 +55,7 @@ Column {
                     id: segment
 
                     required property var modelData
+                    required property int index
                     readonly property bool selected: root.storage.unitSystem === modelData.unit
 
                     objectName: "SettingsAppUnitView_" + modelData.name
@@ -56,6 +67,14 @@ Column {
                     Accessible.role: Accessible.RadioButton
                     Accessible.name: modelData.label
                     Accessible.checked: selected
+                    // A tap does not take the focus, so the ring shows only for a keyboard user.
+                    activeFocusOnTab: true
+                    Keys.onSpacePressed: root.storage.unitSystem = segment.modelData.unit
+                    Keys.onReturnPressed: root.storage.unitSystem = segment.modelData.unit
+                    Keys.onEnterPressed: root.storage.unitSystem = segment.modelData.unit
+                    // As in a group of radio buttons, the arrows pick the neighbour and go there.
+                    Keys.onLeftPressed: segments.pick(segment.index - 1)
+                    Keys.onRightPressed: segments.pick(segment.index + 1)
 
                     Text {
                         anchors.centerIn: parent
@@ -65,6 +84,12 @@ Column {
                         font.pixelSize: 13
                         font.weight: segment.selected ? Font.DemiBold : Font.Normal
                         elide: Text.ElideRight
+                    }
+
+                    Mirrel.FocusRing {
+                        anchors.margins: 0
+                        radius: parent.radius
+                        visible: segment.activeFocus
                     }
 
                     TapHandler {

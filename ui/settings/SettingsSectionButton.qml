@@ -13,6 +13,15 @@ Item {
 
     implicitWidth: label.implicitWidth + (centerContent ? 0 : 8 + chevron.width)
     implicitHeight: 44
+    // A tap does not take the focus, so the ring shows only for a keyboard user.
+    activeFocusOnTab: true
+    Keys.onSpacePressed: root.action()
+    Keys.onReturnPressed: root.action()
+    Keys.onEnterPressed: root.action()
+
+    Mirrel.FocusRing {
+        visible: root.activeFocus
+    }
 
     Text {
         id: label

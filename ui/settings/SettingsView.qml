@@ -33,6 +33,16 @@ Mirrel.Debug_BackgroundView {
                 height: 44
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTrId("Common_Close")
+                // Escape closes too, through the host's shortcut.
+                activeFocusOnTab: true
+                Keys.onSpacePressed: root.closeAction()
+                Keys.onReturnPressed: root.closeAction()
+                Keys.onEnterPressed: root.closeAction()
+
+                Mirrel.FocusRing {
+                    anchors.margins: 2
+                    visible: parent.activeFocus
+                }
 
                 Mirrel.SymbolImage {
                     anchors.centerIn: parent
@@ -65,6 +75,28 @@ Mirrel.Debug_BackgroundView {
             contentHeight: sections.height + 16
             clip: true
             boundsBehavior: Flickable.StopAtBounds
+
+            // Tab may go to a row out of sight: scroll it just into view.
+            function reveal(item: Item) {
+                let inside = item;
+                while (inside && inside !== sections)
+                    inside = inside.parent;
+                if (!inside)
+                    return;
+                const top = item.mapToItem(contentItem, 0, 0).y - 8;
+                const bottom = top + item.height + 16;
+                if (top < contentY)
+                    contentY = Math.max(0, top);
+                else if (bottom > contentY + height)
+                    contentY = Math.min(contentHeight - height, bottom - height);
+            }
+
+            Connections {
+                target: scroller.Window
+                function onActiveFocusItemChanged() {
+                    scroller.reveal(scroller.Window.activeFocusItem);
+                }
+            }
 
             Column {
                 id: sections
