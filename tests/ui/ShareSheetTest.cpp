@@ -282,3 +282,38 @@ TEST(ShareSheet, done_and_a_click_beside_the_sheet_dismiss_it_a_click_on_it_does
     click(ui.window(), child(sheet, "ActivityViewController_DoneButton"));
     EXPECT_EQ(dismissed.count(), 2);
 }
+
+// Guards a sheet whose focus showed nowhere, whose tiles ignored Enter, and whose "replace
+// it?" left the keys on the tiles hidden under it. A click shows no ring.
+TEST(ShareSheet, a_keyboard_user_sees_the_focus_and_presses_with_space_or_enter)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("measure.png"));
+    ASSERT_TRUE(exportedPicture().mirrored().save(path));
+    UiHarness ui;
+    QQuickItem *sheet = showSheet(ui, exportedPicture());
+    ASSERT_TRUE(sheet);
+    ui.window().requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&ui.window()));
+    const auto tabTo = [&](const char *name) {
+        QTest::keyClick(&ui.window(), Qt::Key_Tab);
+        EXPECT_EQ(ui.window().activeFocusItem(), child(sheet, name));
+        EXPECT_TRUE(shown(child(child(sheet, name), "FocusRing"))) << name;
+    };
+    QQuickItem *copy = child(sheet, "ActivityViewController_CopyButton");
+    click(ui.window(), copy);
+    EXPECT_FALSE(shown(child(copy, "FocusRing")));
+    tabTo("ActivityViewController_SaveButton");
+    tabTo("ActivityViewController_CopyButton");
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&ui.window(), Qt::Key_Enter);
+    EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+
+    saveThroughSheet(sheet, path);
+    EXPECT_EQ(ui.window().activeFocusItem(), child(sheet, "ActivityViewController_KeepButton"));
+    tabTo("ActivityViewController_ReplaceButton");
+    tabTo("ActivityViewController_KeepButton");
+    tabTo("ActivityViewController_ReplaceButton");
+    QTest::keyClick(&ui.window(), Qt::Key_Return);
+    EXPECT_EQ(QImage(path).convertToFormat(exportedPicture().format()), exportedPicture());
+}

@@ -19,6 +19,8 @@ Item {
                                                                               : undefined
     // The file waiting for the answer to "replace it?", or empty.
     property url pendingFile: ""
+    // While "replace it?" covers the sheet, the keys are its own, not the hidden tiles'.
+    readonly property bool asking: pendingFile.toString() !== ""
     property string message: ""
     property bool messageIsError: false
 
@@ -173,6 +175,7 @@ Item {
 
                 Mirrel.ShareActionButton {
                     objectName: "ActivityViewController_SaveButton"
+                    focusPolicy: root.asking ? Qt.NoFocus : Qt.StrongFocus
                     width: actions.tileWidth
                     text: qsTrId("Share_SaveAsPng")
                     symbol: "square.and.arrow.down"
@@ -182,6 +185,7 @@ Item {
 
                 Mirrel.ShareActionButton {
                     objectName: "ActivityViewController_CopyButton"
+                    focusPolicy: root.asking ? Qt.NoFocus : Qt.StrongFocus
                     width: actions.tileWidth
                     text: qsTrId("Share_CopyImage")
                     symbol: "doc.on.doc"
@@ -196,6 +200,7 @@ Item {
 
                 Mirrel.ShareActionButton {
                     objectName: "ActivityViewController_FolderButton"
+                    focusPolicy: root.asking ? Qt.NoFocus : Qt.StrongFocus
                     width: actions.tileWidth
                     text: qsTrId("Share_OpenFolder")
                     symbol: "folder"
@@ -216,7 +221,12 @@ Item {
             anchors.fill: parent
             radius: sheet.radius
             color: Qt.rgba(1, 1, 1, 0.96)
-            visible: root.pendingFile.toString() !== ""
+            visible: root.asking
+            // Keep is the safe answer; without a ring until the user tabs, as for a click.
+            onVisibleChanged: {
+                if (visible)
+                    keepButton.forceActiveFocus();
+            }
 
             MouseArea {
                 anchors.fill: parent
@@ -242,6 +252,8 @@ Item {
                     spacing: 16
 
                     Mirrel.CapsuleButton {
+                        id: keepButton
+
                         objectName: "ActivityViewController_KeepButton"
                         text: qsTrId("Share_Cancel")
                         onClicked: root.pendingFile = ""

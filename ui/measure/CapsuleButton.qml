@@ -10,6 +10,9 @@ T.AbstractButton {
     implicitHeight: label.implicitHeight + 32
     opacity: pressed ? 0.5 : 1.0
     Accessible.name: text
+    // Space presses a button by itself; a desktop user expects Enter to as well.
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
 
     contentItem: Text {
         id: label
@@ -32,5 +35,10 @@ T.AbstractButton {
         border.color: Mirrel.Palette.accent
         border.width: Mirrel.Palette.standardLineWidth
         antialiasing: true
+    }
+
+    Mirrel.FocusRing {
+        radius: height / 2
+        visible: control.visualFocus
     }
 }

@@ -13,6 +13,9 @@ T.AbstractButton {
     opacity: enabled ? 1.0 : 0.4
     scale: pressed ? 0.95 : 1.0
     Accessible.name: text
+    // Space presses a button by itself; a desktop user expects Enter to as well.
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
 
     Behavior on scale {
         NumberAnimation {
@@ -52,5 +55,10 @@ T.AbstractButton {
             maximumLineCount: 2
             elide: Text.ElideRight
         }
+    }
+
+    Mirrel.FocusRing {
+        radius: 15
+        visible: control.visualFocus
     }
 }
