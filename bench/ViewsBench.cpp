@@ -315,6 +315,31 @@ void showLiveFrame1920x1080(benchmark::State &state)
 }
 BENCHMARK(showLiveFrame1920x1080)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// Holds the pointer down at `held` (window coordinates) and times one move per iteration, back
+// and forth within 20 pixels of it, up to the synchronised scene.
+void timeDragMoves(benchmark::State &state, Stage &stage, QPointF held)
+{
+    QQuickWindow &window = stage.window;
+    stage.clock.waitForFrame();
+    QTest::mousePress(&window, Qt::LeftButton, {}, held.toPoint());
+    stage.clock.waitForFrame();
+    FrameCosts costs(state, stage.clock);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 20;
+        const auto start = Clock::now();
+        // Sent straight to the window: QTest's own event processing would also render a frame
+        // inside the timed part.
+        const QPointF at = held + QPointF(step, step / 2);
+        QMouseEvent move(QEvent::MouseMove, at, window.mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &move);
+        QCoreApplication::sendPostedEvents();
+        costs.frameAfter(millisecondsBetween(start, Clock::now()));
+    }
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, held.toPoint());
+}
+
 // One step of dragging a card corner, with pairs of a line and a rectangle on the picture: the
 // pointer event, the corner's move and the card's new matrix, the re-measuring of every target
 // on the next turn of the event loop, and the synchronised scene.
@@ -333,29 +358,9 @@ void dragStepEndToEnd(benchmark::State &state)
     }
     model.referenceRectangle()->setIsSelected(true);
     QCoreApplication::sendPostedEvents();
-    QQuickWindow &window = picture.stage.window;
-    picture.stage.clock.waitForFrame();
-
     const QSizeF image(3024, 4032), view(390, 844);
-    const QPoint corner =
-        PictureMapping::viewPoint(model.referenceRectangle()->points()[2], image, view).toPoint();
-    QTest::mousePress(&window, Qt::LeftButton, {}, corner);
-    picture.stage.clock.waitForFrame();
-    FrameCosts costs(state, picture.stage.clock);
-    int step = 0;
-    for (auto _ : state) {
-        step = (step + 1) % 20;
-        const auto start = Clock::now();
-        // Sent straight to the window: QTest's own event processing would also render a frame
-        // inside the timed part.
-        const QPointF at = corner + QPoint(step, step / 2);
-        QMouseEvent move(QEvent::MouseMove, at, window.mapToGlobal(at), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window, &move);
-        QCoreApplication::sendPostedEvents();
-        costs.frameAfter(millisecondsBetween(start, Clock::now()));
-    }
-    QTest::mouseRelease(&window, Qt::LeftButton, {}, corner);
+    timeDragMoves(state, picture.stage,
+                  PictureMapping::viewPoint(model.referenceRectangle()->points()[2], image, view));
 }
 BENCHMARK(dragStepEndToEnd)
     ->ArgName("pairs")
@@ -463,23 +468,7 @@ void dragMoveOnScreen(benchmark::State &state)
         held = QPointF(300, 620);
     }
     QCoreApplication::sendPostedEvents();
-    QQuickWindow &window = screen.stage.window;
-    screen.stage.clock.waitForFrame();
-    QTest::mousePress(&window, Qt::LeftButton, {}, held.toPoint());
-    screen.stage.clock.waitForFrame();
-    FrameCosts costs(state, screen.stage.clock);
-    int step = 0;
-    for (auto _ : state) {
-        step = (step + 1) % 20;
-        const auto start = Clock::now();
-        const QPointF at = held + QPointF(step, step / 2);
-        QMouseEvent move(QEvent::MouseMove, at, window.mapToGlobal(at), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window, &move);
-        QCoreApplication::sendPostedEvents();
-        costs.frameAfter(millisecondsBetween(start, Clock::now()));
-    }
-    QTest::mouseRelease(&window, Qt::LeftButton, {}, held.toPoint());
+    timeDragMoves(state, screen.stage, held);
 }
 BENCHMARK(dragMoveOnScreen)
     ->ArgNames({"lineEnd", "targets", "megapixels"})
