@@ -137,7 +137,7 @@ void CameraManager::setError(CameraError error, const QString &detail)
     SerialQueue::main().async(this, [this, error, detail] {
         m_error = error;
         m_errorDetail = detail;
-        Q_EMIT errorChanged(error, message(error, detail));
+        Q_EMIT errorChanged(error, message(error, detail), detail);
     });
 }
 

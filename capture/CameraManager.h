@@ -80,6 +80,7 @@ public:
     // Main thread only.
     [[nodiscard]] std::optional<CameraError> error() const { return m_error; }
     [[nodiscard]] QString errorMessage() const;
+    [[nodiscard]] QString errorDetail() const { return m_error ? m_errorDetail : QString(); }
     [[nodiscard]] bool isPermissionError() const;
     [[nodiscard]] QVariant errorValue() const;
 
@@ -119,7 +120,9 @@ public:
 
 Q_SIGNALS:
     // Emitted on the main thread for every published failure, after `error` holds it.
-    void errorChanged(CameraManager::CameraError error, const QString &message);
+    // `detail` is what the message was made around (the loader's reason for a photo), or empty.
+    void errorChanged(CameraManager::CameraError error, const QString &message,
+                      const QString &detail);
     // Emitted on the main thread when a photo took the failed camera's (or an unreadable
     // photo's) place, after `error` returned to absent.
     void errorCleared();

@@ -54,20 +54,21 @@ void CameraViewModel::setupSubscriptions()
 
     m_errorSubscription = Cancellable::sink(
         &m_cameraManager, &CameraManager::errorChanged,
-        [self](CameraManager::CameraError error, const QString &message) {
+        [self](CameraManager::CameraError error, const QString &message, const QString &detail) {
             if (self)
-                self->setError(error, message);
+                self->setError(error, message, detail);
         },
-        [self, error = m_cameraManager.error(), message = m_cameraManager.errorMessage()] {
+        [self, error = m_cameraManager.error(), message = m_cameraManager.errorMessage(),
+         detail = m_cameraManager.errorDetail()] {
             if (self)
-                self->setError(error, message);
+                self->setError(error, message, detail);
         });
     // A photo opened in the failed camera's place: the buttons come back for it.
     m_errorClearedSubscription = Cancellable::sink(
         &m_cameraManager, &CameraManager::errorCleared,
         [self] {
             if (self)
-                self->setError(std::nullopt, {});
+                self->setError(std::nullopt, {}, {});
         },
         [] {});
 
@@ -94,12 +95,15 @@ bool CameraViewModel::isPermissionError() const
 }
 
 void CameraViewModel::setError(std::optional<CameraManager::CameraError> error,
-                               const QString &message)
+                               const QString &message, const QString &detail)
 {
-    if (error == m_error && message == m_errorMessage)
+    const bool photo = error == CameraManager::CameraError::unreadablePhoto;
+    if (error == m_error && message == m_errorMessage &&
+        (photo ? detail : QString()) == m_errorDetail)
         return;
     m_error = error;
     m_errorMessage = error ? message : QString();
+    m_errorDetail = photo ? detail : QString();
     Q_EMIT errorChanged();
 }
 

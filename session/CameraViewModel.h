@@ -34,6 +34,8 @@ class CameraViewModel : public QObject, public TargetSelector
     Q_PROPERTY(QVariant error READ errorValue NOTIFY errorChanged FINAL)
     // One line for the user, empty without an error.
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged FINAL)
+    // Why a photo cannot be used, in the loader's words; empty for other errors.
+    Q_PROPERTY(QString errorDetail READ errorDetail NOTIFY errorChanged FINAL)
     // The error is a missing camera permission, which the user can grant in the settings.
     Q_PROPERTY(bool permissionError READ isPermissionError NOTIFY errorChanged FINAL)
     // Undefined until the first frame, then a FrameOutput.
@@ -60,6 +62,7 @@ public:
     [[nodiscard]] const std::optional<CameraManager::CameraError> &error() const { return m_error; }
     [[nodiscard]] QVariant errorValue() const;
     [[nodiscard]] const QString &errorMessage() const { return m_errorMessage; }
+    [[nodiscard]] const QString &errorDetail() const { return m_errorDetail; }
     [[nodiscard]] bool isPermissionError() const;
 
     [[nodiscard]] const std::optional<FrameOutput> &frame() const { return m_frame; }
@@ -127,7 +130,8 @@ Q_SIGNALS:
 
 private:
     void setupSubscriptions();
-    void setError(std::optional<CameraManager::CameraError> error, const QString &message);
+    void setError(std::optional<CameraManager::CameraError> error, const QString &message,
+                  const QString &detail);
     void setFrame(FrameOutput frame);
     // The picture to publish for a frame's image, converted for drawing.
     [[nodiscard]] QImage drawableFrame(const QImage &image);
@@ -138,6 +142,7 @@ private:
     Cancellable m_matrixCancellableSubsciption;
     std::optional<CameraManager::CameraError> m_error;
     QString m_errorMessage;
+    QString m_errorDetail;
     std::optional<FrameOutput> m_frame;
     // The image m_frame's picture was made from.
     qint64 m_frameSourceKey = 0;

@@ -78,11 +78,8 @@ TEST(CameraErrorView, an_unreadable_photo_says_why)
     UiHarness ui;
     const QString reason = QStringLiteral("shelf.jpg is not an image this program can read");
     const QVariant unreadable = QVariant::fromValue(Error::unreadablePhoto);
-    QQuickItem *view =
-        ui.show(QStringLiteral("CameraErrorView"),
-                {{"error", unreadable},
-                 {"errorMessage", CameraManager::message(Error::unreadablePhoto, reason)}},
-                QSize(390, 844));
+    QQuickItem *view = ui.show(QStringLiteral("CameraErrorView"),
+                               {{"error", unreadable}, {"photoReason", reason}}, QSize(390, 844));
     ASSERT_TRUE(view);
     QQuickItem *message = child(view, "CameraErrorView_Message");
     EXPECT_TRUE(shown(message));
@@ -91,12 +88,11 @@ TEST(CameraErrorView, an_unreadable_photo_says_why)
     EXPECT_TRUE(message->property("text").toString().contains(reason));
     EXPECT_FALSE(shown(child(view, "CameraErrorView_GoToSettingsButton")));
 
-    view->setProperty("errorMessage", CameraManager::message(Error::unreadablePhoto));
+    view->setProperty("photoReason", QString());
     EXPECT_EQ(message->property("text").toString(), qtTrId("Main_Error_UnreadablePhoto"));
 
     // The reason belongs to the photo's error only.
+    view->setProperty("photoReason", reason);
     view->setProperty("error", QVariant::fromValue(Error::createCaptureInput));
-    view->setProperty("errorMessage",
-                      CameraManager::message(Error::createCaptureInput, QStringLiteral("busy")));
     EXPECT_EQ(message->property("text").toString(), qtTrId("Main_Error_UknownError"));
 }

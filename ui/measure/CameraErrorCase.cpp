@@ -39,23 +39,3 @@ CameraErrorCase::Case CameraErrorCase::caseFor(const QVariant &error)
         return UnreadablePhoto;
     return CameraFailure;
 }
-
-QString CameraErrorCase::reasonFor(const QVariant &error, const QString &message)
-{
-    if (caseFor(error) != UnreadablePhoto)
-        return {};
-    // The camera manager words the message around the loader's reason; its own wording with a
-    // marker for the reason tells what lies around it.
-    static const QString marker = QStringLiteral("\x01");
-    const QString pattern =
-        CameraManager::message(CameraManager::CameraError::unreadablePhoto, marker);
-    const qsizetype at = pattern.indexOf(marker);
-    if (at < 0)
-        return {};
-    const QString before = pattern.left(at);
-    const QString after = pattern.mid(at + marker.size());
-    if (message.size() <= before.size() + after.size() || !message.startsWith(before) ||
-        !message.endsWith(after))
-        return {};
-    return message.mid(before.size(), message.size() - before.size() - after.size()).trimmed();
-}

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
 #include <QVariant>
 #include <QtQml/qqml.h>
 
@@ -30,9 +29,4 @@ public:
     // `error` as the session publishes it: absent, or a CameraManager::CameraError (which QML
     // hands over as its number). Anything else is not a camera error and shows nothing.
     [[nodiscard]] Q_INVOKABLE static Case caseFor(const QVariant &error);
-    // Why a photo cannot be used ("… is not an image this program can read"), taken from the
-    // session's one-line `message` for that error; empty for other errors and when the loader
-    // gave no reason.
-    [[nodiscard]] Q_INVOKABLE static QString reasonFor(const QVariant &error,
-                                                       const QString &message);
 };

@@ -11,15 +11,13 @@ Mirrel.Debug_BackgroundView {
 
     // The session's error: undefined, or a camera error.
     required property var error
-    // The session's one line about it, which for a photo says why it cannot be used.
-    property string errorMessage: ""
+    // Why a photo cannot be used (missing, not an image, too large), when the error is that.
+    property string photoReason: ""
 
     readonly property int errorCase: Mirrel.CameraErrorCase.caseFor(error)
     // Decided from the error itself: an item's visible reads false while any parent is hidden,
     // so a wrapper following the button's visible would stay hidden once it had been.
     readonly property bool permissionMissing: errorCase === Mirrel.CameraErrorCase.PermissionMissing
-    // What the photo loader said is wrong with the photo (missing, not an image, too large).
-    readonly property string photoReason: Mirrel.CameraErrorCase.reasonFor(error, errorMessage)
 
     // The go-to-settings button; it does nothing else.
     signal goToSettingsAction

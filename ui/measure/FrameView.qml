@@ -112,7 +112,7 @@ Item {
         active: !root.hasImage
         sourceComponent: Mirrel.CameraErrorView {
             error: root.model.error
-            errorMessage: root.model.errorMessage
+            photoReason: root.model.errorDetail
             onGoToSettingsAction: Mirrel.SystemActions.openCameraSettings()
         }
     }
