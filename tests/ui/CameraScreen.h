@@ -6,10 +6,20 @@
 #include "core/UserDefaults.h"
 #include "session/CameraViewModel.h"
 
+#include <QColor>
+#include <QImage>
 #include <QQuickItem>
 #include <QSize>
 #include <QTemporaryDir>
 #include <QVariant>
+
+// A plain grey photo, as of an empty desk.
+inline QImage deskPhoto(QSize size)
+{
+    QImage photo(size, QImage::Format_RGB32);
+    photo.fill(QColor(70, 74, 80));
+    return photo;
+}
 
 // The measurement screen in a window of `size`, on a settings file of its own in `folder`, with
 // the session it shows. Null screen and session when the screen could not be made.

@@ -36,9 +36,7 @@ TEST(CameraView, the_hint_keeps_its_words_whole_and_clear_of_the_photo_button)
 {
     QTemporaryDir folder;
     const QString desk = folder.filePath(QStringLiteral("desk.png"));
-    QImage photo(640, 480, QImage::Format_RGB32);
-    photo.fill(QColor(70, 74, 80));
-    ASSERT_TRUE(photo.save(desk));
+    ASSERT_TRUE(deskPhoto({640, 480}).save(desk));
     StillPhotoSource::setLaunchPhoto(desk);
 
     CameraScreen camera(folder, QSize(320, 844));
@@ -47,7 +45,7 @@ TEST(CameraView, the_hint_keeps_its_words_whole_and_clear_of_the_photo_button)
     CameraViewModel *session = camera.session;
     UiHarness &ui = camera.ui;
     auto *actions = screen->findChild<MeasurementActions *>();
-    ASSERT_TRUE(session && actions);
+    ASSERT_TRUE(actions);
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->frame() && session->frame()->hasImage(); }));
     QQuickItem *text = child(screen, "HintView_Text");
     QQuickItem *banner = child(screen, "HintView_Banner");

@@ -32,9 +32,7 @@ TEST(CameraView, a_photo_opened_after_the_camera_failed_can_be_measured)
     const QString desk = folder.filePath(QStringLiteral("desk.png"));
     ASSERT_TRUE(TestImages::writeFile(broken, "\xFF\xD8\xFF\xE0 cut off"));
     ASSERT_TRUE(TestImages::writeFile(notes, "no pixels here"));
-    QImage photo(640, 480, QImage::Format_RGB32);
-    photo.fill(QColor(70, 74, 80));
-    ASSERT_TRUE(photo.save(desk));
+    ASSERT_TRUE(deskPhoto({640, 480}).save(desk));
     StillPhotoSource::setLaunchPhoto(broken);
 
     CameraScreen camera(folder, QSize(390, 844));
@@ -42,7 +40,7 @@ TEST(CameraView, a_photo_opened_after_the_camera_failed_can_be_measured)
     QQuickItem *screen = camera.screen;
     CameraViewModel *session = camera.session;
     auto *opener = screen->findChild<PhotoOpener *>();
-    ASSERT_TRUE(session && opener);
+    ASSERT_TRUE(opener);
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->error().has_value(); }));
     // The error view says why, in the loader's words, not only that the photo cannot be opened.
     const QString reason = ImageLoader::load(broken).error;
