@@ -90,6 +90,17 @@ bool UserDefaults::setBool(const QString &key, bool value)
     m_settings->sync();
     if (m_settings->status() == QSettings::NoError)
         return true;
+    if (m_settings->status() == QSettings::FormatError) {
+        // A line that could not be read when the file was loaded keeps this status for good,
+        // and hides whether a save failed since. The save drops that line: read the file again
+        // and see whether it holds the value now. If not, the old settings keep it in memory.
+        auto reread = std::make_unique<QSettings>(m_settings->fileName(), QSettings::IniFormat);
+        if (reread->status() == QSettings::NoError && reread->contains(key) &&
+            reread->value(key).toBool() == value) {
+            m_settings = std::move(reread);
+            return true;
+        }
+    }
     if (!m_warnedAboutWrite) {
         // The value still holds for this run; say once why it will not survive a restart.
         qWarning().noquote() << "Mirrel: cannot save settings to" << m_settings->fileName()

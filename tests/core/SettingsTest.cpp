@@ -95,6 +95,27 @@ TEST(Storage, unwritable_settings_keep_the_choice_for_the_run)
     }
 }
 
+TEST(UserDefaults, a_line_that_cannot_be_read_does_not_fail_every_save)
+{
+    // Qt reports the stray line as a format error for as long as the settings live, also
+    // after saves that succeed; those must count as saved, and keep the file's other keys.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Mirrel.conf");
+    {
+        QFile seed(file);
+        ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+        seed.write("[General]\nIS_METRIC_UNIT=true\nnot a setting\n");
+    }
+    UserDefaults defaults(file);
+    EXPECT_TRUE(defaults.setBool(Storage::tutorialSeenKey, true));
+    EXPECT_TRUE(defaults.setBool(Storage::metricUnitKey, false));
+    EXPECT_FALSE(defaults.boolValue(Storage::metricUnitKey));
+
+    const UserDefaults again(file);
+    EXPECT_TRUE(again.boolValue(Storage::tutorialSeenKey));
+    EXPECT_FALSE(again.boolValue(Storage::metricUnitKey));
+}
+
 TEST(UserDefaults, launch_argument_pairs_override_for_the_run_only)
 {
     QTemporaryDir dir;
