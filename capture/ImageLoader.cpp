@@ -48,9 +48,9 @@ std::optional<QString> notAFile(const QString &path, const struct stat &info)
 
 QString tooLarge(const QString &path, qint64 bytes)
 {
+    // Every value in one call: a "%2" in the path must stay as it is.
     return QStringLiteral("%1 is too large to be a photo (%2 MB)")
-        .arg(path)
-        .arg(bytes / (1024 * 1024));
+        .arg(path, QString::number(bytes / (1024 * 1024)));
 }
 
 // Reads at most maxFileBytes + 1 bytes, whatever size the file claims, so that a file that
@@ -174,6 +174,91 @@ Ending pngEnding(QByteArrayView data)
     return Ending::truncated;
 }
 
+quint32 littleEndian(const uchar *p, int bytes)
+{
+    quint32 value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// An uncompressed BMP holds its rows at a known place and size; Qt's reader leaves the rows
+// a cut-off file lacks black. The last row's padding may be missing. Compressed ones (run
+// lengths, or a JPEG or PNG inside) are left to the decoder.
+Ending bmpEnding(QByteArrayView data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
+    const qint64 n = data.size();
+    if (n < 26 || bytes[0] != 'B' || bytes[1] != 'M')
+        return Ending::broken;
+    const qint64 pixels = littleEndian(bytes + 10, 4);
+    const quint32 header = littleEndian(bytes + 14, 4);
+    qint64 width = 0, height = 0, bits = 0, compression = 0;
+    if (header == 12) {
+        width = littleEndian(bytes + 18, 2);
+        height = littleEndian(bytes + 20, 2);
+        bits = littleEndian(bytes + 24, 2);
+    } else if (header >= 40 && n >= 34) {
+        width = qint32(littleEndian(bytes + 18, 4));
+        height = qint32(littleEndian(bytes + 22, 4));
+        bits = littleEndian(bytes + 28, 2);
+        compression = littleEndian(bytes + 30, 4);
+    } else {
+        return Ending::complete;
+    }
+    // Plain rows, or plain rows with channel masks.
+    if (compression != 0 && compression != 3 && compression != 6)
+        return Ending::complete;
+    if (width <= 0 || height == 0 || bits <= 0 || bits > 64)
+        return Ending::complete;
+    const qint64 rows = height < 0 ? -height : height;
+    const qint64 rowBytes = (width * bits + 7) / 8, stride = (width * bits + 31) / 32 * 4;
+    return pixels + stride * (rows - 1) + rowBytes > n ? Ending::truncated : Ending::complete;
+}
+
+// A GIF's first picture (the one shown) ends with an empty data block; Qt's reader leaves
+// the rows a cut-off file lacks empty. A file that stops right after it, without the final
+// byte, is whole enough.
+Ending gifEnding(QByteArrayView data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
+    const qint64 n = data.size();
+    if (n < 13 || std::memcmp(bytes, "GIF8", 4) != 0)
+        return Ending::broken;
+    const auto colourTable = [](uchar flags) {
+        return (flags & 0x80) ? qint64(3) << ((flags & 7) + 1) : qint64(0);
+    };
+    qint64 i = 13 + colourTable(bytes[10]);
+    // Data blocks, each a length byte and that many bytes, up to an empty one.
+    const auto skipBlocks = [&] {
+        while (i < n) {
+            const uchar length = bytes[i++];
+            if (length == 0)
+                return true;
+            i += length;
+        }
+        return false;
+    };
+    while (i < n) {
+        const uchar introducer = bytes[i++];
+        if (introducer == 0x3B)
+            return Ending::complete;
+        if (introducer == 0x21) { // an extension: its label, then its blocks
+            ++i;
+            if (!skipBlocks())
+                return Ending::truncated;
+        } else if (introducer == 0x2C) { // a picture: where and how large, colours, code size
+            if (i + 9 > n)
+                return Ending::truncated;
+            i += 9 + colourTable(bytes[i + 8]) + 1;
+            return skipBlocks() ? Ending::complete : Ending::truncated;
+        } else {
+            return Ending::complete; // what follows is for the decoder to judge
+        }
+    }
+    return Ending::truncated;
+}
+
 std::optional<QString> endingProblem(const QByteArray &format, const QByteArray &bytes,
                                      const QString &shown)
 {
@@ -182,6 +267,10 @@ std::optional<QString> endingProblem(const QByteArray &format, const QByteArray 
         ending = jpegEnding(bytes);
     else if (format == "png")
         ending = pngEnding(bytes);
+    else if (format == "bmp")
+        ending = bmpEnding(bytes);
+    else if (format == "gif")
+        ending = gifEnding(bytes);
     const QString kind = QString::fromLatin1(format).toUpper();
     switch (ending) {
     case Ending::complete:
@@ -266,17 +355,15 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
     const QSize size = reader.size();
     if (size.isValid()) {
         if (size.isEmpty())
-            return failure(QStringLiteral("%1 has no pixels (%2 x %3)")
-                               .arg(shown)
-                               .arg(size.width())
-                               .arg(size.height()));
+            return failure(
+                QStringLiteral("%1 has no pixels (%2 x %3)")
+                    .arg(shown, QString::number(size.width()), QString::number(size.height())));
         if (qint64(size.width()) * size.height() > pixelLimit)
             return failure(QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
                                           "megapixels)")
-                               .arg(shown)
-                               .arg(size.width())
-                               .arg(size.height())
-                               .arg(double(pixelLimit) / 1'000'000));
+                               .arg(shown, QString::number(size.width()),
+                                    QString::number(size.height()),
+                                    QString::number(double(pixelLimit) / 1'000'000)));
     }
 
     QImage image = reader.read();
@@ -284,9 +371,8 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
         return failure(
             QStringLiteral("%1 could not be decoded: %2").arg(shown, reader.errorString()));
     if (qint64(image.width()) * image.height() > pixelLimit)
-        return failure(QStringLiteral("%1 is too large: %2 x %3 pixels")
-                           .arg(shown)
-                           .arg(image.width())
-                           .arg(image.height()));
+        return failure(
+            QStringLiteral("%1 is too large: %2 x %3 pixels")
+                .arg(shown, QString::number(image.width()), QString::number(image.height())));
     return {toBgra(std::move(image)), {}};
 }

@@ -85,6 +85,9 @@ TEST(ImageLoader, refuses_bad_files_with_a_message)
     // Sizes are checked before any pixel is decoded.
     refused(ImageLoader::load(TestImages::pngHeaderOnly(20000, 20000), "huge.png"), "too large");
     refused(ImageLoader::load(TestImages::pngHeaderOnly(10001, 10000), "over.png"), "too large");
+    // Named as it is: the size must not take the place of a "%3" in the name.
+    refused(ImageLoader::load(TestImages::pngHeaderOnly(20000, 20000), "scan 100%3.png"),
+            "scan 100%3.png is too large");
     EXPECT_FALSE(ImageLoader::load(TestImages::pngHeaderOnly(0, 100), "zero.png").ok());
     EXPECT_FALSE(ImageLoader::load(QByteArray("\x89PNG\r\n\x1a\nnonsense"), "corrupt.png").ok());
 }
@@ -105,6 +108,12 @@ TEST(ImageLoader, truncation_is_judged_by_the_file_structure)
     // decoder would reserve it all before finding out.
     const QByteArray longChunk =
         png.left(33) + QByteArray("\x10\0\0\0tEXtdate:modify", 19) + png.mid(33);
+    // 63 pixels of three bytes: each row padded by three bytes.
+    const QByteArray bmp = TestImages::encode(gradient(63, 48, QImage::Format_RGB32), "bmp");
+    // One pixel: header, two colours, its extension, the picture and its data, the end.
+    const QByteArray gif("GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0"
+                         "!\xf9\x04\x01\0\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;",
+                         43);
     const struct
     {
         const char *name;
@@ -123,6 +132,14 @@ TEST(ImageLoader, truncation_is_judged_by_the_file_structure)
         {"no-iend.png", png.left(iend), false},
         {"trailing-data.png", png + QByteArray(100, '\0'), true},
         {"chunk-longer-than-the-file.png", longChunk, false},
+        {"half.bmp", bmp.left(bmp.size() / 2), false},
+        {"last-row-short.bmp", bmp.left(bmp.size() - 4), false},
+        {"last-padding-missing.bmp", bmp.left(bmp.size() - 3), true},
+        {"whole.bmp", bmp, true},
+        {"in-the-data.gif", gif.left(40), false},
+        {"in-the-picture-header.gif", gif.left(30), false},
+        {"no-end-byte.gif", gif.left(42), true},
+        {"whole.gif", gif, true},
     };
     for (const auto &c : cases) {
         const ImageLoader::Result r = ImageLoader::load(c.bytes, QString::fromLatin1(c.name));
