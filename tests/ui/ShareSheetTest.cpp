@@ -186,6 +186,13 @@ TEST(ShareSheet, a_save_into_a_read_only_folder_fails_clearly_and_loses_nothing)
     }
     EXPECT_FALSE(shown(child(sheet, "ActivityViewController_ReplaceQuestion")));
 
+    // A folder that is gone is named as it is, a "%2" in its name included.
+    const QString gone = base.filePath(QStringLiteral("scans 100%2/gone"));
+    saveThroughSheet(sheet, gone + QStringLiteral("/measure.png"), true);
+    const QString goneText = message->property("text").toString();
+    EXPECT_TRUE(goneText.contains(QStringLiteral("“") + gone + QStringLiteral("”")))
+        << goneText.toStdString();
+
     // The picture is still there to save somewhere else; a name without the extension gets it.
     saveThroughSheet(sheet, base.filePath(QStringLiteral("measure")));
     EXPECT_EQ(QImage(base.filePath(QStringLiteral("measure.png")))

@@ -38,8 +38,10 @@ Item {
             message = qsTrId("Share_Saved").arg(saver.savedFile);
             messageIsError = false;
         } else {
-            message = qsTrId("Share_Error_SaveFailed").arg(saver.folderOf(file))
-                .arg(saver.lastError);
+            // Both at once: a "%2" in the folder's name must not take the reason.
+            const folder = saver.folderOf(file), reason = saver.lastError;
+            message = qsTrId("Share_Error_SaveFailed").replace(/%([12])/g,
+                                                               (_, n) => n === "1" ? folder : reason);
             messageIsError = true;
         }
     }
