@@ -296,6 +296,8 @@ QImage toBgra(QImage image)
 
 ImageLoader::Result ImageLoader::load(const QString &path)
 {
+    if (path.isEmpty())
+        return failure(QStringLiteral("cannot open a photo without a file name"));
     if (path.startsWith(QLatin1Char(':')))
         return loadResource(path);
     const QByteArray native = QFile::encodeName(path);

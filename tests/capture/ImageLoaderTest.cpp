@@ -60,6 +60,7 @@ TEST(ImageLoader, refuses_bad_files_with_a_message)
     };
     refused(ImageLoader::load(dir.filePath("missing.jpg")), "no such file");
     refused(ImageLoader::load(dir.path()), "folder");
+    refused(ImageLoader::load(QString()), "without a file name");
 
     // Endless or blocking: never opened. A pipe without a writer would hang the open.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.jpg")).constData(), 0600), 0);
