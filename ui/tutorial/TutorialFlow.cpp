@@ -33,9 +33,7 @@ void TutorialFlow::next()
         // The page stays until the answer is in; a refusal moves on too (the measurement screen
         // explains a missing camera later).
         Permissions::current()->requestCameraAccess(
-            [self = QPointer(this), asked = m_stepsBack](bool) {
-                showPage(self, TutorialPage::photo, asked);
-            });
+            [self = QPointer(this)](bool) { showPage(self, TutorialPage::photo); });
         break;
     case TutorialPage::photo:
         setPage(TutorialPage::adjust);
@@ -45,9 +43,7 @@ void TutorialFlow::next()
         break;
     case TutorialPage::share:
         Permissions::current()->requestPhotoLibraryAccess(
-            [self = QPointer(this), asked = m_stepsBack](bool) {
-                showPage(self, std::nullopt, asked);
-            });
+            [self = QPointer(this)](bool) { showPage(self, std::nullopt); });
         break;
     }
 }
@@ -69,23 +65,14 @@ void TutorialFlow::finish()
         Qt::QueuedConnection);
 }
 
-void TutorialFlow::back()
-{
-    if (m_page == TutorialPage::welcome)
-        return;
-    ++m_stepsBack;
-    setPage(TutorialPage::Page(int(m_page) - 1));
-}
-
-void TutorialFlow::showPage(QPointer<TutorialFlow> flow, std::optional<TutorialPage::Page> page,
-                            quint64 asked)
+void TutorialFlow::showPage(QPointer<TutorialFlow> flow, std::optional<TutorialPage::Page> page)
 {
     // The application object outlives every flow, so the hop itself is always safe; whether the
     // flow still exists is asked on the GUI thread, where it is deleted.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [flow, page, asked] {
-            if (!flow || flow->m_stepsBack != asked)
+        [flow, page] {
+            if (!flow)
                 return;
             if (page)
                 flow->setPage(*page);

@@ -12,9 +12,7 @@ class Storage;
 // The tutorial's page and what its two buttons do. The main button moves on a page; on the
 // camera and share pages it first asks the permission question and moves on when the answer
 // arrives, whatever it is. Skipping, and the answer on the share page, finish the tutorial:
-// one hop through the GUI thread's event loop, then `isTutorialSeen` is written once. On the
-// desktop the keyboard can also go back a page; an answer to a question asked before that
-// step back is dropped, so it cannot carry the user past pages they went back to read.
+// one hop through the GUI thread's event loop, then `isTutorialSeen` is written once.
 class TutorialFlow : public QObject
 {
     Q_OBJECT
@@ -36,8 +34,6 @@ public:
     Q_INVOKABLE void next();
     // The skip button; also how the share page's answer ends the tutorial.
     Q_INVOKABLE void finish();
-    // One page back (the keyboard's Left and Page Up); nothing on the first page.
-    Q_INVOKABLE void back();
 
 Q_SIGNALS:
     void storageChanged();
@@ -47,14 +43,10 @@ Q_SIGNALS:
 
 private:
     // Shows a page, or finishes for none, on the GUI thread; callable from any thread, also
-    // after the flow is gone, or went back since the question was `asked` (the answer is
-    // dropped then).
-    static void showPage(QPointer<TutorialFlow> flow, std::optional<TutorialPage::Page> page,
-                         quint64 asked);
+    // after the flow is gone (the answer is dropped then).
+    static void showPage(QPointer<TutorialFlow> flow, std::optional<TutorialPage::Page> page);
 
     QPointer<Storage> m_storage;
     TutorialPage::Page m_page = TutorialPage::welcome;
     bool m_finished = false;
-    // Steps back so far; a permission answer carries the count from when it was asked.
-    quint64 m_stepsBack = 0;
 };

@@ -3,9 +3,9 @@ import QtQuick.Layouts
 import Mirrel as Mirrel
 
 // The first-run tutorial: five pages, each a picture, a title and a summary between the skip
-// row and the main button, with the page dots at the foot. Pages change through the two
-// buttons and, on the desktop, their keys (plus going back a page); finishing writes
-// Storage.isTutorialSeen, and the application then shows the measurement screen.
+// row and the main button, with the page dots at the foot. Pages change only through the two
+// buttons (on the desktop also through their keys); finishing writes Storage.isTutorialSeen,
+// and the application then shows the measurement screen.
 Rectangle {
     id: root
 
@@ -26,12 +26,6 @@ Rectangle {
     function next() {
         root.animatesPageChange = true;
         flow.next();
-        root.animatesPageChange = false;
-    }
-
-    function back() {
-        root.animatesPageChange = true;
-        flow.back();
         root.animatesPageChange = false;
     }
 
@@ -130,16 +124,11 @@ Rectangle {
     }
 
     // A desktop user's keys: forwards as the main button (also finishing on the last page),
-    // back a page, and Escape as the skip button.
+    // and Escape as the skip button. There is no way back, as there is none by the buttons.
     Shortcut {
         sequences: ["Right", "PgDown", "Space", "Return", "Enter"]
         enabled: root.onScreen
         onActivated: root.next()
-    }
-    Shortcut {
-        sequences: ["Left", "PgUp"]
-        enabled: root.onScreen
-        onActivated: root.back()
     }
     Shortcut {
         sequence: StandardKey.Cancel
