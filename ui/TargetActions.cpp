@@ -5,6 +5,8 @@
 #include "session/CameraViewModel.h"
 #include "ui/PictureMapping.h"
 
+#include <algorithm>
+
 namespace {
 
 CameraViewModel *sessionOf(const TargetModel *target)
@@ -38,6 +40,27 @@ void TargetActions::move(TargetModel *target, int pointIndex, QPointF location, 
     if (!card)
         return;
     target->movePoint(pointIndex, card->projectiveMatrix(), location, imageSize, viewSize);
+}
+
+QVariant TargetActions::nudge(TargetModel *target, int pointIndex, int dx, int dy, QSizeF imageSize,
+                              QSizeF viewSize)
+{
+    if (!isLive(target, pointIndex) || imageSize.isEmpty() || viewSize.isEmpty())
+        return {};
+    CameraViewModel *session = sessionOf(target);
+    ReferenceTargetModel *card = session ? session->referenceRectangle() : nullptr;
+    if (!card)
+        return {};
+    const QRectF shown = PictureMapping::visibleRect(imageSize, viewSize);
+    const QPointF from = target->points()[pointIndex];
+    const QPointF to(std::clamp(from.x() + dx, shown.left(), shown.right()),
+                     std::clamp(from.y() + dy, shown.top(), shown.bottom()));
+    // The model moves points to view locations; in a view of the photo's own size a location is
+    // the pixel itself, so the point lands exactly on whole-pixel steps. At the border it stays,
+    // still shown in the loupe.
+    if (to != from)
+        target->movePoint(pointIndex, card->projectiveMatrix(), to, imageSize, imageSize);
+    return record(target, pointIndex, PictureMapping::viewPoint(to, imageSize, viewSize));
 }
 
 void TargetActions::impact(TargetModel *target)

@@ -11,9 +11,10 @@
 
 // What the target views do to a target. A finger on a point handle: each movement reports the
 // dragged point for the loupe and then moves the point under the finger; lifting the finger
-// ends the report and taps once. Only the selected target reacts, and only a session with a
-// card moves points (there is nothing to measure against before). A measured target's bin
-// button removes it from its session.
+// ends the report and taps once. The arrow keys nudge a point by whole pixels the same way.
+// Only the selected target reacts, and only a session with a card moves points (there is
+// nothing to measure against before). A measured target's bin button removes it from its
+// session.
 class TargetActions : public QObject
 {
     Q_OBJECT
@@ -31,6 +32,12 @@ public:
     // and its session has a card.
     Q_INVOKABLE static void move(TargetModel *target, int pointIndex, QPointF location,
                                  QSizeF imageSize, QSizeF viewSize);
+    // An arrow key on the point: moves it by (dx, dy) image pixels, kept inside the part of the
+    // photo the picture area shows (where a finger can put it), and re-measures, on the same
+    // conditions as move. Returns the dragged-point record of a finger on the point where it
+    // now is (also when it stayed at the border), or undefined when it may not move.
+    [[nodiscard]] Q_INVOKABLE static QVariant nudge(TargetModel *target, int pointIndex, int dx,
+                                                    int dy, QSizeF imageSize, QSizeF viewSize);
     // The light tap when the finger lifts: through the target's session, or the process's
     // feedback manager for a target without one.
     Q_INVOKABLE static void impact(TargetModel *target);

@@ -15,6 +15,9 @@ mirrel_add_test(ui_camera_view_open_test
 mirrel_add_test(ui_camera_view_hint_test
   SOURCES CameraViewHintTest.cpp CameraScreen.h ChromeTesting.h
   LIBS mirrel_ui_test_support)
+mirrel_add_test(ui_camera_view_keys_test
+  SOURCES CameraViewKeysTest.cpp CameraScreen.h ChromeTesting.h
+  LIBS mirrel_ui_test_support mirrel_session)
 mirrel_add_test(ui_share_sheet_test
   SOURCES ShareSheetTest.cpp FakePlatformServices.h ChromeTesting.h
   LIBS mirrel_ui_test_support)

@@ -14,6 +14,12 @@ Item {
     // The point being dragged, for the loupe; the no-point record while none is.
     readonly property var noPoint: Mirrel.LoupeLayout.noPoint()
     property var draggedPoint: noPoint
+    // The point the arrow keys move: the one of the selected target last pressed; none when
+    // activeTarget is null, as it becomes when the target is deleted.
+    property Mirrel.TargetModel activeTarget: null
+    property int activePointIndex: -1
+    // An arrow key holds the loupe up.
+    property bool nudging: false
     property bool shareActivityVisible: false
     // The last exported picture.
     property var snapshotImage: undefined
@@ -22,6 +28,10 @@ Item {
     // False while another screen (the tutorial) shows in its place: the camera is off and the
     // keys are that screen's; the card and the targets stay.
     property bool onScreen: true
+    // Not under the share sheet, and not while the settings or the tutorial show: their lists
+    // take the arrows.
+    readonly property bool arrowKeysEnabled: onScreen && !storage.showSettings
+                                             && !shareActivityVisible && activeTarget !== null
 
     // The main action in the export state: render the picture area as it is (nothing selected
     // while exporting) at the photo's own resolution, and offer it to share.
@@ -59,6 +69,37 @@ Item {
         photoDialog.open();
     }
 
+    // An arrow key: the active point moves by whole pixels of the photo and the loupe shows it
+    // until the key is let go, which the key catcher hears once it has the focus.
+    function nudgeActivePoint(dx, dy) {
+        const frameView = measurementLayers.item ? measurementLayers.item.frameView : null;
+        if (!frameView || !frameView.hasImage || root.activeTarget === null)
+            return;
+        const record = Mirrel.TargetActions.nudge(root.activeTarget, root.activePointIndex, dx, dy,
+                                                  frameView.imageSize, frameView.viewSize);
+        if (record === undefined)
+            return;
+        root.draggedPoint = record;
+        root.nudging = true;
+        keyCatcher.forceActiveFocus();
+    }
+
+    // As a finger lifting: the loupe goes and, when the key was let go, one light tap.
+    function endNudge(tap) {
+        if (!root.nudging)
+            return;
+        root.nudging = false;
+        root.draggedPoint = root.noPoint;
+        if (tap && root.activeTarget !== null)
+            Mirrel.TargetActions.impact(root.activeTarget);
+    }
+
+    function clearActivePoint() {
+        endNudge(false);
+        root.activeTarget = null;
+        root.activePointIndex = -1;
+    }
+
     Mirrel.CameraViewModel {
         id: session
     }
@@ -84,6 +125,33 @@ Item {
             const state = session.cameraState.name;
             if (state === "takePicture" || state === "confirmCardSelection")
                 root.photoMessage = "";
+            if (state === "takePicture")
+                root.clearActivePoint();
+        }
+    }
+
+    // Another target selected, or none: the keys no longer move this one's point.
+    Connections {
+        target: root.activeTarget
+        function onIsSelectedChanged(isSelected) {
+            if (!isSelected)
+                root.clearActivePoint();
+        }
+    }
+
+    // Takes the focus while an arrow key moves a point, only to hear the key let go: a shortcut
+    // is told of presses alone. Losing the focus (another window, a sheet) ends it as well.
+    Item {
+        id: keyCatcher
+        objectName: "keyCatcher"
+        Keys.onReleased: event => {
+            const arrows = [Qt.Key_Left, Qt.Key_Right, Qt.Key_Up, Qt.Key_Down];
+            if (!event.isAutoRepeat && arrows.includes(event.key))
+                root.endNudge(true);
+        }
+        onActiveFocusChanged: {
+            if (!activeFocus)
+                root.endNudge(false);
         }
     }
 
@@ -132,8 +200,15 @@ Item {
                 model: session
                 viewSize: Qt.size(layers.width, layers.height)
                 imageLabel: qsTrId("Content from camera")
+                activeTarget: root.activeTarget
+                activePointIndex: root.activePointIndex
                 onDraggingOccurred: record => root.draggedPoint = record === undefined
                                     || record === null ? root.noPoint : record
+                onPointPressed: (target, index) => {
+                    root.endNudge(false);
+                    root.activeTarget = target;
+                    root.activePointIndex = index;
+                }
                 onTargetContextAction: target => actions.contextAction(target)
             }
 
@@ -297,5 +372,32 @@ Item {
         sequence: StandardKey.Cancel
         enabled: root.onScreen && root.storage.showSettings && !root.shareActivityVisible
         onActivated: root.storage.showSettings = false
+    }
+    // The arrows nudge the active point by a pixel of the photo, ten with Shift; held, they
+    // repeat.
+    Repeater {
+        model: [
+            {"key": "Left", "dx": -1, "dy": 0},
+            {"key": "Right", "dx": 1, "dy": 0},
+            {"key": "Up", "dx": 0, "dy": -1},
+            {"key": "Down", "dx": 0, "dy": 1}
+        ]
+
+        Item {
+            id: arrow
+            required property var modelData
+
+            Shortcut {
+                sequence: arrow.modelData.key
+                enabled: root.arrowKeysEnabled
+                onActivated: root.nudgeActivePoint(arrow.modelData.dx, arrow.modelData.dy)
+            }
+            Shortcut {
+                sequence: "Shift+" + arrow.modelData.key
+                enabled: root.arrowKeysEnabled
+                onActivated: root.nudgeActivePoint(10 * arrow.modelData.dx,
+                                                   10 * arrow.modelData.dy)
+            }
+        }
     }
 }

@@ -4,8 +4,9 @@ import Mirrel as Mirrel
 // Makes a point handle draggable, and shows it only while its target is selected. The finger
 // moves the point exactly under itself from the first touch on, with no threshold, offset or
 // clamping; every movement is reported for the loupe, and lifting the finger ends the report
-// with one light tap. The touch area is a comfortable 44 points around the 16-point disc.
-// Fills the picture area: the handle inside is placed in the area's coordinates.
+// with one light tap; the press also makes the point the one the arrow keys move. The touch
+// area is a comfortable 44 points around the 16-point disc. Fills the picture area: the
+// handle inside is placed in the area's coordinates.
 Item {
     id: root
 
@@ -18,6 +19,8 @@ Item {
 
     // A dragged-point record while the finger moves, undefined when it lifts.
     signal draggingOccurred(var record)
+    // A finger went down on the handle.
+    signal pressed()
 
     readonly property point position: Mirrel.PictureMapping.viewPoint(point.point, imageSize,
                                                                       viewSize)
@@ -61,7 +64,10 @@ Item {
         x: root.position.x - width / 2
         y: root.position.y - height / 2
         preventStealing: true
-        onPressed: mouse => root.changed(mapToItem(root, mouse.x, mouse.y))
+        onPressed: mouse => {
+            root.pressed()
+            root.changed(mapToItem(root, mouse.x, mouse.y))
+        }
         onPositionChanged: mouse => root.changed(mapToItem(root, mouse.x, mouse.y))
         onReleased: root.ended(true)
         // Taken away by the system: the loupe must not stay up, but nothing was let go.

@@ -12,9 +12,15 @@ Item {
     required property size viewSize
     // The photo's accessible name.
     property string imageLabel
+    // The point the arrow keys move, marked on its handle: a target and the index of one of
+    // its points; none when the target is null.
+    property Mirrel.TargetModel activeTarget: null
+    property int activePointIndex: -1
 
     // A dragged-point record from any handle, or undefined when the finger lifts.
     signal draggingOccurred(var record)
+    // A finger went down on the handle of a target's point.
+    signal pointPressed(Mirrel.TargetModel target, int pointIndex)
     // The card's context button was pressed.
     signal targetContextAction(Mirrel.TargetModel target)
 
@@ -81,7 +87,10 @@ Item {
                     viewSize: root.viewSize
                     imageSize: root.imageSize
                     target: root.card
+                    activePointIndex: root.activeTarget === root.card ? root.activePointIndex
+                                                                      : -1
                     onDraggingOccurred: record => root.draggingOccurred(record)
+                    onPointPressed: index => root.pointPressed(root.card, index)
                     onContextAction: target => root.targetContextAction(target)
                 }
             }
@@ -96,7 +105,10 @@ Item {
                     viewSize: root.viewSize
                     imageSize: root.imageSize
                     target: modelData
+                    activePointIndex: root.activeTarget === modelData ? root.activePointIndex
+                                                                      : -1
                     onDraggingOccurred: record => root.draggingOccurred(record)
+                    onPointPressed: index => root.pointPressed(modelData, index)
                     onContextAction: target => Mirrel.TargetActions.deleteTarget(root.model,
                                                                                  target)
                 }

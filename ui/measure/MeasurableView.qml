@@ -12,9 +12,13 @@ Item {
     required property size viewSize
     required property size imageSize
     required property Mirrel.TargetModel target
+    // The point the arrow keys move, marked on its handle; -1 for none of this target's.
+    property int activePointIndex: -1
 
     // A dragged-point record from a handle, or undefined when the finger lifts.
     signal draggingOccurred(var record)
+    // A finger went down on the handle of point pointIndex.
+    signal pointPressed(int pointIndex)
     // The context button was pressed.
     signal contextAction(Mirrel.TargetModel target)
 
@@ -86,6 +90,7 @@ Item {
             imageSize: root.imageSize
             target: root.target
             onDraggingOccurred: record => root.draggingOccurred(record)
+            onPressed: root.pointPressed(gesture.pointIndex)
 
             Mirrel.DraggablePointView {
                 objectName: "disc"
@@ -93,6 +98,7 @@ Item {
                 imageSize: root.imageSize
                 pointIndex: gesture.pointIndex
                 target: root.target
+                active: gesture.pointIndex === root.activePointIndex
             }
         }
     }
