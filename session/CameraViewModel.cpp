@@ -122,12 +122,22 @@ void CameraViewModel::processFrame(const QImage &pixelBuffer)
 {
     if (pixelBuffer.isNull())
         return;
+    if (m_expectedPhotoKey != 0 && pixelBuffer.cacheKey() == m_expectedPhotoKey) {
+        m_expectedPhotoKey = 0;
+        if (!m_cameraState.is(CameraState::Kind::takePicture))
+            setCameraState(CameraState::takePicture());
+    }
     // Shares the pixels; the processor may swap in the held picture.
     QImage image = pixelBuffer;
     const bool live = m_cameraState.is(CameraState::Kind::takePicture);
     std::optional<QList<QPointF>> points = m_imageProcessor.processImage(image, !live, live);
     // A frame that cannot be converted is published without a picture.
     setFrame(FrameOutput(drawableFrame(image), std::move(points)));
+}
+
+void CameraViewModel::expectPhoto(const QImage &photo)
+{
+    m_expectedPhotoKey = photo.isNull() ? 0 : photo.cacheKey();
 }
 
 QImage CameraViewModel::drawableFrame(const QImage &image)

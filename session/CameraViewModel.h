@@ -71,6 +71,11 @@ public:
     [[nodiscard]] const CameraState &cameraState() const { return m_cameraState; }
     // Stores the state, then runs the entry step for it.
     void setCameraState(const CameraState &state);
+    // The photo the user opened is on its way in place of the camera. The camera stops first,
+    // and the picture may be frozen again meanwhile (on one of its last frames): when the photo
+    // arrives, the session goes back to the live state for it, or the frozen frame would be
+    // kept in its place.
+    void expectPhoto(const QImage &photo);
 
     [[nodiscard]] ReferenceTargetModel *referenceRectangle() const { return m_referenceRectangle; }
     [[nodiscard]] TargetModel *referenceRectangleTarget() const;
@@ -146,6 +151,8 @@ private:
     std::optional<FrameOutput> m_frame;
     // The image m_frame's picture was made from.
     qint64 m_frameSourceKey = 0;
+    // The photo expected in place of the camera; 0 for none.
+    qint64 m_expectedPhotoKey = 0;
     CameraState m_cameraState = CameraState::takePicture();
     ReferenceTargetModel *m_referenceRectangle = nullptr;
     QList<TargetModel *> m_measurableObjects;

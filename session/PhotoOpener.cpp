@@ -90,6 +90,7 @@ void PhotoOpener::finish(quint64 request, const QString &path, const QImage &ima
     // A new photo is a new measurement: back to the live state, where the frame is searched for
     // the card, before the photo arrives.
     m_session->setCameraState(CameraState::takePicture());
+    m_session->expectPhoto(image);
     m_session->cameraManager().showStillImage(image);
     Q_EMIT opened(path);
 }

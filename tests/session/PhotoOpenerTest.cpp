@@ -5,12 +5,15 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -46,6 +49,37 @@ TEST(PhotoOpener, a_new_photo_starts_a_new_measurement_on_it)
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.frameSize() == QSize(800, 600); }, 10000));
     EXPECT_EQ(opened.count(), 1);
     EXPECT_FALSE(rig.opener.isBusy());
+    EXPECT_EQ(rig.model.cameraState(), CameraState::takePicture());
+    EXPECT_EQ(rig.model.referenceRectangle(), nullptr);
+    EXPECT_TRUE(rig.model.measurableObjects().isEmpty());
+}
+
+// The camera stops before an opened photo takes its place. A press of the main button in the
+// meantime froze the picture again on the camera's last frame, and the photo, when it came,
+// was swapped for that frozen frame: the photo was never seen.
+TEST(PhotoOpener, a_photo_still_takes_the_place_of_a_picture_frozen_while_the_camera_stopped)
+{
+    Measuring rig;
+    rig.opener.setSession(&rig.model);
+    const QString path = rig.folder.filePath(QStringLiteral("desk photo.png"));
+    ASSERT_TRUE(tablePicture({800, 600}, Qt::darkGreen).save(path));
+
+    // A camera slow to stop: the session queue is held up until the press.
+    std::promise<void> stopped;
+    const std::shared_future<void> released = stopped.get_future().share();
+    rig.camera.sessionQueue().async([released] { released.wait(); });
+    const auto release = qScopeGuard([&] {
+        if (released.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            stopped.set_value();
+    });
+    QSignalSpy opened(&rig.opener, &PhotoOpener::opened);
+    rig.opener.open(QUrl::fromLocalFile(path));
+    ASSERT_TRUE(opened.wait(10000));
+    rig.actions.mainAction();
+    EXPECT_TRUE(rig.model.cameraState().is(CameraState::Kind::confirmCardSelection));
+    stopped.set_value();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.frameSize() == QSize(800, 600); }, 10000));
     EXPECT_EQ(rig.model.cameraState(), CameraState::takePicture());
     EXPECT_EQ(rig.model.referenceRectangle(), nullptr);
     EXPECT_TRUE(rig.model.measurableObjects().isEmpty());
