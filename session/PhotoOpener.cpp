@@ -10,7 +10,12 @@
 #include <QStandardPaths>
 #include <QThreadPool>
 
-PhotoOpener::PhotoOpener(QObject *parent) : QObject(parent) {}
+PhotoOpener::PhotoOpener(QObject *parent) : QObject(parent), m_decoding(new QThreadPool(this))
+{
+    // Photos decode on threads of their own: the process's shared pool also scales pictures for
+    // drawing, which must not wait behind a large photo.
+    m_decoding->setObjectName(QStringLiteral("photoDecoding"));
+}
 
 PhotoOpener::~PhotoOpener() = default;
 
@@ -57,7 +62,7 @@ void PhotoOpener::openPath(const QString &path)
     }
     setBusy(true);
     const QPointer<PhotoOpener> self(this);
-    QThreadPool::globalInstance()->start([self, request, path] {
+    m_decoding->start([self, request, path] {
         ImageLoader::Result loaded = ImageLoader::load(path);
         // The opener may be deleted on the GUI thread at any moment, so it is neither read nor
         // posted to from here: the application object outlives it and carries the answer over,

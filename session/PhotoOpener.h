@@ -7,6 +7,7 @@
 #include <QUrl>
 
 class CameraViewModel;
+class QThreadPool;
 
 // Opens a photo the user picked or dropped on the window. The photo is decoded off the GUI
 // thread; only when it can be used does it replace the picture, and the session starts a new
@@ -51,6 +52,7 @@ private:
     void setBusy(bool busy);
 
     QPointer<CameraViewModel> m_session;
+    QThreadPool *m_decoding; // a child: waits for a decode still running when the opener goes
     quint64 m_lastRequest = 0;
     bool m_busy = false;
 };

@@ -239,6 +239,10 @@
         <source>OpenPhoto_DialogTitle</source>
         <translation>Foto öffnen</translation>
     </message>
+    <message id="OpenPhoto_Opening">
+        <source>OpenPhoto_Opening</source>
+        <translation>Das Foto wird geöffnet …</translation>
+    </message>
     <message id="OpenPhoto_Failed">
         <source>OpenPhoto_Failed</source>
         <translation>Dieses Foto lässt sich nicht messen: %1</translation>

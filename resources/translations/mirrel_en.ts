@@ -239,6 +239,10 @@
         <source>OpenPhoto_DialogTitle</source>
         <translation>Open a photo</translation>
     </message>
+    <message id="OpenPhoto_Opening">
+        <source>OpenPhoto_Opening</source>
+        <translation>Opening the photo…</translation>
+    </message>
     <message id="OpenPhoto_Failed">
         <source>OpenPhoto_Failed</source>
         <translation>This photo cannot be measured: %1</translation>

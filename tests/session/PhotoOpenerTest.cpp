@@ -132,7 +132,7 @@ TEST(PhotoOpener, the_last_photo_opened_wins)
     ASSERT_TRUE(opened.wait(10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.frameSize() == QSize(300, 200); }, 10000));
     // Let the first decode finish too; it must not replace the second photo.
-    QThreadPool::globalInstance()->waitForDone();
+    rig.opener.findChild<QThreadPool *>()->waitForDone();
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(opened.count(), 1);
     EXPECT_EQ(opened.first().first().toString(), second);

@@ -25,6 +25,8 @@ Item {
     property var snapshotImage: undefined
     // One line about a photo that could not be opened; empty when there is none.
     property string photoMessage: ""
+    // A photo that takes more than a moment to decode (a large scan) says it is on its way.
+    property bool openingShown: false
     // False while another screen (the tutorial) shows in its place: the camera is off and the
     // keys are that screen's; the card and the targets stay.
     property bool onScreen: true
@@ -115,6 +117,17 @@ Item {
         session: session
         onOpened: root.photoMessage = ""
         onFailed: message => root.photoMessage = qsTrId("OpenPhoto_Failed").arg(message)
+        onBusyChanged: {
+            if (!busy)
+                root.openingShown = false;
+        }
+    }
+
+    // Not at once: most photos open before the message could be read.
+    Timer {
+        interval: 300
+        running: opener.busy
+        onTriggered: root.openingShown = opener.busy
     }
 
     // A photo that could not be opened is old news once the user starts another measurement:
@@ -271,7 +284,7 @@ Item {
             // also while the camera's error hides the buttons.
             Rectangle {
                 objectName: "photoMessage"
-                visible: root.photoMessage !== ""
+                visible: root.photoMessage !== "" || root.openingShown
                 anchors.horizontalCenter: chrome.horizontalCenter
                 anchors.bottom: chrome.bottom
                 anchors.bottomMargin: 92
@@ -286,7 +299,7 @@ Item {
                     wrapMode: Text.Wrap
                     horizontalAlignment: Text.AlignHCenter
                     padding: 10
-                    text: root.photoMessage
+                    text: root.openingShown ? qsTrId("OpenPhoto_Opening") : root.photoMessage
                     color: Mirrel.Palette.white
                 }
             }
