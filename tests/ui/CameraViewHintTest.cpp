@@ -30,8 +30,8 @@ QRectF sceneRect(const QQuickItem *item)
 //
 // Guards the hint at the narrowest window: centred with room for the photo button on both
 // sides, its text had so little width that words broke inside ("Photogra|ph", "rectangl|e").
-// Every hint must keep its words whole there and stay clear of the photo button; from 374
-// pixels on, the hint stays centred.
+// Every hint must keep its words whole there, be no taller than wide and stay clear of the
+// photo button; from 374 pixels on, the hint stays centred.
 TEST(CameraView, the_hint_keeps_its_words_whole_and_clear_of_the_photo_button)
 {
     QTemporaryDir folder;
@@ -73,6 +73,8 @@ TEST(CameraView, the_hint_keeps_its_words_whole_and_clear_of_the_photo_button)
                 hint.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
             for (const QString &word : words)
                 EXPECT_LE(metrics.horizontalAdvance(word), text->width()) << word.toStdString();
+            // A capsule, not a tower of one or two words a line.
+            EXPECT_LE(text->height(), text->width());
             EXPECT_FALSE(sceneRect(banner).intersects(sceneRect(openButton)));
             EXPECT_GE(sceneRect(banner).left(), 0);
             EXPECT_LE(sceneRect(banner).right(), width);

@@ -257,8 +257,11 @@ Item {
                     objectName: "hintView"
 
                     readonly property real besideButton: openButton.width + 8
+                    // Centred, unless that breaks words or leaves the text so narrow a column
+                    // that it stacks a word or two a line (a narrow window, a long language).
                     readonly property bool centred:
                         wholeWordsWidth <= parent.width - 2 * besideButton
+                        && textRoom(parent.width - 2 * besideButton) >= 7 * 17 // letters of 17 px
 
                     anchors.top: parent.top
                     anchors.horizontalCenter: parent.horizontalCenter

@@ -40,6 +40,11 @@ Item {
     readonly property real wholeWordsWidth: 32 + icon.width + 16
                                             + widestWord(text.text, metrics.font) + 32
 
+    // The width left for the text in a banner `width` wide.
+    function textRoom(width) {
+        return width - 32 - icon.width - 16 - 32;
+    }
+
     // The font is passed for the binding's sake: the metrics' functions do not tell it when
     // their font changes.
     function widestWord(hint, font) {
