@@ -177,7 +177,7 @@
     </message>
     <message id="Share_SaveAsPng">
         <source>Share_SaveAsPng</source>
-        <translation>Als PNG speichern …</translation>
+        <translation>Als PNG speichern…</translation>
     </message>
     <message id="Share_CopyImage">
         <source>Share_CopyImage</source>
@@ -241,7 +241,7 @@
     </message>
     <message id="OpenPhoto_Opening">
         <source>OpenPhoto_Opening</source>
-        <translation>Das Foto wird geöffnet …</translation>
+        <translation>Das Foto wird geöffnet…</translation>
     </message>
     <message id="OpenPhoto_Failed">
         <source>OpenPhoto_Failed</source>

@@ -2,6 +2,7 @@
 #include "FakePlatformServices.h"
 #include "UiHarness.h"
 
+#include "ui/TextTables.h"
 #include "ui/measure/PictureSaver.h"
 
 #include <QClipboard>
@@ -107,12 +108,17 @@ private:
 
 // The sheet with one exported picture, handed over as the measurement screen does it: a list
 // built in QML around the picture.
-QQuickItem *showSheet(UiHarness &ui, const QImage &picture)
+QQuickItem *showSheet(UiHarness &ui, const QImage &picture, QSize window = QSize(390, 844))
 {
     return ui.show(QStringLiteral("import QtQuick\nimport Mirrel as Mirrel\n"
                                   "Mirrel.ActivityViewController {"
                                   " required property var exported; activityItems: [exported] }"),
-                   {{"exported", QVariant::fromValue(picture)}}, QSize(390, 844));
+                   {{"exported", QVariant::fromValue(picture)}}, window);
+}
+
+QRectF sceneRect(const QQuickItem *item)
+{
+    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
 }
 
 // As the save dialog's answer does, or the replace button with replace set.
@@ -153,6 +159,28 @@ TEST(ShareSheet, saving_over_an_existing_file_asks_first_and_keeps_it_unless_tol
     EXPECT_FALSE(shown(question));
     EXPECT_EQ(QImage(path).convertToFormat(exportedPicture().format()), exportedPicture());
     EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("measure.png")});
+}
+
+// In German the two answers to "replace?" ran past the sheet's edges of the narrowest window.
+TEST(ShareSheet, the_answers_to_replace_stay_on_the_sheet_in_a_narrow_window_in_german)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("measure.png"));
+    ASSERT_TRUE(exportedPicture().save(path));
+    UiHarness ui;
+    TextTables::install(QLocale(QLocale::German));
+    const auto english = qScopeGuard([] { TextTables::install(QLocale(QLocale::English)); });
+    QQuickItem *sheet = showSheet(ui, exportedPicture(), QSize(320, 568));
+    ASSERT_TRUE(sheet);
+    saveThroughSheet(sheet, path);
+    QQuickItem *question = child(sheet, "ActivityViewController_ReplaceQuestion");
+    ASSERT_TRUE(shown(question));
+    for (const char *answer :
+         {"ActivityViewController_KeepButton", "ActivityViewController_ReplaceButton"}) {
+        QQuickItem *button = child(sheet, answer);
+        EXPECT_TRUE(sceneRect(question).contains(sceneRect(button))) << answer;
+        EXPECT_NE(button->property("text").toString(), QString()) << answer;
+    }
 }
 
 // A refused folder must say so clearly, leave what is there untouched, and keep the picture

@@ -235,6 +235,8 @@ Item {
             }
 
             Column {
+                id: question
+
                 anchors.centerIn: parent
                 width: parent.width - 48
                 spacing: 20
@@ -250,6 +252,12 @@ Item {
                 }
 
                 Row {
+                    id: answers
+
+                    // Each answer gets half the sheet at most: in a narrow window and a longer
+                    // language, the two would otherwise run past its edges.
+                    readonly property real widest: (question.width - spacing) / 2
+
                     anchors.horizontalCenter: parent.horizontalCenter
                     spacing: 16
 
@@ -257,12 +265,14 @@ Item {
                         id: keepButton
 
                         objectName: "ActivityViewController_KeepButton"
+                        width: Math.min(implicitWidth, answers.widest)
                         text: qsTrId("Share_Cancel")
                         onClicked: root.pendingFile = ""
                     }
 
                     Mirrel.CapsuleButton {
                         objectName: "ActivityViewController_ReplaceButton"
+                        width: Math.min(implicitWidth, answers.widest)
                         text: qsTrId("Share_Replace")
                         onClicked: root.saveTo(root.pendingFile, true)
                     }

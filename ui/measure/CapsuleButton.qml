@@ -20,6 +20,8 @@ T.AbstractButton {
         text: control.text
         color: Mirrel.Palette.accent
         font.pixelSize: 17
+        // Only where the button is made narrower than its text.
+        elide: Text.ElideRight
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }

@@ -50,6 +50,22 @@ T.AbstractButton {
             text: control.text
             color: Mirrel.Palette.accent
             font.pixelSize: 13
+            // A word wider than a narrow tile (German in a 320-point window) is set a little
+            // smaller rather than cut; otherwise the text wraps at its own size.
+            fontSizeMode: widestWord(text) > width ? Text.HorizontalFit : Text.FixedSize
+            minimumPixelSize: 10
+
+            function widestWord(words) {
+                let widest = 0;
+                for (const word of words.split(/\s+/))
+                    widest = Math.max(widest, metrics.advanceWidth(word));
+                return widest;
+            }
+
+            FontMetrics {
+                id: metrics
+                font.pixelSize: 13
+            }
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             maximumLineCount: 2
