@@ -351,4 +351,18 @@ TEST(ShareSheet, a_keyboard_user_sees_the_focus_and_presses_with_space_or_enter)
     tabTo("ActivityViewController_ReplaceButton");
     QTest::keyClick(&ui.window(), Qt::Key_Return);
     EXPECT_EQ(QImage(path).convertToFormat(exportedPicture().format()), exportedPicture());
+
+    // Answered, the question's buttons are gone for the keys too: the hidden Replace button kept
+    // the focus, and every later Space or Enter saved a file named ".png" in the working folder.
+    QTemporaryDir workingFolder;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(workingFolder.path()));
+    const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
+    const QString said =
+        child(sheet, "ActivityViewController_Message")->property("text").toString();
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(&ui.window(), key);
+    EXPECT_TRUE(filesIn(workingFolder.path()).isEmpty());
+    EXPECT_EQ(child(sheet, "ActivityViewController_Message")->property("text").toString(), said);
+    tabTo("ActivityViewController_SaveButton");
 }

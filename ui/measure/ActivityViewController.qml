@@ -224,6 +224,8 @@ Item {
             radius: sheet.radius
             color: Qt.rgba(1, 1, 1, 0.96)
             visible: root.asking
+            // Answered, its buttons give up the focus, or they would still take the keys.
+            enabled: root.asking
             // Keep is the safe answer; without a ring until the user tabs, as for a click.
             onVisibleChanged: {
                 if (visible)

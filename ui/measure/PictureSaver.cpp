@@ -73,6 +73,11 @@ QString PictureSaver::fileNameOf(const QUrl &file)
 
 PictureSaver::Outcome PictureSaver::save(const QUrl &file, bool replace)
 {
+    // No name is no file: ".png" in the working folder is nothing the user asked for.
+    if (file.isEmpty()) {
+        setLastError(QStringLiteral("no file name was given"));
+        return Failed;
+    }
     const QString path = pngPath(file);
     const Result result = writePng(m_image, path, replace);
     setLastError(result.error);
