@@ -281,6 +281,12 @@ TEST(Tutorial, the_keyboard_moves_on_asks_as_the_button_does_and_finishes)
     ASSERT_TRUE(tutorial);
     ASSERT_TRUE(activate(ui));
 
+    // Tab reaches the main button, which shows that it has the focus.
+    QQuickItem *button = child(tutorial, "TutorialPageButton");
+    press(ui, Qt::Key_Tab);
+    EXPECT_TRUE(button->hasActiveFocus());
+    EXPECT_TRUE(shown(child(button, "FocusRing")));
+
     press(ui, Qt::Key_Escape);
     runPosted();
     EXPECT_EQ(rig.writes, 0) << "Escape skipped the first page, which has no skip button";

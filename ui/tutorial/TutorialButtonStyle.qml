@@ -42,5 +42,10 @@ T.AbstractButton {
         radius: 5
         color: Mirrel.Palette.accentLight
         antialiasing: true
+
+        // Around the bar, for a keyboard user only.
+        Mirrel.FocusRing {
+            visible: control.visualFocus
+        }
     }
 }
