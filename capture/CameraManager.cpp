@@ -134,10 +134,17 @@ void CameraManager::configureCaptureSession()
 
 void CameraManager::setError(CameraError error, const QString &detail)
 {
-    SerialQueue::main().async(this, [this, error, detail] {
+    publishError(error, detail, {});
+}
+
+void CameraManager::publishError(CameraError error, const QString &detail,
+                                 const ImageLoader::Result &photo)
+{
+    SerialQueue::main().async(this, [this, error, detail, photo] {
         m_error = error;
         m_errorDetail = detail;
-        Q_EMIT errorChanged(error, message(error, detail), detail);
+        m_photoFailure = photo;
+        Q_EMIT errorChanged(error, message(error, detail), detail, photo);
     });
 }
 
@@ -148,6 +155,7 @@ void CameraManager::clearError()
             return;
         m_error.reset();
         m_errorDetail.clear();
+        m_photoFailure = {};
         Q_EMIT errorCleared();
     });
 }
@@ -303,7 +311,7 @@ void CameraManager::publishStillPhoto(const StillPhotoSource &photo)
     Q_ASSERT(m_sessionQueue->isCurrent());
     ImageLoader::Result loaded = photo.load();
     if (!loaded.ok()) {
-        setError(CameraError::unreadablePhoto, loaded.error);
+        publishError(CameraError::unreadablePhoto, loaded.error, loaded);
         return;
     }
     publishPixelBuffer(loaded.image);

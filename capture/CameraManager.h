@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/ImageLoader.h"
 #include "capture/StillPhotoSource.h"
 
 #include <QImage>
@@ -81,6 +82,11 @@ public:
     [[nodiscard]] std::optional<CameraError> error() const { return m_error; }
     [[nodiscard]] QString errorMessage() const;
     [[nodiscard]] QString errorDetail() const { return m_error ? m_errorDetail : QString(); }
+    // The loader's failure behind unreadablePhoto, for the interface to word; else empty.
+    [[nodiscard]] ImageLoader::Result photoFailure() const
+    {
+        return m_error ? m_photoFailure : ImageLoader::Result();
+    }
     [[nodiscard]] bool isPermissionError() const;
     [[nodiscard]] QVariant errorValue() const;
 
@@ -120,9 +126,10 @@ public:
 
 Q_SIGNALS:
     // Emitted on the main thread for every published failure, after `error` holds it.
-    // `detail` is what the message was made around (the loader's reason for a photo), or empty.
+    // `detail` is what the message was made around (the loader's reason for a photo), or empty;
+    // `photo` is the loader's failure for unreadablePhoto.
     void errorChanged(CameraManager::CameraError error, const QString &message,
-                      const QString &detail);
+                      const QString &detail, const ImageLoader::Result &photo);
     // Emitted on the main thread when a photo took the failed camera's (or an unreadable
     // photo's) place, after `error` returned to absent.
     void errorCleared();
@@ -135,6 +142,7 @@ private:
     void configure();
     void checkPermissions();
     void setStatus(Status status);
+    void publishError(CameraError error, const QString &detail, const ImageLoader::Result &photo);
     // Publishes the return of `error` to absent on the main thread; callable from any thread.
     void clearError();
     // Session queue only.
@@ -149,6 +157,7 @@ private:
 
     std::optional<CameraError> m_error;
     QString m_errorDetail;
+    ImageLoader::Result m_photoFailure;
     std::shared_ptr<CameraPlatform> m_platform;
     std::unique_ptr<SerialQueue> m_sessionQueue;
     std::atomic<Status> m_status{Status::unconfigured};

@@ -21,9 +21,12 @@ QString displayName(const QString &name)
     return name.isEmpty() ? QStringLiteral("the image") : name;
 }
 
-ImageLoader::Result failure(QString message)
+using Reason = ImageLoader::Reason;
+
+ImageLoader::Result failure(Reason reason, const QString &file, QString message,
+                            QStringList details = {})
 {
-    return {{}, std::move(message)};
+    return {{}, std::move(message), reason, file, std::move(details)};
 }
 
 QString systemError(int error)
@@ -33,24 +36,34 @@ QString systemError(int error)
 
 // Anything but a regular file is refused before it is opened: a device such as /dev/zero
 // never ends, and opening a named pipe without a writer blocks for ever.
-std::optional<QString> notAFile(const QString &path, const struct stat &info)
+std::optional<ImageLoader::Result> notAFile(const QString &path, const struct stat &info)
 {
     if (S_ISREG(info.st_mode))
         return std::nullopt;
     if (S_ISDIR(info.st_mode))
-        return QStringLiteral("cannot open %1: it is a folder").arg(path);
+        return failure(Reason::folder, path,
+                       QStringLiteral("cannot open %1: it is a folder").arg(path));
     const char *kind = S_ISFIFO(info.st_mode)                           ? "a named pipe"
                        : S_ISSOCK(info.st_mode)                         ? "a socket"
                        : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
                                                                         : "not a file";
-    return QStringLiteral("cannot open %1: it is %2, not a photo file").arg(path, kind);
+    return failure(Reason::notAFile, path,
+                   QStringLiteral("cannot open %1: it is %2, not a photo file").arg(path, kind));
 }
 
-QString tooLarge(const QString &path, qint64 bytes)
+ImageLoader::Result tooLarge(const QString &path, qint64 bytes)
 {
+    const QString megabytes = QString::number(bytes / (1024 * 1024));
     // Every value in one call: a "%2" in the path must stay as it is.
-    return QStringLiteral("%1 is too large to be a photo (%2 MB)")
-        .arg(path, QString::number(bytes / (1024 * 1024)));
+    return failure(Reason::fileTooLarge, path,
+                   QStringLiteral("%1 is too large to be a photo (%2 MB)").arg(path, megabytes),
+                   {megabytes});
+}
+
+ImageLoader::Result cannotRead(const QString &path, const char *verb, const QString &why)
+{
+    return failure(Reason::cannotRead, path,
+                   QStringLiteral("cannot %1 %2: %3").arg(QLatin1String(verb), path, why), {why});
 }
 
 // Reads at most maxFileBytes + 1 bytes, whatever size the file claims, so that a file that
@@ -67,14 +80,14 @@ ImageLoader::Result readBounded(int fd, const QString &path, qint64 sizeHint)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return failure(QStringLiteral("cannot read %1: %2").arg(path, systemError(errno)));
+            return cannotRead(path, "read", systemError(errno));
         if (got == 0)
             break;
         have += got;
     }
     bytes.resize(qsizetype(have));
     if (have > maxFileBytes)
-        return failure(tooLarge(path, have));
+        return tooLarge(path, have);
     return ImageLoader::load(bytes, path);
 }
 
@@ -83,9 +96,9 @@ ImageLoader::Result loadResource(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return failure(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+        return cannotRead(path, "open", file.errorString());
     if (file.size() > maxFileBytes)
-        return failure(tooLarge(path, file.size()));
+        return tooLarge(path, file.size());
     return ImageLoader::load(file.readAll(), path);
 }
 
@@ -259,8 +272,8 @@ Ending gifEnding(QByteArrayView data)
     return Ending::truncated;
 }
 
-std::optional<QString> endingProblem(const QByteArray &format, const QByteArray &bytes,
-                                     const QString &shown)
+std::optional<ImageLoader::Result> endingProblem(const QByteArray &format, const QByteArray &bytes,
+                                                 const QString &name, const QString &shown)
 {
     Ending ending = Ending::complete;
     if (format == "jpeg")
@@ -276,9 +289,13 @@ std::optional<QString> endingProblem(const QByteArray &format, const QByteArray 
     case Ending::complete:
         return std::nullopt;
     case Ending::truncated:
-        return QStringLiteral("%1 is truncated (the %2 data ends early)").arg(shown, kind);
+        return failure(Reason::truncated, name,
+                       QStringLiteral("%1 is truncated (the %2 data ends early)").arg(shown, kind),
+                       {kind});
     case Ending::broken:
-        return QStringLiteral("%1 is damaged (its %2 structure is broken)").arg(shown, kind);
+        return failure(
+            Reason::damaged, name,
+            QStringLiteral("%1 is damaged (its %2 structure is broken)").arg(shown, kind), {kind});
     }
     return std::nullopt;
 }
@@ -297,32 +314,34 @@ QImage toBgra(QImage image)
 ImageLoader::Result ImageLoader::load(const QString &path)
 {
     if (path.isEmpty())
-        return failure(QStringLiteral("cannot open a photo without a file name"));
+        return failure(Reason::noFileName, path,
+                       QStringLiteral("cannot open a photo without a file name"));
     if (path.startsWith(QLatin1Char(':')))
         return loadResource(path);
     const QByteArray native = QFile::encodeName(path);
     struct stat info;
     if (::stat(native.constData(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return failure(QStringLiteral("cannot open %1: no such file").arg(path));
-        return failure(QStringLiteral("cannot open %1: %2").arg(path, systemError(errno)));
+            return failure(Reason::notFound, path,
+                           QStringLiteral("cannot open %1: no such file").arg(path));
+        return cannotRead(path, "open", systemError(errno));
     }
-    if (const auto refused = notAFile(path, info))
-        return failure(*refused);
+    if (auto refused = notAFile(path, info))
+        return std::move(*refused);
     if (info.st_size > maxFileBytes)
-        return failure(tooLarge(path, info.st_size));
+        return tooLarge(path, info.st_size);
 
     // Non-blocking, in case the path became a pipe since it was looked at; checked again on
     // what was opened.
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return failure(QStringLiteral("cannot open %1: %2").arg(path, systemError(errno)));
+        return cannotRead(path, "open", systemError(errno));
     struct stat opened;
     Result result;
     if (::fstat(fd, &opened) != 0)
-        result = failure(QStringLiteral("cannot read %1: %2").arg(path, systemError(errno)));
-    else if (const auto refused = notAFile(path, opened))
-        result = failure(*refused);
+        result = cannotRead(path, "read", systemError(errno));
+    else if (auto refused = notAFile(path, opened))
+        result = std::move(*refused);
     else
         result = readBounded(fd, path, opened.st_size);
     ::close(fd);
@@ -334,7 +353,7 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
 {
     const QString shown = displayName(name);
     if (bytes.isEmpty())
-        return failure(QStringLiteral("%1 is empty (0 bytes)").arg(shown));
+        return failure(Reason::empty, name, QStringLiteral("%1 is empty (0 bytes)").arg(shown));
 
     QByteArray data = bytes; // shares, no copy
     QBuffer buffer(&data);
@@ -347,34 +366,43 @@ ImageLoader::Result ImageLoader::load(const QByteArray &bytes, const QString &na
     reader.setAllocationLimit(int(pixelLimit * 8 / (1024 * 1024)) + 16);
 
     if (!reader.canRead())
-        return failure(QStringLiteral("%1 is not an image this program can read").arg(shown));
+        return failure(Reason::notAnImage, name,
+                       QStringLiteral("%1 is not an image this program can read").arg(shown));
     // The structure first: reading the header hands the chunks before the pixels to libpng,
     // which reserves whatever length a chunk claims (a 150-byte file can ask for 1.4 GB), and
     // once the header has failed the reader no longer names its format.
-    if (const auto problem = endingProblem(reader.format(), bytes, shown))
-        return failure(*problem);
+    if (auto problem = endingProblem(reader.format(), bytes, name, shown))
+        return std::move(*problem);
 
+    const QString limit = QString::number(double(pixelLimit) / 1'000'000);
     const QSize size = reader.size();
     if (size.isValid()) {
+        const QString width = QString::number(size.width()),
+                      height = QString::number(size.height());
         if (size.isEmpty())
-            return failure(
-                QStringLiteral("%1 has no pixels (%2 x %3)")
-                    .arg(shown, QString::number(size.width()), QString::number(size.height())));
+            return failure(Reason::noPixels, name,
+                           QStringLiteral("%1 has no pixels (%2 x %3)").arg(shown, width, height),
+                           {width, height});
         if (qint64(size.width()) * size.height() > pixelLimit)
-            return failure(QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
+            return failure(Reason::tooManyPixels, name,
+                           QStringLiteral("%1 is too large: %2 x %3 pixels (the limit is %4 "
                                           "megapixels)")
-                               .arg(shown, QString::number(size.width()),
-                                    QString::number(size.height()),
-                                    QString::number(double(pixelLimit) / 1'000'000)));
+                               .arg(shown, width, height, limit),
+                           {width, height, limit});
     }
 
     QImage image = reader.read();
     if (image.isNull())
         return failure(
-            QStringLiteral("%1 could not be decoded: %2").arg(shown, reader.errorString()));
-    if (qint64(image.width()) * image.height() > pixelLimit)
-        return failure(
-            QStringLiteral("%1 is too large: %2 x %3 pixels")
-                .arg(shown, QString::number(image.width()), QString::number(image.height())));
+            Reason::undecodable, name,
+            QStringLiteral("%1 could not be decoded: %2").arg(shown, reader.errorString()),
+            {reader.errorString()});
+    if (qint64(image.width()) * image.height() > pixelLimit) {
+        const QString width = QString::number(image.width()),
+                      height = QString::number(image.height());
+        return failure(Reason::tooManyPixels, name,
+                       QStringLiteral("%1 is too large: %2 x %3 pixels").arg(shown, width, height),
+                       {width, height, limit});
+    }
     return {toBgra(std::move(image)), {}};
 }

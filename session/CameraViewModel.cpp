@@ -6,6 +6,7 @@
 #include "core/Diagnostics.h"
 #include "core/ReferenceTargetModel.h"
 #include "core/TargetModel.h"
+#include "session/PhotoOpener.h"
 
 #include <QPointer>
 
@@ -54,21 +55,22 @@ void CameraViewModel::setupSubscriptions()
 
     m_errorSubscription = Cancellable::sink(
         &m_cameraManager, &CameraManager::errorChanged,
-        [self](CameraManager::CameraError error, const QString &message, const QString &detail) {
+        [self](CameraManager::CameraError error, const QString &message, const QString &detail,
+               const ImageLoader::Result &photo) {
             if (self)
-                self->setError(error, message, detail);
+                self->setError(error, message, detail, photo);
         },
         [self, error = m_cameraManager.error(), message = m_cameraManager.errorMessage(),
-         detail = m_cameraManager.errorDetail()] {
+         detail = m_cameraManager.errorDetail(), photo = m_cameraManager.photoFailure()] {
             if (self)
-                self->setError(error, message, detail);
+                self->setError(error, message, detail, photo);
         });
     // A photo opened in the failed camera's place: the buttons come back for it.
     m_errorClearedSubscription = Cancellable::sink(
         &m_cameraManager, &CameraManager::errorCleared,
         [self] {
             if (self)
-                self->setError(std::nullopt, {}, {});
+                self->setError(std::nullopt, {}, {}, {});
         },
         [] {});
 
@@ -95,15 +97,19 @@ bool CameraViewModel::isPermissionError() const
 }
 
 void CameraViewModel::setError(std::optional<CameraManager::CameraError> error,
-                               const QString &message, const QString &detail)
+                               const QString &message, const QString &detail,
+                               const ImageLoader::Result &photo)
 {
-    const bool photo = error == CameraManager::CameraError::unreadablePhoto;
+    const bool unreadable = error == CameraManager::CameraError::unreadablePhoto;
+    // Worded now, in the language the tables hold.
+    const QString reason = unreadable ? PhotoOpener::reason(photo) : QString();
     if (error == m_error && message == m_errorMessage &&
-        (photo ? detail : QString()) == m_errorDetail)
+        (unreadable ? detail : QString()) == m_errorDetail && reason == m_errorReason)
         return;
     m_error = error;
     m_errorMessage = error ? message : QString();
-    m_errorDetail = photo ? detail : QString();
+    m_errorDetail = unreadable ? detail : QString();
+    m_errorReason = reason;
     Q_EMIT errorChanged();
 }
 

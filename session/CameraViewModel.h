@@ -36,6 +36,9 @@ class CameraViewModel : public QObject, public TargetSelector
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorChanged FINAL)
     // Why a photo cannot be used, in the loader's words; empty for other errors.
     Q_PROPERTY(QString errorDetail READ errorDetail NOTIFY errorChanged FINAL)
+    // The same in the interface's language, naming the file by its name; empty for other errors
+    // and when the loader gave no reason.
+    Q_PROPERTY(QString errorReason READ errorReason NOTIFY errorChanged FINAL)
     // The error is a missing camera permission, which the user can grant in the settings.
     Q_PROPERTY(bool permissionError READ isPermissionError NOTIFY errorChanged FINAL)
     // Undefined until the first frame, then a FrameOutput.
@@ -63,6 +66,7 @@ public:
     [[nodiscard]] QVariant errorValue() const;
     [[nodiscard]] const QString &errorMessage() const { return m_errorMessage; }
     [[nodiscard]] const QString &errorDetail() const { return m_errorDetail; }
+    [[nodiscard]] const QString &errorReason() const { return m_errorReason; }
     [[nodiscard]] bool isPermissionError() const;
 
     [[nodiscard]] const std::optional<FrameOutput> &frame() const { return m_frame; }
@@ -136,7 +140,7 @@ Q_SIGNALS:
 private:
     void setupSubscriptions();
     void setError(std::optional<CameraManager::CameraError> error, const QString &message,
-                  const QString &detail);
+                  const QString &detail, const ImageLoader::Result &photo);
     void setFrame(FrameOutput frame);
     // The picture to publish for a frame's image, converted for drawing.
     [[nodiscard]] QImage drawableFrame(const QImage &image);
@@ -148,6 +152,7 @@ private:
     std::optional<CameraManager::CameraError> m_error;
     QString m_errorMessage;
     QString m_errorDetail;
+    QString m_errorReason;
     std::optional<FrameOutput> m_frame;
     // The image m_frame's picture was made from.
     qint64 m_frameSourceKey = 0;

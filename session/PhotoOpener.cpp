@@ -1,11 +1,11 @@
 #include "session/PhotoOpener.h"
 
 #include "capture/CameraManager.h"
-#include "capture/ImageLoader.h"
 #include "session/CameraViewModel.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QStandardPaths>
 #include <QThreadPool>
@@ -71,21 +71,22 @@ void PhotoOpener::openPath(const QString &path)
             QCoreApplication::instance(),
             [self, request, path, loaded = std::move(loaded)] {
                 if (self)
-                    self->finish(request, path, loaded.image, loaded.error);
+                    self->finish(request, path, loaded);
             },
             Qt::QueuedConnection);
     });
 }
 
-void PhotoOpener::finish(quint64 request, const QString &path, const QImage &image,
-                         const QString &error)
+void PhotoOpener::finish(quint64 request, const QString &path, const ImageLoader::Result &loaded)
 {
     // A later open replaced this one while it was decoding.
     if (request != m_lastRequest)
         return;
     setBusy(false);
-    if (image.isNull()) {
-        Q_EMIT failed(error);
+    if (!loaded.ok()) {
+        // The loader gives every failure a reason; its English is only the last resort.
+        const QString why = reason(loaded);
+        Q_EMIT failed(why.isEmpty() ? loaded.error : why);
         return;
     }
     if (!m_session) {
@@ -95,9 +96,50 @@ void PhotoOpener::finish(quint64 request, const QString &path, const QImage &ima
     // A new photo is a new measurement: back to the live state, where the frame is searched for
     // the card, before the photo arrives.
     m_session->setCameraState(CameraState::takePicture());
-    m_session->expectPhoto(image);
-    m_session->cameraManager().showStillImage(image);
+    m_session->expectPhoto(loaded.image);
+    m_session->cameraManager().showStillImage(loaded.image);
     Q_EMIT opened(path);
+}
+
+QString PhotoOpener::reason(const ImageLoader::Result &failure)
+{
+    using Reason = ImageLoader::Reason;
+    // The loader's English names the whole path; the user knows the file by its name.
+    const QString name = QFileInfo(failure.file).fileName();
+    const auto detail = [&failure](qsizetype i) { return failure.details.value(i); };
+    switch (failure.reason) {
+    case Reason::none:
+        return {};
+    case Reason::noFileName:
+        return qtTrId("OpenPhoto_Error_NoFile");
+    case Reason::notFound:
+        return qtTrId("OpenPhoto_Reason_NotFound").arg(name);
+    case Reason::folder:
+        return qtTrId("OpenPhoto_Reason_Folder").arg(name);
+    case Reason::notAFile:
+        return qtTrId("OpenPhoto_Reason_NotAFile").arg(name);
+    case Reason::cannotRead:
+        // In the system's words, which follow its language.
+        return qtTrId("OpenPhoto_Reason_CannotRead").arg(name, detail(0));
+    case Reason::fileTooLarge:
+        return qtTrId("OpenPhoto_Reason_FileTooLarge").arg(name, detail(0));
+    case Reason::empty:
+        return qtTrId("OpenPhoto_Reason_Empty").arg(name);
+    case Reason::notAnImage:
+        return qtTrId("OpenPhoto_Reason_NotAnImage").arg(name);
+    case Reason::truncated:
+        return qtTrId("OpenPhoto_Reason_Truncated").arg(name, detail(0));
+    case Reason::damaged:
+        return qtTrId("OpenPhoto_Reason_Damaged").arg(name, detail(0));
+    case Reason::noPixels:
+        return qtTrId("OpenPhoto_Reason_NoPixels").arg(name, detail(0), detail(1));
+    case Reason::tooManyPixels:
+        return qtTrId("OpenPhoto_Reason_TooManyPixels").arg(name, detail(0), detail(1), detail(2));
+    case Reason::undecodable:
+        // The decoder's own words are English only; the sentence says enough without them.
+        return qtTrId("OpenPhoto_Reason_Undecodable").arg(name);
+    }
+    return {};
 }
 
 void PhotoOpener::setBusy(bool busy)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/ImageLoader.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -39,16 +41,20 @@ public:
     Q_INVOKABLE void open(const QUrl &url);
     void openPath(const QString &path);
 
+    // Why the loader could not use a photo, as one sentence in the interface's language that
+    // names the file by its name alone; empty when the loader gave no reason.
+    [[nodiscard]] static QString reason(const ImageLoader::Result &failure);
+
 Q_SIGNALS:
     void sessionChanged();
     void busyChanged();
     // The photo now stands in for the camera.
     void opened(const QString &path);
-    // One line for the user.
+    // One line for the user, in the interface's language.
     void failed(const QString &message);
 
 private:
-    void finish(quint64 request, const QString &path, const QImage &image, const QString &error);
+    void finish(quint64 request, const QString &path, const ImageLoader::Result &loaded);
     void setBusy(bool busy);
 
     QPointer<CameraViewModel> m_session;

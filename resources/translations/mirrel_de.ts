@@ -37,7 +37,7 @@
     </message>
     <message id="Main_Error_UnreadablePhotoReason">
         <source>Main_Error_UnreadablePhotoReason</source>
-        <translation>Dieses Foto lässt sich nicht öffnen: %1. Wähle ein anderes Bild.</translation>
+        <translation>Dieses Foto lässt sich nicht öffnen: %1 Wähle ein anderes Bild.</translation>
     </message>
     <message id="Main_Error_GoToSettings">
         <source>Main_Error_GoToSettings</source>
@@ -246,6 +246,54 @@
     <message id="OpenPhoto_Failed">
         <source>OpenPhoto_Failed</source>
         <translation>Dieses Foto lässt sich nicht messen: %1</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NotFound">
+        <source>OpenPhoto_Reason_NotFound</source>
+        <translation>„%1“ wurde nicht gefunden.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Folder">
+        <source>OpenPhoto_Reason_Folder</source>
+        <translation>„%1“ ist ein Ordner, kein Foto.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NotAFile">
+        <source>OpenPhoto_Reason_NotAFile</source>
+        <translation>„%1“ ist keine gewöhnliche Datei und lässt sich nicht als Foto lesen.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_CannotRead">
+        <source>OpenPhoto_Reason_CannotRead</source>
+        <translation>„%1“ lässt sich nicht lesen (%2).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_FileTooLarge">
+        <source>OpenPhoto_Reason_FileTooLarge</source>
+        <translation>„%1“ ist zu groß für ein Foto (%2 MB).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Empty">
+        <source>OpenPhoto_Reason_Empty</source>
+        <translation>„%1“ ist leer.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NotAnImage">
+        <source>OpenPhoto_Reason_NotAnImage</source>
+        <translation>„%1“ ist kein Bild, das Mirrel lesen kann.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Truncated">
+        <source>OpenPhoto_Reason_Truncated</source>
+        <translation>„%1“ ist unvollständig (die %2-Daten hören zu früh auf).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Damaged">
+        <source>OpenPhoto_Reason_Damaged</source>
+        <translation>„%1“ ist beschädigt (der %2-Aufbau ist fehlerhaft).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NoPixels">
+        <source>OpenPhoto_Reason_NoPixels</source>
+        <translation>„%1“ enthält keine Pixel (%2 × %3).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_TooManyPixels">
+        <source>OpenPhoto_Reason_TooManyPixels</source>
+        <translation>„%1“ ist zu groß: %2 × %3 Pixel (höchstens %4 Megapixel).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Undecodable">
+        <source>OpenPhoto_Reason_Undecodable</source>
+        <translation>„%1“ lässt sich nicht als Bild lesen; die Daten sind beschädigt oder in einer Form, die Mirrel nicht unterstützt.</translation>
     </message>
 </context>
 </TS>

@@ -37,7 +37,7 @@
     </message>
     <message id="Main_Error_UnreadablePhotoReason">
         <source>Main_Error_UnreadablePhotoReason</source>
-        <translation>This photo can't be opened: %1. Choose another picture.</translation>
+        <translation>This photo can't be opened: %1 Choose another picture.</translation>
     </message>
     <message id="Main_Error_GoToSettings">
         <source>Main_Error_GoToSettings</source>
@@ -246,6 +246,54 @@
     <message id="OpenPhoto_Failed">
         <source>OpenPhoto_Failed</source>
         <translation>This photo cannot be measured: %1</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NotFound">
+        <source>OpenPhoto_Reason_NotFound</source>
+        <translation>“%1” was not found.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Folder">
+        <source>OpenPhoto_Reason_Folder</source>
+        <translation>“%1” is a folder, not a photo.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NotAFile">
+        <source>OpenPhoto_Reason_NotAFile</source>
+        <translation>“%1” is not an ordinary file, so it can't be read as a photo.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_CannotRead">
+        <source>OpenPhoto_Reason_CannotRead</source>
+        <translation>“%1” can't be read (%2).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_FileTooLarge">
+        <source>OpenPhoto_Reason_FileTooLarge</source>
+        <translation>“%1” is too large for a photo (%2 MB).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Empty">
+        <source>OpenPhoto_Reason_Empty</source>
+        <translation>“%1” is empty.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NotAnImage">
+        <source>OpenPhoto_Reason_NotAnImage</source>
+        <translation>“%1” is not a picture Mirrel can read.</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Truncated">
+        <source>OpenPhoto_Reason_Truncated</source>
+        <translation>“%1” is incomplete (the %2 data ends too early).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Damaged">
+        <source>OpenPhoto_Reason_Damaged</source>
+        <translation>“%1” is damaged (its %2 structure is broken).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_NoPixels">
+        <source>OpenPhoto_Reason_NoPixels</source>
+        <translation>“%1” has no pixels (%2 × %3).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_TooManyPixels">
+        <source>OpenPhoto_Reason_TooManyPixels</source>
+        <translation>“%1” is too large: %2 × %3 pixels (at most %4 megapixels).</translation>
+    </message>
+    <message id="OpenPhoto_Reason_Undecodable">
+        <source>OpenPhoto_Reason_Undecodable</source>
+        <translation>“%1” can't be read as a picture; its data is damaged or in a form Mirrel doesn't support.</translation>
     </message>
 </context>
 </TS>

@@ -51,30 +51,34 @@ int socketFile(const QString &path)
 }
 } // namespace
 
-TEST(ImageLoader, refuses_bad_files_with_a_message)
+// The reason is what the interface words in the user's language: a wrong one tells the user
+// something else than the English message.
+TEST(ImageLoader, refuses_bad_files_with_a_message_and_its_reason)
 {
+    using Reason = ImageLoader::Reason;
     QTemporaryDir dir;
-    const auto refused = [](const ImageLoader::Result &r, const char *needle) {
+    const auto refused = [](const ImageLoader::Result &r, Reason reason, const char *needle) {
         EXPECT_FALSE(r.ok());
         EXPECT_TRUE(r.error.contains(QLatin1String(needle))) << r.error.toStdString();
+        EXPECT_EQ(r.reason, reason) << r.error.toStdString();
     };
-    refused(ImageLoader::load(dir.filePath("missing.jpg")), "no such file");
-    refused(ImageLoader::load(dir.path()), "folder");
-    refused(ImageLoader::load(QString()), "without a file name");
+    refused(ImageLoader::load(dir.filePath("missing.jpg")), Reason::notFound, "no such file");
+    refused(ImageLoader::load(dir.path()), Reason::folder, "folder");
+    refused(ImageLoader::load(QString()), Reason::noFileName, "without a file name");
 
     // Endless or blocking: never opened. A pipe without a writer would hang the open.
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.jpg")).constData(), 0600), 0);
-    refused(ImageLoader::load(dir.filePath("pipe.jpg")), "named pipe");
-    refused(ImageLoader::load(QStringLiteral("/dev/zero")), "device");
+    refused(ImageLoader::load(dir.filePath("pipe.jpg")), Reason::notAFile, "named pipe");
+    refused(ImageLoader::load(QStringLiteral("/dev/zero")), Reason::notAFile, "device");
     const int socket = socketFile(dir.filePath("socket.jpg"));
-    refused(ImageLoader::load(dir.filePath("socket.jpg")), "socket");
+    refused(ImageLoader::load(dir.filePath("socket.jpg")), Reason::notAFile, "socket");
     ::close(socket);
 
     TestImages::writeFile(dir.filePath("empty.jpg"), {});
-    refused(ImageLoader::load(dir.filePath("empty.jpg")), "empty");
+    refused(ImageLoader::load(dir.filePath("empty.jpg")), Reason::empty, "empty");
 
     TestImages::writeFile(dir.filePath("text.jpg"), "this is not a photo\n");
-    refused(ImageLoader::load(dir.filePath("text.jpg")), "not an image");
+    refused(ImageLoader::load(dir.filePath("text.jpg")), Reason::notAnImage, "not an image");
 
     const QByteArray jpeg = TestImages::encode(gradient(640, 480, QImage::Format_RGB32), "jpg");
     QByteArray corrupt = jpeg;
@@ -84,11 +88,16 @@ TEST(ImageLoader, refuses_bad_files_with_a_message)
     EXPECT_TRUE(scrambled.ok() || !scrambled.error.isEmpty()); // either way, no crash
 
     // Sizes are checked before any pixel is decoded.
-    refused(ImageLoader::load(TestImages::pngHeaderOnly(20000, 20000), "huge.png"), "too large");
-    refused(ImageLoader::load(TestImages::pngHeaderOnly(10001, 10000), "over.png"), "too large");
+    refused(ImageLoader::load(TestImages::pngHeaderOnly(20000, 20000), "huge.png"),
+            Reason::tooManyPixels, "too large");
+    const ImageLoader::Result over =
+        ImageLoader::load(TestImages::pngHeaderOnly(10001, 10000), "over.png");
+    refused(over, Reason::tooManyPixels, "too large");
+    EXPECT_EQ(over.file, QStringLiteral("over.png"));
+    EXPECT_EQ(over.details, (QStringList{"10001", "10000", "100"}));
     // Named as it is: the size must not take the place of a "%3" in the name.
     refused(ImageLoader::load(TestImages::pngHeaderOnly(20000, 20000), "scan 100%3.png"),
-            "scan 100%3.png is too large");
+            Reason::tooManyPixels, "scan 100%3.png is too large");
     EXPECT_FALSE(ImageLoader::load(TestImages::pngHeaderOnly(0, 100), "zero.png").ok());
     EXPECT_FALSE(ImageLoader::load(QByteArray("\x89PNG\r\n\x1a\nnonsense"), "corrupt.png").ok());
 }
@@ -147,6 +156,7 @@ TEST(ImageLoader, truncation_is_judged_by_the_file_structure)
         EXPECT_EQ(r.ok(), c.loads) << c.name << ": " << r.error.toStdString();
         if (!c.loads) {
             EXPECT_TRUE(r.error.contains(QLatin1String("truncated"))) << r.error.toStdString();
+            EXPECT_EQ(r.reason, ImageLoader::Reason::truncated) << c.name;
         }
     }
 }

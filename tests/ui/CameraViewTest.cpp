@@ -42,9 +42,9 @@ TEST(CameraView, a_photo_opened_after_the_camera_failed_can_be_measured)
     auto *opener = screen->findChild<PhotoOpener *>();
     ASSERT_TRUE(opener);
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->error().has_value(); }));
-    // The error view says why, in the loader's words, not only that the photo cannot be opened.
-    const QString reason = ImageLoader::load(broken).error;
-    ASSERT_FALSE(reason.isEmpty());
+    // The error view says why, as the loader found it, not only that the photo cannot be opened.
+    const QString reason = PhotoOpener::reason(ImageLoader::load(broken));
+    ASSERT_TRUE(reason.contains(QStringLiteral("“broken.jpg”")));
     QQuickItem *errorMessage = child(screen, "CameraErrorView_Message");
     ASSERT_TRUE(errorMessage);
     EXPECT_TRUE(shown(errorMessage));

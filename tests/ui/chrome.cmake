@@ -30,3 +30,6 @@ mirrel_add_test(ui_tutorial_test
 mirrel_add_test(ui_settings_test
   SOURCES SettingsTest.cpp FakePlatformServices.h ChromeTesting.h
   LIBS mirrel_ui_test_support)
+mirrel_add_test(ui_photo_reason_test
+  SOURCES PhotoReasonTest.cpp ChromeTesting.h
+  LIBS mirrel_ui_test_support mirrel_session)

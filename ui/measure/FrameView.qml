@@ -124,7 +124,7 @@ Item {
         active: !root.hasImage
         sourceComponent: Mirrel.CameraErrorView {
             error: root.model.error
-            photoReason: root.model.errorDetail
+            photoReason: root.model.errorReason
             onGoToSettingsAction: Mirrel.SystemActions.openCameraSettings()
         }
     }
