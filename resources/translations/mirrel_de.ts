@@ -295,5 +295,57 @@
         <source>OpenPhoto_Reason_Undecodable</source>
         <translation>„%1“ lässt sich nicht als Bild lesen; die Daten sind beschädigt oder in einer Form, die Mirrel nicht unterstützt.</translation>
     </message>
+    <message id="Accessibility_TakePicture">
+        <source>Accessibility_TakePicture</source>
+        <translation>Foto aufnehmen</translation>
+    </message>
+    <message id="Accessibility_ConfirmCard">
+        <source>Accessibility_ConfirmCard</source>
+        <translation>Karte bestätigen</translation>
+    </message>
+    <message id="Accessibility_Add">
+        <source>Accessibility_Add</source>
+        <translation>Linie oder Rechteck hinzufügen</translation>
+    </message>
+    <message id="Accessibility_CloseAdd">
+        <source>Accessibility_CloseAdd</source>
+        <translation>Hinzufügen abbrechen</translation>
+    </message>
+    <message id="Accessibility_AddLine">
+        <source>Accessibility_AddLine</source>
+        <translation>Linie hinzufügen</translation>
+    </message>
+    <message id="Accessibility_AddRectangle">
+        <source>Accessibility_AddRectangle</source>
+        <translation>Rechteck hinzufügen</translation>
+    </message>
+    <message id="Accessibility_Share">
+        <source>Accessibility_Share</source>
+        <translation>Teilen</translation>
+    </message>
+    <message id="Accessibility_Finish">
+        <source>Accessibility_Finish</source>
+        <translation>Messung abschließen</translation>
+    </message>
+    <message id="Accessibility_BackToCamera">
+        <source>Accessibility_BackToCamera</source>
+        <translation>Zurück zur Kamera</translation>
+    </message>
+    <message id="Accessibility_Settings">
+        <source>Accessibility_Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message id="Accessibility_DeleteLine">
+        <source>Accessibility_DeleteLine</source>
+        <translation>Linie löschen</translation>
+    </message>
+    <message id="Accessibility_DeleteRectangle">
+        <source>Accessibility_DeleteRectangle</source>
+        <translation>Rechteck löschen</translation>
+    </message>
+    <message id="Accessibility_Preview">
+        <source>Accessibility_Preview</source>
+        <translation>Bild mit den Messungen</translation>
+    </message>
 </context>
 </TS>

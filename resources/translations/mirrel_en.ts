@@ -295,5 +295,57 @@
         <source>OpenPhoto_Reason_Undecodable</source>
         <translation>“%1” can't be read as a picture; its data is damaged or in a form Mirrel doesn't support.</translation>
     </message>
+    <message id="Accessibility_TakePicture">
+        <source>Accessibility_TakePicture</source>
+        <translation>Take a photo</translation>
+    </message>
+    <message id="Accessibility_ConfirmCard">
+        <source>Accessibility_ConfirmCard</source>
+        <translation>Confirm the card</translation>
+    </message>
+    <message id="Accessibility_Add">
+        <source>Accessibility_Add</source>
+        <translation>Add a line or rectangle</translation>
+    </message>
+    <message id="Accessibility_CloseAdd">
+        <source>Accessibility_CloseAdd</source>
+        <translation>Cancel adding</translation>
+    </message>
+    <message id="Accessibility_AddLine">
+        <source>Accessibility_AddLine</source>
+        <translation>Add a line</translation>
+    </message>
+    <message id="Accessibility_AddRectangle">
+        <source>Accessibility_AddRectangle</source>
+        <translation>Add a rectangle</translation>
+    </message>
+    <message id="Accessibility_Share">
+        <source>Accessibility_Share</source>
+        <translation>Share</translation>
+    </message>
+    <message id="Accessibility_Finish">
+        <source>Accessibility_Finish</source>
+        <translation>Finish measuring</translation>
+    </message>
+    <message id="Accessibility_BackToCamera">
+        <source>Accessibility_BackToCamera</source>
+        <translation>Back to the camera</translation>
+    </message>
+    <message id="Accessibility_Settings">
+        <source>Accessibility_Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message id="Accessibility_DeleteLine">
+        <source>Accessibility_DeleteLine</source>
+        <translation>Delete the line</translation>
+    </message>
+    <message id="Accessibility_DeleteRectangle">
+        <source>Accessibility_DeleteRectangle</source>
+        <translation>Delete the rectangle</translation>
+    </message>
+    <message id="Accessibility_Preview">
+        <source>Accessibility_Preview</source>
+        <translation>Picture with the measurements</translation>
+    </message>
 </context>
 </TS>

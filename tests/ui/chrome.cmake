@@ -18,6 +18,9 @@ mirrel_add_test(ui_camera_view_hint_test
 mirrel_add_test(ui_camera_view_keys_test
   SOURCES CameraViewKeysTest.cpp CameraScreen.h ChromeTesting.h
   LIBS mirrel_ui_test_support mirrel_session)
+mirrel_add_test(ui_camera_view_accessibility_test
+  SOURCES CameraViewAccessibilityTest.cpp CameraScreen.h ChromeTesting.h
+  LIBS mirrel_ui_test_support)
 mirrel_add_test(ui_share_sheet_test
   SOURCES ShareSheetTest.cpp FakePlatformServices.h ChromeTesting.h
   LIBS mirrel_ui_test_support)

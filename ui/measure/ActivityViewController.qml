@@ -132,6 +132,9 @@ Item {
                     font.weight: Font.DemiBold
                     padding: 8
                     rightPadding: 0
+                    Accessible.role: Accessible.Button
+                    Accessible.name: text
+                    Accessible.onPressAction: root.dismissed()
 
                     TapHandler {
                         onTapped: root.dismissed()
@@ -152,6 +155,8 @@ Item {
                     return Math.max(80, Math.min(natural, room));
                 }
                 image: saver.image
+                Accessible.role: Accessible.Graphic
+                Accessible.name: qsTrId("Accessibility_Preview")
             }
 
             Text {

@@ -10,6 +10,7 @@ Item {
 
     required property bool shown
     required property string symbol
+    required property string accessibleName
     property real symbolRotation: 0
     property real fromScale: 0.6
     // Where it slides in from: positive from the trailing side, negative from the leading one.
@@ -40,6 +41,8 @@ Item {
 
         anchors.fill: parent
         enabled: root.shown
+        Accessible.role: Accessible.Button
+        Accessible.name: root.accessibleName
         onClicked: root.clicked()
 
         contentItem: Item {

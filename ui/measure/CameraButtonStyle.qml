@@ -8,6 +8,11 @@ T.AbstractButton {
 
     scale: pressed ? 0.9 : 1.0
     focusPolicy: Qt.NoFocus
+    // A screen reader's press clicks the button, as the mouse does.
+    Accessible.onPressAction: {
+        if (control.enabled)
+            control.clicked();
+    }
 
     Behavior on scale {
         NumberAnimation {

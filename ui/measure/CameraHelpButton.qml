@@ -7,4 +7,5 @@ Mirrel.CameraRoundButton {
 
     objectName: "CameraBottomView_CameraHelpButton"
     symbol: "gearshape"
+    Accessible.name: qsTrId("Accessibility_Settings")
 }

@@ -34,6 +34,20 @@ Item {
     readonly property color iconColor: cameraState.name === "addTarget" && !cameraState.selected
                                        ? Mirrel.Palette.black : Mirrel.Palette.white
     readonly property real iconRotation: addButtonsShown ? 45 : 0
+    // What a screen reader calls the button in the current state.
+    readonly property string accessibleName: {
+        switch (cameraState.name) {
+        case "takePicture":
+            return qsTrId("Accessibility_TakePicture");
+        case "confirmCardSelection":
+            return qsTrId("Accessibility_ConfirmCard");
+        case "addTarget":
+            return addButtonsShown ? qsTrId("Accessibility_CloseAdd") : qsTrId("Accessibility_Add");
+        case "export":
+            return qsTrId("Accessibility_Share");
+        }
+        return "";
+    }
 
     signal mainAction
     // The kind of target to add: CameraStates.line or CameraStates.rectangle.
@@ -50,6 +64,7 @@ Item {
         shown: root.addButtonsShown
         symbol: "line.diagonal"
         symbolRotation: 90
+        accessibleName: qsTrId("Accessibility_AddLine")
         fromScale: 0.6
         fromOffset: 66
         onClicked: root.addMeasurableAction(Mirrel.CameraStates.line)
@@ -63,6 +78,7 @@ Item {
         width: 66
         height: 66
         Accessible.role: Accessible.Button
+        Accessible.name: root.accessibleName
         onClicked: root.mainAction()
 
         contentItem: Item {
@@ -133,6 +149,7 @@ Item {
         x: mainButton.x + mainButton.width + 8
         shown: root.addButtonsShown
         symbol: "square"
+        accessibleName: qsTrId("Accessibility_AddRectangle")
         fromScale: 0.5
         fromOffset: -66
         onClicked: root.addMeasurableAction(Mirrel.CameraStates.rectangle)

@@ -8,4 +8,6 @@ Mirrel.CameraRoundButton {
     required property var cameraState
 
     symbol: cameraState.name === "export" ? "arrow.counterclockwise" : "checkmark"
+    Accessible.name: cameraState.name === "export" ? qsTrId("Accessibility_BackToCamera")
+                                                   : qsTrId("Accessibility_Finish")
 }

@@ -135,6 +135,14 @@ Item {
         height: Mirrel.ContextButtonLayout.size
         x: position.x - width / 2
         y: position.y - height / 2
+        Accessible.role: Accessible.Button
+        Accessible.name: {
+            if (root.isReference)
+                return qsTrId("Accessibility_ConfirmCard");
+            return root.isLine ? qsTrId("Accessibility_DeleteLine")
+                               : qsTrId("Accessibility_DeleteRectangle");
+        }
+        Accessible.onPressAction: root.contextAction(root.target)
 
         // A soft shadow around the button.
         Shape {
