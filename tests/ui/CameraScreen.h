@@ -2,6 +2,7 @@
 
 #include "UiHarness.h"
 
+#include "capture/StillPhotoSource.h"
 #include "core/Storage.h"
 #include "core/UserDefaults.h"
 #include "session/CameraViewModel.h"
@@ -19,6 +20,17 @@ inline QImage deskPhoto(QSize size)
     QImage photo(size, QImage::Format_RGB32);
     photo.fill(QColor(70, 74, 80));
     return photo;
+}
+
+// Saves a 640 x 480 desk photo in `folder` as the launch photo, as after `mirrel desk.png`: the
+// camera of a screen made afterwards shows it. False when it could not be saved.
+inline bool launchWithDeskPhoto(const QTemporaryDir &folder)
+{
+    const QString desk = folder.filePath(QStringLiteral("desk.png"));
+    if (!deskPhoto({640, 480}).save(desk))
+        return false;
+    StillPhotoSource::setLaunchPhoto(desk);
+    return true;
 }
 
 // The measurement screen in a window of `size`, on a settings file of its own in `folder`, with

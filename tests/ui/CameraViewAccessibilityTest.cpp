@@ -2,7 +2,6 @@
 #include "ChromeTesting.h"
 #include "UiHarness.h"
 
-#include "capture/StillPhotoSource.h"
 #include "core/ReferenceTargetModel.h"
 #include "core/TargetModel.h"
 #include "session/CameraViewModel.h"
@@ -95,9 +94,7 @@ QQuickItem *saveButtonOf(QQuickItem *bottomBar)
 TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
 {
     QTemporaryDir folder;
-    const QString desk = folder.filePath(QStringLiteral("desk.png"));
-    ASSERT_TRUE(deskPhoto({640, 480}).save(desk));
-    StillPhotoSource::setLaunchPhoto(desk);
+    ASSERT_TRUE(launchWithDeskPhoto(folder));
     // As with a screen reader running.
     QAccessible::setActive(true);
 

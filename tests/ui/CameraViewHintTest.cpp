@@ -2,7 +2,6 @@
 #include "ChromeTesting.h"
 #include "UiHarness.h"
 
-#include "capture/StillPhotoSource.h"
 #include "session/CameraViewModel.h"
 #include "session/MeasurementActions.h"
 
@@ -35,9 +34,7 @@ QRectF sceneRect(const QQuickItem *item)
 TEST(CameraView, the_hint_keeps_its_words_whole_and_clear_of_the_photo_button)
 {
     QTemporaryDir folder;
-    const QString desk = folder.filePath(QStringLiteral("desk.png"));
-    ASSERT_TRUE(deskPhoto({640, 480}).save(desk));
-    StillPhotoSource::setLaunchPhoto(desk);
+    ASSERT_TRUE(launchWithDeskPhoto(folder));
 
     CameraScreen camera(folder, QSize(320, 844));
     ASSERT_TRUE(camera.screen && camera.session);
