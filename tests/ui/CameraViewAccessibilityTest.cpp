@@ -37,17 +37,6 @@ bool isButton(QQuickItem *item)
     return face && face->role() == QAccessible::Button;
 }
 
-// What a screen reader can do with a button: press it.
-bool press(QQuickItem *item)
-{
-    QAccessibleInterface *face = accessible(item);
-    QAccessibleActionInterface *actions = face ? face->actionInterface() : nullptr;
-    if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
-        return false;
-    actions->doAction(QAccessibleActionInterface::pressAction());
-    return true;
-}
-
 // Every item below root that shows and that a screen reader offers as a button.
 QList<QQuickItem *> shownButtons(QQuickItem *root)
 {
@@ -137,7 +126,7 @@ TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
     ASSERT_TRUE(isButton(main) && isButton(settings));
     everyButtonNamed("takePicture");
     mainNames.insert(nameOf(main));
-    ASSERT_TRUE(press(main));
+    ASSERT_TRUE(chrome::pressAsScreenReader(main));
     ASSERT_TRUE(waitForState(CameraState::confirmCardSelection(false)));
 
     // The card: its check mark is a button too, and pressed confirms the card.
@@ -150,7 +139,7 @@ TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
     EXPECT_TRUE(isButton(checkMark));
     everyButtonNamed("confirmCardSelection");
     mainNames.insert(nameOf(main));
-    ASSERT_TRUE(press(checkMark));
+    ASSERT_TRUE(chrome::pressAsScreenReader(checkMark));
     ASSERT_TRUE(waitForState(CameraState::addTarget(false)));
 
     // Adding: the main button opens the add buttons and then closes them; the left button
@@ -160,7 +149,7 @@ TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
     QQuickItem *save = saveButtonOf(bottomBar);
     ASSERT_TRUE(save);
     saveNames.insert(nameOf(save));
-    ASSERT_TRUE(press(main));
+    ASSERT_TRUE(chrome::pressAsScreenReader(main));
     ASSERT_TRUE(waitForState(CameraState::addTarget(true)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown(addLine) && shown(addRectangle); }));
     EXPECT_TRUE(isButton(addLine) && isButton(addRectangle));
@@ -168,7 +157,7 @@ TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
     mainNames.insert(nameOf(main));
 
     // A line added through its button, then removed through its bin.
-    ASSERT_TRUE(press(addLine));
+    ASSERT_TRUE(chrome::pressAsScreenReader(addLine));
     ASSERT_EQ(session->measurableObjects().size(), 1);
     QPointer<TargetModel> line = session->measurableObjects().first();
     QQuickItem *bin = nullptr;
@@ -179,12 +168,12 @@ TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
     EXPECT_TRUE(isButton(bin));
     everyButtonNamed("a line selected");
     EXPECT_NE(nameOf(bin), nameOf(checkMark));
-    ASSERT_TRUE(press(bin));
+    ASSERT_TRUE(chrome::pressAsScreenReader(bin));
     EXPECT_TRUE(QTest::qWaitFor([&] { return line.isNull(); }));
     EXPECT_TRUE(session->measurableObjects().isEmpty());
 
     // Finished: the main button shares, the left one goes back to the live picture.
-    ASSERT_TRUE(press(save));
+    ASSERT_TRUE(chrome::pressAsScreenReader(save));
     ASSERT_TRUE(waitForState(CameraState::exportPicture()));
     everyButtonNamed("export");
     mainNames.insert(nameOf(main));
@@ -206,7 +195,7 @@ TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
     camera.ui.engine().retranslate();
 
     // The share sheet: its picture is described, and Done closes it.
-    ASSERT_TRUE(press(main));
+    ASSERT_TRUE(chrome::pressAsScreenReader(main));
     ASSERT_TRUE(QTest::qWaitFor([&] { return screen->property("shareActivityVisible").toBool(); }));
     QQuickItem *done = child(screen, QStringLiteral("ActivityViewController_DoneButton"));
     QQuickItem *picture = child(screen, QStringLiteral("ActivityViewController_Picture"));
@@ -216,12 +205,12 @@ TEST(CameraView, a_screen_reader_can_tell_the_buttons_apart_and_press_them)
     ASSERT_TRUE(accessible(picture));
     EXPECT_EQ(accessible(picture)->role(), QAccessible::Graphic);
     EXPECT_FALSE(nameOf(picture).isEmpty());
-    ASSERT_TRUE(press(done));
+    ASSERT_TRUE(chrome::pressAsScreenReader(done));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return !screen->property("shareActivityVisible").toBool(); }));
     EXPECT_EQ(session->cameraState(), CameraState::exportPicture());
 
     // Back to the live picture.
-    ASSERT_TRUE(press(save));
+    ASSERT_TRUE(chrome::pressAsScreenReader(save));
     EXPECT_TRUE(waitForState(CameraState::takePicture()));
 }

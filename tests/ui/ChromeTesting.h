@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QString>
@@ -61,6 +62,19 @@ inline QPointF centreOf(const QQuickItem *item)
 inline void click(QQuickWindow &window, const QQuickItem *item)
 {
     QTest::mouseClick(&window, Qt::LeftButton, {}, centreOf(item).toPoint());
+}
+
+// What a screen reader does with a button: press it through the accessibility interface, which
+// exists only while accessibility is active (QAccessible::setActive). False when the item offers
+// no press.
+inline bool pressAsScreenReader(QQuickItem *item)
+{
+    QAccessibleInterface *face = item ? QAccessible::queryAccessibleInterface(item) : nullptr;
+    QAccessibleActionInterface *actions = face ? face->actionInterface() : nullptr;
+    if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        return false;
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    return true;
 }
 
 } // namespace chrome

@@ -7,6 +7,7 @@
 #include "ui/SystemActions.h"
 #include "ui/TextTables.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -236,4 +237,48 @@ TEST(Settings, a_keyboard_user_tabs_through_every_control_and_presses_it)
     for (const char *back : {"Settings_Contact_Us", "Settings_About_Us", "Settings_HowToUse",
                              "SettingsAppUnitView_Imperial"})
         key(Qt::Key_Backtab, back);
+}
+
+// Guards a settings screen whose controls a screen reader listed but could not press. Each is
+// offered with its role and the words it shows (the close button, a symbol, with its own), and
+// pressed that way does what a tap does.
+TEST(Settings, a_screen_reader_finds_every_control_by_name_and_presses_it)
+{
+    FakePlatformServicesScope services;
+    // As with a screen reader running.
+    QAccessible::setActive(true);
+    SettingsRig rig;
+    rig.storage->setUnitSystem(Storage::UnitSystem::metric);
+    UiHarness ui;
+    QQuickItem *settings = rig.show(ui);
+    ASSERT_TRUE(settings);
+    QSignalSpy close(settings, SIGNAL(closeAction()));
+    QSignalSpy howToUse(settings, SIGNAL(howToUseAction()));
+    const auto offered = [](QQuickItem *item, QAccessible::Role role, const QString &name) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
+        ASSERT_TRUE(face) << item->objectName().toStdString();
+        EXPECT_EQ(face->role(), role) << item->objectName().toStdString();
+        EXPECT_EQ(face->text(QAccessible::Name), name) << item->objectName().toStdString();
+    };
+
+    QQuickItem *closeButton = child(settings, "SettingsView_CloseButton");
+    offered(closeButton, QAccessible::Button, qtTrId("Common_Close"));
+    EXPECT_TRUE(chrome::pressAsScreenReader(closeButton));
+    EXPECT_EQ(close.count(), 1);
+
+    QQuickItem *imperial = child(settings, "SettingsAppUnitView_Imperial");
+    offered(imperial, QAccessible::RadioButton, qtTrId("Settings_App_Unit_Imperial"));
+    EXPECT_TRUE(chrome::pressAsScreenReader(imperial));
+    EXPECT_EQ(rig.unitOnNextLaunch(), Storage::UnitSystem::imperial);
+    EXPECT_TRUE(chrome::pressAsScreenReader(child(settings, "SettingsAppUnitView_Metric")));
+    EXPECT_EQ(rig.unitOnNextLaunch(), Storage::UnitSystem::metric);
+
+    for (const char *row : {"Settings_HowToUse", "Settings_About_Us"}) {
+        QQuickItem *title = rowTitle(settings, row);
+        offered(title, QAccessible::Button, title->property("text").toString());
+        EXPECT_FALSE(title->property("text").toString().isEmpty()) << row;
+        EXPECT_TRUE(chrome::pressAsScreenReader(title)) << row;
+    }
+    EXPECT_EQ(howToUse.count(), 1);
+    EXPECT_EQ(services->calls, QStringList{QStringLiteral("open https://www.mirrel.app")});
 }

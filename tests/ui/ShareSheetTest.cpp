@@ -5,6 +5,7 @@
 #include "ui/TextTables.h"
 #include "ui/measure/PictureSaver.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -365,4 +366,52 @@ TEST(ShareSheet, a_keyboard_user_sees_the_focus_and_presses_with_space_or_enter)
     EXPECT_TRUE(filesIn(workingFolder.path()).isEmpty());
     EXPECT_EQ(child(sheet, "ActivityViewController_Message")->property("text").toString(), said);
     tabTo("ActivityViewController_SaveButton");
+}
+
+// Guards tiles and answers that a screen reader offered as buttons but whose press did nothing:
+// pressed that way, each does what a click does, and a greyed-out tile still does nothing.
+TEST(ShareSheet, a_screen_reader_presses_the_tiles_and_the_answers_as_a_click_does)
+{
+    FakePlatformServicesScope services;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("measure.png"));
+    ASSERT_TRUE(exportedPicture().mirrored().save(path));
+    const QByteArray before = contents(path);
+    // As with a screen reader running.
+    QAccessible::setActive(true);
+    UiHarness ui;
+    QQuickItem *sheet = showSheet(ui, exportedPicture());
+    ASSERT_TRUE(sheet);
+
+    // Nothing saved yet: the folder tile is greyed out, and pressed it neither opens nor
+    // complains.
+    QQuickItem *folderButton = child(sheet, "ActivityViewController_FolderButton");
+    QQuickItem *message = child(sheet, "ActivityViewController_Message");
+    ASSERT_FALSE(folderButton->isEnabled());
+    EXPECT_TRUE(chrome::pressAsScreenReader(folderButton));
+    EXPECT_TRUE(services->urls.isEmpty());
+    EXPECT_FALSE(shown(message)) << message->property("text").toString().toStdString();
+
+    QGuiApplication::clipboard()->clear();
+    EXPECT_TRUE(chrome::pressAsScreenReader(child(sheet, "ActivityViewController_CopyButton")));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(exportedPicture().format()),
+              exportedPicture());
+
+    QQuickItem *question = child(sheet, "ActivityViewController_ReplaceQuestion");
+    saveThroughSheet(sheet, path);
+    ASSERT_TRUE(shown(question));
+    EXPECT_TRUE(chrome::pressAsScreenReader(child(sheet, "ActivityViewController_KeepButton")));
+    EXPECT_FALSE(shown(question));
+    EXPECT_EQ(contents(path), before);
+
+    saveThroughSheet(sheet, path);
+    ASSERT_TRUE(shown(question));
+    EXPECT_TRUE(chrome::pressAsScreenReader(child(sheet, "ActivityViewController_ReplaceButton")));
+    EXPECT_FALSE(shown(question));
+    EXPECT_EQ(QImage(path).convertToFormat(exportedPicture().format()), exportedPicture());
+
+    // Now there is a folder to show.
+    ASSERT_TRUE(folderButton->isEnabled());
+    EXPECT_TRUE(chrome::pressAsScreenReader(folderButton));
+    EXPECT_EQ(services->urls, QList<QUrl>{QUrl::fromLocalFile(folder.path())});
 }

@@ -5,6 +5,7 @@
 #include "core/UserDefaults.h"
 #include "ui/tutorial/Permissions.h"
 
+#include <QAccessible>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
@@ -131,9 +132,10 @@ void expectPageContent(QQuickItem *tutorial, int expected)
     QQuickItem *skip = child(tutorial, "TutorialNavigationView_SkipButton");
     EXPECT_EQ(shown(skip), expected != 0);
     // A layout gives a hidden item no room (though it keeps the height it last gave it).
-    if (expected == 0)
+    if (expected == 0) {
         EXPECT_FALSE(skip->parentItem()->isVisible())
             << "the skip row takes room on the first page";
+    }
 }
 
 void press(UiHarness &ui, Qt::Key key)
@@ -339,4 +341,31 @@ TEST(Tutorial, no_key_acts_while_the_tutorial_is_off_screen)
     runPosted();
     EXPECT_EQ(page(tutorial), 2);
     EXPECT_EQ(rig.writes, 0);
+}
+
+// Guards a tutorial whose buttons a screen reader offered but could not press: pressed that
+// way, the main button moves on and asks as a click does, and skip finishes.
+TEST(Tutorial, a_screen_reader_presses_the_main_button_and_skip_as_a_click_does)
+{
+    // As with a screen reader running.
+    QAccessible::setActive(true);
+    TutorialRig rig;
+    UiHarness ui;
+    QQuickItem *tutorial = rig.show(ui);
+    ASSERT_TRUE(tutorial);
+    QQuickItem *button = child(tutorial, "TutorialPageButton");
+
+    EXPECT_TRUE(chrome::pressAsScreenReader(button));
+    expectPageContent(tutorial, 1);
+    EXPECT_TRUE(chrome::pressAsScreenReader(button));
+    EXPECT_EQ(rig.permissions->cameraQuestions, 1);
+
+    QQuickItem *skip = child(tutorial, "TutorialNavigationView_SkipButton");
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(skip);
+    ASSERT_TRUE(face);
+    EXPECT_EQ(face->role(), QAccessible::Button);
+    EXPECT_EQ(face->text(QAccessible::Name), skip->property("text").toString());
+    EXPECT_TRUE(chrome::pressAsScreenReader(skip));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.storage->isTutorialSeen(); }));
+    EXPECT_EQ(rig.writes, 1);
 }

@@ -10,6 +10,11 @@ T.AbstractButton {
     implicitHeight: label.implicitHeight + 32
     opacity: pressed ? 0.5 : 1.0
     Accessible.name: text
+    // A screen reader's press clicks the button, as the mouse does.
+    Accessible.onPressAction: {
+        if (control.enabled)
+            control.clicked();
+    }
     // Space presses a button by itself; a desktop user expects Enter to as well.
     Keys.onReturnPressed: control.clicked()
     Keys.onEnterPressed: control.clicked()

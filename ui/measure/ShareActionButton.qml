@@ -13,6 +13,11 @@ T.AbstractButton {
     opacity: enabled ? 1.0 : 0.4
     scale: pressed ? 0.95 : 1.0
     Accessible.name: text
+    // A screen reader's press clicks the button, as the mouse does.
+    Accessible.onPressAction: {
+        if (control.enabled)
+            control.clicked();
+    }
     // Space presses a button by itself; a desktop user expects Enter to as well.
     Keys.onReturnPressed: control.clicked()
     Keys.onEnterPressed: control.clicked()

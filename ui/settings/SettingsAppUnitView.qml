@@ -67,6 +67,9 @@ Column {
                     Accessible.role: Accessible.RadioButton
                     Accessible.name: modelData.label
                     Accessible.checked: selected
+                    // A screen reader's press (or toggle) picks the unit, as a tap does.
+                    Accessible.onPressAction: root.storage.unitSystem = segment.modelData.unit
+                    Accessible.onToggleAction: root.storage.unitSystem = segment.modelData.unit
                     // A tap does not take the focus, so the ring shows only for a keyboard user.
                     activeFocusOnTab: true
                     Keys.onSpacePressed: root.storage.unitSystem = segment.modelData.unit

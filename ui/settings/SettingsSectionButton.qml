@@ -37,6 +37,8 @@ Item {
         elide: Text.ElideRight
         Accessible.role: Accessible.Button
         Accessible.name: text
+        // A screen reader's press acts, as a tap does.
+        Accessible.onPressAction: root.action()
 
         TapHandler {
             onTapped: root.action()

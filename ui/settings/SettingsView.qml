@@ -33,6 +33,8 @@ Mirrel.Debug_BackgroundView {
                 height: 44
                 Accessible.role: Accessible.Button
                 Accessible.name: qsTrId("Common_Close")
+                // A screen reader's press closes, as a tap does.
+                Accessible.onPressAction: root.closeAction()
                 // Escape closes too, through the host's shortcut.
                 activeFocusOnTab: true
                 Keys.onSpacePressed: root.closeAction()

@@ -18,6 +18,11 @@ T.AbstractButton {
     rightPadding: 16
     scale: pressed ? 0.9 : 1.0
     Accessible.name: text
+    // A screen reader's press clicks the button, as the mouse does.
+    Accessible.onPressAction: {
+        if (control.enabled)
+            control.clicked();
+    }
 
     Behavior on scale {
         NumberAnimation {

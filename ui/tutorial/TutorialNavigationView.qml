@@ -29,6 +29,8 @@ Item {
         font.pixelSize: 17
         Accessible.role: Accessible.Button
         Accessible.name: text
+        // A screen reader's press skips, as a tap does.
+        Accessible.onPressAction: root.skipPressed()
 
         TapHandler {
             onTapped: root.skipPressed()
