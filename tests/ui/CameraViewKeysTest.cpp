@@ -75,7 +75,8 @@ QString labelText(QQuickItem *screen, const TargetModel *target)
 // Guards the arrow keys moving a point other than the one the user last pressed, by other than
 // whole pixels of the photo, past the picture's border, without measuring it anew, or while
 // they belong to the settings; moving a target no longer selected or already deleted; and the
-// loupe staying up after the key is let go.
+// loupe staying up after the key is let go. Also guards a held Space running through the
+// screen's states.
 TEST(CameraView, arrow_keys_nudge_the_last_pressed_point_by_whole_pixels)
 {
     QTemporaryDir folder;
@@ -100,6 +101,9 @@ TEST(CameraView, arrow_keys_nudge_the_last_pressed_point_by_whole_pixels)
     ReferenceTargetModel *card = session->referenceRectangle();
     ASSERT_TRUE(card && card->isSelected());
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewOf(screen, card) != nullptr; }));
+    // Space held down: its repeats are no presses of the main button.
+    chrome::repeatedPress(shownIn, Qt::Key_Space, QStringLiteral(" "));
+    EXPECT_TRUE(session->cameraState().is(CameraState::Kind::confirmCardSelection));
 
     QQuickItem *zoom = chrome::child(screen, "zoomView");
     ASSERT_TRUE(zoom);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QString>
@@ -75,6 +76,13 @@ inline bool pressAsScreenReader(QQuickItem *item)
         return false;
     actions->doAction(QAccessibleActionInterface::pressAction());
     return true;
+}
+
+// One of the presses a held key repeats, as the window system sends it.
+inline void repeatedPress(QWindow *window, Qt::Key key, const QString &text = {})
+{
+    qt_handleKeyEvent(window, QEvent::KeyPress, key, Qt::NoModifier, text, true);
+    QCoreApplication::processEvents();
 }
 
 } // namespace chrome

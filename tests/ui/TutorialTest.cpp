@@ -187,6 +187,10 @@ TEST(Tutorial, refused_and_repeated_answers_lead_through_every_page_to_one_write
     ASSERT_TRUE(QTest::qWaitFor([&] { return page(tutorial) == 2; }));
     runPosted();
     expectPageContent(tutorial, 2);
+    // A held key moves on once: its repeats are no presses.
+    chrome::repeatedPress(&ui.window(), Qt::Key_Right);
+    chrome::repeatedPress(&ui.window(), Qt::Key_Space, QStringLiteral(" "));
+    EXPECT_EQ(page(tutorial), 2);
 
     click(ui.window(), button);
     expectPageContent(tutorial, 3);
@@ -309,6 +313,10 @@ TEST(Tutorial, the_keyboard_moves_on_asks_as_the_button_does_and_finishes)
     ASSERT_TRUE(QTest::qWaitFor([&] { return page(tutorial) == 2; }));
     runPosted();
     expectPageContent(tutorial, 2);
+    // A held key moves on once: its repeats are no presses.
+    chrome::repeatedPress(&ui.window(), Qt::Key_Right);
+    chrome::repeatedPress(&ui.window(), Qt::Key_Space, QStringLiteral(" "));
+    EXPECT_EQ(page(tutorial), 2);
 
     press(ui, Qt::Key_Right);
     press(ui, Qt::Key_PageDown);

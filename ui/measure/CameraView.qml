@@ -358,15 +358,18 @@ Item {
         }
     }
 
+    // Held, the main button's keys act once: their repeats would run through the states.
     Shortcut {
         sequences: ["Space", "Return", "Enter"]
         enabled: root.onScreen && !root.storage.showSettings && !root.shareActivityVisible
                  && session.error === undefined
+        autoRepeat: false
         onActivated: actions.mainAction()
     }
     Shortcut {
         sequence: StandardKey.Save
         enabled: root.onScreen && !root.storage.showSettings && !root.shareActivityVisible
+        autoRepeat: false
         onActivated: root.saveShortcut()
     }
     Shortcut {

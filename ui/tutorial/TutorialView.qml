@@ -125,14 +125,18 @@ Rectangle {
 
     // A desktop user's keys: forwards as the main button (also finishing on the last page),
     // and Escape as the skip button. There is no way back, as there is none by the buttons.
+    // A held key moves on once: its repeats would run through the pages, and past the last
+    // one into the measurement screen.
     Shortcut {
         sequences: ["Right", "PgDown", "Space", "Return", "Enter"]
         enabled: root.onScreen
+        autoRepeat: false
         onActivated: root.next()
     }
     Shortcut {
         sequence: StandardKey.Cancel
         enabled: root.onScreen
+        autoRepeat: false
         onActivated: root.skip()
     }
 }
