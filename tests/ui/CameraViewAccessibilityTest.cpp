@@ -52,12 +52,8 @@ QList<QQuickItem *> shownButtons(QQuickItem *root)
 // The context button of the view that draws target.
 QQuickItem *contextButtonOf(QQuickItem *screen, const TargetModel *target)
 {
-    QList<QQuickItem *> views = items(screen, QStringLiteral("targetView"));
-    views += items(screen, QStringLiteral("cardView"));
-    for (QQuickItem *view : views)
-        if (view->property("target").value<QObject *>() == target)
-            return items(view, QStringLiteral("contextButton")).value(0);
-    return nullptr;
+    QQuickItem *view = chrome::viewOf(screen, target);
+    return view ? items(view, QStringLiteral("contextButton")).value(0) : nullptr;
 }
 
 // The save/restart button has no object name: it is the leftmost button of the bottom bar.

@@ -17,6 +17,7 @@
 
 using chrome::items;
 using chrome::shown;
+using chrome::viewOf;
 
 namespace {
 
@@ -32,17 +33,6 @@ int taps()
 {
     return static_cast<FeedbackManager::CountingOutput &>(FeedbackManager::shared().impact())
         .impactCount();
-}
-
-// The view drawing target, below the screen.
-QQuickItem *viewOf(QQuickItem *screen, const TargetModel *target)
-{
-    QList<QQuickItem *> views = items(screen, QStringLiteral("targetView"));
-    views += items(screen, QStringLiteral("cardView"));
-    for (QQuickItem *view : views)
-        if (view->property("target").value<QObject *>() == target)
-            return view;
-    return nullptr;
 }
 
 // The indices of target's points whose handle wears the ring of the active point.

@@ -85,4 +85,15 @@ inline void repeatedPress(QWindow *window, Qt::Key key, const QString &text = {}
     QCoreApplication::processEvents();
 }
 
+// The view below root that draws target: the card's or a line's or rectangle's.
+inline QQuickItem *viewOf(QQuickItem *root, const QObject *target)
+{
+    QList<QQuickItem *> views = items(root, QStringLiteral("targetView"));
+    views += items(root, QStringLiteral("cardView"));
+    for (QQuickItem *view : views)
+        if (view->property("target").value<QObject *>() == target)
+            return view;
+    return nullptr;
+}
+
 } // namespace chrome

@@ -82,12 +82,7 @@ public:
     // The target view drawing target.
     [[nodiscard]] QQuickItem *viewOf(const TargetModel *target) const
     {
-        QList<QQuickItem *> views = items(m_view, QStringLiteral("targetView"));
-        views += items(m_view, QStringLiteral("cardView"));
-        for (QQuickItem *view : views)
-            if (view->property("target").value<QObject *>() == target)
-                return view;
-        return nullptr;
+        return chrome::viewOf(m_view, target);
     }
 
     void drag(const QList<QPoint> &path)
