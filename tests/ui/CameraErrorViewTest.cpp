@@ -5,7 +5,6 @@
 #include "capture/CameraManager.h"
 #include "ui/ProductLinks.h"
 
-#include <QAccessible>
 #include <gtest/gtest.h>
 
 using chrome::child;
@@ -100,25 +99,4 @@ TEST(CameraErrorView, an_unreadable_photo_says_why)
     view->setProperty("photoReason", reason);
     view->setProperty("error", QVariant::fromValue(Error::createCaptureInput));
     EXPECT_EQ(message->property("text").toString(), qtTrId("Main_Error_UknownError"));
-}
-
-// Guards a settings button that a screen reader offered but could not press: pressed that way,
-// it opens the camera permission help as a click does.
-TEST(CameraErrorView, a_screen_reader_presses_the_settings_button_as_a_click_does)
-{
-    FakePlatformServicesScope services;
-    // As with a screen reader running.
-    QAccessible::setActive(true);
-    UiHarness ui;
-    QQuickItem *view =
-        ui.show(QStringLiteral("import QtQuick\nimport Mirrel as Mirrel\n"
-                               "Mirrel.CameraErrorView { onGoToSettingsAction: "
-                               "Mirrel.SystemActions.openCameraSettings() }"),
-                {{"error", QVariant::fromValue(Error::deniedAuthorization)}}, QSize(390, 844));
-    ASSERT_TRUE(view);
-    QQuickItem *button = child(view, "CameraErrorView_GoToSettingsButton");
-    ASSERT_TRUE(shown(button));
-    EXPECT_TRUE(chrome::pressAsScreenReader(button));
-    EXPECT_EQ(services->urls,
-              QList<QUrl>{QUrl(QString::fromLatin1(ProductLinks::cameraAccessHelp))});
 }
